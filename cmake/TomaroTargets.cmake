@@ -1,0 +1,48 @@
+# Helpers that keep the two layers apart.
+#
+# tomaro_core_library(NAME SOURCES... [DEPS ...]): a library of the core layer. It links only the
+# standard library and the core libraries it names; the guard folder comes first on its include
+# path, so that including Qt or PortAudio headers fails to compile.
+#
+# tomaro_ui_library(NAME SOURCES... [DEPS ...]): a library of the UI layer (Qt 6, PortAudio).
+
+set(TOMARO_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/../src)
+set(TOMARO_CORE_GUARD ${CMAKE_CURRENT_LIST_DIR}/core-guard)
+
+function(tomaro_core_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} BEFORE PRIVATE ${TOMARO_CORE_GUARD})
+    target_include_directories(${name} PUBLIC ${TOMARO_SOURCE_ROOT})
+    if(ARG_DEPS)
+        target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+    endif()
+endfunction()
+
+function(tomaro_ui_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+    add_library(${name} STATIC ${ARG_SOURCES})
+    target_include_directories(${name} PUBLIC ${TOMARO_SOURCE_ROOT})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+endfunction()
+
+# tomaro_gtest(NAME SOURCES... DEPS ... [LABELS ...]): a GoogleTest program run by CTest.
+function(tomaro_gtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "core;${ARG_LABELS}")
+endfunction()
+
+# tomaro_qtest(NAME SOURCES... DEPS ...): a Qt Test program on the offscreen platform.
+function(tomaro_qtest name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES LABELS "ui;${ARG_LABELS}"
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}")
+endfunction()

@@ -1,0 +1,42 @@
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "audio/MappedFile.h"
+
+namespace tomaro {
+
+std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, Error& error) {
+    error = Error::None;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = Error::Open;
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        error = Error::Open;
+        return nullptr;
+    }
+    std::unique_ptr<MappedFile> file(new MappedFile);
+    file->m_Fd = fd;
+    file->m_Size = static_cast<std::size_t>(info.st_size);
+    if (file->m_Size > 0) {
+        void* view = ::mmap(nullptr, file->m_Size, PROT_READ, MAP_PRIVATE, fd, 0);
+        if (view == MAP_FAILED) {
+            error = Error::Map;
+            return nullptr;  // the destructor closes the file
+        }
+        file->m_Data = static_cast<const unsigned char*>(view);
+    }
+    return file;
+}
+
+MappedFile::~MappedFile() {
+    if (m_Data != nullptr) ::munmap(const_cast<unsigned char*>(m_Data), m_Size);
+    if (m_Fd >= 0) ::close(m_Fd);
+}
+
+}  // namespace tomaro

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace tomaro {
+
+class MappedFile;
+
+inline constexpr int kStrikeLength = 48000;     // samples of one recorded strike (1 s)
+inline constexpr int kLeadInLength = 6000;      // samples before the trigger, the last one triggers
+inline constexpr double kCaptureRateHz = 48000.0;
+
+// A read-only view of signed 16-bit samples: either the strike buffer (native order, one
+// sample per frame) or a mapped WAV file (little-endian, first channel of each frame).
+// Reading frame i is valid for 0 <= i < frameCount.
+struct SampleSource {
+    const std::int16_t* native = nullptr;     // strike buffer, or null
+    const unsigned char* fileBytes = nullptr;  // first data byte of a mapped file, or null
+    int frameStrideBytes = 2;                  // file frames: channel count * 2
+    int frameCount = 0;
+
+    std::int16_t at(int frame) const {
+        if (native != nullptr) return native[frame];
+        const unsigned char* p = fileBytes + static_cast<std::ptrdiff_t>(frame) * frameStrideBytes;
+        return static_cast<std::int16_t>(static_cast<std::uint16_t>(p[0] | (p[1] << 8)));
+    }
+};
+
+// The samples of one strike and the state shared between the capture thread and the
+// user-interface thread.
+//
+// Thread rules: while recording (0 <= counter < 48000) only the capture thread writes `buffer`
+// and `counter`; the user-interface thread reads `buffer` only when the counter is 48000 or when
+// the trigger is blocked (analysis pending or playback running, see StrikeRecorder). The plain
+// fields below the atomics belong to the user-interface thread.
+struct StrikeRecord {
+    StrikeRecord();
+    ~StrikeRecord();
+    StrikeRecord(const StrikeRecord&) = delete;
+    StrikeRecord& operator=(const StrikeRecord&) = delete;
+
+    // Live strike or copy-mode file: 6000 lead-in samples, then the strike. 48000 Hz for a live
+    // strike, the file's rate for a file.
+    std::array<std::int16_t, kStrikeLength> buffer{};
+
+    // -1 waiting for a strike, 0..47999 recording, 48000 full.
+    std::atomic<int> counter{-1};
+    std::atomic<bool> analysisPending{false};
+
+    int sampleCount = kStrikeLength;
+    int startIndex = kLeadInLength;  // first sample after the lead-in (the strike front)
+    double sampleRateHz = kCaptureRateHz;
+
+    // Direct mode: a long WAV file read in place. Null when the samples are in `buffer`.
+    std::unique_ptr<MappedFile> directFile;
+    const unsigned char* directData = nullptr;
+    int directChannels = 0;
+
+    // The last measured main frequency as "%0.2f Гц", shown in the caption; empty before any.
+    std::string lastFrequencyText;
+
+    // The samples to analyse: the mapped file in direct mode, else the buffer (sampleCount
+    // frames).
+    SampleSource source() const;
+
+    // Unmaps and closes a direct-mode file; the samples come from the buffer again.
+    void releaseDirectFile();
+};
+
+}  // namespace tomaro

@@ -1,0 +1,3 @@
+#include <portaudio.h>
+
+int probe() { return Pa_GetVersion(); }

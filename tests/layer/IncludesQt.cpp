@@ -1,0 +1,3 @@
+#include <QString>
+
+int probe() { return QString().size(); }
