@@ -28,7 +28,6 @@ private slots:
     void fileThatIsNoPortCannotBeOpened();
     void portNumberBelowOneCannotBeOpened();
     void refusedBaudRateGivesTheModeErrorAndClosesThePort();
-    void openingAnotherPortReleasesTheFirst();
     void failedOpenStillReleasesThePreviousPort();
     void closingTwiceOrNeverOpenedDoesNothing();
     void destroyingThePortReleasesTheDevice();
@@ -125,17 +124,6 @@ void SerialPortTest::refusedBaudRateGivesTheModeErrorAndClosesThePort() {
     // A later good open clears the old failure.
     QVERIFY(port.open(1, 57600));
     QCOMPARE(port.errorText(), std::string());
-}
-
-void SerialPortTest::openingAnotherPortReleasesTheFirst() {
-    PseudoTerminal first(m_Dir->path(), 1);
-    PseudoTerminal second(m_Dir->path(), 2);
-    QVERIFY(first.isValid() && second.isValid());
-    SerialPort port;
-    QVERIFY(port.open(1, 57600));
-    QVERIFY(port.open(2, 57600));
-    QVERIFY(!first.isHeld());
-    QVERIFY(second.isHeld());
 }
 
 void SerialPortTest::failedOpenStillReleasesThePreviousPort() {
