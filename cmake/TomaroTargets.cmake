@@ -36,13 +36,20 @@ function(tomaro_gtest name)
     set_tests_properties(${name} PROPERTIES LABELS "core;${ARG_LABELS}")
 endfunction()
 
-# tomaro_qtest(NAME SOURCES... DEPS ...): a Qt Test program on the offscreen platform.
+# tomaro_qtest(NAME SOURCES... DEPS ... [LABELS ...] [WITH_PULSEAUDIO]): a Qt Test program on the
+# offscreen platform; WITH_PULSEAUDIO runs it against a private PulseAudio daemon of its own.
 function(tomaro_qtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "WITH_PULSEAUDIO" "" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    add_test(NAME ${name} COMMAND ${name})
+    if(ARG_WITH_PULSEAUDIO)
+        add_test(NAME ${name}
+            COMMAND ${TOMARO_SOURCE_ROOT}/../scripts/with-pulseaudio.sh $<TARGET_FILE:${name}>)
+        set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE TIMEOUT 180)
+    else()
+        add_test(NAME ${name} COMMAND ${name})
+    endif()
     set_tests_properties(${name} PROPERTIES LABELS "ui;${ARG_LABELS}"
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-config/${name}")
 endfunction()

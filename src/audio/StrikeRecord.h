@@ -11,15 +11,15 @@ namespace tomaro {
 
 class MappedFile;
 
-inline constexpr int kStrikeLength = 48000;     // samples of one recorded strike (1 s)
-inline constexpr int kLeadInLength = 6000;      // samples before the trigger, the last one triggers
+inline constexpr int kStrikeLength = 48000;  // samples of one recorded strike (1 s)
+inline constexpr int kLeadInLength = 6000;   // samples before the trigger, the last one triggers
 inline constexpr double kCaptureRateHz = 48000.0;
 
 // A read-only view of signed 16-bit samples: either the strike buffer (native order, one
 // sample per frame) or a mapped WAV file (little-endian, first channel of each frame).
 // Reading frame i is valid for 0 <= i < frameCount.
 struct SampleSource {
-    const std::int16_t* native = nullptr;     // strike buffer, or null
+    const std::int16_t* native = nullptr;      // strike buffer, or null
     const unsigned char* fileBytes = nullptr;  // first data byte of a mapped file, or null
     int frameStrideBytes = 2;                  // file frames: channel count * 2
     int frameCount = 0;

@@ -21,8 +21,7 @@ std::optional<MemoryProfile::Value> MemoryProfile::find(std::string_view section
     return it->second;
 }
 
-int MemoryProfile::readInt(std::string_view section, std::string_view key,
-                           int defaultValue) const {
+int MemoryProfile::readInt(std::string_view section, std::string_view key, int defaultValue) const {
     auto value = find(section, key);
     if (!value) return defaultValue;
     if (auto* number = std::get_if<int>(&*value)) return *number;

@@ -1,0 +1,180 @@
+#include "audio/CaptureDevice.h"
+
+#include <fcntl.h>
+#include <portaudio.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "audio/StrikeRecorder.h"
+
+namespace tomaro {
+namespace {
+
+constexpr char kBufferByte = 'b';    // a buffer was processed
+constexpr char kRecordedByte = 'r';  // ... and samples were recorded
+constexpr char kLostByte = 'x';      // the stream ended by itself
+
+}  // namespace
+
+// Shared with the PortAudio thread. Everything is set before the stream starts; `active` turns
+// false before the stream is stopped, so late callbacks do nothing.
+struct CaptureDevice::CallbackState {
+    StrikeRecorder* recorder = nullptr;
+    std::atomic<bool> active{false};
+    int channels = 2;
+    int notifyFd = -1;
+    std::vector<std::int16_t> stereo;  // mono devices: the one channel doubled, 6000 frames
+
+    void notify(char byte) const {
+        // Non-blocking: when the pipe is full the user-interface thread has wake-ups queued.
+        [[maybe_unused]] ssize_t written = ::write(notifyFd, &byte, 1);
+    }
+};
+
+namespace {
+
+int captureCallback(const void* input, void*, unsigned long frames, const PaStreamCallbackTimeInfo*,
+                    PaStreamCallbackFlags, void* userData) {
+    auto* state = static_cast<CaptureDevice::CallbackState*>(userData);
+    if (!state->active.load(std::memory_order_acquire) || input == nullptr) return paContinue;
+    const auto* samples = static_cast<const std::int16_t*>(input);
+    int frameCount = static_cast<int>(std::min<unsigned long>(frames, kCaptureBufferFrames));
+    if (state->channels == 1) {
+        for (int i = 0; i < frameCount; ++i) {
+            state->stereo[2 * i] = samples[i];
+            state->stereo[2 * i + 1] = samples[i];
+        }
+        samples = state->stereo.data();
+    }
+    const bool recorded = state->recorder->bufferDone(samples, frameCount);
+    state->notify(recorded ? kRecordedByte : kBufferByte);
+    return paContinue;
+}
+
+void captureFinished(void* userData) {
+    auto* state = static_cast<CaptureDevice::CallbackState*>(userData);
+    if (state->active.load(std::memory_order_acquire)) state->notify(kLostByte);
+}
+
+}  // namespace
+
+CaptureDevice::CaptureDevice(StrikeRecorder& recorder, QObject* parent)
+    : QObject(parent), m_Recorder(recorder), m_State(std::make_unique<CallbackState>()) {
+    m_State->recorder = &recorder;
+    m_State->stereo.assign(2 * kCaptureBufferFrames, 0);
+    if (::pipe2(m_NotifyPipe, O_NONBLOCK | O_CLOEXEC) == 0) {
+        m_State->notifyFd = m_NotifyPipe[1];
+        m_Notifier = std::make_unique<QSocketNotifier>(m_NotifyPipe[0], QSocketNotifier::Read);
+        connect(m_Notifier.get(), &QSocketNotifier::activated, this,
+                &CaptureDevice::drainNotifications);
+    }
+}
+
+CaptureDevice::~CaptureDevice() {
+    close();
+    m_Notifier.reset();
+    for (int fd : m_NotifyPipe) {
+        if (fd >= 0) ::close(fd);
+    }
+}
+
+QStringList CaptureDevice::inputDeviceNames() const {
+    QStringList names;
+    if (!m_Session.ok()) return names;
+    const int count = Pa_GetDeviceCount();
+    for (int i = 0; i < count; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info != nullptr && info->maxInputChannels > 0) names << QString::fromUtf8(info->name);
+    }
+    return names;
+}
+
+QString CaptureDevice::open(int entry) {
+    QString error = close();
+    if (entry <= 0) return error;
+    if (!m_Session.ok()) return soundErrorText("открытие устройства", m_Session.error());
+
+    // Entry n + 1 is the default input; entries 1..n are the input devices in list order.
+    PaDeviceIndex device = paNoDevice;
+    int inputIndex = 0;
+    const int count = Pa_GetDeviceCount();
+    for (int i = 0; i < count && device == paNoDevice; ++i) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(i);
+        if (info != nullptr && info->maxInputChannels > 0 && ++inputIndex == entry) device = i;
+    }
+    if (device == paNoDevice) device = Pa_GetDefaultInputDevice();
+    if (device == paNoDevice) return soundErrorText("открытие устройства", paDeviceUnavailable);
+
+    const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+    PaStreamParameters parameters{};
+    parameters.device = device;
+    parameters.channelCount = info != nullptr && info->maxInputChannels == 1 ? 1 : 2;
+    parameters.sampleFormat = paInt16;
+    parameters.suggestedLatency = info != nullptr ? info->defaultHighInputLatency : 0.1;
+    PaError result = Pa_IsFormatSupported(&parameters, nullptr, kCaptureRateHz);
+    if (result != paFormatIsSupported) return soundErrorText("открытие устройства", result);
+
+    m_Channels = parameters.channelCount;
+    m_State->channels = m_Channels;
+    m_State->active.store(true, std::memory_order_release);
+    PaStream* stream = nullptr;
+    result = Pa_OpenStream(&stream, &parameters, nullptr, kCaptureRateHz, kCaptureBufferFrames,
+                           paClipOff, captureCallback, m_State.get());
+    if (result != paNoError) {
+        m_State->active.store(false, std::memory_order_release);
+        return soundErrorText("открытие устройства", result);
+    }
+    Pa_SetStreamFinishedCallback(stream, captureFinished);
+    m_Stream = stream;
+    m_Recorder.deviceOpened();
+    result = Pa_StartStream(stream);
+    if (result != paNoError) {
+        const QString text = soundErrorText("waveInStart", result);
+        close();
+        return text;
+    }
+    return {};
+}
+
+QString CaptureDevice::close() {
+    if (m_Stream == nullptr) return {};
+    // The stream is taken and the callbacks disarmed first, so that buffers arriving while it
+    // stops are ignored. Aborting does not wait for the device, which may have stopped delivering.
+    auto* stream = static_cast<PaStream*>(m_Stream);
+    m_Stream = nullptr;
+    m_State->active.store(false, std::memory_order_release);
+    QString error;
+    PaError result = Pa_AbortStream(stream);
+    if (result != paNoError && result != paStreamIsStopped) {
+        error = soundErrorText("waveInStop", result);
+    }
+    result = Pa_CloseStream(stream);
+    if (result != paNoError && error.isEmpty()) error = soundErrorText("waveInClose", result);
+    m_Recorder.deviceClosed();
+    return error;
+}
+
+void CaptureDevice::drainNotifications() {
+    char bytes[256];
+    bool buffer = false;
+    bool recorded = false;
+    bool lost = false;
+    for (;;) {
+        const ssize_t count = ::read(m_NotifyPipe[0], bytes, sizeof bytes);
+        if (count <= 0) break;
+        for (ssize_t i = 0; i < count; ++i) {
+            buffer = true;
+            recorded = recorded || bytes[i] == kRecordedByte;
+            lost = lost || bytes[i] == kLostByte;
+        }
+    }
+    if (recorded) emit strikeProgress();
+    if (buffer) emit bufferProcessed();
+    if (lost && m_Stream != nullptr) {
+        close();
+        emit deviceLost(soundErrorText("waveInAddBuffer", paDeviceUnavailable));
+    }
+}
+
+}  // namespace tomaro

@@ -1,0 +1,126 @@
+#include "audio/Player.h"
+
+#include <fcntl.h>
+#include <portaudio.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "audio/StrikeRecorder.h"
+
+namespace tomaro {
+
+struct Player::CallbackState {
+    std::vector<std::int16_t> samples = std::vector<std::int16_t>(kStrikeLength);
+    int count = 0;
+    int position = 0;  // PortAudio thread while playing
+    int notifyFd = -1;
+};
+
+namespace {
+
+int playbackCallback(const void*, void* output, unsigned long frames,
+                     const PaStreamCallbackTimeInfo*, PaStreamCallbackFlags, void* userData) {
+    auto* state = static_cast<Player::CallbackState*>(userData);
+    auto* out = static_cast<std::int16_t*>(output);
+    const int wanted = static_cast<int>(frames);
+    const int available = std::max(0, state->count - state->position);
+    const int taken = std::min(wanted, available);
+    std::memcpy(out, state->samples.data() + state->position, sizeof(std::int16_t) * taken);
+    std::fill(out + taken, out + wanted, std::int16_t{0});
+    state->position += taken;
+    return state->position >= state->count ? paComplete : paContinue;
+}
+
+void playbackFinished(void* userData) {
+    auto* state = static_cast<Player::CallbackState*>(userData);
+    const char byte = 'f';
+    [[maybe_unused]] ssize_t written = ::write(state->notifyFd, &byte, 1);
+}
+
+}  // namespace
+
+Player::Player(StrikeRecorder& recorder, QObject* parent)
+    : QObject(parent), m_Recorder(recorder), m_State(std::make_unique<CallbackState>()) {
+    if (::pipe2(m_NotifyPipe, O_NONBLOCK | O_CLOEXEC) == 0) {
+        m_State->notifyFd = m_NotifyPipe[1];
+        m_Notifier = std::make_unique<QSocketNotifier>(m_NotifyPipe[0], QSocketNotifier::Read);
+        connect(m_Notifier.get(), &QSocketNotifier::activated, this, &Player::drainNotifications);
+    }
+}
+
+Player::~Player() {
+    closeStream();
+    m_Notifier.reset();
+    for (int fd : m_NotifyPipe) {
+        if (fd >= 0) ::close(fd);
+    }
+}
+
+std::pair<int, int> Player::playedRange(int centreFrame, int frameCount) {
+    const int count = std::clamp(frameCount, 0, kStrikeLength);
+    const int first = std::clamp(centreFrame - count / 2, 0, frameCount - count);
+    return {first, count};
+}
+
+QString Player::play(int centreFrame) {
+    stop();
+    if (!m_Session.ok()) return soundErrorText("waveOutOpen", m_Session.error());
+    const StrikeRecord& record = m_Recorder.record();
+    if (!m_Recorder.beginPlayback()) return {};  // a strike is being recorded: nothing to play
+
+    const SampleSource source = record.source();
+    const auto [first, count] = playedRange(centreFrame, source.frameCount);
+    for (int i = 0; i < count; ++i) m_State->samples[i] = source.at(first + i);
+    m_State->count = count;
+    m_State->position = 0;
+
+    PaStream* stream = nullptr;
+    PaError result =
+        Pa_OpenDefaultStream(&stream, 0, 1, paInt16, record.sampleRateHz,
+                             paFramesPerBufferUnspecified, playbackCallback, m_State.get());
+    if (result != paNoError) {
+        m_Recorder.endPlayback();
+        return soundErrorText("waveOutOpen", result);
+    }
+    Pa_SetStreamFinishedCallback(stream, playbackFinished);
+    m_Stream = stream;
+    result = Pa_StartStream(stream);
+    if (result != paNoError) {
+        closeStream();
+        return soundErrorText("waveOutWrite", result);
+    }
+    return {};
+}
+
+void Player::stop() {
+    if (m_Stream == nullptr) return;
+    closeStream();
+    emit finished();
+}
+
+void Player::closeStream() {
+    if (m_Stream == nullptr) return;
+    auto* stream = static_cast<PaStream*>(m_Stream);
+    m_Stream = nullptr;
+    Pa_AbortStream(stream);
+    Pa_CloseStream(stream);
+    m_Recorder.endPlayback();
+    // Drop the finish notice of this stream: it has been handled here.
+    char bytes[64];
+    while (::read(m_NotifyPipe[0], bytes, sizeof bytes) > 0) {
+    }
+}
+
+void Player::drainNotifications() {
+    char bytes[64];
+    bool finishedNow = false;
+    while (::read(m_NotifyPipe[0], bytes, sizeof bytes) > 0) finishedNow = true;
+    if (finishedNow && m_Stream != nullptr) {
+        closeStream();
+        emit finished();
+    }
+}
+
+}  // namespace tomaro

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QObject>
+#include <QSocketNotifier>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "audio/PortAudioSession.h"
+#include "audio/StrikeRecord.h"
+
+namespace tomaro {
+
+class StrikeRecorder;
+
+// Plays the strike back: mono 16-bit at the strike's sample rate on the default output, 48000
+// samples centred on the analysed stretch. While it plays the recorder starts no strike. The
+// samples are copied before the stream starts, so the PortAudio thread reads only its own buffer.
+// User-interface thread only, except the callback.
+class Player : public QObject {
+    Q_OBJECT
+public:
+    explicit Player(StrikeRecorder& recorder, QObject* parent = nullptr);
+    ~Player() override;
+
+    // Starts playback of the samples around `centreFrame` of the recorder's strike. Returns an
+    // empty string on success, else the text for the "wave ошибка" box. Fails while a strike is
+    // being recorded.
+    QString play(int centreFrame);
+    // Stops at once; finished() follows.
+    void stop();
+    bool isPlaying() const { return m_Stream != nullptr; }
+
+    // The first frame and the number of frames played for a strike of `frameCount` frames.
+    static std::pair<int, int> playedRange(int centreFrame, int frameCount);
+
+    struct CallbackState;
+
+signals:
+    void finished();  // playback ended (or was stopped); the play buttons come back
+
+private:
+    void drainNotifications();
+    void closeStream();
+
+    StrikeRecorder& m_Recorder;
+    PortAudioSession m_Session;
+    void* m_Stream = nullptr;
+    std::unique_ptr<CallbackState> m_State;
+    int m_NotifyPipe[2] = {-1, -1};
+    std::unique_ptr<QSocketNotifier> m_Notifier;
+};
+
+}  // namespace tomaro

@@ -1,0 +1,188 @@
+#include "audio/StrikeRecorder.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "settings/Profile.h"
+
+namespace tomaro {
+namespace {
+
+constexpr const char* kCaptionPrefix = "Tomaro1.6";
+
+}  // namespace
+
+int clampThreshold(int threshold) { return std::clamp(threshold, 0, 32768); }
+
+int readThreshold(const Profile& profile) {
+    return clampThreshold(profile.readInt("CMainDlg", "m_Porog", kDefaultThreshold));
+}
+
+void writeThreshold(Profile& profile, int threshold) {
+    profile.writeInt("CMainDlg", "m_Porog", clampThreshold(threshold));
+}
+
+StrikeRecorder::StrikeRecorder(StrikeRecord& record)
+    : m_Record(record), m_Ring(new std::int16_t[2 * kCaptureRingFrames]()) {}
+
+StrikeRecorder::~StrikeRecorder() = default;
+
+void StrikeRecorder::setThreshold(int threshold) {
+    m_Threshold.store(clampThreshold(threshold), std::memory_order_relaxed);
+}
+
+InputLevel StrikeRecorder::level() const {
+    return {m_LeftPeak.load(std::memory_order_relaxed),
+            m_RightPeak.load(std::memory_order_relaxed)};
+}
+
+void StrikeRecorder::deviceOpened() {
+    std::fill_n(m_Ring.get(), 2 * kCaptureRingFrames, std::int16_t{0});
+    m_RingWriteFrame = 0;
+    m_LeftPeak.store(0, std::memory_order_relaxed);
+    m_RightPeak.store(0, std::memory_order_relaxed);
+    m_DeviceOpen = true;
+}
+
+void StrikeRecorder::deviceClosed() {
+    m_DeviceOpen = false;
+    // No buffer arrives any more, so a recording in progress is abandoned. A complete strike
+    // (48000) is kept for the next paint step.
+    int counter = m_Record.counter.load(std::memory_order_acquire);
+    if (counter < kStrikeLength) m_Record.counter.store(-1, std::memory_order_release);
+    m_LeftPeak.store(0, std::memory_order_relaxed);
+    m_RightPeak.store(0, std::memory_order_relaxed);
+}
+
+// The capture thread announces a trigger by storing kClaiming before it looks at the blocks;
+// the user-interface thread sets a block before it looks at the counter. With sequentially
+// consistent order at least one side sees the other, so they never both go ahead.
+bool StrikeRecorder::tryStartStrike(int ringFrame) {
+    m_Record.counter.store(kClaiming, std::memory_order_seq_cst);
+    if (m_Record.analysisPending.load(std::memory_order_seq_cst) ||
+        m_Playing.load(std::memory_order_seq_cst)) {
+        m_Record.counter.store(-1, std::memory_order_seq_cst);
+        return false;
+    }
+    // Lead-in: the left samples of the 6000 frames ending with the triggering one.
+    int first = ringFrame - (kLeadInLength - 1);
+    if (first < 0) first += kCaptureRingFrames;
+    for (int i = 0; i < kLeadInLength; ++i) {
+        int frame = first + i;
+        if (frame >= kCaptureRingFrames) frame -= kCaptureRingFrames;
+        m_Record.buffer[i] = m_Ring[2 * frame];
+    }
+    return true;
+}
+
+bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount) {
+    frameCount = std::clamp(frameCount, 0, kCaptureRingFrames);
+    const int threshold = m_Threshold.load(std::memory_order_relaxed);
+    int counter = m_Record.counter.load(std::memory_order_acquire);
+    const int counterAtStart = counter;
+    int leftPeak = 0;
+    int rightPeak = 0;
+
+    for (int i = 0; i < frameCount; ++i) {
+        const int ringFrame = m_RingWriteFrame;
+        m_Ring[2 * ringFrame] = interleaved[2 * i];
+        m_Ring[2 * ringFrame + 1] = interleaved[2 * i + 1];
+        m_RingWriteFrame = ringFrame + 1 == kCaptureRingFrames ? 0 : ringFrame + 1;
+
+        const int left = interleaved[2 * i];
+        const int right = interleaved[2 * i + 1];
+        leftPeak = std::max(leftPeak, std::abs(left));
+        rightPeak = std::max(rightPeak, std::abs(right));
+
+        if (counter >= 0) {
+            if (counter < kStrikeLength)
+                m_Record.buffer[counter++] = static_cast<std::int16_t>(left);
+        } else if (std::abs(left) > threshold && tryStartStrike(ringFrame)) {
+            counter = kLeadInLength;
+        }
+    }
+
+    m_LeftPeak.store(leftPeak, std::memory_order_relaxed);
+    m_RightPeak.store(rightPeak, std::memory_order_relaxed);
+    const bool recorded = counter >= 0 && counter != counterAtStart;
+    // Publishes the samples written above: the user-interface thread reads the buffer only
+    // after it has seen the counter at 48000 with acquire order.
+    if (recorded) m_Record.counter.store(counter, std::memory_order_release);
+    return recorded;
+}
+
+bool StrikeRecorder::beginPlayback() {
+    m_Playing.store(true, std::memory_order_seq_cst);
+    const int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    if (counter != -1 && counter != kStrikeLength) {
+        m_Playing.store(false, std::memory_order_seq_cst);
+        return false;
+    }
+    return true;
+}
+
+void StrikeRecorder::endPlayback() { m_Playing.store(false, std::memory_order_seq_cst); }
+
+bool StrikeRecorder::claimForFile() {
+    m_PendingBeforeClaim = m_Record.analysisPending.exchange(true, std::memory_order_seq_cst);
+    int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    if (counter == kStrikeLength) {
+        // A complete live strike that no paint step has taken yet: the file replaces it.
+        m_Record.counter.store(-1, std::memory_order_seq_cst);
+        counter = -1;
+    }
+    if (counter != -1) {
+        m_Record.analysisPending.store(m_PendingBeforeClaim, std::memory_order_seq_cst);
+        return false;
+    }
+    return true;
+}
+
+void StrikeRecorder::releaseClaim() {
+    m_Record.analysisPending.store(m_PendingBeforeClaim, std::memory_order_seq_cst);
+}
+
+void StrikeRecorder::strikeReplaced() {
+    m_Record.analysisPending.store(true, std::memory_order_seq_cst);
+    if (m_StrikeReplacedHook) m_StrikeReplacedHook();
+}
+
+bool StrikeRecorder::recording() const {
+    const int counter = m_Record.counter.load(std::memory_order_acquire);
+    return counter >= 0 && counter < kStrikeLength;
+}
+
+PaintStep StrikeRecorder::paintStep() {
+    PaintStep step;
+    char text[128];
+    const int counter = m_Record.counter.load(std::memory_order_acquire);
+    if (counter < 0) {
+        step.caption = std::string(kCaptionPrefix) + " " + m_Record.lastFrequencyText +
+                       (m_DeviceOpen ? " - жду удара нового" : " - НЕТ АУДИО");
+    } else if (counter < kStrikeLength) {
+        std::snprintf(text, sizeof text, "%s - запись удара %0.3f сек", kCaptionPrefix,
+                      counter / kCaptureRateHz);
+        step.caption = text;
+    } else {
+        // The analysis is marked due before the counter returns to waiting, so that the capture
+        // thread cannot start a new strike over these samples in between.
+        m_Record.analysisPending.store(true, std::memory_order_seq_cst);
+        m_Record.counter.store(-1, std::memory_order_seq_cst);
+        m_Record.releaseDirectFile();
+        m_Record.sampleCount = kStrikeLength;
+        m_Record.startIndex = kLeadInLength;
+        m_Record.sampleRateHz = kCaptureRateHz;
+        strikeReplaced();
+    }
+
+    if (m_Record.analysisPending.load(std::memory_order_acquire)) {
+        step.caption = std::string(kCaptionPrefix) + " - идет обработка удара";
+        if (m_AnalysisHook) m_AnalysisHook();
+        m_Record.analysisPending.store(false, std::memory_order_seq_cst);
+        step.analysed = true;
+    }
+    return step;
+}
+
+}  // namespace tomaro

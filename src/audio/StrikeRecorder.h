@@ -1,0 +1,120 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "audio/StrikeRecord.h"
+
+namespace tomaro {
+
+class Profile;
+
+// Capture format: interleaved stereo frames (left, right), 16-bit, 48000 Hz, delivered in buffers
+// of 6000 frames. The ring holds the last 16 buffers (2 s) for the lead-in.
+inline constexpr int kCaptureBufferFrames = 6000;
+inline constexpr int kCaptureRingBuffers = 16;
+inline constexpr int kCaptureRingFrames = kCaptureBufferFrames * kCaptureRingBuffers;
+inline constexpr int kOverloadPeak = 32300;  // left peaks from here on count as overload
+
+// Threshold `m_Porog` in "CMainDlg": a strike starts at a left sample whose absolute value is
+// strictly greater. Kept within 0..32768 (32768 never triggers).
+inline constexpr int kDefaultThreshold = 3000;
+int readThreshold(const Profile& profile);
+void writeThreshold(Profile& profile, int threshold);
+int clampThreshold(int threshold);
+
+// Peak absolute values (0..32768) of the left and right channel in the last capture buffer.
+struct InputLevel {
+    int leftPeak = 0;
+    int rightPeak = 0;
+    bool overload() const { return leftPeak >= kOverloadPeak; }
+};
+
+// What one paint step decided: the window caption to show, and whether an analysis ran (the
+// window then repaints, and the next step shows the new frequency in the caption).
+struct PaintStep {
+    std::string caption;
+    bool analysed = false;
+};
+
+// Detects and records strikes from the capture stream and advances the strike state machine.
+//
+// Threads: bufferDone() runs on the capture thread and never allocates, locks or blocks; every
+// other member is for the user-interface thread. They share the record through atomics only:
+// the counter and the trigger blocks (analysis pending, playback, file load) follow a
+// store-then-check protocol on both sides, so the capture thread never starts writing the strike
+// buffer while the user-interface thread reads or replaces it.
+class StrikeRecorder {
+public:
+    explicit StrikeRecorder(StrikeRecord& record);
+    ~StrikeRecorder();
+
+    StrikeRecord& record() { return m_Record; }
+    const StrikeRecord& record() const { return m_Record; }
+
+    // Capture thread. `interleaved` holds `frameCount` stereo frames (1..kCaptureRingFrames).
+    // Returns true when any sample was recorded into the strike buffer.
+    bool bufferDone(const std::int16_t* interleaved, int frameCount);
+
+    // User-interface thread.
+    void setThreshold(int threshold);
+    int threshold() const { return m_Threshold.load(std::memory_order_relaxed); }
+    InputLevel level() const;
+
+    // The device was opened: the ring starts empty (zeros), waiting for a strike.
+    void deviceOpened();
+    // The device was closed and delivers no more buffers: any recording is abandoned.
+    void deviceClosed();
+    bool deviceOpen() const { return m_DeviceOpen; }
+
+    // Playback of the strike blocks the trigger. beginPlayback() fails while a strike is being
+    // recorded (the buffer is not stable then).
+    bool beginPlayback();
+    void endPlayback();
+    bool playing() const { return m_Playing.load(std::memory_order_acquire); }
+
+    // Takes the strike buffer for a file load: blocks the trigger and fails while a live strike
+    // is being recorded. After a successful claim the caller replaces the samples and calls
+    // strikeReplaced(); after a failed load it calls releaseClaim().
+    bool claimForFile();
+    void releaseClaim();
+    // New samples stand in the record: the analysis is due and the stretch is brought up to date.
+    void strikeReplaced();
+
+    bool recording() const;
+
+    // Runs one step of the state machine: the caption, the completion of a live strike, and the
+    // analysis when it is due.
+    PaintStep paintStep();
+
+    // Called when new samples replaced the strike (the analysed stretch must follow them).
+    void setStrikeReplacedHook(std::function<void()> hook) {
+        m_StrikeReplacedHook = std::move(hook);
+    }
+    // Runs the analysis of the record; it sets record().lastFrequencyText.
+    void setAnalysisHook(std::function<void()> hook) { m_AnalysisHook = std::move(hook); }
+
+private:
+    static constexpr int kClaiming = -2;  // the capture thread is checking the trigger blocks
+
+    bool tryStartStrike(int ringFrame);
+
+    StrikeRecord& m_Record;
+    std::unique_ptr<std::int16_t[]> m_Ring;  // kCaptureRingFrames stereo frames, capture thread
+    int m_RingWriteFrame = 0;                // capture thread
+
+    std::atomic<int> m_Threshold{kDefaultThreshold};
+    std::atomic<bool> m_Playing{false};
+    std::atomic<int> m_LeftPeak{0};
+    std::atomic<int> m_RightPeak{0};
+    bool m_DeviceOpen = false;
+    bool m_PendingBeforeClaim = false;
+
+    std::function<void()> m_StrikeReplacedHook;
+    std::function<void()> m_AnalysisHook;
+};
+
+}  // namespace tomaro

@@ -1,0 +1,182 @@
+#include "audio/WavFile.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "audio/MappedFile.h"
+#include "audio/StrikeRecorder.h"
+
+namespace tomaro {
+namespace {
+
+constexpr int kMinimumRateHz = 3000;
+constexpr int kMaximumRateHz = 500000;
+constexpr int kCopiedFramesMax = kStrikeLength - kLeadInLength;  // 42000
+
+std::uint16_t u16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+
+std::uint32_t u32(const unsigned char* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+
+// Sequential reads over the file's bytes, like reads from a file handle: a read past the end
+// returns what is there.
+class ByteCursor {
+public:
+    ByteCursor(const unsigned char* bytes, std::size_t size) : m_Bytes(bytes), m_Size(size) {}
+
+    // Copies up to `count` bytes into `out`; returns how many were there.
+    std::size_t read(unsigned char* out, std::size_t count) {
+        const std::size_t available = m_Position < m_Size ? m_Size - m_Position : 0;
+        const std::size_t taken = std::min(count, available);
+        if (taken > 0) std::memcpy(out, m_Bytes + m_Position, taken);
+        m_Position += count;  // like a file pointer, it may move past the end
+        return taken;
+    }
+    void skip(std::uint64_t count) { m_Position += count; }
+    std::uint64_t position() const { return m_Position; }
+
+private:
+    const unsigned char* m_Bytes;
+    std::uint64_t m_Size;
+    std::uint64_t m_Position = 0;
+};
+
+WavLoadResult refusal(std::string message, MessageIcon icon = MessageIcon::Error) {
+    WavLoadResult result;
+    result.message = std::move(message);
+    result.icon = icon;
+    return result;
+}
+
+}  // namespace
+
+bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& header) {
+    header.dataOffset = 0;
+    header.dataSize = 0;
+    header.error.clear();
+    if (size < 36) {
+        header.error = "Файл слишком короток, чтобы быть корректным RIFF WAVE файлом !";
+        return false;
+    }
+    ByteCursor cursor(bytes, size);
+    unsigned char block[16];
+    cursor.read(block, 8);
+    if (std::memcmp(block, "RIFF", 4) != 0) {
+        header.error = "Нет сигнатуры RIFF !";
+        return false;
+    }
+    if (u32(block + 4) != size - 8) {
+        header.error = "Размер RIFF не соответствует !";
+        return false;
+    }
+    cursor.read(block, 12);
+    const std::uint32_t formatSize = u32(block + 8);
+    if (std::memcmp(block, "WAVEfmt ", 8) != 0 || formatSize < 16) {
+        header.error = "WAVEfmt сигнатура или ее размер !";
+        return false;
+    }
+    if (cursor.read(block, 16) < 16) {
+        header.error = "WAVEfmt сигнатура или ее размер !";
+        return false;
+    }
+    header.format.formatTag = u16(block);
+    header.format.channels = u16(block + 2);
+    header.format.sampleRateHz = u32(block + 4);
+    header.format.averageBytesPerSec = u32(block + 8);
+    header.format.blockAlign = u16(block + 12);
+    header.format.bitsPerSample = u16(block + 14);
+    if (header.format.formatTag != 1) {
+        header.error = "Это не PCM - формат !";
+        return false;
+    }
+    if (header.format.bitsPerSample != 8 && header.format.bitsPerSample != 16) {
+        header.error = "Открываю только 8 и 16-битные WAVE - файлы !!!";
+        return false;
+    }
+    // A file without channels has no frames to read; it would divide by zero below.
+    if (header.format.channels == 0) {
+        header.error = "В файле указано 0 каналов !";
+        return false;
+    }
+    cursor.skip(formatSize - 16);
+    for (;;) {
+        if (cursor.read(block, 8) < 8) {
+            header.error = "Не могу найти сегмент данных - конец файла !";
+            return false;
+        }
+        const std::uint32_t chunkSize = u32(block + 4);
+        if (std::memcmp(block, "data", 4) == 0) {
+            header.dataOffset = cursor.position();
+            header.dataSize = chunkSize;
+            return true;
+        }
+        cursor.skip(chunkSize);
+    }
+}
+
+WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder) {
+    MappedFile::Error error = MappedFile::Error::None;
+    std::unique_ptr<MappedFile> file = MappedFile::open(path, error);
+    if (error == MappedFile::Error::Open) return refusal("не могу открыть файл !!! \n");
+    if (error == MappedFile::Error::Map) return refusal("CreateFileMapping !!!");
+
+    WavHeader header;
+    if (!parseWavHeader(file->data(), file->size(), header)) return refusal(header.error);
+    if (header.format.bitsPerSample != 16) {
+        return refusal("Открываю только 16-битные WAVE - файлы: 8-битный файл не загружен !");
+    }
+    const std::uint32_t rateHz = header.format.sampleRateHz;
+    if (rateHz < kMinimumRateHz || rateHz > kMaximumRateHz) {
+        char text[160];
+        std::snprintf(text, sizeof text,
+                      "Частота дискретизации этого файла %u Гц, какая то не такая!", rateHz);
+        return refusal(text, MessageIcon::Stop);
+    }
+    if (!recorder.claimForFile()) {
+        return refusal("Идет запись удара: файл не загружен, повторите через секунду !");
+    }
+
+    // A data chunk may declare more bytes than the file holds: only whole frames present count.
+    const std::uint64_t present =
+        file->size() - std::min<std::uint64_t>(header.dataOffset, file->size());
+    const std::uint64_t dataBytes = std::min(header.dataSize, present);
+    const int channels = header.format.channels;
+    const std::int64_t frames = static_cast<std::int64_t>(dataBytes / 2 / channels);
+
+    StrikeRecord& record = recorder.record();
+    record.releaseDirectFile();
+    record.buffer.fill(0);
+
+    WavLoadResult result;
+    result.ok = true;
+    result.channels = channels;
+    result.sampleRateHz = static_cast<int>(rateHz);
+    result.frames = frames;
+    const unsigned char* data = file->data() + header.dataOffset;
+    if (frames > kStrikeLength) {
+        result.direct = true;
+        record.directFile = std::move(file);
+        record.directData = data;
+        record.directChannels = channels;
+        // The record counts frames in an int; longer files are read up to that many frames.
+        record.sampleCount = static_cast<int>(std::min<std::int64_t>(frames, 0x7fffffff));
+        record.startIndex = 0;
+    } else {
+        const int copied = static_cast<int>(std::min<std::int64_t>(frames, kCopiedFramesMax));
+        const std::size_t stride = static_cast<std::size_t>(channels) * 2;
+        for (int i = 0; i < copied; ++i) {
+            const unsigned char* sample = data + i * stride;
+            record.buffer[kLeadInLength + i] = static_cast<std::int16_t>(u16(sample));
+        }
+        record.sampleCount = kStrikeLength;
+        record.startIndex = kLeadInLength;
+    }
+    record.sampleRateHz = rateHz;
+    recorder.strikeReplaced();
+    return result;
+}
+
+}  // namespace tomaro

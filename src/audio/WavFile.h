@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tomaro {
+
+class StrikeRecorder;
+
+// The 16-byte PCM format block of a WAV file (all fields little-endian in the file).
+struct WavFormat {
+    std::uint16_t formatTag = 0;
+    std::uint16_t channels = 0;
+    std::uint32_t sampleRateHz = 0;
+    std::uint32_t averageBytesPerSec = 0;
+    std::uint16_t blockAlign = 0;
+    std::uint16_t bitsPerSample = 0;
+};
+
+struct WavHeader {
+    WavFormat format;
+    std::uint64_t dataOffset = 0;  // byte offset of the data chunk's first byte in the file
+    std::uint64_t dataSize = 0;    // the data chunk's declared size in bytes (may exceed the file)
+    std::string error;             // empty on success, else the message shown to the user
+};
+
+// Checks the RIFF/WAVE header of a whole file held in memory (`size` bytes at `bytes`) and finds
+// its data chunk. Returns false with `header.error` set to the message for the user. Never reads
+// outside the given bytes.
+bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& header);
+
+enum class MessageIcon { None, Stop, Error, Information };
+
+struct WavLoadResult {
+    bool ok = false;
+    std::string message;  // for the message box when !ok
+    MessageIcon icon = MessageIcon::None;
+    bool direct = false;  // the file is read in place (more than 48000 frames)
+    int channels = 0;
+    int sampleRateHz = 0;
+    std::int64_t frames = 0;  // frames of the file itself
+};
+
+// Shortest path the open command acts on: anything shorter ends the command silently.
+inline constexpr std::size_t kMinimumPathLength = 3;
+
+// Loads a WAV file into the recorder's strike record: up to 48000 frames are copied after a
+// 6000-sample lead-in of zeros (at most 42000 frames); longer files stay mapped and are read in
+// place. Sets the analysis pending. On failure the previous strike is left untouched.
+// User-interface thread only.
+WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder);
+
+}  // namespace tomaro

@@ -1,0 +1,171 @@
+// The capture and playback paths on a real sound server: a private PulseAudio daemon with a null
+// sink whose monitor is the default input (scripts/with-pulseaudio.sh starts it for this test).
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <cmath>
+#include <vector>
+
+#include "audio/CaptureDevice.h"
+#include "audio/Player.h"
+#include "audio/StrikeRecorder.h"
+
+namespace tomaro {
+
+class SoundDeviceTest : public QObject {
+    Q_OBJECT
+
+private:
+    // Interleaved stereo at 48000 Hz: `silenceSec` of silence, then a decaying tone.
+    static QByteArray strike(double silenceSec, double toneHz, double amplitude, double lengthSec) {
+        std::vector<std::int16_t> samples;
+        const int silence = static_cast<int>(silenceSec * 48000);
+        const int tone = static_cast<int>(lengthSec * 48000);
+        for (int i = 0; i < silence + tone; ++i) {
+            double value = 0.0;
+            if (i >= silence) {
+                const double t = (i - silence) / 48000.0;
+                value = amplitude * std::exp(-t / 0.4) * std::sin(2 * M_PI * toneHz * t);
+            }
+            samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+            samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+        }
+        return QByteArray(reinterpret_cast<const char*>(samples.data()),
+                          static_cast<qsizetype>(samples.size() * 2));
+    }
+
+    // Starts playing raw stereo 48 kHz samples into the null sink; the event loop keeps running
+    // while pacat plays.
+    static std::unique_ptr<QProcess> playIntoSink(const QByteArray& raw) {
+        auto pacat = std::make_unique<QProcess>();
+        pacat->start("pacat", {"--playback", "--format=s16le", "--rate=48000", "--channels=2",
+                               "--latency-msec=50"});
+        pacat->waitForStarted();
+        pacat->write(raw);
+        pacat->closeWriteChannel();
+        return pacat;
+    }
+
+    // Counts sign changes of the strike after the lead-in: a tone of f Hz gives 2f per second.
+    static double zeroCrossingHz(const StrikeRecord& record, int from, int to) {
+        int changes = 0;
+        for (int i = from + 1; i < to; ++i) {
+            if ((record.buffer[i - 1] < 0) != (record.buffer[i] < 0)) ++changes;
+        }
+        return changes / 2.0 / ((to - from) / 48000.0);
+    }
+
+    int mapperEntry(CaptureDevice& device) { return int(device.inputDeviceNames().size()) + 1; }
+
+private slots:
+    void strikeOnTheDefaultInputIsRecordedWithItsLeadIn() {
+        StrikeRecord record;
+        StrikeRecorder recorder(record);
+        recorder.setThreshold(3000);
+        CaptureDevice device(recorder);
+        QCOMPARE(device.open(mapperEntry(device)), QString());
+        QVERIFY(device.isOpen());
+        QSignalSpy buffers(&device, &CaptureDevice::bufferProcessed);
+
+        QSignalSpy progress(&device, &CaptureDevice::strikeProgress);
+
+        auto pacat = playIntoSink(strike(0.3, 150.0, 20000.0, 1.5));
+        QTRY_VERIFY_WITH_TIMEOUT(record.counter.load() == kStrikeLength, 10000);
+        QTRY_VERIFY(progress.count() > 0);
+        QVERIFY(buffers.count() > 0);
+        QVERIFY(pacat->waitForFinished(10000));
+
+        // The lead-in ends with the triggering sample; before the strike it is silence.
+        QVERIFY(std::abs(record.buffer[5999]) > 3000);
+        for (int i = 0; i < 4000; ++i) QVERIFY(std::abs(record.buffer[i]) <= 3000);
+        QVERIFY(std::abs(zeroCrossingHz(record, 6000, 30000) - 150.0) < 2.0);
+        QCOMPARE(device.close(), QString());
+        QVERIFY(!device.isOpen());
+        QCOMPARE(device.close(), QString());
+    }
+
+    void signalBelowTheThresholdTriggersNothing() {
+        StrikeRecord record;
+        StrikeRecorder recorder(record);
+        recorder.setThreshold(3000);
+        CaptureDevice device(recorder);
+        QCOMPARE(device.open(mapperEntry(device)), QString());
+        int buffers = 0;
+        int loudestPeak = 0;
+        connect(&device, &CaptureDevice::bufferProcessed, [&] {
+            ++buffers;
+            loudestPeak = std::max(loudestPeak, recorder.level().leftPeak);
+        });
+        auto pacat = playIntoSink(strike(0.1, 200.0, 2900.0, 0.6));
+        QTRY_VERIFY_WITH_TIMEOUT(pacat->state() == QProcess::NotRunning, 10000);
+        // Two more buffers after the sound ended: everything played has been seen.
+        const int seen = buffers;
+        QTRY_VERIFY_WITH_TIMEOUT(buffers >= seen + 2, 5000);
+        QCOMPARE(record.counter.load(), -1);
+        QVERIFY(loudestPeak > 2000);
+        QVERIFY(loudestPeak <= 3000);
+    }
+
+    void strikeDuringPlaybackIsIgnoredAndPlaybackSendsTheStrike() {
+        StrikeRecord record;
+        StrikeRecorder recorder(record);
+        recorder.setThreshold(3000);
+        // A known strike in the record, as after a file load: a 300 Hz tone.
+        for (int i = 0; i < kStrikeLength; ++i) {
+            record.buffer[i] = static_cast<std::int16_t>(
+                i < kLeadInLength ? 0 : 12000 * std::sin(2 * M_PI * 300.0 * i / 48000.0));
+        }
+        CaptureDevice device(recorder);
+        QCOMPARE(device.open(mapperEntry(device)), QString());
+
+        QTemporaryDir dir;
+        const QString recordedPath = dir.filePath("monitor.raw");
+        QProcess parec;
+        parec.setStandardOutputFile(recordedPath);
+        parec.start("parec",
+                    {"--format=s16le", "--rate=48000", "--channels=1", "--latency-msec=50"});
+        QVERIFY(parec.waitForStarted());
+
+        Player player(recorder);
+        QSignalSpy finished(&player, &Player::finished);
+        QCOMPARE(player.play(24000), QString());
+        QVERIFY(player.isPlaying());
+        QVERIFY(recorder.playing());
+        QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 10000);
+        QVERIFY(!recorder.playing());
+        // Our own playback was loud enough to trigger, but the trigger was blocked.
+        QCOMPARE(record.counter.load(), -1);
+        parec.terminate();
+        QVERIFY(parec.waitForFinished(5000));
+
+        QFile file(recordedPath);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray raw = file.readAll();
+        const auto* heard = reinterpret_cast<const std::int16_t*>(raw.constData());
+        const qsizetype count = raw.size() / 2;
+        // Line up what the monitor heard with the record at the first loud sample of each.
+        qsizetype start = 0;
+        while (start < count && std::abs(heard[start]) < 500) ++start;
+        QVERIFY(start + 20000 < count);
+        int first = 0;
+        while (std::abs(record.buffer[first]) < 500) ++first;
+        int matches = 0;
+        for (int i = 0; i < 20000; ++i) {
+            if (std::abs(heard[start + i] - record.buffer[first + i]) <= 2) ++matches;
+        }
+        QVERIFY2(matches > 19900, qPrintable(QString::number(matches)));
+    }
+
+    void playedRangeIsCentredOnTheStretchAndStaysInsideTheStrike() {
+        QCOMPARE(Player::playedRange(24000, 48000), std::make_pair(0, 48000));
+        QCOMPARE(Player::playedRange(100000, 200000), std::make_pair(76000, 48000));
+        QCOMPARE(Player::playedRange(199000, 200000), std::make_pair(152000, 48000));
+        QCOMPARE(Player::playedRange(10, 200000), std::make_pair(0, 48000));
+    }
+};
+
+}  // namespace tomaro
+
+QTEST_GUILESS_MAIN(tomaro::SoundDeviceTest)
+#include "SoundDeviceTest.moc"
