@@ -155,6 +155,14 @@ void StrikeRecorder::strikeReplaced() {
     if (m_StrikeReplacedHook) m_StrikeReplacedHook();
 }
 
+bool StrikeRecorder::requestAnalysis() {
+    const bool before = m_Record.analysisPending.exchange(true, std::memory_order_seq_cst);
+    const int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    if (counter == -1 || counter == kStrikeLength) return true;
+    m_Record.analysisPending.store(before, std::memory_order_seq_cst);
+    return before;
+}
+
 bool StrikeRecorder::recording() const {
     const int counter = m_Record.counter.load(std::memory_order_acquire);
     return counter >= 0 && counter < kStrikeLength;

@@ -89,6 +89,11 @@ public:
 
     bool recording() const;
 
+    // The stretch or a setting of the analysis changed: the next paint step analyses the strike
+    // again. While a strike is being recorded nothing is requested (its completion brings an
+    // analysis anyway); returns whether the analysis is now due.
+    bool requestAnalysis();
+
     // Runs one step of the state machine: the caption, the completion of a live strike, and the
     // analysis when it is due.
     PaintStep paintStep();
