@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLibraryInfo>
+#include <QStyleFactory>
 #include <QTranslator>
 #include <cstdio>
 
@@ -13,6 +14,8 @@
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // One look on every desktop.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     if (argc < 3) {
         std::fprintf(stderr, "usage: tomaro-screenshots OUTPUT_DIR STRIKE.wav\n");
         return 2;

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStyleFactory>
 #include <QTranslator>
 
 #include "app/CMainDlg.h"
@@ -8,6 +9,8 @@
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    // One look on every desktop.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("Tomaro"));
     QApplication::setOrganizationName(QStringLiteral("Harnwick"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tomaro.svg")));
