@@ -138,7 +138,10 @@ TEST_F(StrikeRecorderTest, StrikesAreIgnoredWhileAnalysisIsPendingOrPlaybackRuns
     ASSERT_TRUE(m_Recorder.beginPlayback());
     EXPECT_FALSE(feed(frames(100, [](int) { return 20000; })));
     EXPECT_EQ(m_Record.counter.load(), -1);
-    m_Recorder.endPlayback();
+    m_Recorder.endPlayback(150);
+    // The tail of the playback still arrives: 150 frames pass before a strike counts.
+    EXPECT_FALSE(feed(frames(100, [](int) { return 20000; })));
+    EXPECT_FALSE(feed(frames(50, [](int) { return 20000; })));
     EXPECT_TRUE(feed(frames(100, [](int) { return 20000; })));
     // Playback cannot start over a strike being recorded.
     EXPECT_FALSE(m_Recorder.beginPlayback());

@@ -1,0 +1,25 @@
+#include "analysis/FixedText.h"
+
+#include <charconv>
+
+namespace tomaro {
+
+std::size_t formatFixed(double value, int decimals, char* out, std::size_t size) {
+    if (size == 0) return 0;
+    const auto [end, error] =
+        std::to_chars(out, out + size - 1, value, std::chars_format::fixed, decimals);
+    if (error != std::errc()) {
+        out[0] = '\0';
+        return 0;
+    }
+    *end = '\0';
+    return static_cast<std::size_t>(end - out);
+}
+
+std::string fixedText(double value, int decimals) {
+    char text[400];
+    const std::size_t length = formatFixed(value, decimals, text, sizeof text);
+    return std::string(text, length);
+}
+
+}  // namespace tomaro

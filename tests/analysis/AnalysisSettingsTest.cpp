@@ -1,0 +1,57 @@
+#include <gtest/gtest.h>
+
+#include "analysis/AnalysisSettings.h"
+#include "settings/MemoryProfile.h"
+
+namespace tomaro {
+namespace {
+
+TEST(AnalysisSettings, DefaultsAreGauss1WithDecayOver30To500Hz) {
+    MemoryProfile profile;
+    AnalysisSettings settings(profile);
+    EXPECT_EQ(settings.windowKind(), 1);
+    EXPECT_TRUE(settings.decayAccounting());
+    EXPECT_EQ(settings.findF0(), 30);
+    EXPECT_EQ(settings.findF1(), 500);
+    EXPECT_EQ(profile.writeCount(), 0);
+}
+
+TEST(AnalysisSettings, ReadsTheStoredValuesUnderTheirSectionsAndKeys) {
+    MemoryProfile profile;
+    profile.writeInt("Options", "m_WinVar", 2);
+    profile.writeInt("CMainDlg", "m_UseAproExp", 0);
+    profile.writeInt("Options", "m_FindF0", 99999);
+    profile.writeInt("Options", "m_FindF1", -5);
+    AnalysisSettings settings(profile);
+    EXPECT_EQ(settings.windowKind(), 2);
+    EXPECT_FALSE(settings.decayAccounting());
+    // Stored as they are: the analysis makes them safe.
+    EXPECT_EQ(settings.findF0(), 99999);
+    EXPECT_EQ(settings.findF1(), -5);
+}
+
+TEST(AnalysisSettings, SearchRangeIsClampedAndSwappedAndWrittenAtOnce) {
+    MemoryProfile profile;
+    AnalysisSettings settings(profile);
+    EXPECT_EQ(settings.searchRangeChanged(600, 10), std::make_pair(20, 600));
+    EXPECT_EQ(settings.findF0(), 20);
+    EXPECT_EQ(settings.findF1(), 600);
+    EXPECT_EQ(profile.readInt("Options", "m_FindF0", 0), 20);
+    EXPECT_EQ(profile.readInt("Options", "m_FindF1", 0), 600);
+    EXPECT_EQ(settings.searchRangeChanged(5000, 100), std::make_pair(100, 2000));
+}
+
+TEST(AnalysisSettings, ChoicesAreWrittenAtOnce) {
+    MemoryProfile profile;
+    AnalysisSettings settings(profile);
+    settings.setWindowKind(0);
+    settings.setDecayAccounting(false);
+    EXPECT_EQ(profile.readInt("Options", "m_WinVar", -1), 0);
+    EXPECT_EQ(profile.readInt("CMainDlg", "m_UseAproExp", -1), 0);
+    AnalysisSettings reread(profile);
+    EXPECT_EQ(reread.windowKind(), 0);
+    EXPECT_FALSE(reread.decayAccounting());
+}
+
+}  // namespace
+}  // namespace tomaro
