@@ -85,6 +85,9 @@ public:
         int findF1Hz = 500;
     };
 
+    // The user's settings as the parameters of a pass.
+    static Params paramsOf(const AnalysisSettings& settings);
+
     Analyzer();
     ~Analyzer();
     Analyzer(const Analyzer&) = delete;
