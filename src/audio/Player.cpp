@@ -81,7 +81,7 @@ QString Player::play(int centreFrame) {
         Pa_OpenDefaultStream(&stream, 0, 1, paInt16, record.sampleRateHz,
                              paFramesPerBufferUnspecified, playbackCallback, m_State.get());
     if (result != paNoError) {
-        m_Recorder.endPlayback();
+        m_Recorder.endPlayback(0);
         return soundErrorText("waveOutOpen", result);
     }
     Pa_SetStreamFinishedCallback(stream, playbackFinished);

@@ -61,7 +61,8 @@ void StrikeRecorder::deviceClosed() {
 bool StrikeRecorder::tryStartStrike(int ringFrame) {
     m_Record.counter.store(kClaiming, std::memory_order_seq_cst);
     if (m_Record.analysisPending.load(std::memory_order_seq_cst) ||
-        m_Playing.load(std::memory_order_seq_cst)) {
+        m_Playing.load(std::memory_order_seq_cst) ||
+        m_HoldFrames.load(std::memory_order_relaxed) > 0) {
         m_Record.counter.store(-1, std::memory_order_seq_cst);
         return false;
     }
@@ -103,6 +104,9 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount)
         }
     }
 
+    if (m_HoldFrames.load(std::memory_order_relaxed) > 0) {
+        m_HoldFrames.fetch_sub(frameCount, std::memory_order_relaxed);
+    }
     m_LeftPeak.store(leftPeak, std::memory_order_relaxed);
     m_RightPeak.store(rightPeak, std::memory_order_relaxed);
     const bool recorded = counter >= 0 && counter != counterAtStart;
@@ -122,7 +126,10 @@ bool StrikeRecorder::beginPlayback() {
     return true;
 }
 
-void StrikeRecorder::endPlayback() { m_Playing.store(false, std::memory_order_seq_cst); }
+void StrikeRecorder::endPlayback(int holdFrames) {
+    m_HoldFrames.store(holdFrames, std::memory_order_relaxed);
+    m_Playing.store(false, std::memory_order_seq_cst);
+}
 
 bool StrikeRecorder::claimForFile() {
     m_PendingBeforeClaim = m_Record.analysisPending.exchange(true, std::memory_order_seq_cst);
@@ -146,6 +153,14 @@ void StrikeRecorder::releaseClaim() {
 void StrikeRecorder::strikeReplaced() {
     m_Record.analysisPending.store(true, std::memory_order_seq_cst);
     if (m_StrikeReplacedHook) m_StrikeReplacedHook();
+}
+
+bool StrikeRecorder::requestAnalysis() {
+    const bool before = m_Record.analysisPending.exchange(true, std::memory_order_seq_cst);
+    const int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    if (counter == -1 || counter == kStrikeLength) return true;
+    m_Record.analysisPending.store(before, std::memory_order_seq_cst);
+    return before;
 }
 
 bool StrikeRecorder::recording() const {

@@ -71,9 +71,12 @@ public:
     bool deviceOpen() const { return m_DeviceOpen; }
 
     // Playback of the strike blocks the trigger. beginPlayback() fails while a strike is being
-    // recorded (the buffer is not stable then).
+    // recorded (the buffer is not stable then). After the end the trigger stays blocked for
+    // `holdFrames` more captured frames: the end of the playback is still on its way through the
+    // output and the input, and must not be taken for a new strike.
     bool beginPlayback();
-    void endPlayback();
+    void endPlayback(int holdFrames = kPlaybackHoldFrames);
+    static constexpr int kPlaybackHoldFrames = 3 * kCaptureBufferFrames;
     bool playing() const { return m_Playing.load(std::memory_order_acquire); }
 
     // Takes the strike buffer for a file load: blocks the trigger and fails while a live strike
@@ -85,6 +88,11 @@ public:
     void strikeReplaced();
 
     bool recording() const;
+
+    // The stretch or a setting of the analysis changed: the next paint step analyses the strike
+    // again. While a strike is being recorded nothing is requested (its completion brings an
+    // analysis anyway); returns whether the analysis is now due.
+    bool requestAnalysis();
 
     // Runs one step of the state machine: the caption, the completion of a live strike, and the
     // analysis when it is due.
@@ -108,6 +116,7 @@ private:
 
     std::atomic<int> m_Threshold{kDefaultThreshold};
     std::atomic<bool> m_Playing{false};
+    std::atomic<int> m_HoldFrames{0};  // frames still to capture before the trigger is free
     std::atomic<int> m_LeftPeak{0};
     std::atomic<int> m_RightPeak{0};
     bool m_DeviceOpen = false;

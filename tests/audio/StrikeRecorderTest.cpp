@@ -138,10 +138,26 @@ TEST_F(StrikeRecorderTest, StrikesAreIgnoredWhileAnalysisIsPendingOrPlaybackRuns
     ASSERT_TRUE(m_Recorder.beginPlayback());
     EXPECT_FALSE(feed(frames(100, [](int) { return 20000; })));
     EXPECT_EQ(m_Record.counter.load(), -1);
-    m_Recorder.endPlayback();
+    m_Recorder.endPlayback(150);
+    // The tail of the playback still arrives: 150 frames pass before a strike counts.
+    EXPECT_FALSE(feed(frames(100, [](int) { return 20000; })));
+    EXPECT_FALSE(feed(frames(50, [](int) { return 20000; })));
     EXPECT_TRUE(feed(frames(100, [](int) { return 20000; })));
     // Playback cannot start over a strike being recorded.
     EXPECT_FALSE(m_Recorder.beginPlayback());
+}
+
+TEST_F(StrikeRecorderTest, AnalysisRequestedWhileRecordingWaitsForTheStrike) {
+    m_Recorder.setThreshold(10);
+    feed(frames(10, [](int) { return 500; }));
+    EXPECT_FALSE(m_Recorder.requestAnalysis());
+    EXPECT_FALSE(m_Recorder.paintStep().analysed);  // the buffer is still being written
+    feedQuiet(7);
+    m_Recorder.paintStep();
+    EXPECT_EQ(m_Analyses, 1);
+    EXPECT_TRUE(m_Recorder.requestAnalysis());
+    EXPECT_TRUE(m_Recorder.paintStep().analysed);
+    EXPECT_EQ(m_Analyses, 2);
 }
 
 TEST_F(StrikeRecorderTest, LevelIsThePeakOfTheLastBufferPerChannel) {
