@@ -213,28 +213,24 @@ QWidget* CMainDlg::buildAnalysisGroup() {
     });
     form->addRow(QStringLiteral("Окно:"), m_WindowCombo);
 
-    m_DelayField = new StepField(box);
-    m_DelayField->setObjectName(QStringLiteral("delayField"));
-    connect(m_DelayField, &StepField::stepped, this, [this](int steps) {
-        m_Tuner.stretch().spinDelay(steps);
-        analysisChanged();
-    });
-    connect(m_DelayField, &StepField::valueEntered, this, [this](double value) {
-        m_Tuner.stretch().setDelaySec(value);
-        analysisChanged();
-    });
+    // Both fields act on the stretch: the arrows by its step rules, typed values directly.
+    auto stretchField = [&](const char* name, void (Stretch::*spin)(int),
+                            void (Stretch::*set)(double)) {
+        auto* field = new StepField(box);
+        field->setObjectName(QLatin1String(name));
+        connect(field, &StepField::stepped, this, [this, spin](int steps) {
+            (m_Tuner.stretch().*spin)(steps);
+            analysisChanged();
+        });
+        connect(field, &StepField::valueEntered, this, [this, set](double value) {
+            (m_Tuner.stretch().*set)(value);
+            analysisChanged();
+        });
+        return field;
+    };
+    m_DelayField = stretchField("delayField", &Stretch::spinDelay, &Stretch::setDelaySec);
     form->addRow(QStringLiteral("Задержка от фронта:"), m_DelayField);
-
-    m_LengthField = new StepField(box);
-    m_LengthField->setObjectName(QStringLiteral("lengthField"));
-    connect(m_LengthField, &StepField::stepped, this, [this](int steps) {
-        m_Tuner.stretch().spinLength(steps);
-        analysisChanged();
-    });
-    connect(m_LengthField, &StepField::valueEntered, this, [this](double value) {
-        m_Tuner.stretch().setLengthSec(value);
-        analysisChanged();
-    });
+    m_LengthField = stretchField("lengthField", &Stretch::spinLength, &Stretch::setLengthSec);
     form->addRow(QStringLiteral("Длина области анализа"), m_LengthField);
 
     auto* range = new QHBoxLayout;
