@@ -224,6 +224,15 @@ void waveformLines(const std::vector<ColumnExtremes>& columns, double left, doub
     }
 }
 
+QPen waveformPen(const QColor& color, double width) {
+    return QPen(color, width, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+}
+
+bool sourceBeingRecorded(const StrikeRecord& record) {
+    const int counter = record.counter.load(std::memory_order_acquire);
+    return counter != -1 && counter < kStrikeLength && record.directData == nullptr;
+}
+
 int columnCount(int count, int widthPx, double devicePixelRatio) {
     const double ratio = std::isfinite(devicePixelRatio) && devicePixelRatio > 0.0
                              ? std::min(devicePixelRatio, 4.0)

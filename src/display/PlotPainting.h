@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QLineF>
+#include <QPen>
 #include <QRect>
 #include <QString>
 #include <vector>
@@ -14,6 +15,7 @@ class QPainter;
 namespace tomaro {
 
 struct SampleSource;
+struct StrikeRecord;
 
 // Drawing pieces shared by the graph widgets, so the plots stacked in the main window line up and
 // look alike. Coordinates are device-independent pixels. User-interface thread only.
@@ -101,6 +103,15 @@ int peakOf(const std::vector<ColumnExtremes>& columns);
 // mapped by y = centreY - value * yScale. `lines` is cleared and refilled.
 void waveformLines(const std::vector<ColumnExtremes>& columns, double left, double width,
                    double centreY, double yScale, std::vector<QLineF>& lines);
+
+// The pen for waveformLines(): flat caps, so the ends of neighbouring segments do not overlap and
+// darken their joints.
+QPen waveformPen(const QColor& color, double width);
+
+// Whether the capture thread may be writing the samples record.source() reads: a live strike is
+// being triggered (lead-in copy) or recorded into the strike buffer. The signal views then leave
+// the buffer alone; a long file read in place stays readable.
+bool sourceBeingRecorded(const StrikeRecord& record);
 
 // Number of columns to reduce a stretch of `count` frames to on a plot `widthPx` wide at the given
 // device pixel ratio: one per device pixel, never more than the frames.

@@ -56,11 +56,6 @@ double SignalOverview::xOfFrame(double frame) const {
     return area.left() + frame / count * area.width();
 }
 
-bool SignalOverview::recordingIntoSource() const {
-    const int counter = m_Record.counter.load(std::memory_order_acquire);
-    return counter >= 0 && counter < kStrikeLength && m_Record.directData == nullptr;
-}
-
 const std::vector<plot::ColumnExtremes>& SignalOverview::columns(int count) {
     const SampleSource source = m_Record.source();
     if (source.frameCount < kCachedFromFrames) {
@@ -87,7 +82,7 @@ void SignalOverview::paintEvent(QPaintEvent*) {
     plot::drawTitle(painter, area, QString::fromUtf8("Сигнал · время от фронта, с"));
 
     const SampleSource source = m_Record.source();
-    if (recordingIntoSource()) {
+    if (plot::sourceBeingRecorded(m_Record)) {
         plot::drawPlaceholder(painter, area, QString::fromUtf8("Идёт запись удара…"));
         plot::drawFrame(painter, area);
         return;
@@ -109,12 +104,15 @@ void SignalOverview::paintEvent(QPaintEvent*) {
     const double bandLeft = xOfFrame(m_Stretch.start());
     const double bandRight = std::max(xOfFrame(m_Stretch.end()), bandLeft + 1.0);
     const QRectF band(bandLeft, area.top(), bandRight - bandLeft, area.height());
+    painter.save();
+    painter.setClipRect(area);
     painter.fillRect(band, plot::band());
     QPen edgePen(plot::bandEdge(), 1.0);
     edgePen.setCosmetic(true);
     painter.setPen(edgePen);
     painter.drawLine(QPointF(bandLeft, area.top()), QPointF(bandLeft, area.bottom()));
     painter.drawLine(QPointF(bandRight, area.top()), QPointF(bandRight, area.bottom()));
+    painter.restore();
 
     const int count = plot::columnCount(source.frameCount, area.width(), devicePixelRatioF());
     const std::vector<plot::ColumnExtremes>& reduced = columns(count);
@@ -128,12 +126,12 @@ void SignalOverview::paintEvent(QPaintEvent*) {
     painter.setBrush(Qt::NoBrush);
     painter.save();
     painter.setClipRect(QRectF(area.left(), area.top(), frontX - area.left(), area.height()));
-    painter.setPen(QPen(plot::leadIn(), 1.0));
+    painter.setPen(plot::waveformPen(plot::leadIn(), 1.0));
     painter.drawLines(m_Lines.data(), static_cast<int>(m_Lines.size()));
     painter.restore();
     painter.save();
     painter.setClipRect(QRectF(frontX, area.top(), area.right() + 1 - frontX, area.height()));
-    painter.setPen(QPen(plot::strike(), 1.0));
+    painter.setPen(plot::waveformPen(plot::strike(), 1.0));
     painter.drawLines(m_Lines.data(), static_cast<int>(m_Lines.size()));
     painter.restore();
 
@@ -158,7 +156,7 @@ void SignalOverview::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void SignalOverview::centreOnMouse(double x) {
-    if (recordingIntoSource()) return;
+    if (plot::sourceBeingRecorded(m_Record)) return;
     const int frame = frameAt(x);
     if (frame < 0 || frame == m_LastFrame) return;
     m_LastFrame = frame;

@@ -47,7 +47,6 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    bool recordingIntoSource() const;
     const std::vector<plot::ColumnExtremes>& columns(int count);
     void centreOnMouse(double x);
 

@@ -35,7 +35,7 @@ QString hertzText(double frequencyHz) {
 // A label with a white backing so it stays readable over the curve and the grid.
 void drawBackedText(QPainter& painter, const QRectF& box, const QString& text,
                     const QColor& color) {
-    painter.fillRect(box.adjusted(-2, 0, 2, 0), QColor(255, 255, 255, 215));
+    painter.fillRect(box.adjusted(-2, 0, 2, 0), QColor(255, 255, 255, 170));
     painter.setPen(color);
     painter.drawText(box, Qt::AlignCenter, text);
 }

@@ -26,11 +26,6 @@ QSize StretchZoom::sizeHint() const { return {640, 160}; }
 
 QRect StretchZoom::plotRect() const { return plot::plotArea(rect()); }
 
-bool StretchZoom::recordingIntoSource() const {
-    const int counter = m_Record.counter.load(std::memory_order_acquire);
-    return counter >= 0 && counter < kStrikeLength && m_Record.directData == nullptr;
-}
-
 bool StretchZoom::showsFit() const {
     const AnalysisResult& result = m_Analyzer.result();
     const int length = m_Stretch.length();
@@ -50,7 +45,7 @@ void StretchZoom::paintEvent(QPaintEvent*) {
     const int start = std::clamp(m_Stretch.start(), 0, std::max(source.frameCount, 0));
     const int end = std::clamp(m_Stretch.end(), start, std::max(source.frameCount, 0));
     const int length = end - start;
-    if (recordingIntoSource()) {
+    if (plot::sourceBeingRecorded(m_Record)) {
         plot::drawPlaceholder(painter, area, QString::fromUtf8("Идёт запись удара…"));
         plot::drawFrame(painter, area);
         return;
@@ -77,7 +72,7 @@ void StretchZoom::paintEvent(QPaintEvent*) {
     painter.save();
     painter.setClipRect(area);
     painter.setBrush(Qt::NoBrush);
-    painter.setPen(QPen(plot::strike(), 1.0));
+    painter.setPen(plot::waveformPen(plot::strike(), 1.0));
     plot::waveformLines(m_Signal, area.left(), area.width(), centre, yScale, m_Lines);
     painter.drawLines(m_Lines.data(), static_cast<int>(m_Lines.size()));
     const bool withFit = showsFit();
@@ -87,9 +82,7 @@ void StretchZoom::paintEvent(QPaintEvent*) {
         fitSource.native = fitted.data();
         fitSource.frameCount = static_cast<int>(fitted.size());
         plot::columnExtremes(fitSource, 0, length, count, m_Fit);
-        QPen fitPen(plot::fit(), 1.6);
-        fitPen.setCapStyle(Qt::RoundCap);
-        painter.setPen(fitPen);
+        painter.setPen(plot::waveformPen(plot::fit(), 1.6));
         plot::waveformLines(m_Fit, area.left(), area.width(), centre, yScale, m_Lines);
         painter.drawLines(m_Lines.data(), static_cast<int>(m_Lines.size()));
     }
@@ -147,7 +140,8 @@ void StretchZoom::mouseMoveEvent(QMouseEvent* event) {
     }
     const double x = event->position().x();
     const double dx = x - m_LastX;
-    if (dx == 0.0 || m_Record.source().frameCount <= 0 || recordingIntoSource()) return;
+    if (dx == 0.0 || m_Record.source().frameCount <= 0 || plot::sourceBeingRecorded(m_Record))
+        return;
     m_LastX = x;
     m_Stretch.drag(dx, plotRect().width());
     update();

@@ -44,7 +44,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    bool recordingIntoSource() const;
     void drawLegend(QPainter& painter, const QRect& area, bool withFit);
 
     const StrikeRecord& m_Record;

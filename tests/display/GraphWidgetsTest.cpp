@@ -219,16 +219,32 @@ private slots:
                 0);
     }
 
-    void overviewLeavesARecordingBufferAlone() {
+    // While the capture thread copies a lead-in (-2) or records (0..47999), the views neither
+    // read the strike buffer nor move the stretch.
+    void signalViewsLeaveABufferBeingRecordedAlone() {
         SignalOverview overview(m_Scene->record, m_Scene->stretch);
+        StretchZoom zoom(m_Scene->record, m_Scene->stretch, m_Scene->analyzer);
         showExposed(overview, {640, 140});
-        QSignalSpy changed(&overview, &SignalOverview::stretchChanged);
-        m_Scene->record.counter = 6000;
-        const QImage image = overview.grab().toImage();
-        const double x = overview.xOfFrame(8000);
-        QCOMPARE(countInColumn(image, x, 0, overview.height(), tomaro::plot::strike()), 0);
-        QTest::mouseClick(&overview, Qt::LeftButton, {}, overview.plotRect().center());
-        QCOMPARE(changed.count(), 0);
+        showExposed(zoom, {640, 160});
+        QSignalSpy centred(&overview, &SignalOverview::stretchChanged);
+        QSignalSpy dragged(&zoom, &StretchZoom::stretchChanged);
+        for (int counter : {-2, 6000}) {
+            m_Scene->record.counter = counter;
+            const QImage image = overview.grab().toImage();
+            const double x = overview.xOfFrame(8000);
+            QCOMPARE(countInColumn(image, x, 0, overview.height(), tomaro::plot::strike()), 0);
+            const QImage zoomed = zoom.grab().toImage();
+            QCOMPARE(countInColumn(zoomed, zoom.plotRect().center().x(), 0, zoom.height(),
+                                   tomaro::plot::fit()),
+                     0);
+            QTest::mouseClick(&overview, Qt::LeftButton, {}, overview.plotRect().center());
+            const QPoint from = zoom.plotRect().center();
+            QTest::mousePress(&zoom, Qt::LeftButton, {}, from);
+            QTest::mouseMove(&zoom, from + QPoint(50, 0));
+            QTest::mouseRelease(&zoom, Qt::LeftButton, {}, from + QPoint(50, 0));
+        }
+        QCOMPARE(centred.count(), 0);
+        QCOMPARE(dragged.count(), 0);
     }
 
     void zoomDragMovesTheStretchWithTheSignal() {
