@@ -19,9 +19,10 @@ class Readout;
 // window with a 10 px margin. An empty line is half as high as " ". The font is chosen again on
 // every paint, so a resize or new lines take effect at once.
 //
-// A tool window: it floats over the main window, which shows and hides it. Closing it (its close
-// button) hides it and emits closed(); the main window then unchecks "Ноту крупно" and writes
-// `m_IsShowNotaDlg` 0. The readout must outlive the window. User-interface thread only.
+// A tool window: it floats over the main window, which shows and hides it with show() and hide()
+// (these emit nothing). Closing it (its close button, or close()) hides it and emits closed(); the
+// main window then unchecks "Ноту крупно" and writes `m_IsShowNotaDlg` 0. The readout must outlive
+// the window. User-interface thread only.
 class NoteWindow : public QWidget {
     Q_OBJECT
 

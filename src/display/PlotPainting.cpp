@@ -76,8 +76,16 @@ void drawPlaceholder(QPainter& painter, const QRect& plot, const QString& text) 
     QFont font = painter.font();
     font.setPixelSize(13);
     painter.setFont(font);
+    const QFontMetricsF metrics(font);
+    const QSizeF size(metrics.horizontalAdvance(text) + 20.0, metrics.height() + 8.0);
+    const QRectF box(QPointF(plot.center().x() + 0.5 - size.width() / 2.0,
+                             plot.center().y() + 0.5 - size.height() / 2.0),
+                     size);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 225));
+    painter.drawRoundedRect(box, 4.0, 4.0);
     painter.setPen(QColor(150, 156, 166));
-    painter.drawText(plot, Qt::AlignCenter, text);
+    painter.drawText(box, Qt::AlignCenter, text);
     painter.restore();
 }
 

@@ -134,13 +134,13 @@ void SpectrumView::paintEvent(QPaintEvent*) {
 
     drawSearchRange(painter, area);
     drawAxes(painter, area);
+    if (hasSpectrum()) drawCurve(painter, area);
+    drawMarkers(painter, area);
     if (hasSpectrum()) {
-        drawCurve(painter, area);
+        drawMeasured(painter, area);
     } else {
         plot::drawPlaceholder(painter, area, QString::fromUtf8("Нет спектра"));
     }
-    drawMarkers(painter, area);
-    if (hasSpectrum()) drawMeasured(painter, area);
     drawHover(painter, area);
     plot::drawFrame(painter, area);
 }

@@ -495,6 +495,18 @@ private slots:
         save(level, {240, 22}, "level-overload.png");
         NoteWindow note(scene->readout);
         save(note, {560, 380}, "note-window.png");
+
+        // Before the first strike: no signal, no spectrum, the references only.
+        auto fresh = std::make_unique<StrikeScene>();
+        fresh->fourDrumKit();
+        fresh->record.sampleCount = 0;
+        fresh->stretch.setStrike(fresh->record);
+        fresh->readout.update(0.0, fresh->kit, fresh->switches, false);
+        SignalOverview emptyOverview(fresh->record, fresh->stretch);
+        save(emptyOverview, {820, 150}, "overview-empty.png");
+        SpectrumView emptySpectrum(fresh->analyzer, fresh->settings, fresh->kit, fresh->switches,
+                                   fresh->readout);
+        save(emptySpectrum, {820, 320}, "spectrum-empty.png");
     }
 };
 
