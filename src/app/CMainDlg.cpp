@@ -20,8 +20,13 @@
 #include "app/StepField.h"
 #include "audio/CaptureDevice.h"
 #include "audio/Player.h"
+#include "display/LevelMeter.h"
 #include "display/NearestReference.h"
+#include "display/NoteWindow.h"
 #include "display/ReadoutText.h"
+#include "display/SignalOverview.h"
+#include "display/SpectrumView.h"
+#include "display/StretchZoom.h"
 #include "serial/PortSelector.h"
 #include "serial/SerialPort.h"
 #include "settings/Profile.h"
@@ -101,9 +106,8 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
     resize(1200, 760);
 
     connect(m_Capture.get(), &CaptureDevice::strikeProgress, this, &CMainDlg::step);
-    connect(m_Capture.get(), &CaptureDevice::bufferProcessed, this, [this] {
-        if (m_LevelMeter != nullptr) m_LevelMeter->update();
-    });
+    connect(m_Capture.get(), &CaptureDevice::bufferProcessed, this,
+            [this] { m_LevelMeter->setLevel(m_Tuner.recorder().level()); });
     connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const QString& text) {
         step();
         showSoundError(text);
@@ -168,9 +172,8 @@ QWidget* CMainDlg::buildInputGroup() {
             [this](int value) { m_Tuner.setThreshold(value); });
     form->addRow(QStringLiteral("Порог:"), m_ThresholdSpin);
 
-    m_LevelMeter = new QLabel(box);  // replaced by the level indicator widget
+    m_LevelMeter = new LevelMeter(box);
     m_LevelMeter->setObjectName(QStringLiteral("levelMeter"));
-    m_LevelMeter->setMinimumHeight(22);
     form->addRow(QStringLiteral("Уровень:"), m_LevelMeter);
 
     auto* buttons = new QHBoxLayout;
@@ -333,10 +336,34 @@ QWidget* CMainDlg::buildReferencesGroup() {
 }
 
 QWidget* CMainDlg::buildGraphs() {
-    m_Graphs = new QWidget(this);
-    m_Graphs->setObjectName(QStringLiteral("graphs"));
-    m_Graphs->setMinimumSize(480, 400);
-    return m_Graphs;
+    auto* splitter = new QSplitter(Qt::Vertical, this);
+    splitter->setObjectName(QStringLiteral("graphs"));
+    splitter->setChildrenCollapsible(false);
+    m_Overview = new SignalOverview(m_Tuner.shownStrike(), m_Tuner.stretch(), splitter);
+    m_Overview->setObjectName(QStringLiteral("signalOverview"));
+    m_Zoom =
+        new StretchZoom(m_Tuner.shownStrike(), m_Tuner.stretch(), m_Tuner.analyzer(), splitter);
+    m_Zoom->setObjectName(QStringLiteral("stretchZoom"));
+    m_Spectrum = new SpectrumView(m_Tuner.analyzer(), m_Tuner.settings(), m_Tuner.kit(),
+                                  m_Tuner.switches(), m_Tuner.readout(), splitter);
+    m_Spectrum->setObjectName(QStringLiteral("spectrumView"));
+    splitter->addWidget(m_Overview);
+    splitter->addWidget(m_Zoom);
+    splitter->addWidget(m_Spectrum);
+    splitter->setStretchFactor(0, 2);
+    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(2, 5);
+    connect(m_Overview, &SignalOverview::stretchChanged, this, &CMainDlg::analysisChanged);
+    connect(m_Zoom, &StretchZoom::stretchChanged, this, &CMainDlg::analysisChanged);
+    connect(m_Spectrum, &SpectrumView::frequencyPicked, this, &CMainDlg::analysisChanged);
+    return splitter;
+}
+
+void CMainDlg::updateGraphs() {
+    m_Overview->update();
+    m_Zoom->update();
+    m_Spectrum->update();
+    if (m_NoteWindow) m_NoteWindow->update();
 }
 
 void CMainDlg::fillDevices() {
@@ -380,8 +407,8 @@ void CMainDlg::step() {
         emit analysed();
         // The caption returns to waiting with the new frequency at the next step.
         scheduleStep();
-    } else if (m_Graphs != nullptr) {
-        m_Graphs->update();
+    } else {
+        updateGraphs();
     }
 }
 
@@ -431,7 +458,7 @@ void CMainDlg::refreshViews() {
     } else {
         m_NearestLabel->setText(QString());
     }
-    if (m_Graphs != nullptr) m_Graphs->update();
+    updateGraphs();
 }
 
 void CMainDlg::openReferencesDialog() {
@@ -439,7 +466,22 @@ void CMainDlg::openReferencesDialog() {
     referencesUpdate();
 }
 
-void CMainDlg::setNoteWindowShown(bool) {}
+void CMainDlg::setNoteWindowShown(bool shown) {
+    if (!shown) {
+        if (m_NoteWindow) m_NoteWindow->hide();
+        return;
+    }
+    if (!m_NoteWindow) {
+        m_NoteWindow = std::make_unique<NoteWindow>(m_Tuner.readout(), this);
+        m_NoteWindow->setObjectName(QStringLiteral("noteWindow"));
+        connect(m_NoteWindow.get(), &NoteWindow::closed, this, [this] {
+            m_NoteWindowBox->setChecked(false);
+            m_Profile.writeInt(kNoteWindowSection, kNoteWindowKey, 0);
+        });
+    }
+    m_NoteWindow->show();
+    m_NoteWindow->raise();
+}
 
 void CMainDlg::play() {
     const Stretch& stretch = m_Tuner.stretch();

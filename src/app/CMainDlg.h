@@ -15,7 +15,12 @@ class QSpinBox;
 namespace tomaro {
 
 class CaptureDevice;
+class LevelMeter;
+class NoteWindow;
 class Player;
+class SignalOverview;
+class SpectrumView;
+class StretchZoom;
 class Profile;
 class SerialPort;
 class StepField;
@@ -63,6 +68,7 @@ private:
     void showStretch();
     void referencesUpdate();
     void refreshViews();
+    void updateGraphs();
     void openReferencesDialog();
     void setNoteWindowShown(bool shown);
     void play();
@@ -95,8 +101,11 @@ private:
     QCheckBox* m_NoteWindowBox = nullptr;
     QPushButton* m_PlayButton = nullptr;
     QPushButton* m_StopButton = nullptr;
-    QWidget* m_LevelMeter = nullptr;
-    QWidget* m_Graphs = nullptr;
+    LevelMeter* m_LevelMeter = nullptr;
+    SignalOverview* m_Overview = nullptr;
+    StretchZoom* m_Zoom = nullptr;
+    SpectrumView* m_Spectrum = nullptr;
+    std::unique_ptr<NoteWindow> m_NoteWindow;
 };
 
 }  // namespace tomaro

@@ -17,7 +17,9 @@ Tuner::Tuner(Profile& profile)
     m_Stretch.setStrike(m_Record);
     m_Recorder.setStrikeReplacedHook([this] {
         m_HasStrike = true;
+        m_HasResult = false;
         m_Stretch.setStrike(m_Record);
+        takeShownStrike();
     });
     m_Recorder.setAnalysisHook([this] { analyse(); });
     updateReadout();
@@ -57,6 +59,15 @@ void Tuner::reloadKit() {
 
 void Tuner::updateReadout() {
     m_Readout.update(mainFrequencyHz(), m_Kit, m_Switches, m_OvertoneTransfer);
+}
+
+void Tuner::takeShownStrike() {
+    m_Shown.buffer = m_Record.buffer;
+    m_Shown.sampleCount = m_Record.sampleCount;
+    m_Shown.startIndex = m_Record.startIndex;
+    m_Shown.sampleRateHz = m_Record.sampleRateHz;
+    m_Shown.directData = m_Record.directData;
+    m_Shown.directChannels = m_Record.directChannels;
 }
 
 void Tuner::analyse() {

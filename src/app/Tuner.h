@@ -39,6 +39,12 @@ public:
     ReferenceSwitches& switches() { return m_Switches; }
     const Readout& readout() const { return m_Readout; }
 
+    // The strike as the graphs draw it: a copy taken whenever new samples stand in the record
+    // (the trigger is blocked then), so drawing never reads the buffer the capture thread may be
+    // writing. A long file is read in place from the live record's mapping, which lives until
+    // the next copy is taken. Its counter stays at -1.
+    const StrikeRecord& shownStrike() const { return m_Shown; }
+
     // True once a strike or a file stands in the record.
     bool hasStrike() const { return m_HasStrike; }
     // True once the current strike has been analysed; the frequency is then valid.
@@ -73,9 +79,11 @@ public:
 
 private:
     void analyse();
+    void takeShownStrike();
 
     Profile& m_Profile;
     StrikeRecord m_Record;
+    StrikeRecord m_Shown;
     StrikeRecorder m_Recorder;
     AnalysisSettings m_Settings;
     Stretch m_Stretch;
