@@ -10,6 +10,9 @@
 
 #include "app/CMainDlg.h"
 #include "app/StepField.h"
+#include "display/NoteWindow.h"
+#include "display/SignalOverview.h"
+#include "display/SpectrumView.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
 
@@ -170,6 +173,61 @@ private slots:
         QCOMPARE(length->text(), QStringLiteral("0.3809"));
         QTRY_VERIFY(analysed.count() >= 1);
         QCOMPARE(m_Profile.readInt("CMainDlg", "m_SelectPos", 0), 130000);
+    }
+
+    void clicksOnTheGraphsAnalyseAgain() {
+        auto window = makeWindow();
+        window->resize(1200, 800);
+        window->show();
+        // A tone of 150 Hz with a weaker one at 240 Hz: the search finds 150 Hz first.
+        test::WavBuilder wav;
+        for (int i = 0; i < 40000; ++i) {
+            const double t = i / 48000.0;
+            wav.samples.push_back(static_cast<std::int16_t>(
+                std::lround(std::exp(-t / 0.5) * (9000 * std::sin(2 * M_PI * 150.0 * t) +
+                                                  4000 * std::sin(2 * M_PI * 240.0 * t)))));
+        }
+        const QString path = m_Dir.filePath("two.wav");
+        test::writeFile(path.toStdString(), wav.bytes());
+        window->openFile(path);
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 150.0) < 0.2);
+
+        QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+        auto* spectrum = window->findChild<SpectrumView*>("spectrumView");
+        const QPoint at(int(std::lround(spectrum->xOfFrequency(238.0))),
+                        spectrum->plotRect().center().y());
+        QTest::mouseClick(spectrum, Qt::LeftButton, {}, at);
+        QTRY_COMPARE(analysed.count(), 1);
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 240.0) < 0.2);
+
+        // A click on the overview moves the stretch there and analyses again.
+        auto* overview = window->findChild<SignalOverview*>("signalOverview");
+        const int before = window->tuner().stretch().start();
+        QTest::mouseClick(
+            overview, Qt::LeftButton, {},
+            QPoint(int(overview->xOfFrame(30000)), overview->plotRect().center().y()));
+        QTRY_COMPARE(analysed.count(), 2);
+        QVERIFY(window->tuner().stretch().start() != before);
+        // The pick was used once: the search range applies again.
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 150.0) < 0.5);
+    }
+
+    void largeNoteWindowFollowsItsBox() {
+        auto window = makeWindow();
+        auto* box = window->findChild<QCheckBox*>("noteWindowBox");
+        box->click();
+        QCOMPARE(m_Profile.readInt("Options", "m_IsShowNotaDlg", -1), 1);
+        auto* notes = window->findChild<NoteWindow*>("noteWindow");
+        QVERIFY(notes != nullptr);
+        QVERIFY(notes->isVisible());
+        notes->close();
+        QVERIFY(!box->isChecked());
+        QCOMPARE(m_Profile.readInt("Options", "m_IsShowNotaDlg", -1), 0);
+
+        // Remembered: a window started with the setting on shows it at once.
+        m_Profile.writeInt("Options", "m_IsShowNotaDlg", 1);
+        auto second = makeWindow();
+        QVERIFY(second->findChild<NoteWindow*>("noteWindow")->isVisible());
     }
 
     void missingStoredDeviceFallsBackToTheDefaultInput() {
