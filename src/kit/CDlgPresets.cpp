@@ -322,6 +322,7 @@ void CDlgPresets::buildRows() {
     m_RowsArea->setWidget(body);  // deletes the rows of an earlier kit
 
     alignColumns(grid);
+    orderTabs();
     refresh();
     fitToScreen();
 }
@@ -464,6 +465,26 @@ void CDlgPresets::alignColumns(QGridLayout* rowsGrid) {
             grid->setColumnStretch(column, column == kFill ? 1 : 0);
         }
     }
+}
+
+void CDlgPresets::orderTabs() {
+    // Rows are rebuilt after the rest of the dialog; Tab still goes through them first, row by
+    // row from left to right, then to the options and the buttons.
+    QList<QWidget*> chain;
+    for (const Row& row : m_Rows) {
+        chain << row.reference << row.noteSpin << row.shown << row.overtone1 << row.overtone2
+              << row.menuButton;
+    }
+    chain << m_LatinNames << m_IntervalsFromPrevious << m_SingleReferenceBox
+          << m_SingleReferenceEdit << m_SingleReferenceSpin;
+    for (const char* name : {"kitSelectionButton", "saveKitButton", "loadKitButton"}) {
+        chain << findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    for (QAbstractButton* button :
+         findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->buttons()) {
+        chain << button;
+    }
+    for (qsizetype i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
 }
 
 void CDlgPresets::fitToScreen() {

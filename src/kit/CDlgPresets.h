@@ -75,6 +75,7 @@ private:
     void buildRows();
     void addRow(QGridLayout* grid, int row);
     void alignColumns(QGridLayout* rowsGrid);
+    void orderTabs();
     void fitToScreen();
     void refresh();
 

@@ -2,6 +2,7 @@
 
 #include <QStyle>
 #include <QStyleOptionSpinBox>
+#include <QWheelEvent>
 
 namespace tomaro {
 
@@ -30,6 +31,14 @@ QSize StepSpin::minimumSizeHint() const { return sizeHint(); }
 
 QAbstractSpinBox::StepEnabled StepSpin::stepEnabled() const {
     return isEnabled() ? (StepUpEnabled | StepDownEnabled) : StepNone;
+}
+
+void StepSpin::wheelEvent(QWheelEvent* event) {
+    if (!hasFocus()) {
+        event->ignore();  // goes on to the scroll area
+        return;
+    }
+    QAbstractSpinBox::wheelEvent(event);
 }
 
 QValidator::State StepSpin::validate(QString& input, int&) const {

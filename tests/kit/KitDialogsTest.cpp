@@ -119,6 +119,26 @@ private slots:
         QCOMPARE(m_Changes, 2);
     }
 
+    void wheelStepsANoteSpinOnlyWhileItHasFocus() {
+        CDlgPresets& dialog = open();
+        dialog.show();
+        dialog.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        auto* spin = rowChild<StepSpin>(dialog, "noteSpin", 1);
+        auto wheelUp = [spin] {
+            QPointF centre = QRectF(spin->rect()).center();
+            QWheelEvent event(centre, spin->mapToGlobal(centre), QPoint(), QPoint(0, 120),
+                              Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(spin, &event);
+        };
+        wheelUp();  // scrolling the rows past it
+        QCOMPARE(m_Kit->drum(1).note, -14);
+        spin->setFocus();
+        wheelUp();
+        QCOMPARE(m_Kit->drum(1).note, -13);
+        QCOMPARE(m_Changes, 1);
+    }
+
     void overtoneTypedWithCommaIsStoredWhenFocusLeaves() {
         CDlgPresets& dialog = open();
         dialog.show();
