@@ -218,14 +218,19 @@ void Analyzer::setComponentCount(int count) {
     m_ComponentCount = std::clamp(count, 1, kMaxComponents);
 }
 
-const AnalysisResult& Analyzer::analyze(const StrikeRecord& record, const Stretch& stretch,
-                                        const AnalysisSettings& settings) {
+Analyzer::Params Analyzer::paramsOf(const AnalysisSettings& settings) {
     Params params;
     params.windowKind = settings.windowKind();
     params.decay = settings.decayAccounting();
     params.findF0Hz = settings.findF0();
     params.findF1Hz = settings.findF1();
-    return analyze(record.source(), record.sampleRateHz, stretch.start(), stretch.end(), params);
+    return params;
+}
+
+const AnalysisResult& Analyzer::analyze(const StrikeRecord& record, const Stretch& stretch,
+                                        const AnalysisSettings& settings) {
+    return analyze(record.source(), record.sampleRateHz, stretch.start(), stretch.end(),
+                   paramsOf(settings));
 }
 
 const AnalysisResult& Analyzer::analyze(const SampleSource& source, double sampleRateHz, int start,

@@ -61,10 +61,11 @@ struct AnalysisResult {
 // frequency and, with decay accounting, up to 6 Gauss-Newton passes fitting a decaying sinusoid.
 //
 // Every buffer is allocated once by the constructor; analyze() never touches the heap. The
-// spectrum (65536 bins, bins 0..32768 meaningful, bin k at k * fs / 65536 Hz, unnormalised: a
-// cosine of amplitude A at an exact bin shows |A|/2 times the window's mean weight) and the
-// fitted waveform (one 16-bit sample per sample of the stretch) stay valid until the next pass;
-// the graph widgets read them on the same thread.
+// spectrum (65536 bins, bins 0..32768 meaningful, bin k at k * fs / 65536 Hz; the windowed
+// samples in 16-bit units, zero padded and scaled by 1/65536, so a cosine of amplitude A at bin k
+// shows about A/2 * (sum of the weights) / 65536 there) and the fitted waveform (one 16-bit
+// sample per sample of the stretch) stay valid until the next pass; the graph widgets read them
+// on the same thread.
 //
 // User-interface thread only. The source is read only at frames [start, end) clipped to
 // 0..frameCount-1, so the strike record must not be written during a pass (the capture is
@@ -84,6 +85,9 @@ public:
         int findF0Hz = 30;   // search range; any values, clamped to [10, 20000] Hz here
         int findF1Hz = 500;
     };
+
+    // The user's settings as the parameters of a pass.
+    static Params paramsOf(const AnalysisSettings& settings);
 
     Analyzer();
     ~Analyzer();

@@ -1,6 +1,7 @@
 #include "audio/StrikeRecorder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -112,6 +113,12 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount)
     const bool recorded = counter >= 0 && counter != counterAtStart;
     // Publishes the samples written above: the user-interface thread reads the buffer only
     // after it has seen the counter at 48000 with acquire order.
+    if (recorded && counter == kStrikeLength) {
+        m_CompletionNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                 std::chrono::steady_clock::now().time_since_epoch())
+                                 .count(),
+                             std::memory_order_relaxed);
+    }
     if (recorded) m_Record.counter.store(counter, std::memory_order_release);
     return recorded;
 }
@@ -153,6 +160,14 @@ void StrikeRecorder::releaseClaim() {
 void StrikeRecorder::strikeReplaced() {
     m_Record.analysisPending.store(true, std::memory_order_seq_cst);
     if (m_StrikeReplacedHook) m_StrikeReplacedHook();
+}
+
+bool StrikeRecorder::requestAnalysis() {
+    const bool before = m_Record.analysisPending.exchange(true, std::memory_order_seq_cst);
+    const int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    if (counter == -1 || counter == kStrikeLength) return true;
+    m_Record.analysisPending.store(before, std::memory_order_seq_cst);
+    return before;
 }
 
 bool StrikeRecorder::recording() const {

@@ -89,6 +89,15 @@ public:
 
     bool recording() const;
 
+    // When the last strike's 48000th sample was recorded, in std::chrono::steady_clock
+    // nanoseconds since its epoch (0 before any): for measuring the way to the read-out.
+    std::int64_t completionTimeNs() const { return m_CompletionNs.load(std::memory_order_relaxed); }
+
+    // The stretch or a setting of the analysis changed: the next paint step analyses the strike
+    // again. While a strike is being recorded nothing is requested (its completion brings an
+    // analysis anyway); returns whether the analysis is now due.
+    bool requestAnalysis();
+
     // Runs one step of the state machine: the caption, the completion of a live strike, and the
     // analysis when it is due.
     PaintStep paintStep();
@@ -111,7 +120,9 @@ private:
 
     std::atomic<int> m_Threshold{kDefaultThreshold};
     std::atomic<bool> m_Playing{false};
-    std::atomic<int> m_HoldFrames{0};  // frames still to capture before the trigger is free
+    std::atomic<int> m_HoldFrames{0};
+    std::atomic<std::int64_t> m_CompletionNs{
+        0};  // frames still to capture before the trigger is free
     std::atomic<int> m_LeftPeak{0};
     std::atomic<int> m_RightPeak{0};
     bool m_DeviceOpen = false;

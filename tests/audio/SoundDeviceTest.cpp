@@ -150,17 +150,24 @@ private slots:
         const QByteArray raw = file.readAll();
         const auto* heard = reinterpret_cast<const std::int16_t*>(raw.constData());
         const qsizetype count = raw.size() / 2;
-        // Line up what the monitor heard with the record at the first loud sample of each.
-        qsizetype start = 0;
-        while (start < count && std::abs(heard[start]) < 500) ++start;
-        QVERIFY(start + 20000 < count);
+        // The strike must be found in what the monitor heard, block by block: a busy machine may
+        // drop a few milliseconds of sound, which shifts what follows but changes no sample.
         int first = 0;
         while (std::abs(record.buffer[first]) < 500) ++first;
-        int matches = 0;
-        for (int i = 0; i < 20000; ++i) {
-            if (std::abs(heard[start + i] - record.buffer[first + i]) <= 2) ++matches;
+        constexpr int kBlock = 1000;
+        int blocksFound = 0;
+        for (int block = 0; block < 40; ++block) {
+            const std::int16_t* wanted = record.buffer.data() + first + block * kBlock;
+            for (qsizetype at = 0; at + kBlock <= count; ++at) {
+                int same = 0;
+                for (int i = 0; i < kBlock && std::abs(heard[at + i] - wanted[i]) <= 2; ++i) ++same;
+                if (same == kBlock) {
+                    ++blocksFound;
+                    break;
+                }
+            }
         }
-        QVERIFY2(matches > 19900, qPrintable(QString::number(matches)));
+        QVERIFY2(blocksFound >= 36, qPrintable(QString::number(blocksFound)));
     }
 
     void playedRangeIsCentredOnTheStretchAndStaysInsideTheStrike() {

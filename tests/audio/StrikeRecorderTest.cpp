@@ -147,6 +147,19 @@ TEST_F(StrikeRecorderTest, StrikesAreIgnoredWhileAnalysisIsPendingOrPlaybackRuns
     EXPECT_FALSE(m_Recorder.beginPlayback());
 }
 
+TEST_F(StrikeRecorderTest, AnalysisRequestedWhileRecordingWaitsForTheStrike) {
+    m_Recorder.setThreshold(10);
+    feed(frames(10, [](int) { return 500; }));
+    EXPECT_FALSE(m_Recorder.requestAnalysis());
+    EXPECT_FALSE(m_Recorder.paintStep().analysed);  // the buffer is still being written
+    feedQuiet(7);
+    m_Recorder.paintStep();
+    EXPECT_EQ(m_Analyses, 1);
+    EXPECT_TRUE(m_Recorder.requestAnalysis());
+    EXPECT_TRUE(m_Recorder.paintStep().analysed);
+    EXPECT_EQ(m_Analyses, 2);
+}
+
 TEST_F(StrikeRecorderTest, LevelIsThePeakOfTheLastBufferPerChannel) {
     std::vector<std::int16_t> buffer = {100, -200, -32768, 5, 300, 0};
     m_Recorder.setThreshold(32768);

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -42,21 +43,13 @@ void expectSameDrums(const Kit& actual, const Kit& expected) {
 const std::string kSnareCp1251 = "Baraban_\xCC\xE0\xEB\xFB\xE9";
 const std::string kTom10Cp1251 = "Baraban_10\xE4\xFE\xE9\xEC\xEE\xE2";
 
-class TempFolder {
-public:
-    TempFolder() {
-        m_Path =
-            std::filesystem::temp_directory_path() /
-            ("tomaro-kitfile-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(m_Path);
-    }
-    ~TempFolder() { std::filesystem::remove_all(m_Path); }
-    const std::filesystem::path& path() const { return m_Path; }
-
-private:
-    std::filesystem::path m_Path;
-};
+std::filesystem::path freshFolder() {
+    auto path =
+        std::filesystem::temp_directory_path() / ("tomaro-kitfile-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+    return path;
+}
 
 }  // namespace
 
@@ -142,8 +135,8 @@ TEST(KitFile, LongLinesLongKeysAndBadBytesAreSkipped) {
 }
 
 TEST(KitFile, FilesRoundTripAndFailuresComeBackAsMessages) {
-    TempFolder folder;
-    std::filesystem::path path = folder.path() / "Мои барабаны Tomaro.TKit";
+    std::filesystem::path folder = freshFolder();
+    std::filesystem::path path = folder / "Мои барабаны Tomaro.TKit";
     Kit kit = sampleKit();
     EXPECT_FALSE(KitFile::save(kit, path));
     MemoryProfile profile;
@@ -151,17 +144,18 @@ TEST(KitFile, FilesRoundTripAndFailuresComeBackAsMessages) {
     expectSameDrums(loadedKit(profile), kit);
 
     UserMessage cannotCreate{"Не удалось создать файл", "ОШИБКА", UserMessage::Icon::Error};
-    EXPECT_EQ(KitFile::save(kit, folder.path() / "missing" / "a.TKit"), cannotCreate);
+    EXPECT_EQ(KitFile::save(kit, folder / "missing" / "a.TKit"), cannotCreate);
     UserMessage cannotOpen{"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error};
-    EXPECT_EQ(KitFile::load(folder.path() / "missing.TKit", profile), cannotOpen);
-    EXPECT_EQ(KitFile::load(folder.path(), profile), cannotOpen);
+    EXPECT_EQ(KitFile::load(folder / "missing.TKit", profile), cannotOpen);
+    EXPECT_EQ(KitFile::load(folder, profile), cannotOpen);
 
-    std::filesystem::path empty = folder.path() / "empty.TKit";
+    std::filesystem::path empty = folder / "empty.TKit";
     std::ofstream(empty) << "COMMENT nothing\n";
     MemoryProfile untouched;
     UserMessage nothing{"Ничего не измелилось", "Сообщение", UserMessage::Icon::Information};
     EXPECT_EQ(KitFile::load(empty, untouched), nothing);
     EXPECT_EQ(untouched.writeCount(), 0);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(KitFile, NumbersIgnoreADecimalCommaLocale) {

@@ -1,0 +1,151 @@
+// tomaro-bench: times the 65536-point transform, whole analysis passes and FFTW's 65536-point
+// complex transform, then prints the ratios of the median CPU times:
+//   ratio transform/fftw = X
+//   ratio analysis48000/fftw = Y
+
+#include <benchmark/benchmark.h>
+#include <fftw3.h>
+
+#include <cmath>
+#include <complex>
+#include <cstdio>
+#include <cstring>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "analysis/Analyzer.h"
+#include "analysis/Fft.h"
+#include "audio/StrikeRecord.h"
+
+namespace {
+
+using tomaro::Analyzer;
+using tomaro::Fft;
+
+constexpr int kPoints = Fft::kMaxCount;
+constexpr double kRateHz = 48000.0;
+constexpr int kRepetitions = 7;
+
+// A tom-like strike: a decaying tone with a gliding pitch, an overtone and noise, 48000 samples.
+const std::vector<std::int16_t>& strike() {
+    static const std::vector<std::int16_t> samples = [] {
+        std::vector<std::int16_t> s(48000);
+        std::mt19937 random(7);
+        std::normal_distribution<double> noise(0.0, 60.0);
+        double phase = 0.0;
+        for (int n = 0; n < 48000; ++n) {
+            const double t = n / kRateHz;
+            phase += 2 * M_PI * 97.3 * (1 + 0.02 * std::exp(-t / 0.1)) / kRateHz;
+            const double value = 12000 * std::exp(-t / 0.35) * std::cos(phase) +
+                                 3000 * std::exp(-t / 0.15) * std::cos(1.59 * phase) +
+                                 noise(random);
+            s[n] = static_cast<std::int16_t>(std::lround(std::clamp(value, -32768.0, 32767.0)));
+        }
+        return s;
+    }();
+    return samples;
+}
+
+// The windowed stretch as the analysis hands it to the transform.
+std::vector<std::complex<double>> transformInput() {
+    std::vector<std::complex<double>> data(kPoints);
+    const auto& s = strike();
+    for (int j = 0; j < 48000; ++j) {
+        const double x = 2 * std::fabs(j / 48000.0 - 0.5);
+        data[j] = (std::exp(-x * x) - std::exp(-1.0)) * s[j];
+    }
+    return data;
+}
+
+// Ours transforms in place, so each run starts from a fresh copy of the input; the copy is timed
+// with it. FFTW runs out of place on a constant input with its best (measured) plan.
+void BM_Transform65536(benchmark::State& state) {
+    const auto input = transformInput();
+    auto data = input;
+    Fft fft;
+    for (auto _ : state) {
+        std::memcpy(data.data(), input.data(), sizeof(input[0]) * kPoints);
+        fft.transform(data.data(), kPoints);
+        benchmark::DoNotOptimize(data.data());
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_Fftw65536(benchmark::State& state) {
+    const auto input = transformInput();
+    fftw_complex* in = fftw_alloc_complex(kPoints);
+    fftw_complex* out = fftw_alloc_complex(kPoints);
+    fftw_plan plan = fftw_plan_dft_1d(kPoints, in, out, FFTW_FORWARD, FFTW_MEASURE);
+    std::memcpy(in, input.data(), sizeof(input[0]) * kPoints);
+    for (auto _ : state) {
+        fftw_execute(plan);
+        benchmark::DoNotOptimize(out);
+        benchmark::ClobberMemory();
+    }
+    fftw_destroy_plan(plan);
+    fftw_free(in);
+    fftw_free(out);
+}
+
+void analysisPass(benchmark::State& state, int length, bool decay) {
+    tomaro::SampleSource source;
+    source.native = strike().data();
+    source.frameCount = static_cast<int>(strike().size());
+    Analyzer analyzer;
+    Analyzer::Params params;
+    params.windowKind = 1;
+    params.decay = decay;
+    for (auto _ : state) {
+        const auto& result = analyzer.analyze(source, kRateHz, 0, length, params);
+        benchmark::DoNotOptimize(result.mainFrequencyHz);
+    }
+}
+
+void BM_Analysis48000Decay(benchmark::State& state) { analysisPass(state, 48000, true); }
+void BM_Analysis48000NoDecay(benchmark::State& state) { analysisPass(state, 48000, false); }
+void BM_Analysis14400Decay(benchmark::State& state) { analysisPass(state, 14400, true); }
+
+BENCHMARK(BM_Transform65536)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+BENCHMARK(BM_Fftw65536)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+BENCHMARK(BM_Analysis48000Decay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+BENCHMARK(BM_Analysis48000NoDecay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+BENCHMARK(BM_Analysis14400Decay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+
+// The console output as usual, keeping the median CPU time of every benchmark on the side.
+class MedianReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
+                m_Medians[run.run_name.function_name] = run.GetAdjustedCPUTime();
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // Prints "ratio NAME = X" for a / b when both medians exist.
+    void printRatio(const char* name, const std::string& a, const std::string& b) const {
+        auto x = m_Medians.find(a), y = m_Medians.find(b);
+        if (x == m_Medians.end() || y == m_Medians.end() || !(y->second > 0)) return;
+        std::printf("ratio %s = %.1f\n", name, x->second / y->second);
+    }
+
+private:
+    std::map<std::string, double> m_Medians;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    MedianReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::fflush(stdout);
+    reporter.printRatio("transform/fftw", "BM_Transform65536", "BM_Fftw65536");
+    reporter.printRatio("analysis48000/fftw", "BM_Analysis48000Decay", "BM_Fftw65536");
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,502 @@
+#include "app/CMainDlg.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QSplitter>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+#include "app/OpenFileState.h"
+#include "app/StepField.h"
+#include "audio/CaptureDevice.h"
+#include "audio/Player.h"
+#include "display/NearestReference.h"
+#include "display/ReadoutText.h"
+#include "serial/PortSelector.h"
+#include "serial/SerialPort.h"
+#include "settings/Profile.h"
+
+namespace tomaro {
+namespace {
+
+constexpr const char* kMainSection = "CMainDlg";
+constexpr const char* kDeviceKey = "m_WaveInDevice";
+constexpr const char* kNoteWindowSection = "Options";
+constexpr const char* kNoteWindowKey = "m_IsShowNotaDlg";
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+QLabel* makeLabel(const QString& text, QWidget* parent, const char* objectName) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(objectName));
+    return label;
+}
+
+QMessageBox::Icon boxIcon(MessageIcon icon) {
+    switch (icon) {
+        case MessageIcon::Stop:
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::None:
+            break;
+    }
+    return QMessageBox::Warning;
+}
+
+}  // namespace
+
+CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
+    : QMainWindow(parent),
+      m_Profile(profile),
+      m_Services(AppServices::withDefaults(std::move(services))),
+      m_Tuner(profile) {
+    setObjectName(QStringLiteral("CMainDlg"));
+    m_Capture = std::make_unique<CaptureDevice>(m_Tuner.recorder());
+    m_Player = std::make_unique<Player>(m_Tuner.recorder());
+    m_SerialPort = std::make_unique<SerialPort>();
+
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    auto* panel = new QWidget(central);
+    panel->setObjectName(QStringLiteral("controlPanel"));
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    panelLayout->addWidget(buildReadout());
+    panelLayout->addWidget(buildInputGroup());
+    panelLayout->addWidget(buildAnalysisGroup());
+    panelLayout->addWidget(buildReferencesGroup());
+    panelLayout->addWidget(
+        new PortSelector(*m_SerialPort, profile, panel,
+                         [this](QWidget* parent, const QString& text, const QString& caption) {
+                             m_Services.message(parent, text, caption, QMessageBox::Critical);
+                         }));
+    panelLayout->addStretch(1);
+    auto* about = new QPushButton(QStringLiteral("О программе..."), panel);
+    about->setObjectName(QStringLiteral("aboutButton"));
+    connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
+    panelLayout->addWidget(about);
+
+    auto* scroll = new QScrollArea(central);
+    scroll->setWidget(panel);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setMinimumWidth(panel->sizeHint().width() + 20);
+    scroll->setMaximumWidth(panel->sizeHint().width() + 40);
+    layout->addWidget(scroll);
+    layout->addWidget(buildGraphs(), 1);
+    setCentralWidget(central);
+    resize(1200, 760);
+
+    connect(m_Capture.get(), &CaptureDevice::strikeProgress, this, &CMainDlg::step);
+    connect(m_Capture.get(), &CaptureDevice::bufferProcessed, this, [this] {
+        if (m_LevelMeter != nullptr) m_LevelMeter->update();
+    });
+    connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const QString& text) {
+        step();
+        showSoundError(text);
+    });
+    connect(m_Player.get(), &Player::finished, this, [this] {
+        m_PlayButton->setEnabled(true);
+        m_StopButton->setEnabled(false);
+    });
+
+    fillDevices();
+    referencesUpdate();
+    showStretch();
+    setNoteWindowShown(m_NoteWindowBox->isChecked());
+    step();
+}
+
+CMainDlg::~CMainDlg() {
+    m_Player->stop();
+    m_Capture->close();
+}
+
+QWidget* CMainDlg::buildReadout() {
+    auto* box = new QGroupBox(QStringLiteral("Результат"), this);
+    auto* layout = new QVBoxLayout(box);
+    m_FrequencyLabel = makeLabel(QStringLiteral("— Гц"), box, "frequencyLabel");
+    m_NoteLabel = makeLabel(QString(), box, "noteLabel");
+    m_NearestLabel = makeLabel(QString(), box, "nearestLabel");
+    QFont big = m_FrequencyLabel->font();
+    big.setPointSizeF(big.pointSizeF() * 2.6);
+    big.setBold(true);
+    m_FrequencyLabel->setFont(big);
+    QFont medium = m_NoteLabel->font();
+    medium.setPointSizeF(medium.pointSizeF() * 1.7);
+    m_NoteLabel->setFont(medium);
+    m_NearestLabel->setWordWrap(true);
+    for (QLabel* label : {m_FrequencyLabel, m_NoteLabel, m_NearestLabel}) {
+        label->setAlignment(Qt::AlignCenter);
+        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        layout->addWidget(label);
+    }
+    return box;
+}
+
+QWidget* CMainDlg::buildInputGroup() {
+    auto* box = new QGroupBox(QStringLiteral("Вход"), this);
+    auto* form = new QFormLayout(box);
+    m_DeviceCombo = new QComboBox(box);
+    m_DeviceCombo->setObjectName(QStringLiteral("deviceCombo"));
+    m_DeviceCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_DeviceCombo->setMinimumContentsLength(18);
+    form->addRow(QStringLiteral("Устройство:"), m_DeviceCombo);
+
+    m_ThresholdSpin = new QSpinBox(box);
+    m_ThresholdSpin->setObjectName(QStringLiteral("thresholdSpin"));
+    m_ThresholdSpin->setRange(0, 32768);
+    m_ThresholdSpin->setSingleStep(250);
+    m_ThresholdSpin->setKeyboardTracking(false);
+    m_ThresholdSpin->setValue(m_Tuner.recorder().threshold());
+    m_ThresholdSpin->setToolTip(
+        QStringLiteral("Удар начинается с отсчёта, модуль которого больше порога (0..32768)"));
+    connect(m_ThresholdSpin, &QSpinBox::valueChanged, this,
+            [this](int value) { m_Tuner.setThreshold(value); });
+    form->addRow(QStringLiteral("Порог:"), m_ThresholdSpin);
+
+    m_LevelMeter = new QLabel(box);  // replaced by the level indicator widget
+    m_LevelMeter->setObjectName(QStringLiteral("levelMeter"));
+    m_LevelMeter->setMinimumHeight(22);
+    form->addRow(QStringLiteral("Уровень:"), m_LevelMeter);
+
+    auto* buttons = new QHBoxLayout;
+    auto* open = new QPushButton(QStringLiteral("Открыть WAV..."), box);
+    open->setObjectName(QStringLiteral("openButton"));
+    connect(open, &QPushButton::clicked, this, &CMainDlg::chooseAndOpenFile);
+    m_PlayButton = new QPushButton(QStringLiteral("▶ Прослушать"), box);
+    m_PlayButton->setObjectName(QStringLiteral("playButton"));
+    m_StopButton = new QPushButton(QStringLiteral("■ Стоп"), box);
+    m_StopButton->setObjectName(QStringLiteral("stopButton"));
+    m_StopButton->setEnabled(false);
+    connect(m_PlayButton, &QPushButton::clicked, this, &CMainDlg::play);
+    connect(m_StopButton, &QPushButton::clicked, m_Player.get(), &Player::stop);
+    buttons->addWidget(open);
+    buttons->addWidget(m_PlayButton);
+    buttons->addWidget(m_StopButton);
+    form->addRow(buttons);
+
+    connect(m_DeviceCombo, &QComboBox::activated, this, [this](int entry) {
+        m_Profile.writeString(kMainSection, kDeviceKey,
+                              m_DeviceCombo->itemText(entry).toStdString());
+        openDevice(entry);
+    });
+    return box;
+}
+
+QWidget* CMainDlg::buildAnalysisGroup() {
+    auto* box = new QGroupBox(QStringLiteral("Анализ"), this);
+    auto* form = new QFormLayout(box);
+    AnalysisSettings& settings = m_Tuner.settings();
+
+    m_WindowCombo = new QComboBox(box);
+    m_WindowCombo->setObjectName(QStringLiteral("windowCombo"));
+    m_WindowCombo->addItems({QStringLiteral("П - образное"), QStringLiteral("Гаусс 1/e"),
+                             QStringLiteral("Гаусс 1/e^3")});
+    m_WindowCombo->setCurrentIndex(std::clamp(settings.windowKind(), 0, 2));
+    connect(m_WindowCombo, &QComboBox::currentIndexChanged, this, [this](int kind) {
+        m_Tuner.settings().setWindowKind(kind);
+        analysisChanged();
+    });
+    form->addRow(QStringLiteral("Окно:"), m_WindowCombo);
+
+    // Both fields act on the stretch: the arrows by its step rules, typed values directly.
+    auto stretchField = [&](const char* name, void (Stretch::*spin)(int),
+                            void (Stretch::*set)(double)) {
+        auto* field = new StepField(box);
+        field->setObjectName(QLatin1String(name));
+        connect(field, &StepField::stepped, this, [this, spin](int steps) {
+            (m_Tuner.stretch().*spin)(steps);
+            analysisChanged();
+        });
+        connect(field, &StepField::valueEntered, this, [this, set](double value) {
+            (m_Tuner.stretch().*set)(value);
+            analysisChanged();
+        });
+        return field;
+    };
+    m_DelayField = stretchField("delayField", &Stretch::spinDelay, &Stretch::setDelaySec);
+    form->addRow(QStringLiteral("Задержка от фронта:"), m_DelayField);
+    m_LengthField = stretchField("lengthField", &Stretch::spinLength, &Stretch::setLengthSec);
+    form->addRow(QStringLiteral("Длина области анализа"), m_LengthField);
+
+    auto* range = new QHBoxLayout;
+    m_FindF0Spin = new QSpinBox(box);
+    m_FindF0Spin->setObjectName(QStringLiteral("findF0Spin"));
+    m_FindF1Spin = new QSpinBox(box);
+    m_FindF1Spin->setObjectName(QStringLiteral("findF1Spin"));
+    for (QSpinBox* spin : {m_FindF0Spin, m_FindF1Spin}) {
+        // The fields accept anything; the range change clamps and swaps like the analysis does.
+        spin->setRange(-100000, 100000);
+        spin->setSingleStep(5);
+        spin->setKeyboardTracking(false);
+        range->addWidget(spin);
+        connect(spin, &QSpinBox::valueChanged, this, [this] {
+            const auto [f0, f1] =
+                m_Tuner.settings().searchRangeChanged(m_FindF0Spin->value(), m_FindF1Spin->value());
+            const QSignalBlocker block0(m_FindF0Spin);
+            const QSignalBlocker block1(m_FindF1Spin);
+            m_FindF0Spin->setValue(f0);
+            m_FindF1Spin->setValue(f1);
+            analysisChanged();
+        });
+    }
+    {
+        // Shown as stored; the fields clamp and swap only when the user edits them.
+        const QSignalBlocker block0(m_FindF0Spin);
+        const QSignalBlocker block1(m_FindF1Spin);
+        m_FindF0Spin->setValue(settings.findF0());
+        m_FindF1Spin->setValue(settings.findF1());
+    }
+    range->addWidget(new QLabel(QStringLiteral("Гц"), box));
+    form->addRow(QStringLiteral("Поиск:"), range);
+
+    m_DecayBox = new QCheckBox(QStringLiteral("Учёт затухания"), box);
+    m_DecayBox->setObjectName(QStringLiteral("decayBox"));
+    m_DecayBox->setChecked(settings.decayAccounting());
+    connect(m_DecayBox, &QCheckBox::toggled, this, [this](bool on) {
+        m_Tuner.settings().setDecayAccounting(on);
+        analysisChanged();
+    });
+    form->addRow(m_DecayBox);
+    return box;
+}
+
+QWidget* CMainDlg::buildReferencesGroup() {
+    auto* box = new QGroupBox(QStringLiteral("Эталоны"), this);
+    auto* layout = new QVBoxLayout(box);
+    m_ReferencesButton = new QPushButton(box);
+    m_ReferencesButton->setObjectName(QStringLiteral("referencesButton"));
+    m_ReferencesButton->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    connect(m_ReferencesButton, &QPushButton::clicked, this, &CMainDlg::openReferencesDialog);
+    layout->addWidget(m_ReferencesButton);
+
+    auto* boxes = new QHBoxLayout;
+    m_FundamentalBox = new QCheckBox(QStringLiteral("Основной тон"), box);
+    m_FundamentalBox->setObjectName(QStringLiteral("fundamentalBox"));
+    m_BatterBox = new QCheckBox(QStringLiteral("Ударный"), box);
+    m_BatterBox->setObjectName(QStringLiteral("batterBox"));
+    m_ResonantBox = new QCheckBox(QStringLiteral("Резонансный"), box);
+    m_ResonantBox->setObjectName(QStringLiteral("resonantBox"));
+    boxes->addWidget(m_FundamentalBox);
+    boxes->addWidget(m_BatterBox);
+    boxes->addWidget(m_ResonantBox);
+    layout->addLayout(boxes);
+    connect(m_FundamentalBox, &QCheckBox::clicked, this, [this](bool on) {
+        m_Tuner.switches().fundamental = on;
+        referencesUpdate();
+    });
+    connect(m_BatterBox, &QCheckBox::clicked, this, [this](bool on) {
+        m_Tuner.switches().setBatter(on);
+        referencesUpdate();
+    });
+    connect(m_ResonantBox, &QCheckBox::clicked, this, [this](bool on) {
+        m_Tuner.switches().setResonant(on);
+        referencesUpdate();
+    });
+
+    m_TransferCombo = new QComboBox(box);
+    m_TransferCombo->setObjectName(QStringLiteral("transferCombo"));
+    m_TransferCombo->addItems({QStringLiteral("Обертон показывать как есть"),
+                               QStringLiteral("Обертон пересчитывать в основной тон")});
+    m_TransferCombo->setCurrentIndex(m_Tuner.overtoneTransfer() ? 1 : 0);
+    m_TransferCombo->setToolTip(QStringLiteral(
+        "Если удар ближе всего к эталону обертона, показать частоту основного тона барабана"));
+    connect(m_TransferCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
+        m_Tuner.setOvertoneTransfer(index == 1);
+        refreshViews();
+    });
+    layout->addWidget(m_TransferCombo);
+
+    m_NoteWindowBox = new QCheckBox(QStringLiteral("Ноту крупно"), box);
+    m_NoteWindowBox->setObjectName(QStringLiteral("noteWindowBox"));
+    m_NoteWindowBox->setChecked(m_Profile.readInt(kNoteWindowSection, kNoteWindowKey, 0) != 0);
+    connect(m_NoteWindowBox, &QCheckBox::clicked, this, [this](bool on) {
+        m_Profile.writeInt(kNoteWindowSection, kNoteWindowKey, on ? 1 : 0);
+        setNoteWindowShown(on);
+    });
+    layout->addWidget(m_NoteWindowBox);
+    return box;
+}
+
+QWidget* CMainDlg::buildGraphs() {
+    m_Graphs = new QWidget(this);
+    m_Graphs->setObjectName(QStringLiteral("graphs"));
+    m_Graphs->setMinimumSize(480, 400);
+    return m_Graphs;
+}
+
+void CMainDlg::fillDevices() {
+    const QStringList names = m_Capture->inputDeviceNames();
+    m_DeviceCombo->clear();
+    m_DeviceCombo->addItem(QStringLiteral("Нет (не слушать)"));
+    m_DeviceCombo->addItems(names);
+    m_DeviceCombo->addItem(QString::fromLatin1(CaptureDevice::kMapperName));
+    // A stored device that is gone falls back to the system's default input, without a message.
+    const QString stored =
+        qs(m_Profile.readString(kMainSection, kDeviceKey, CaptureDevice::kMapperName));
+    int entry = m_DeviceCombo->findText(stored);
+    if (entry < 0) entry = m_DeviceCombo->count() - 1;
+    m_DeviceCombo->setCurrentIndex(entry);
+    openDevice(entry);
+}
+
+void CMainDlg::openDevice(int entry) {
+    const QString error = m_Capture->open(entry);
+    if (!error.isEmpty()) showSoundError(error);
+    step();
+}
+
+void CMainDlg::showSoundError(const QString& text) {
+    m_Services.message(this, text, QStringLiteral("wave ошибка"), QMessageBox::Critical);
+}
+
+void CMainDlg::scheduleStep() {
+    if (m_StepScheduled) return;
+    m_StepScheduled = true;
+    QMetaObject::invokeMethod(this, &CMainDlg::step, Qt::QueuedConnection);
+}
+
+void CMainDlg::step() {
+    m_StepScheduled = false;
+    const PaintStep result = m_Tuner.paintStep();
+    setWindowTitle(qs(result.caption));
+    if (result.analysed) {
+        showStretch();
+        refreshViews();
+        emit analysed();
+        // The caption returns to waiting with the new frequency at the next step.
+        scheduleStep();
+    } else if (m_Graphs != nullptr) {
+        m_Graphs->update();
+    }
+}
+
+void CMainDlg::analysisChanged() {
+    showStretch();
+    m_Tuner.requestAnalysis();
+    scheduleStep();
+}
+
+void CMainDlg::showStretch() {
+    m_DelayField->setDisplayText(qs(m_Tuner.stretch().delayText()));
+    m_LengthField->setDisplayText(qs(m_Tuner.stretch().lengthText()));
+}
+
+void CMainDlg::referencesUpdate() {
+    m_ReferencesButton->setText(qs(m_Tuner.referencesUpdate()));
+    const ReferenceSwitches& switches = m_Tuner.switches();
+    m_FundamentalBox->setChecked(switches.fundamental);
+    m_BatterBox->setChecked(switches.batter);
+    m_ResonantBox->setChecked(switches.resonant);
+    refreshViews();
+}
+
+void CMainDlg::refreshViews() {
+    m_Tuner.updateReadout();
+    const NearestReference& nearest = m_Tuner.readout().nearest();
+    const double measured = m_Tuner.mainFrequencyHz();
+    if (m_Tuner.hasResult()) {
+        m_FrequencyLabel->setText(qs(m_Tuner.record().lastFrequencyText));
+    } else {
+        m_FrequencyLabel->setText(QStringLiteral("— Гц"));
+    }
+    if (isReadoutFrequency(measured)) {
+        m_NoteLabel->setText(
+            qs(readout::noteText(nearest.displayedHz, true, m_Tuner.kit().latinNames())));
+    } else {
+        m_NoteLabel->setText(QString());
+    }
+    if (nearest.referenceHz != kNoReferenceHz) {
+        QString name =
+            nearest.drum >= 0 ? qs(m_Tuner.kit().drumName(nearest.drum)) : QStringLiteral("эталон");
+        const double cents = 1200.0 * std::log2(nearest.displayedHz / nearest.referenceHz);
+        m_NearestLabel->setText(QStringLiteral("Ближайший: %1 Гц (%2), %3%4 цент")
+                                    .arg(qs(readout::numberText(nearest.referenceHz)), name,
+                                         cents >= 0 ? QStringLiteral("+") : QString())
+                                    .arg(std::lround(cents)));
+    } else {
+        m_NearestLabel->setText(QString());
+    }
+    if (m_Graphs != nullptr) m_Graphs->update();
+}
+
+void CMainDlg::openReferencesDialog() {
+    // The references dialog comes with the kit dialogs.
+    referencesUpdate();
+}
+
+void CMainDlg::setNoteWindowShown(bool) {}
+
+void CMainDlg::play() {
+    const Stretch& stretch = m_Tuner.stretch();
+    const QString error = m_Player->play((stretch.start() + stretch.end()) / 2);
+    if (!error.isEmpty()) {
+        showSoundError(error);
+        return;
+    }
+    if (m_Player->isPlaying()) {
+        m_PlayButton->setEnabled(false);
+        m_StopButton->setEnabled(true);
+    }
+}
+
+void CMainDlg::chooseAndOpenFile() {
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty() || !QDir(music).exists()) music = QDir::homePath();
+    const OpenFileState state = OpenFileState::load(m_Profile, music.toStdString());
+    const QString path =
+        m_Services.chooseOpenFile(this, QStringLiteral("Выбирите файл"), qs(state.initialPath()),
+                                  QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
+    if (path.size() < static_cast<qsizetype>(kMinimumPathLength)) return;
+    OpenFileState::remember(m_Profile, QDir::toNativeSeparators(path).toStdString());
+    openFile(path);
+}
+
+void CMainDlg::openFile(const QString& path) {
+    const WavLoadResult result = m_Tuner.loadFile(path.toStdString());
+    if (!result.ok) {
+        m_Services.message(this, qs(result.message), QStringLiteral("Tomaro"),
+                           boxIcon(result.icon));
+        return;
+    }
+    step();
+}
+
+void CMainDlg::showAbout() {
+    m_Services.message(
+        this,
+        QStringLiteral("Tomaro 1.6 — тюнер для акустических барабанов.\n\n"
+                       "Ударьте по барабану перед микрофоном: Tomaro запишет удар, найдёт "
+                       "частоту основного тона, назовёт ноту и сравнит её с эталонами вашей "
+                       "установки. Удар можно также открыть из WAV-файла."),
+        QStringLiteral("О программе Tomaro"), QMessageBox::Information);
+}
+
+void CMainDlg::closeEvent(QCloseEvent* event) {
+    m_Player->stop();
+    const QString error = m_Capture->close();
+    if (!error.isEmpty()) showSoundError(error);
+    m_SerialPort->close();
+    QMainWindow::closeEvent(event);
+}
+
+void CMainDlg::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange) scheduleStep();
+}
+
+}  // namespace tomaro

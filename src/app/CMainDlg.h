@@ -1,0 +1,102 @@
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "app/AppServices.h"
+#include "app/Tuner.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace tomaro {
+
+class CaptureDevice;
+class Player;
+class Profile;
+class SerialPort;
+class StepField;
+
+// The main window: the controls on the left, the graphs on the right, the read-out large at the
+// top of the controls. It wires widgets to the Tuner and the devices and holds no analysis, kit or
+// file logic of its own. Every setting is read at start-up with its default and written back when
+// the user changes it.
+class CMainDlg : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit CMainDlg(Profile& profile, AppServices services = {}, QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    Tuner& tuner() { return m_Tuner; }
+
+    // The open command without its dialog: loads `path` as a chosen file would be.
+    void openFile(const QString& path);
+
+public slots:
+    // The open command: asks for a file, remembers the choice, loads it.
+    void chooseAndOpenFile();
+    // Runs one step of the strike state machine now (it also runs before repaints and on every
+    // notice from the capture side).
+    void step();
+
+signals:
+    void analysed();  // a strike or file was analysed and the views show it
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QWidget* buildReadout();
+    QWidget* buildInputGroup();
+    QWidget* buildAnalysisGroup();
+    QWidget* buildReferencesGroup();
+    QWidget* buildGraphs();
+    void scheduleStep();
+    void fillDevices();
+    void openDevice(int entry);
+    void showSoundError(const QString& text);
+    void analysisChanged();
+    void showStretch();
+    void referencesUpdate();
+    void refreshViews();
+    void openReferencesDialog();
+    void setNoteWindowShown(bool shown);
+    void play();
+    void showAbout();
+
+    Profile& m_Profile;
+    AppServices m_Services;
+    Tuner m_Tuner;
+    std::unique_ptr<CaptureDevice> m_Capture;
+    std::unique_ptr<Player> m_Player;
+    std::unique_ptr<SerialPort> m_SerialPort;
+    bool m_StepScheduled = false;
+
+    QLabel* m_FrequencyLabel = nullptr;
+    QLabel* m_NoteLabel = nullptr;
+    QLabel* m_NearestLabel = nullptr;
+    QComboBox* m_DeviceCombo = nullptr;
+    QSpinBox* m_ThresholdSpin = nullptr;
+    QComboBox* m_WindowCombo = nullptr;
+    StepField* m_DelayField = nullptr;
+    StepField* m_LengthField = nullptr;
+    QSpinBox* m_FindF0Spin = nullptr;
+    QSpinBox* m_FindF1Spin = nullptr;
+    QCheckBox* m_DecayBox = nullptr;
+    QPushButton* m_ReferencesButton = nullptr;
+    QCheckBox* m_FundamentalBox = nullptr;
+    QCheckBox* m_BatterBox = nullptr;
+    QCheckBox* m_ResonantBox = nullptr;
+    QComboBox* m_TransferCombo = nullptr;
+    QCheckBox* m_NoteWindowBox = nullptr;
+    QPushButton* m_PlayButton = nullptr;
+    QPushButton* m_StopButton = nullptr;
+    QWidget* m_LevelMeter = nullptr;
+    QWidget* m_Graphs = nullptr;
+};
+
+}  // namespace tomaro

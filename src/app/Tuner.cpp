@@ -1,0 +1,69 @@
+#include "app/Tuner.h"
+
+#include "display/NearestReference.h"
+#include "settings/Profile.h"
+
+namespace tomaro {
+
+Tuner::Tuner(Profile& profile)
+    : m_Profile(profile),
+      m_Recorder(m_Record),
+      m_Settings(profile),
+      m_Stretch(profile),
+      m_Switches(ReferenceSwitches::load(profile)),
+      m_OvertoneTransfer(loadOvertoneTransfer(profile)) {
+    m_Recorder.setThreshold(readThreshold(profile));
+    m_Kit.load(profile);
+    m_Stretch.setStrike(m_Record);
+    m_Recorder.setStrikeReplacedHook([this] {
+        m_HasStrike = true;
+        m_Stretch.setStrike(m_Record);
+    });
+    m_Recorder.setAnalysisHook([this] { analyse(); });
+    updateReadout();
+}
+
+double Tuner::mainFrequencyHz() const {
+    return m_HasResult ? m_Analyzer.result().mainFrequencyHz : 0.0;
+}
+
+WavLoadResult Tuner::loadFile(const std::string& path) { return loadWavFile(path, m_Recorder); }
+
+void Tuner::requestAnalysis() {
+    if (m_HasStrike) m_Recorder.requestAnalysis();
+}
+
+void Tuner::setThreshold(int threshold) {
+    writeThreshold(m_Profile, threshold);
+    m_Recorder.setThreshold(threshold);
+}
+
+void Tuner::setOvertoneTransfer(bool on) {
+    m_OvertoneTransfer = on;
+    m_Profile.writeInt(kOvertoneTransferSection, kOvertoneTransferKey, on ? 1 : 0);
+    updateReadout();
+}
+
+std::string Tuner::referencesUpdate() {
+    std::string caption = updateReferencesButton(m_Switches, m_Kit, m_Profile);
+    updateReadout();
+    return caption;
+}
+
+void Tuner::reloadKit() {
+    m_Kit.load(m_Profile);
+    updateReadout();
+}
+
+void Tuner::updateReadout() {
+    m_Readout.update(mainFrequencyHz(), m_Kit, m_Switches, m_OvertoneTransfer);
+}
+
+void Tuner::analyse() {
+    const AnalysisResult& result = m_Analyzer.analyze(m_Record, m_Stretch, m_Settings);
+    m_Record.lastFrequencyText = std::string(result.frequencyText());
+    m_HasResult = true;
+    updateReadout();
+}
+
+}  // namespace tomaro

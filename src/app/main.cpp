@@ -1,0 +1,32 @@
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QStyleFactory>
+#include <QTranslator>
+
+#include "app/CMainDlg.h"
+#include "settings/QtProfile.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    // One look on every desktop.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    QApplication::setApplicationName(QStringLiteral("Tomaro"));
+    QApplication::setOrganizationName(QStringLiteral("Harnwick"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/tomaro.svg")));
+
+    // The program speaks Russian: the standard buttons and dialogs of Qt must too.
+    QTranslator qtTranslation;
+    if (qtTranslation.load(QStringLiteral("qtbase_ru"),
+                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTranslation);
+    }
+
+    tomaro::QtProfile profile;
+    tomaro::CMainDlg window(profile);
+    window.show();
+    // "Open with": a WAV file given on the command line is opened as the open command would.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) window.openFile(arguments.at(1));
+    return QApplication::exec();
+}

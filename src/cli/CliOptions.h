@@ -1,0 +1,57 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace tomaro {
+
+// Exit codes of tomaro-analyze.
+inline constexpr int kExitAnalysed = 0;  // every file was analysed
+inline constexpr int kExitRefused = 1;   // at least one file was refused
+inline constexpr int kExitUsage = 2;     // bad command line
+
+// The command line of tomaro-analyze. Every value left unset keeps the user's stored setting.
+struct CliOptions {
+    std::optional<int> windowKind;               // --window 0|1|2
+    std::optional<bool> decay;                   // --decay on|off
+    std::optional<std::pair<int, int>> rangeHz;  // --range F0 F1 (clamped and swapped later)
+    std::optional<double> delaySec;              // --delay SEC
+    std::optional<double> lengthSec;             // --length SEC
+    std::optional<double> pickHz;                // --pick HZ, for every file
+    bool latin = false;                          // --latin: Latin letters in texts
+    bool json = false;                           // --json: one JSON object per file
+    bool help = false;                           // --help
+    std::vector<std::string> files;
+};
+
+// One option of the table below: its name, how many values follow it, and how they are stored.
+// `apply` returns false with `error` set when a value is not acceptable. A new option is one new
+// field in CliOptions and one entry in the table.
+struct OptionSpec {
+    std::string_view name;
+    int valueCount;
+    std::string_view valueNames;  // for the help text, e.g. "F0 F1"
+    std::string_view help;
+    bool (*apply)(CliOptions& options, std::span<const std::string> values, std::string& error);
+};
+
+std::span<const OptionSpec> optionTable();
+
+struct ParsedArguments {
+    bool ok = false;
+    std::string error;  // English, for the usage error message
+    CliOptions options;
+};
+
+// Parses the arguments after the program name. Options and files may be mixed; "--" ends the
+// options. Numbers accept a decimal comma as well as a point.
+ParsedArguments parseArguments(std::span<const std::string> arguments);
+
+// The --help text (English).
+std::string usageText();
+
+}  // namespace tomaro

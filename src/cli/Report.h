@@ -1,0 +1,32 @@
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "cli/AnalyzeSession.h"
+#include "cli/CliOptions.h"
+
+namespace tomaro {
+
+// The report of one file, assembled in one place for both outputs. Fields, in this order:
+//   file, and for a refused file only "error": the loader's message, exactly as the window
+//   shows it; otherwise sample_rate, channels, frames (of the file itself), mode ("copy" or
+//   "direct"), front (index of the strike front in the analysed samples), stretch_start and
+//   stretch_end (indices in the analysed samples, end excluded), delay_sec and length_sec (the
+//   stretch in seconds, which the window's fields show with 4 decimals), window, decay,
+//   search_range_hz [F0, F1], peak_bin, peak_hz (peak_bin * fs / 65536), frequency_hz,
+//   decay_per_sample (0 without decay), frequency_text ("%0.2f Гц", "Hz" with --latin).
+// The read-out of notes and kit references adds its fields here as well.
+nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions& options);
+
+// The report as one line of JSON (UTF-8; bytes of a file name that are not UTF-8 are replaced).
+std::string reportJsonLine(const nlohmann::ordered_json& report);
+
+// The report as one readable line: "FILE: 97.30 Гц  (peak ..., stretch ..., ...)" or
+// "FILE: refused: MESSAGE".
+std::string reportLine(const nlohmann::ordered_json& report);
+
+// Latin letters for the program's own Cyrillic texts ("Гц" -> "Hz").
+std::string latinText(std::string text);
+
+}  // namespace tomaro

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QWidget>
+
+#include "audio/StrikeRecorder.h"
+
+namespace tomaro {
+
+// The input level of the last capture buffer: the upper half shows the left peak, the lower half
+// the right peak, each as a bar from the left edge of width = width * peak / 32768, the rest
+// light grey. The bars are black; when the left peak reaches 32300 both turn red (255, 0, 0) and
+// "Перегрузка" stands in the middle in yellow. User-interface thread only.
+class LevelMeter : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit LevelMeter(QWidget* parent = nullptr);
+
+    QSize minimumSizeHint() const override;
+    QSize sizeHint() const override;
+
+    // Shows a new level and repaints when it changed (the main window calls this after every
+    // capture buffer).
+    void setLevel(InputLevel level);
+    InputLevel level() const { return m_Level; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    InputLevel m_Level;
+};
+
+}  // namespace tomaro

@@ -1,0 +1,21 @@
+# Installs the build into PREFIX and checks that everything a desktop needs is there.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+    RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+foreach(path bin/tomaro bin/tomaro-analyze share/applications/tomaro.desktop
+        share/icons/hicolor/scalable/apps/tomaro.svg)
+    if(NOT EXISTS ${PREFIX}/${path})
+        message(FATAL_ERROR "missing from the installed tree: ${path}")
+    endif()
+endforeach()
+file(READ ${PREFIX}/share/applications/tomaro.desktop entry)
+foreach(line "Exec=tomaro %f" "Icon=tomaro" "Categories=Audio;" "MimeType=audio/x-wav;audio/wav;")
+    string(FIND "${entry}" "${line}" at)
+    if(at LESS 0)
+        message(FATAL_ERROR "the desktop entry lacks: ${line}")
+    endif()
+endforeach()
+file(REMOVE_RECURSE ${PREFIX})

@@ -1,0 +1,76 @@
+// The whole road of one strike through the real main window: a private PulseAudio server (its
+// null sink's monitor is the default input) hears a synthesised tom strike, the window's capture
+// triggers, records, analyses and shows the frequency.
+#include <QLabel>
+#include <QProcess>
+#include <QtTest>
+#include <chrono>
+#include <cmath>
+
+#include "app/CMainDlg.h"
+#include "settings/MemoryProfile.h"
+
+namespace tomaro {
+
+class LiveStrikeTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void strikeOnTheMicrophoneEndsAsAReadout() {
+        MemoryProfile profile;  // defaults: the system's default input, threshold 3000
+        AppServices services;
+        QStringList messages;
+        services.message = [&](QWidget*, const QString& text, const QString&, QMessageBox::Icon) {
+            messages << text;
+        };
+        CMainDlg window(profile, services);
+        window.show();
+        QCOMPARE(messages, QStringList());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Tomaro1.6  - жду удара нового"));
+        QSignalSpy analysed(&window, &CMainDlg::analysed);
+
+        // 0.3 s of silence, then a decaying 123.4 Hz tone with a weaker overtone.
+        std::vector<std::int16_t> samples;
+        for (int i = 0; i < int(1.8 * 48000); ++i) {
+            double value = 0.0;
+            if (i >= 14400) {
+                const double t = (i - 14400) / 48000.0;
+                value = std::exp(-t / 0.5) * (16000 * std::sin(2 * M_PI * 123.4 * t) +
+                                              3000 * std::sin(2 * M_PI * 196.0 * t));
+            }
+            samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+            samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+        }
+        QProcess pacat;
+        pacat.start("pacat", {"--playback", "--format=s16le", "--rate=48000", "--channels=2",
+                              "--latency-msec=200"});
+        QVERIFY(pacat.waitForStarted());
+        pacat.write(reinterpret_cast<const char*>(samples.data()), qint64(samples.size() * 2));
+        pacat.closeWriteChannel();
+
+        QTRY_VERIFY_WITH_TIMEOUT(analysed.count() == 1, 15000);
+        const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                             std::chrono::steady_clock::now().time_since_epoch())
+                             .count();
+        const double latencyMs = (now - window.tuner().recorder().completionTimeNs()) / 1e6;
+        qInfo("from the end of the recording to the read-out: %.1f ms", latencyMs);
+
+        QVERIFY2(std::abs(window.tuner().mainFrequencyHz() - 123.4) < 0.5,
+                 qPrintable(QString::number(window.tuner().mainFrequencyHz())));
+        QVERIFY(window.findChild<QLabel*>("frequencyLabel")->text().startsWith("123."));
+        QTRY_VERIFY(window.windowTitle().startsWith(QStringLiteral("Tomaro1.6 123.")));
+        QVERIFY(window.windowTitle().endsWith(QStringLiteral(" Гц - жду удара нового")));
+        // The lead-in holds the silence before the strike, the trigger at its end.
+        const StrikeRecord& record = window.tuner().record();
+        QVERIFY(std::abs(record.buffer[5999]) > 3000);
+        QVERIFY(std::abs(record.buffer[100]) < 100);
+        QVERIFY(pacat.waitForFinished(10000));
+        window.close();
+        QCOMPARE(messages, QStringList());
+    }
+};
+
+}  // namespace tomaro
+
+QTEST_MAIN(tomaro::LiveStrikeTest)
+#include "LiveStrikeTest.moc"

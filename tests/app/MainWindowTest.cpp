@@ -1,0 +1,192 @@
+// The main window on the offscreen platform with its settings in memory and its message boxes
+// and file dialog replaced, so nothing blocks.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+#include <cmath>
+
+#include "app/CMainDlg.h"
+#include "app/StepField.h"
+#include "settings/MemoryProfile.h"
+#include "support/WavBuilder.h"
+
+namespace tomaro {
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Message {
+        QString text;
+        QString caption;
+        QMessageBox::Icon icon;
+    };
+
+    std::unique_ptr<CMainDlg> makeWindow() {
+        AppServices services;
+        services.message = [this](QWidget*, const QString& text, const QString& caption,
+                                  QMessageBox::Icon icon) {
+            m_Messages.push_back({text, caption, icon});
+        };
+        services.chooseOpenFile = [this](QWidget*, const QString& title, const QString& initial,
+                                         const QString& filters) {
+            m_DialogTitle = title;
+            m_DialogInitialPath = initial;
+            m_DialogFilters = filters;
+            return m_NextChosenFile;
+        };
+        return std::make_unique<CMainDlg>(m_Profile, services);
+    }
+
+    QString writeTone(const QString& name, double frequencyHz, std::uint32_t rateHz = 48000) {
+        test::WavBuilder wav;
+        wav.sampleRateHz = rateHz;
+        for (int i = 0; i < 40000; ++i) {
+            const double t = double(i) / rateHz;
+            wav.samples.push_back(static_cast<std::int16_t>(
+                std::lround(10000 * std::exp(-t / 0.5) * std::sin(2 * M_PI * frequencyHz * t))));
+        }
+        const QString path = m_Dir.filePath(name);
+        test::writeFile(path.toStdString(), wav.bytes());
+        return path;
+    }
+
+    MemoryProfile m_Profile;
+    QTemporaryDir m_Dir;
+    std::vector<Message> m_Messages;
+    QString m_NextChosenFile;
+    QString m_DialogTitle;
+    QString m_DialogInitialPath;
+    QString m_DialogFilters;
+
+private slots:
+    void init() {
+        m_Profile = MemoryProfile();
+        m_Profile.writeString("CMainDlg", "m_WaveInDevice", "Нет (не слушать)");
+        m_Messages.clear();
+        m_NextChosenFile.clear();
+    }
+
+    void captionSaysNoAudioWithoutADevice() {
+        auto window = makeWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6  - НЕТ АУДИО"));
+        QVERIFY(m_Messages.empty());
+    }
+
+    void openCommandAnalysesTheChosenFileAndRemembersIt() {
+        auto window = makeWindow();
+        m_NextChosenFile = writeTone("tom.wav", 130.0);
+        QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+        window->findChild<QPushButton*>("openButton")->click();
+        QCOMPARE(m_DialogTitle, QStringLiteral("Выбирите файл"));
+        QCOMPARE(m_DialogFilters, QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
+        QVERIFY(m_DialogInitialPath.endsWith("/12345.wav"));
+        QCOMPARE(analysed.count(), 1);
+        QVERIFY(m_Messages.empty());
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.1);
+        QCOMPARE(window->findChild<QLabel*>("frequencyLabel")->text(), QStringLiteral("130.00 Гц"));
+        QCOMPARE(QString::fromStdString(m_Profile.readString("OPEN", "GetOpenFileName_NAME", "")),
+                 QStringLiteral("tom.wav"));
+        QCOMPARE(QString::fromStdString(m_Profile.readString("OPEN", "GetOpenFileName_PATH", "")),
+                 m_Dir.path());
+        // The next step shows the frequency in the caption.
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6 130.00 Гц - НЕТ АУДИО"));
+    }
+
+    void refusedFileShowsItsMessageAndKeepsTheStrike() {
+        auto window = makeWindow();
+        window->openFile(writeTone("good.wav", 200.0));
+        const double before = window->tuner().mainFrequencyHz();
+        window->openFile(writeTone("slow.wav", 200.0, 2999));
+        QCOMPARE(m_Messages.size(), size_t(1));
+        QCOMPARE(m_Messages[0].text,
+                 QStringLiteral("Частота дискретизации этого файла 2999 Гц, какая то не такая!"));
+        QCOMPARE(m_Messages[0].icon, QMessageBox::Critical);
+        QCOMPARE(window->tuner().mainFrequencyHz(), before);
+
+        window->openFile(m_Dir.filePath("missing.wav"));
+        QCOMPARE(m_Messages.back().text, QStringLiteral("не могу открыть файл !!! \n"));
+
+        // Cancel in the dialog, or a path too short to be one, does nothing.
+        m_NextChosenFile = "ab";
+        window->chooseAndOpenFile();
+        QCOMPARE(m_Messages.size(), size_t(2));
+    }
+
+    void overtoneBoxesAreExclusiveAndTheCaptionFollows() {
+        auto window = makeWindow();
+        auto* batter = window->findChild<QCheckBox*>("batterBox");
+        auto* resonant = window->findChild<QCheckBox*>("resonantBox");
+        auto* fundamental = window->findChild<QCheckBox*>("fundamentalBox");
+        auto* button = window->findChild<QPushButton*>("referencesButton");
+        QVERIFY(fundamental->isChecked());
+        QVERIFY(button->text().startsWith(QStringLiteral("Эталоны ")));
+
+        batter->click();
+        resonant->click();
+        QVERIFY(resonant->isChecked());
+        QVERIFY(!batter->isChecked());
+        QCOMPARE(m_Profile.readInt("Options", "m_IsUseEto_M1", -1), 0);
+        QCOMPARE(m_Profile.readInt("Options", "m_IsUseEto_M2", -1), 1);
+
+        resonant->click();
+        fundamental->click();
+        QCOMPARE(button->text(), QStringLiteral("Эталоны - включите отображение ниже"));
+    }
+
+    void analysisSettingsAreStoredAtOnce() {
+        auto window = makeWindow();
+        window->findChild<QSpinBox*>("thresholdSpin")->setValue(4500);
+        QCOMPARE(m_Profile.readInt("CMainDlg", "m_Porog", 0), 4500);
+        QCOMPARE(window->tuner().recorder().threshold(), 4500);
+
+        window->findChild<QComboBox*>("windowCombo")->setCurrentIndex(2);
+        QCOMPARE(m_Profile.readInt("Options", "m_WinVar", -1), 2);
+        window->findChild<QCheckBox*>("decayBox")->click();
+        QCOMPARE(m_Profile.readInt("CMainDlg", "m_UseAproExp", -1), 0);
+
+        // F1 below F0 is swapped, values outside 20..2000 Hz are clamped.
+        auto* f0 = window->findChild<QSpinBox*>("findF0Spin");
+        auto* f1 = window->findChild<QSpinBox*>("findF1Spin");
+        f0->setValue(3000);
+        QCOMPARE(f0->value(), 500);
+        QCOMPARE(f1->value(), 2000);
+        QCOMPARE(m_Profile.readInt("Options", "m_FindF0", 0), 500);
+        QCOMPARE(m_Profile.readInt("Options", "m_FindF1", 0), 2000);
+    }
+
+    void stretchSpinsMoveTheStretchAndAnalyseAgain() {
+        auto window = makeWindow();
+        window->openFile(writeTone("spin.wav", 150.0));
+        QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+        auto* delay = window->findChild<StepField*>("delayField");
+        auto* length = window->findChild<StepField*>("lengthField");
+        delay->stepBy(1);  // + a fifth of the length
+        QCOMPARE(delay->text(), QStringLiteral("0.1300"));
+        length->stepBy(-1);
+        QCOMPARE(length->text(), QStringLiteral("0.3809"));
+        QTRY_VERIFY(analysed.count() >= 1);
+        QCOMPARE(m_Profile.readInt("CMainDlg", "m_SelectPos", 0), 130000);
+    }
+
+    void missingStoredDeviceFallsBackToTheDefaultInput() {
+        m_Profile.writeString("CMainDlg", "m_WaveInDevice", "Гарнитура, которой больше нет");
+        auto window = makeWindow();
+        auto* devices = window->findChild<QComboBox*>("deviceCombo");
+        QCOMPARE(devices->currentText(), QStringLiteral("WAVE MAPPER"));
+        // Without any sound device here the default input cannot open: that error is shown, but
+        // nothing about the vanished device.
+        for (const Message& message : m_Messages) {
+            QCOMPARE(message.caption, QStringLiteral("wave ошибка"));
+            QVERIFY(message.text.startsWith(QStringLiteral("открытие устройства ОШИБКА: \n")));
+        }
+    }
+};
+
+}  // namespace tomaro
+
+QTEST_MAIN(tomaro::MainWindowTest)
+#include "MainWindowTest.moc"

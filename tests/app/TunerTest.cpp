@@ -1,0 +1,72 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/Tuner.h"
+#include "settings/MemoryProfile.h"
+#include "support/WavBuilder.h"
+
+namespace tomaro {
+namespace {
+
+// A decaying tone as a mono 48 kHz file of one second.
+std::string writeTone(double frequencyHz) {
+    test::WavBuilder wav;
+    for (int i = 0; i < 42000; ++i) {
+        const double t = i / 48000.0;
+        wav.samples.push_back(static_cast<std::int16_t>(
+            std::lround(12000 * std::exp(-t / 0.4) * std::sin(2 * M_PI * frequencyHz * t))));
+    }
+    const std::string path = ::testing::TempDir() + "tomaro_tuner_tone.wav";
+    test::writeFile(path, wav.bytes());
+    return path;
+}
+
+TEST(Tuner, FileGoesTheWholeRoadToCaptionAndReadout) {
+    MemoryProfile profile;
+    Tuner tuner(profile);
+    EXPECT_FALSE(tuner.hasResult());
+    ASSERT_TRUE(tuner.loadFile(writeTone(146.83)).ok);
+
+    PaintStep step = tuner.paintStep();
+    EXPECT_TRUE(step.analysed);
+    EXPECT_EQ(step.caption, "Tomaro1.6 - идет обработка удара");
+    ASSERT_TRUE(tuner.hasResult());
+    EXPECT_NEAR(tuner.mainFrequencyHz(), 146.83, 0.05);
+    EXPECT_EQ(tuner.record().lastFrequencyText, "146.83 Гц");
+    EXPECT_EQ(tuner.paintStep().caption, "Tomaro1.6 146.83 Гц - НЕТ АУДИО");
+    ASSERT_FALSE(tuner.readout().lines().empty());
+    EXPECT_EQ(tuner.readout().lines().front().text.rfind("146.8 Гц", 0), 0u);
+}
+
+TEST(Tuner, StretchChangesAnalyseAgainOnlyOnceAStrikeExists) {
+    MemoryProfile profile;
+    Tuner tuner(profile);
+    tuner.stretch().spinLength(1);
+    tuner.requestAnalysis();
+    EXPECT_FALSE(tuner.paintStep().analysed);
+
+    ASSERT_TRUE(tuner.loadFile(writeTone(200.0)).ok);
+    tuner.paintStep();
+    tuner.stretch().spinDelay(2);
+    tuner.requestAnalysis();
+    EXPECT_TRUE(tuner.paintStep().analysed);
+    EXPECT_NEAR(tuner.mainFrequencyHz(), 200.0, 0.1);
+}
+
+TEST(Tuner, SettingsAreReadAtStartAndStoredOnChange) {
+    MemoryProfile profile;
+    profile.writeInt("CMainDlg", "m_Porog", 1234);
+    profile.writeInt("CMainDlg", "m_GarmTransVar", 1);
+    Tuner tuner(profile);
+    EXPECT_EQ(tuner.recorder().threshold(), 1234);
+    EXPECT_TRUE(tuner.overtoneTransfer());
+    tuner.setThreshold(4000);
+    tuner.setOvertoneTransfer(false);
+    EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 0), 4000);
+    EXPECT_EQ(tuner.recorder().threshold(), 4000);
+    EXPECT_EQ(profile.readInt("CMainDlg", "m_GarmTransVar", -1), 0);
+}
+
+}  // namespace
+}  // namespace tomaro

@@ -1,0 +1,306 @@
+// Runs the built tomaro-analyze on WAV files written here, with XDG_CONFIG_HOME pointing at a
+// fresh folder so that the user's own settings are never read or written.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace tomaro {
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+constexpr double kTwoPi = 6.283185307179586476925286766559;
+
+void put16(std::string& bytes, unsigned value) {
+    bytes += static_cast<char>(value & 0xff);
+    bytes += static_cast<char>((value >> 8) & 0xff);
+}
+
+void put32(std::string& bytes, std::uint32_t value) {
+    put16(bytes, value & 0xffff);
+    put16(bytes, value >> 16);
+}
+
+// A canonical PCM WAV file: channel c of frame i is sample(i, c) (16-bit) or 128 (8-bit).
+std::string wavBytes(int rateHz, int channels, int bits, int frames,
+                     const std::function<double(int, int)>& sample) {
+    std::string data;
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < channels; ++c) {
+            if (bits == 8) {
+                data += static_cast<char>(128);
+            } else {
+                const double value = std::clamp(std::round(sample(i, c)), -32768.0, 32767.0);
+                put16(data, static_cast<std::uint16_t>(static_cast<std::int16_t>(value)));
+            }
+        }
+    }
+    std::string bytes = "RIFF";
+    put32(bytes, static_cast<std::uint32_t>(36 + data.size()));
+    bytes += "WAVEfmt ";
+    put32(bytes, 16);
+    put16(bytes, 1);
+    put16(bytes, channels);
+    put32(bytes, rateHz);
+    put32(bytes, rateHz * channels * bits / 8);
+    put16(bytes, channels * bits / 8);
+    put16(bytes, bits);
+    bytes += "data";
+    put32(bytes, static_cast<std::uint32_t>(data.size()));
+    return bytes + data;
+}
+
+// A tom-like strike: 10000 * e^(-t / 0.3) * cos(2 pi f t) from the first frame on.
+std::function<double(int, int)> strike(double frequencyHz, int rateHz) {
+    return [=](int i, int channel) {
+        if (channel > 0) return (i * 7919 % 65536) - 32768.0;  // loud junk on other channels
+        const double t = static_cast<double>(i) / rateHz;
+        return 10000 * std::exp(-t / 0.3) * std::cos(kTwoPi * frequencyHz * t);
+    };
+}
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+    std::vector<Json> jsonLines() const {
+        std::vector<Json> lines;
+        std::istringstream stream(out);
+        for (std::string line; std::getline(stream, line);) lines.push_back(Json::parse(line));
+        return lines;
+    }
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class AnalyzeProgram : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (fs::temp_directory_path() / "tomaro-cli-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_Dir = pattern;
+        fs::create_directories(configDir());
+    }
+    void TearDown() override { fs::remove_all(m_Dir); }
+
+    fs::path configDir() const { return m_Dir / "config"; }
+    fs::path settingsFile() const { return configDir() / "Harnwick" / "Tomaro.conf"; }
+
+    std::string write(const std::string& name, const std::string& bytes) {
+        const fs::path path = m_Dir / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path.string();
+    }
+
+    // The user's stored settings, as the settings store keeps them on Linux.
+    void storeSettings(const std::string& iniLines) {
+        fs::create_directories(settingsFile().parent_path());
+        std::ofstream(settingsFile()) << "[Tomaro1_5_demo2]\n" << iniLines;
+    }
+
+    ProgramRun run(const std::vector<std::string>& arguments) {
+        std::vector<std::string> environment;
+        for (char** e = environ; *e != nullptr; ++e) {
+            if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) environment.push_back(*e);
+        }
+        environment.push_back("XDG_CONFIG_HOME=" + configDir().string());
+        std::vector<char*> envp;
+        for (auto& entry : environment) envp.push_back(entry.data());
+        envp.push_back(nullptr);
+
+        std::vector<std::string> args = {TOMARO_ANALYZE_PROGRAM};
+        args.insert(args.end(), arguments.begin(), arguments.end());
+        std::vector<char*> argv;
+        for (auto& arg : args) argv.push_back(arg.data());
+        argv.push_back(nullptr);
+
+        const std::string outPath = (m_Dir / "stdout").string();
+        const std::string errPath = (m_Dir / "stderr").string();
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0600);
+        pid_t pid = 0;
+        ProgramRun result;
+        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        posix_spawn_file_actions_destroy(&actions);
+        if (spawned != 0) {
+            ADD_FAILURE() << "cannot start " << argv[0];
+            return result;
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        result.out = readFile(outPath);
+        result.err = readFile(errPath);
+        return result;
+    }
+
+    fs::path m_Dir;
+};
+
+TEST_F(AnalyzeProgram, ReportsAShortFileCopiedBehindTheLeadIn) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    const ProgramRun result = run({"--json", tom});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto lines = result.jsonLines();
+    ASSERT_EQ(lines.size(), 1u);
+    const Json& r = lines[0];
+    EXPECT_EQ(r["file"], tom);
+    EXPECT_EQ(r["sample_rate"], 48000);
+    EXPECT_EQ(r["channels"], 1);
+    EXPECT_EQ(r["frames"], 38400);
+    EXPECT_EQ(r["mode"], "copy");
+    // Defaults: 0.05 s after the front at 6000, for 0.4 s.
+    EXPECT_EQ(r["stretch_start"], 6000 + 2400);
+    EXPECT_EQ(r["stretch_end"], 6000 + 21600);
+    EXPECT_EQ(r["window"], 1);
+    EXPECT_EQ(r["decay"], true);
+    EXPECT_EQ(r["search_range_hz"], Json::array({30, 500}));
+    EXPECT_EQ(r["peak_bin"], 133);
+    EXPECT_EQ(r["peak_hz"].get<double>(), 133 * 48000.0 / 65536);
+    EXPECT_NEAR(r["frequency_hz"].get<double>(), 97.3, 0.002);
+    EXPECT_NEAR(r["decay_per_sample"].get<double>(), -1 / (0.3 * 48000), 1e-6);
+    EXPECT_EQ(r["frequency_text"], "97.30 Гц");
+}
+
+TEST_F(AnalyzeProgram, ReadsTheFirstChannelOfALongFileInPlace) {
+    const std::string file = write("long.wav", wavBytes(44100, 2, 16, 88200, strike(150.0, 44100)));
+    const ProgramRun result = run({"--json", file});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const Json r = result.jsonLines().at(0);
+    EXPECT_EQ(r["mode"], "direct");
+    EXPECT_EQ(r["channels"], 2);
+    EXPECT_EQ(r["frames"], 88200);
+    EXPECT_EQ(r["stretch_start"], 2205);  // the front of a file read in place is its start
+    EXPECT_NEAR(r["frequency_hz"].get<double>(), 150.0, 0.002);
+}
+
+TEST_F(AnalyzeProgram, RefusedFilesGiveTheLoadersMessageAndExitOne) {
+    std::string trailing = wavBytes(48000, 1, 16, 1000, strike(100, 48000)) + "xx";
+    const std::string files[] = {
+        write("good.wav", wavBytes(48000, 1, 16, 4800, strike(200, 48000))),
+        write("rate.wav", wavBytes(2999, 1, 16, 1000, strike(100, 2999))),
+        write("trailing.wav", trailing),
+        write("eight.wav", wavBytes(8000, 1, 8, 1000, strike(100, 8000))),
+        (m_Dir / "missing.wav").string(),
+    };
+    const ProgramRun result = run({"--json", files[0], files[1], files[2], files[3], files[4]});
+    EXPECT_EQ(result.exitCode, 1);
+    const auto lines = result.jsonLines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_TRUE(lines[0].contains("frequency_hz"));
+    EXPECT_EQ(lines[1],
+              (Json{{"file", files[1]},
+                    {"error", "Частота дискретизации этого файла 2999 Гц, какая то не такая!"}}));
+    EXPECT_EQ(lines[2]["error"], "Размер RIFF не соответствует !");
+    EXPECT_FALSE(lines[3]["error"].get<std::string>().empty());
+    EXPECT_EQ(lines[4]["error"], "не могу открыть файл !!! \n");
+    EXPECT_EQ(lines[4].size(), 2u);
+}
+
+TEST_F(AnalyzeProgram, BadUsageExitsTwoWithoutOutput) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 4800, strike(97.3, 48000)));
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {}, {"--json"}, {"--window", "9", tom}, {"--bogus", tom}, {tom, "--range", "30"}}) {
+        const ProgramRun result = run(arguments);
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.out.empty());
+        EXPECT_FALSE(result.err.empty());
+    }
+    const ProgramRun help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("Usage: tomaro-analyze"), std::string::npos);
+}
+
+TEST_F(AnalyzeProgram, OptionsOverrideTheAnalysisForThisRun) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    const ProgramRun result = run({"--json", "--decay", "off", "--window", "2", "--range", "600",
+                                   "10", "--delay", "0,1", "--length", "0.2", tom});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const Json r = result.jsonLines().at(0);
+    EXPECT_EQ(r["window"], 2);
+    EXPECT_EQ(r["decay"], false);
+    EXPECT_EQ(r["search_range_hz"], Json::array({20, 600}));
+    EXPECT_EQ(r["stretch_start"], 6000 + 4800);
+    EXPECT_EQ(r["stretch_end"], 6000 + 14400);
+    EXPECT_EQ(r["frequency_hz"], r["peak_hz"]);
+    EXPECT_EQ(r["decay_per_sample"], 0.0);
+    EXPECT_FALSE(std::filesystem::exists(settingsFile()));
+}
+
+TEST_F(AnalyzeProgram, PickedFrequencyFindsAToneOutsideTheRange) {
+    const std::string file =
+        write("two.wav", wavBytes(48000, 1, 16, 38400, [](int i, int) {
+                  const double t = i / 48000.0;
+                  return 9000 * std::cos(kTwoPi * 120 * t) + 4000 * std::cos(kTwoPi * 800 * t);
+              }));
+    const Json plain = run({"--json", file}).jsonLines().at(0);
+    EXPECT_NEAR(plain["frequency_hz"].get<double>(), 120.0, 0.01);
+    const Json picked = run({"--json", "--pick", "801", file}).jsonLines().at(0);
+    EXPECT_NEAR(picked["frequency_hz"].get<double>(), 800.0, 0.01);
+}
+
+TEST_F(AnalyzeProgram, UsesTheStoredSettingsAndLeavesThemAlone) {
+    storeSettings(
+        "CMainDlg\\m_UseAproExp=0\n"
+        "CMainDlg\\m_SelectPos=100000\n"
+        "CMainDlg\\m_SelectDelta=200000\n"
+        "Options\\m_WinVar=0\n");
+    const std::string before = readFile(settingsFile());
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+
+    const Json stored = run({"--json", tom}).jsonLines().at(0);
+    EXPECT_EQ(stored["decay"], false);
+    EXPECT_EQ(stored["window"], 0);
+    EXPECT_EQ(stored["stretch_start"], 6000 + 4800);
+    EXPECT_EQ(stored["stretch_end"], 6000 + 14400);
+
+    const Json overridden =
+        run({"--json", "--decay", "on", "--length", "0.3", "--range", "40", "300", tom})
+            .jsonLines()
+            .at(0);
+    EXPECT_EQ(overridden["decay"], true);
+    EXPECT_EQ(overridden["stretch_end"], 6000 + 4800 + 14400);
+    EXPECT_EQ(readFile(settingsFile()), before);
+}
+
+TEST_F(AnalyzeProgram, ReadableLineAndLatinLetters) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    const std::string missing = (m_Dir / "none.wav").string();
+    const ProgramRun plain = run({tom, missing});
+    EXPECT_EQ(plain.exitCode, 1);
+    EXPECT_EQ(plain.out.rfind(tom + ": 97.30 Гц  (peak 97.41 Hz at bin 133", 0), 0u) << plain.out;
+    EXPECT_NE(plain.out.find(missing + ": refused: не могу открыть файл !!!\n"), std::string::npos);
+
+    const ProgramRun latin = run({"--latin", tom});
+    EXPECT_EQ(latin.out.rfind(tom + ": 97.30 Hz  (", 0), 0u) << latin.out;
+    const Json json = run({"--latin", "--json", tom}).jsonLines().at(0);
+    EXPECT_EQ(json["frequency_text"], "97.30 Hz");
+}
+
+}  // namespace
+}  // namespace tomaro

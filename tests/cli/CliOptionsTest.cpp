@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "cli/CliOptions.h"
+#include "cli/OverlayProfile.h"
+#include "settings/MemoryProfile.h"
+
+namespace tomaro {
+namespace {
+
+ParsedArguments parse(std::vector<std::string> arguments) { return parseArguments(arguments); }
+
+TEST(CliOptions, NoOptionsLeaveEverySettingToTheProfile) {
+    const ParsedArguments parsed = parse({"a.wav", "b.wav"});
+    ASSERT_TRUE(parsed.ok);
+    const CliOptions& o = parsed.options;
+    EXPECT_FALSE(o.windowKind || o.decay || o.rangeHz || o.delaySec || o.lengthSec || o.pickHz);
+    EXPECT_FALSE(o.json || o.latin || o.help);
+    EXPECT_EQ(o.files, (std::vector<std::string>{"a.wav", "b.wav"}));
+}
+
+TEST(CliOptions, ReadsEveryOptionAnywhereOnTheLine) {
+    const ParsedArguments parsed =
+        parse({"--window", "0", "a.wav", "--decay", "off", "--range", "600", "10", "--delay",
+               "-0.25", "--length", "0,3", "--pick", "97.5", "--latin", "--json", "b.wav"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    const CliOptions& o = parsed.options;
+    EXPECT_EQ(o.windowKind, 0);
+    EXPECT_EQ(o.decay, false);
+    EXPECT_EQ(o.rangeHz, std::make_pair(600, 10));  // clamped and swapped where it is applied
+    EXPECT_EQ(o.delaySec, -0.25);
+    EXPECT_EQ(o.lengthSec, 0.3);  // a decimal comma is a point
+    EXPECT_EQ(o.pickHz, 97.5);
+    EXPECT_TRUE(o.latin && o.json);
+    EXPECT_EQ(o.files, (std::vector<std::string>{"a.wav", "b.wav"}));
+}
+
+TEST(CliOptions, DoubleDashEndsTheOptions) {
+    const ParsedArguments parsed = parse({"--json", "--", "--help", "-"});
+    ASSERT_TRUE(parsed.ok);
+    EXPECT_FALSE(parsed.options.help);
+    EXPECT_EQ(parsed.options.files, (std::vector<std::string>{"--help", "-"}));
+}
+
+TEST(CliOptions, RefusesBadValuesWithAnEnglishReason) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--window", "3"},     {"--window", "1.0"},  {"--decay", "yes"},  {"--range", "30"},
+        {"--range", "a", "b"}, {"--delay", "0.1s"},  {"--length", "nan"}, {"--pick", "0"},
+        {"--pick", "-5"},      {"--frequency", "1"}, {"--delay"},
+    };
+    for (const auto& arguments : bad) {
+        const ParsedArguments parsed = parse(arguments);
+        EXPECT_FALSE(parsed.ok) << arguments[0];
+        EXPECT_FALSE(parsed.error.empty());
+    }
+    EXPECT_EQ(parse({"--window", "3"}).error, "--window takes 0, 1 or 2, not '3'");
+    EXPECT_EQ(parse({"--verbose"}).error, "unknown option '--verbose'");
+}
+
+TEST(CliOptions, HelpListsEveryOption) {
+    const std::string usage = usageText();
+    for (const OptionSpec& spec : optionTable()) {
+        EXPECT_NE(usage.find(std::string(spec.name)), std::string::npos) << spec.name;
+    }
+}
+
+TEST(OverlayProfile, ReadsThroughButNeverWritesThrough) {
+    MemoryProfile user;
+    user.writeInt("Options", "m_WinVar", 2);
+    user.writeInt("Options", "m_FindF0", 40);
+    const int writes = user.writeCount();
+    OverlayProfile overlay(user);
+    EXPECT_EQ(overlay.readInt("Options", "m_WinVar", 1), 2);
+    overlay.writeInt("Options", "m_WinVar", 0);
+    overlay.writeString("OPEN", "GetOpenFileName_NAME", "x.wav");
+    EXPECT_EQ(overlay.readInt("Options", "m_WinVar", 1), 0);
+    EXPECT_EQ(overlay.readInt("Options", "m_FindF0", 30), 40);
+    EXPECT_EQ(overlay.readString("OPEN", "GetOpenFileName_NAME", "12345.wav"), "x.wav");
+    EXPECT_EQ(user.readInt("Options", "m_WinVar", 1), 2);
+    EXPECT_EQ(user.writeCount(), writes);
+}
+
+}  // namespace
+}  // namespace tomaro
