@@ -140,8 +140,15 @@ void KitEditor::applyOvertoneTexts(std::span<const OvertoneTexts> rows) {
     int count = std::min(m_Kit.count(), static_cast<int>(rows.size()));
     for (int row = 0; row < count; ++row) {
         const OvertoneTexts& texts = rows[static_cast<std::size_t>(row)];
-        m_Kit.setOvertones(row, parseOvertoneText(texts.overtone1),
-                           parseOvertoneText(texts.overtone2));
+        const KitDrum& drum = m_Kit.drum(row);
+        double fundamentalHz = m_Kit.noteFrequencyHz(row);
+        // An edit that still shows its value's text keeps the value: the text rounds Hz to
+        // hundredths, and reading it back would change drums the user did not touch.
+        auto read = [fundamentalHz](const std::string& text, double value) {
+            return text == overtoneEditText(value, fundamentalHz) ? value : parseOvertoneText(text);
+        };
+        m_Kit.setOvertones(row, read(texts.overtone1, drum.overtone1),
+                           read(texts.overtone2, drum.overtone2));
     }
     saveAndNotify();
 }

@@ -69,8 +69,9 @@ public:
     // drum by the same steps, each clamped to -100..100. Notes stay within -100..100.
     void stepNote(int row, int steps);
     void setShown(int row, bool shown);
-    // Leaving an overtone edit: the texts of every row are parsed (parseOvertoneText). Rows beyond
-    // the given texts keep their values.
+    // Leaving an overtone edit: the texts of every row are parsed (parseOvertoneText). A text that
+    // is still the one rowTexts() shows for the value keeps the exact value; rows beyond the given
+    // texts keep their values.
     void applyOvertoneTexts(std::span<const OvertoneTexts> rows);
     // "=" reads as a blank and "," as ".", then the leading number is taken; a value that is
     // neither a coefficient nor a frequency in Hz gives 0. "1,5=300" -> 1.5; "15" -> 0.

@@ -106,6 +106,27 @@ TEST_F(KitEditorTest, OvertoneTextsKeepOnlyValuesInRange) {
     EXPECT_EQ(m_Changes, 1);
 }
 
+TEST_F(KitEditorTest, UntouchedOvertoneTextKeepsTheExactValue) {
+    m_Kit.setOvertones(2, 1234.567, 0.0);  // shown as "1234.57"
+    std::vector<OvertoneTexts> rows;
+    for (int row = 0; row < m_Editor.rowCount(); ++row) {
+        KitRowTexts texts = m_Editor.rowTexts(row);
+        rows.push_back({texts.overtone1Text, texts.overtone2Text});
+    }
+    EXPECT_EQ(rows[2].overtone1, "1234.57");
+    rows[0].overtone1 = "2";
+    m_Editor.applyOvertoneTexts(rows);
+    EXPECT_EQ(m_Kit.drum(0).overtone1, 2.0);
+    EXPECT_EQ(m_Profile.readInt(kPresets, "Baraban_16дюймовm_Ober1", 0), 1234567);
+
+    rows[2].overtone1 = "1234.57";  // the same text typed again still counts as unchanged
+    m_Editor.applyOvertoneTexts(rows);
+    EXPECT_EQ(m_Kit.drum(2).overtone1, 1234.567);
+    rows[2].overtone1 = "1234.5";
+    m_Editor.applyOvertoneTexts(rows);
+    EXPECT_EQ(m_Kit.drum(2).overtone1, 1234.5);
+}
+
 TEST_F(KitEditorTest, OvertoneMenuListsPresetsAndOffersConversionOnlyForHz) {
     std::vector<std::string> expected = {
         "Не использовать эталонные обертона", "Барабан без резонансного пластика (2.3)",
