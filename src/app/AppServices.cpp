@@ -25,6 +25,7 @@ AppServices AppServices::withDefaults(AppServices services) {
             return dialog.selectedFiles().first();
         };
     }
+    if (!services.runDialog) services.runDialog = [](QDialog& dialog) { dialog.exec(); };
     return services;
 }
 

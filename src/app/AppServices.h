@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QMessageBox>
 #include <QString>
 #include <functional>
@@ -16,6 +17,9 @@ struct AppServices {
     std::function<QString(QWidget* parent, const QString& title, const QString& initialPath,
                           const QString& filters)>
         chooseOpenFile;
+
+    // Runs a modal dialog (the references dialog) to its end.
+    std::function<void(QDialog& dialog)> runDialog;
 
     // Fills the members left empty with the real dialogs.
     static AppServices withDefaults(AppServices services);

@@ -27,6 +27,7 @@
 #include "display/SignalOverview.h"
 #include "display/SpectrumView.h"
 #include "display/StretchZoom.h"
+#include "kit/CDlgPresets.h"
 #include "serial/PortSelector.h"
 #include "serial/SerialPort.h"
 #include "settings/Profile.h"
@@ -462,7 +463,9 @@ void CMainDlg::refreshViews() {
 }
 
 void CMainDlg::openReferencesDialog() {
-    // The references dialog comes with the kit dialogs.
+    CDlgPresets dialog(
+        m_Tuner.kit(), m_Profile, [this] { refreshViews(); }, this);
+    m_Services.runDialog(dialog);
     referencesUpdate();
 }
 
