@@ -3,6 +3,7 @@
 #include <iosfwd>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "analysis/AnalysisSettings.h"
 #include "analysis/Analyzer.h"
@@ -12,6 +13,11 @@
 #include "audio/WavFile.h"
 #include "cli/CliOptions.h"
 #include "cli/OverlayProfile.h"
+#include "display/NearestReference.h"
+#include "display/Readout.h"
+#include "display/ReferenceSwitches.h"
+#include "kit/Kit.h"
+#include "kit/UserMessage.h"
 
 namespace tomaro {
 
@@ -25,15 +31,28 @@ struct FileAnalysis {
     int frontIndex = 0;         // strike front in the analysed samples (6000 copied, 0 in place)
     std::string frequencyText;  // as the window shows it, "%0.2f Гц"
     Analyzer::Params params;    // the settings the analysis ran with
+
+    // The read-out of the main frequency against the kit, as the main window shows it.
+    NearestReference nearest;
+    std::optional<std::string> nearestDrum;  // name of nearest.drum; none for the free reference
+    std::optional<std::string> note;  // note of nearest.displayedHz; none outside 20..2000 Hz
+    std::vector<ReadoutLine> lines;   // the large-note window's lines
+    std::string caption;              // the references button
 };
 
 // The objects of the main window that an analysis needs, wired the same way: a strike record
 // filled by the window's file loader, the stretch brought up to date when the strike is replaced,
-// and the analysis run from the recorder's paint step. The user's profile is only read: the
-// command-line choices are written over it into an overlay that is dropped at the end.
+// and the analysis run from the recorder's paint step, followed by the read-out of the kit's
+// references. The user's profile is only read: the command-line choices and a kit file are
+// written over it into an overlay that is dropped at the end.
 class AnalyzeSession {
 public:
     AnalyzeSession(const Profile& userProfile, const CliOptions& options);
+
+    // Reads a kit file into the overlay and makes it the kit of the session, as the references
+    // dialog's load does. Returns the kit file loader's message when the file cannot be opened
+    // or holds no drum; the kit is then unchanged.
+    std::optional<UserMessage> loadKitFile(const std::string& path);
 
     FileAnalysis analyse(const std::string& path);
 
@@ -45,10 +64,22 @@ private:
     StrikeRecord m_Record;
     StrikeRecorder m_Recorder;
     std::optional<double> m_PickHz;
+    bool m_LatinNotes;  // --latin: Latin note names whatever the kit's option says
+    Kit m_Kit;
+    ReferenceSwitches m_Switches;
+    bool m_OvertoneTransfer;
+    Readout m_Readout;
+    std::string m_Caption;
+
+    // The window's references update: reload the kit, make the overtone switches exclusive and
+    // store them (into the overlay), and take the button caption.
+    void referencesUpdate();
 };
 
 // Analyses every file of `options` and prints one line (or one JSON object) per file to `out`.
-// Returns kExitAnalysed or kExitRefused.
-int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out);
+// Returns kExitAnalysed or kExitRefused; kExitUsage with the reason on `err` and nothing analysed
+// when the --kit file cannot be used.
+int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
+                std::ostream& err);
 
 }  // namespace tomaro

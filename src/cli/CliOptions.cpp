@@ -34,6 +34,25 @@ bool numberOption(std::optional<double>& field, const char* name,
     return true;
 }
 
+// "0" or "1".
+bool parseSwitch(std::string_view text, bool& on) {
+    if (text != "0" && text != "1") return false;
+    on = text == "1";
+    return true;
+}
+
+// "F0,M1,M2": three switches separated by commas.
+bool parseSwitches(std::string_view text, std::array<bool, 3>& switches) {
+    for (std::size_t i = 0; i < switches.size(); ++i) {
+        const std::size_t comma = text.find(',');
+        const bool last = i + 1 == switches.size();
+        if (last != (comma == std::string_view::npos)) return false;
+        if (!parseSwitch(text.substr(0, comma), switches[i])) return false;
+        if (!last) text.remove_prefix(comma + 1);
+    }
+    return true;
+}
+
 constexpr std::array kOptions = {
     OptionSpec{"--window", 1, "0|1|2", "analysis window: 0 rectangular, 1 Gauss 1/e, 2 Gauss 1/e^3",
                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
@@ -82,7 +101,39 @@ constexpr std::array kOptions = {
                    }
                    return true;
                }},
-    OptionSpec{"--latin", 0, "", "write texts in Latin letters (Hz instead of Гц)",
+    OptionSpec{"--kit", 1, "FILE.TKit",
+               "take the drums and their references from this kit file (for this run only)",
+               [](CliOptions& o, std::span<const std::string> v, std::string&) {
+                   o.kitFile = v[0];
+                   return true;
+               }},
+    OptionSpec{"--switches", 1, "F0,M1,M2",
+               "reference kinds shown, 0 or 1 each: fundamental, batter overtone, resonant "
+               "overtone (with M1 on, M2 is turned off)",
+               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                   std::array<bool, 3> switches{};
+                   if (!parseSwitches(v[0], switches)) {
+                       error =
+                           "--switches takes three 0 or 1 separated by commas, e.g. 1,0,0, "
+                           "not '" +
+                           v[0] + "'";
+                       return false;
+                   }
+                   o.switches = switches;
+                   return true;
+               }},
+    OptionSpec{"--transfer", 1, "0|1",
+               "1: a strike on a drum's overtone reference is read as that drum's fundamental",
+               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                   bool on = false;
+                   if (!parseSwitch(v[0], on)) {
+                       error = "--transfer takes 0 or 1, not '" + v[0] + "'";
+                       return false;
+                   }
+                   o.overtoneTransfer = on;
+                   return true;
+               }},
+    OptionSpec{"--latin", 0, "", "Latin note names (\"4 A\") and Hz instead of Гц in texts",
                [](CliOptions& o, std::span<const std::string>, std::string&) {
                    o.latin = true;
                    return true;
@@ -139,24 +190,64 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
 }
 
 std::string usageText() {
+    constexpr std::size_t kHelpColumn = 22;
+    constexpr std::size_t kLineWidth = 79;
     std::string text =
         "Usage: tomaro-analyze [options] FILE.wav...\n"
         "Finds the main frequency of a drum strike stored in each WAV file, exactly as the\n"
-        "Tomaro window does when it opens the file. Without options the analysis uses your\n"
-        "stored Tomaro settings; options change them for this run only and are never saved.\n"
+        "Tomaro window does when it opens the file, names its note and finds the nearest\n"
+        "reference of the drum kit. Without options the analysis uses your stored Tomaro\n"
+        "settings; options change them for this run only and are never saved.\n"
         "\nOptions:\n";
     for (const OptionSpec& spec : kOptions) {
-        std::string left = "  " + std::string(spec.name);
-        if (!spec.valueNames.empty()) left += " " + std::string(spec.valueNames);
-        if (left.size() < 22)
-            left.resize(22, ' ');
-        else
-            left += "  ";
-        text += left + std::string(spec.help) + "\n";
+        std::string line = "  " + std::string(spec.name);
+        if (!spec.valueNames.empty()) line += " " + std::string(spec.valueNames);
+        if (line.size() + 2 > kHelpColumn) {
+            text += line + "\n";
+            line.clear();
+        }
+        line.resize(kHelpColumn, ' ');
+        // Wraps the help at word boundaries below the help column.
+        std::string_view help = spec.help;
+        while (!help.empty()) {
+            std::size_t room = kLineWidth - kHelpColumn;
+            std::size_t cut = help.size();
+            if (cut > room) {
+                cut = help.rfind(' ', room);
+                if (cut == std::string_view::npos) cut = room;
+            }
+            line += help.substr(0, cut);
+            help.remove_prefix(cut);
+            while (!help.empty() && help.front() == ' ') help.remove_prefix(1);
+            text += line + "\n";
+            line.assign(kHelpColumn, ' ');
+        }
     }
     text +=
+        "\nEach file gives one line: the measured frequency, the note of the frequency read\n"
+        "out with its deviation in hundredths of a semitone, and the nearest reference with\n"
+        "its drum (\"обер Пл1 12\"\" for an overtone, \"эталон\" for the free reference):\n"
+        "  tom.wav: 115.00 Гц  -1, Ля# -23 %  nearest 116.5 Гц (12\")  (peak ...)\n"
+        "With --transfer 1 a strike on an overtone shows \"read as F Гц\" before the note.\n"
+        "The drums come from your settings or from --kit; the free reference and the note\n"
+        "naming of the references dialog always come from your settings (--latin forces\n"
+        "Latin names).\n"
+        "\n--json prints one object per file: file, and for a refused file only error.\n"
+        "Otherwise sample_rate, channels, frames, mode (copy or direct), front,\n"
+        "stretch_start, stretch_end, delay_sec, length_sec, window, decay, search_range_hz,\n"
+        "peak_bin, peak_hz, frequency_hz, decay_per_sample, frequency_text, then:\n"
+        "  note          note of displayed_hz with its deviation (null outside 20..2000 Hz)\n"
+        "  displayed_hz  frequency_hz, or with --transfer 1 the fundamental it stands for\n"
+        "                (null outside 20..2000 Hz)\n"
+        "  nearest_hz    the nearest reference in Hz (null when there is none)\n"
+        "  nearest_drum  its drum (null for the free reference or none)\n"
+        "  nearest_kind  -1 none, 0 fundamental or the free reference, 1 batter overtone,\n"
+        "                2 resonant overtone\n"
+        "  caption       the text of the references button\n"
+        "  lines         the lines of the large-note window in order, each\n"
+        "                {\"text\": ..., \"color\": \"#rrggbb\"}; the empty one is the spacer\n"
         "\nExit status: 0 when every file was analysed, 1 when a file was refused, 2 on bad\n"
-        "usage.\n";
+        "usage or when the --kit file cannot be used (nothing is analysed then).\n";
     return text;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <span>
 #include <string>
@@ -12,7 +13,7 @@ namespace tomaro {
 // Exit codes of tomaro-analyze.
 inline constexpr int kExitAnalysed = 0;  // every file was analysed
 inline constexpr int kExitRefused = 1;   // at least one file was refused
-inline constexpr int kExitUsage = 2;     // bad command line
+inline constexpr int kExitUsage = 2;     // bad command line, or a --kit file that did not load
 
 // The command line of tomaro-analyze. Every value left unset keeps the user's stored setting.
 struct CliOptions {
@@ -22,9 +23,13 @@ struct CliOptions {
     std::optional<double> delaySec;              // --delay SEC
     std::optional<double> lengthSec;             // --length SEC
     std::optional<double> pickHz;                // --pick HZ, for every file
-    bool latin = false;                          // --latin: Latin letters in texts
-    bool json = false;                           // --json: one JSON object per file
-    bool help = false;                           // --help
+    std::optional<std::string> kitFile;          // --kit FILE.TKit, read into this run only
+    // --switches F0,M1,M2: fundamental, batter and resonant overtone references shown/searched.
+    std::optional<std::array<bool, 3>> switches;
+    std::optional<bool> overtoneTransfer;  // --transfer 0|1
+    bool latin = false;                    // --latin: Latin letters in texts
+    bool json = false;                     // --json: one JSON object per file
+    bool help = false;                     // --help
     std::vector<std::string> files;
 };
 

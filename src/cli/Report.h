@@ -15,16 +15,20 @@ namespace tomaro {
 //   stretch_end (indices in the analysed samples, end excluded), delay_sec and length_sec (the
 //   stretch in seconds, which the window's fields show with 4 decimals), window, decay,
 //   search_range_hz [F0, F1], peak_bin, peak_hz (peak_bin * fs / 65536), frequency_hz,
-//   decay_per_sample (0 without decay), frequency_text ("%0.2f Гц", "Hz" with --latin).
-// The read-out of notes and kit references adds its fields here as well.
+//   decay_per_sample (0 without decay), frequency_text ("%0.2f Гц", "Hz" with --latin), then the
+//   read-out: note and displayed_hz (null outside 20..2000 Hz), nearest_hz (null for none),
+//   nearest_drum (null for none or the free reference), nearest_kind (-1 none, else 0..2),
+//   caption (the references button), lines ([{"text", "color": "#rrggbb"}], the large-note
+//   window's). With --latin every "Гц" of these texts reads "Hz".
 nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions& options);
 
 // The report as one line of JSON (UTF-8; bytes of a file name that are not UTF-8 are replaced).
 std::string reportJsonLine(const nlohmann::ordered_json& report);
 
-// The report as one readable line: "FILE: 97.30 Гц  (peak ..., stretch ..., ...)" or
-// "FILE: refused: MESSAGE".
-std::string reportLine(const nlohmann::ordered_json& report);
+// The report as one readable line,
+// "FILE: 115.00 Гц  -1, Ля# -23 %  nearest 116.5 Гц (12\")  (peak ..., stretch ..., ...)" (the
+// note and the nearest reference only for 20..2000 Hz), or "FILE: refused: MESSAGE".
+std::string reportLine(const nlohmann::ordered_json& report, const CliOptions& options);
 
 // Latin letters for the program's own Cyrillic texts ("Гц" -> "Hz").
 std::string latinText(std::string text);

@@ -25,5 +25,5 @@ int main(int argc, char** argv) {
     }
     // Only read: every choice of this run stays in an overlay above the user's profile.
     const tomaro::QtProfile profile;
-    return tomaro::runAnalyzer(profile, parsed.options, std::cout);
+    return tomaro::runAnalyzer(profile, parsed.options, std::cout, std::cerr);
 }

@@ -19,6 +19,9 @@
 #include <string>
 #include <vector>
 
+#include "kit/Kit.h"
+#include "kit/KitFile.h"
+
 extern char** environ;
 
 namespace tomaro {
@@ -293,13 +296,161 @@ TEST_F(AnalyzeProgram, ReadableLineAndLatinLetters) {
     const std::string missing = (m_Dir / "none.wav").string();
     const ProgramRun plain = run({tom, missing});
     EXPECT_EQ(plain.exitCode, 1);
-    EXPECT_EQ(plain.out.rfind(tom + ": 97.30 Гц  (peak 97.41 Hz at bin 133", 0), 0u) << plain.out;
+    // The standard kit of a fresh installation: 10", 12", 16" and the kick, fundamentals shown.
+    EXPECT_EQ(
+        plain.out.rfind(
+            tom + ": 97.30 Гц  -1, Cоль -12 %  nearest 87.3 Гц (16\")  (peak 97.41 Hz at bin 133",
+            0),
+        0u)
+        << plain.out;
     EXPECT_NE(plain.out.find(missing + ": refused: не могу открыть файл !!!\n"), std::string::npos);
 
     const ProgramRun latin = run({"--latin", tom});
-    EXPECT_EQ(latin.out.rfind(tom + ": 97.30 Hz  (", 0), 0u) << latin.out;
+    EXPECT_EQ(latin.out.rfind(tom + ": 97.30 Hz  2 G  -12 %  nearest 87.3 Hz (16\")  (", 0), 0u)
+        << latin.out;
     const Json json = run({"--latin", "--json", tom}).jsonLines().at(0);
     EXPECT_EQ(json["frequency_text"], "97.30 Hz");
+    EXPECT_EQ(json["note"], "2 G  -12 %");
+    EXPECT_EQ(json["lines"][0]["text"], "97.3 Hz");
+}
+
+// The read-out against a kit. The kit file holds 10" (155.56 Hz, overtones x1.5 and x2),
+// 12" (116.54 Hz, batter x1.5 = 174.81 Hz), 16" (87.31 Hz) and a kick that is not shown.
+class KitReadout : public AnalyzeProgram {
+protected:
+    void SetUp() override {
+        AnalyzeProgram::SetUp();
+        Kit kit;
+        kit.assign({{6, -9, true, 1.5, 2.0},
+                    {8, -14, true, 1.5, 0.0},
+                    {12, -19, true, 0.0, 0.0},
+                    {19, -31, false, 0.0, 0.0}});
+        m_Kit = write("kit.TKit", KitFile::toBytes(kit));
+        // Synthetic tones come out within 0.002 Hz, far below every text's resolution.
+        m_Tone115 = write("t115.wav", wavBytes(48000, 1, 16, 38400, strike(115.0, 48000)));
+        m_Tone175 = write("t175.wav", wavBytes(48000, 1, 16, 38400, strike(175.0, 48000)));
+    }
+
+    static std::vector<std::pair<std::string, std::string>> lines(const Json& report) {
+        std::vector<std::pair<std::string, std::string>> result;
+        for (const Json& line : report["lines"]) result.emplace_back(line["text"], line["color"]);
+        return result;
+    }
+
+    std::string m_Kit;
+    std::string m_Tone115;
+    std::string m_Tone175;
+};
+
+TEST_F(KitReadout, NamesTheNoteAndTheNearestDrumInTheDrumsColours) {
+    const ProgramRun result = run({"--json", "--kit", m_Kit, m_Tone115});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const Json r = result.jsonLines().at(0);
+    EXPECT_EQ(r["note"], "-1, Ля# -23 %");
+    EXPECT_NEAR(r["displayed_hz"].get<double>(), 115.0, 0.002);
+    EXPECT_NEAR(r["nearest_hz"].get<double>(), 440 * std::pow(2.0, -23 / 12.0), 1e-9);
+    EXPECT_EQ(r["nearest_drum"], "12\"");
+    EXPECT_EQ(r["nearest_kind"], 0);
+    EXPECT_EQ(r["caption"], "Эталоны 155.6, 116.5, 87.3 Гц");
+    using Lines = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(lines(r), (Lines{{"115 Гц", "#000000"},
+                               {"155.6 Гц для 10\"", "#0000ff"},
+                               {"116.5 Гц для 12\"", "#008cf5"},
+                               {"87.3 Гц для 16\"", "#beb4ff"},
+                               {"", "#000000"},
+                               {"-1, Ля# -23 %", "#000000"},
+                               {"0, Ре# для 10\"", "#0000ff"},
+                               {"-1, Ля# для 12\"", "#008cf5"},
+                               {"-1, Фа для 16\"", "#beb4ff"}}));
+
+    const ProgramRun plain = run({"--kit", m_Kit, m_Tone115});
+    EXPECT_EQ(
+        plain.out.rfind(m_Tone115 + ": 115.00 Гц  -1, Ля# -23 %  nearest 116.5 Гц (12\")  (", 0),
+        0u)
+        << plain.out;
+}
+
+TEST_F(KitReadout, AllSwitchesOffGiveTheRedHintAndNoNearestReference) {
+    const Json r =
+        run({"--json", "--kit", m_Kit, "--switches", "0,0,0", m_Tone115}).jsonLines().at(0);
+    EXPECT_EQ(r["note"], "-1, Ля# -23 %");
+    EXPECT_TRUE(r["nearest_hz"].is_null());
+    EXPECT_TRUE(r["nearest_drum"].is_null());
+    EXPECT_EQ(r["nearest_kind"], -1);
+    EXPECT_EQ(r["caption"], "Эталоны - включите отображение ниже");
+    using Lines = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(lines(r),
+              (Lines{{"115 Гц", "#000000"},
+                     {"Включите отображение эталонов: основного тона или обертонов", "#ff0000"},
+                     {"", "#000000"},
+                     {"-1, Ля# -23 %", "#000000"}}));
+}
+
+TEST_F(KitReadout, TransferReadsAStrikeOnAnOvertoneAsTheDrumsFundamental) {
+    // Both overtone switches asked for: the resonant one goes off, as in the window.
+    const Json off =
+        run({"--json", "--kit", m_Kit, "--switches", "0,1,1", "--transfer", "0", m_Tone175})
+            .jsonLines()
+            .at(0);
+    EXPECT_EQ(off["caption"], "Эталоны 233.3, 174.8 Гц");
+    EXPECT_NEAR(off["displayed_hz"].get<double>(), 175.0, 0.002);
+    EXPECT_NEAR(off["nearest_hz"].get<double>(), 1.5 * 440 * std::pow(2.0, -23 / 12.0), 1e-3);
+    EXPECT_EQ(off["nearest_kind"], 1);
+    const Json on =
+        run({"--json", "--kit", m_Kit, "--switches", "0,1,1", "--transfer", "1", m_Tone175})
+            .jsonLines()
+            .at(0);
+    EXPECT_NEAR(on["displayed_hz"].get<double>(), 175.0 / 1.5, 0.002);
+    EXPECT_NEAR(on["nearest_hz"].get<double>(), 440 * std::pow(2.0, -23 / 12.0), 1e-9);
+    EXPECT_EQ(on["nearest_drum"], "12\"");
+    EXPECT_EQ(on["nearest_kind"], 0);
+    EXPECT_EQ(on["note"], "-1, Ля# +2 %");
+    EXPECT_EQ(on["lines"][0]["text"], "116.7 Гц из 175");
+    const ProgramRun plain =
+        run({"--kit", m_Kit, "--switches", "0,1,0", "--transfer", "1", m_Tone175});
+    EXPECT_NE(
+        plain.out.find(": 175.00 Гц  read as 116.7 Гц  -1, Ля# +2 %  nearest 116.5 Гц (12\")"),
+        std::string::npos)
+        << plain.out;
+}
+
+TEST_F(KitReadout, AKitFileThatCannotBeUsedStopsTheRunWithItsMessage) {
+    const std::string empty = write("empty.TKit", "COMMENT nothing here\nBarabanX 1 1 0 0\n");
+    for (const auto& [kit, message] :
+         {std::pair{(m_Dir / "missing.TKit").string(), "Не удалось открыть файл"},
+          std::pair{empty, "Ничего не измелилось"}}) {
+        const ProgramRun result = run({"--json", "--kit", kit, m_Tone115});
+        EXPECT_EQ(result.exitCode, 2);
+        EXPECT_TRUE(result.out.empty()) << result.out;
+        EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
+    }
+}
+
+TEST_F(KitReadout, StoredReferenceOptionsApplyAndTheKitFileIsNeverStored) {
+    storeSettings(
+        "CDlgBaraSelect\\Bara_0=1\n"
+        "CDlgPresets\\m_sEtoOne=116\n"
+        "CDlgPresets\\m_IsNotaGadi=1\n"
+        "Options\\m_IsUseEto_M1=1\n"
+        "Options\\m_IsUseEto_M2=1\n");
+    const std::string before = readFile(settingsFile());
+
+    // The free reference (116 Hz) is nearer than 12" and belongs to no drum; both overtone
+    // switches came on from the store, so the resonant one is dropped.
+    const Json withKit = run({"--json", "--kit", m_Kit, m_Tone115}).jsonLines().at(0);
+    EXPECT_EQ(withKit["nearest_hz"], 116.0);
+    EXPECT_TRUE(withKit["nearest_drum"].is_null());
+    EXPECT_EQ(withKit["nearest_kind"], 0);
+    EXPECT_EQ(withKit["note"], "2 A#  -23 %");
+    EXPECT_EQ(withKit["caption"], "Эталоны 116, 155.6, 116.5, 87.3, 233.3, 174.8 Гц");
+    EXPECT_EQ(withKit["lines"][1], (Json{{"text", "116 Гц эталон"}, {"color", "#0000be"}}));
+    const ProgramRun plain = run({"--kit", m_Kit, m_Tone115});
+    EXPECT_NE(plain.out.find("nearest 116 Гц (эталон)"), std::string::npos) << plain.out;
+
+    // Without --kit the stored kit, the snare alone, is back.
+    const Json stored = run({"--json", m_Tone115}).jsonLines().at(0);
+    EXPECT_EQ(stored["caption"], "Эталоны 116, 261.6 Гц");
+    EXPECT_EQ(readFile(settingsFile()), before);
 }
 
 }  // namespace

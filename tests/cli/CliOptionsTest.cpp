@@ -14,14 +14,16 @@ TEST(CliOptions, NoOptionsLeaveEverySettingToTheProfile) {
     ASSERT_TRUE(parsed.ok);
     const CliOptions& o = parsed.options;
     EXPECT_FALSE(o.windowKind || o.decay || o.rangeHz || o.delaySec || o.lengthSec || o.pickHz);
+    EXPECT_FALSE(o.kitFile || o.switches || o.overtoneTransfer);
     EXPECT_FALSE(o.json || o.latin || o.help);
     EXPECT_EQ(o.files, (std::vector<std::string>{"a.wav", "b.wav"}));
 }
 
 TEST(CliOptions, ReadsEveryOptionAnywhereOnTheLine) {
-    const ParsedArguments parsed =
-        parse({"--window", "0", "a.wav", "--decay", "off", "--range", "600", "10", "--delay",
-               "-0.25", "--length", "0,3", "--pick", "97.5", "--latin", "--json", "b.wav"});
+    const ParsedArguments parsed = parse(
+        {"--window", "0",     "a.wav",    "--decay",    "off",    "--range",    "600",     "10",
+         "--delay",  "-0.25", "--length", "0,3",        "--pick", "97.5",       "--latin", "--json",
+         "b.wav",    "--kit", "k.TKit",   "--switches", "0,1,1",  "--transfer", "1"});
     ASSERT_TRUE(parsed.ok) << parsed.error;
     const CliOptions& o = parsed.options;
     EXPECT_EQ(o.windowKind, 0);
@@ -31,6 +33,9 @@ TEST(CliOptions, ReadsEveryOptionAnywhereOnTheLine) {
     EXPECT_EQ(o.lengthSec, 0.3);  // a decimal comma is a point
     EXPECT_EQ(o.pickHz, 97.5);
     EXPECT_TRUE(o.latin && o.json);
+    EXPECT_EQ(o.kitFile, "k.TKit");
+    EXPECT_EQ(o.switches, (std::array<bool, 3>{false, true, true}));  // made exclusive later
+    EXPECT_EQ(o.overtoneTransfer, true);
     EXPECT_EQ(o.files, (std::vector<std::string>{"a.wav", "b.wav"}));
 }
 
@@ -43,9 +48,26 @@ TEST(CliOptions, DoubleDashEndsTheOptions) {
 
 TEST(CliOptions, RefusesBadValuesWithAnEnglishReason) {
     const std::vector<std::vector<std::string>> bad = {
-        {"--window", "3"},     {"--window", "1.0"},  {"--decay", "yes"},  {"--range", "30"},
-        {"--range", "a", "b"}, {"--delay", "0.1s"},  {"--length", "nan"}, {"--pick", "0"},
-        {"--pick", "-5"},      {"--frequency", "1"}, {"--delay"},
+        {"--window", "3"},
+        {"--window", "1.0"},
+        {"--decay", "yes"},
+        {"--range", "30"},
+        {"--range", "a", "b"},
+        {"--delay", "0.1s"},
+        {"--length", "nan"},
+        {"--pick", "0"},
+        {"--pick", "-5"},
+        {"--frequency", "1"},
+        {"--delay"},
+        {"--switches", "1,0"},
+        {"--switches", "1,0,0,0"},
+        {"--switches", "1,2,0"},
+        {"--switches", "1;0;0"},
+        {"--switches", "1,,0"},
+        {"--switches", ""},
+        {"--transfer", "2"},
+        {"--transfer", "on"},
+        {"--kit"},
     };
     for (const auto& arguments : bad) {
         const ParsedArguments parsed = parse(arguments);
