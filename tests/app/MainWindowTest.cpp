@@ -13,6 +13,7 @@
 #include "display/NoteWindow.h"
 #include "display/SignalOverview.h"
 #include "display/SpectrumView.h"
+#include "kit/CDlgPresets.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
 
@@ -41,6 +42,9 @@ private:
             m_DialogFilters = filters;
             return m_NextChosenFile;
         };
+        services.runDialog = [this](QDialog& dialog) {
+            if (m_OnDialog) m_OnDialog(dialog);
+        };
         return std::make_unique<CMainDlg>(m_Profile, services);
     }
 
@@ -64,6 +68,7 @@ private:
     QString m_DialogTitle;
     QString m_DialogInitialPath;
     QString m_DialogFilters;
+    std::function<void(QDialog&)> m_OnDialog;
 
 private slots:
     void init() {
@@ -228,6 +233,25 @@ private slots:
         m_Profile.writeInt("Options", "m_IsShowNotaDlg", 1);
         auto second = makeWindow();
         QVERIFY(second->findChild<NoteWindow*>("noteWindow")->isVisible());
+    }
+
+    void referencesDialogChangesReachTheCaptionAndReadout() {
+        auto window = makeWindow();
+        auto* button = window->findChild<QPushButton*>("referencesButton");
+        // The standard kit: 10", 12", 16" and the kick, their notes' frequencies in the caption.
+        QCOMPARE(button->text(), QStringLiteral("Эталоны 155.6, 116.5, 87.3, 43.65 Гц"));
+        m_OnDialog = [](QDialog& dialog) {
+            QCOMPARE(dialog.windowTitle(),
+                     QStringLiteral("Tomaro эталонные частоты для настройки"));
+            // Hide every drum but the first: the caption lists the 10" only.
+            for (int row = 1; row < 4; ++row) {
+                dialog.findChild<QCheckBox*>(QStringLiteral("showBox_%1").arg(row))->click();
+            }
+            dialog.accept();
+        };
+        button->click();
+        QCOMPARE(button->text(), QStringLiteral("Эталоны 155.6 Гц"));
+        QCOMPARE(m_Profile.readInt("CDlgPresets", "Baraban_12дюймов_m_IsShows", -1), 0);
     }
 
     void missingStoredDeviceFallsBackToTheDefaultInput() {
