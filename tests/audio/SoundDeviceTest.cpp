@@ -170,6 +170,27 @@ private slots:
         QVERIFY2(blocksFound >= 36, qPrintable(QString::number(blocksFound)));
     }
 
+    // Last, since it takes the sound server's only device away.
+    void unpluggedDeviceEndsTheRecordingAndIsReportedOnce() {
+        StrikeRecord record;
+        StrikeRecorder recorder(record);
+        recorder.setThreshold(3000);
+        CaptureDevice device(recorder);
+        QCOMPARE(device.open(mapperEntry(device)), QString());
+        QSignalSpy lost(&device, &CaptureDevice::deviceLost);
+        auto pacat = playIntoSink(strike(0.1, 150.0, 20000.0, 3.0));
+        QTRY_VERIFY_WITH_TIMEOUT(recorder.recording(), 10000);
+
+        QProcess::execute("pactl", {"unload-module", "module-null-sink"});
+        QTRY_VERIFY_WITH_TIMEOUT(lost.count() == 1, 10000);
+        QVERIFY(lost.at(0).at(0).toString().contains(QStringLiteral(" ОШИБКА: \n")));
+        QVERIFY(!device.isOpen());
+        QVERIFY(!recorder.recording());
+        QCOMPARE(device.close(), QString());
+        QCOMPARE(lost.count(), 1);
+        pacat->waitForFinished(5000);
+    }
+
     void playedRangeIsCentredOnTheStretchAndStaysInsideTheStrike() {
         QCOMPARE(Player::playedRange(24000, 48000), std::make_pair(0, 48000));
         QCOMPARE(Player::playedRange(100000, 200000), std::make_pair(76000, 48000));
