@@ -10,41 +10,35 @@ namespace tomaro {
 
 AnalyzeSession::AnalyzeSession(const Profile& userProfile, const CliOptions& options)
     : m_Profile(userProfile),
-      m_Settings(m_Profile),
-      m_Stretch(m_Profile),
-      m_Recorder(m_Record),
+      m_Tuner(m_Profile),
       m_PickHz(options.pickHz),
-      m_LatinNotes(options.latin),
-      m_Switches(ReferenceSwitches::load(m_Profile)),
-      m_OvertoneTransfer(options.overtoneTransfer.value_or(loadOvertoneTransfer(m_Profile))) {
+      m_LatinNotes(options.latin) {
     // The same operations as the main window's controls, so that the values are clamped and
     // swapped exactly as there; they write only into the overlay.
-    if (options.windowKind) m_Settings.setWindowKind(*options.windowKind);
-    if (options.decay) m_Settings.setDecayAccounting(*options.decay);
+    AnalysisSettings& settings = m_Tuner.settings();
+    Stretch& stretch = m_Tuner.stretch();
+    if (options.windowKind) settings.setWindowKind(*options.windowKind);
+    if (options.decay) settings.setDecayAccounting(*options.decay);
     if (options.rangeHz)
-        m_Settings.searchRangeChanged(options.rangeHz->first, options.rangeHz->second);
+        settings.searchRangeChanged(options.rangeHz->first, options.rangeHz->second);
     if (options.delaySec || options.lengthSec) {
-        m_Stretch.setTimes(options.delaySec.value_or(m_Stretch.delaySec()),
-                           options.lengthSec.value_or(m_Stretch.lengthSec()));
+        stretch.setTimes(options.delaySec.value_or(stretch.delaySec()),
+                         options.lengthSec.value_or(stretch.lengthSec()));
     }
+    if (options.overtoneTransfer) m_Tuner.setOvertoneTransfer(*options.overtoneTransfer);
     if (options.switches) {
-        m_Switches.fundamental = (*options.switches)[kFundamental];
-        m_Switches.batter = (*options.switches)[kBatterOvertone];
-        m_Switches.resonant = (*options.switches)[kResonantOvertone];
+        ReferenceSwitches& switches = m_Tuner.switches();
+        switches.fundamental = (*options.switches)[kFundamental];
+        switches.batter = (*options.switches)[kBatterOvertone];
+        switches.resonant = (*options.switches)[kResonantOvertone];
     }
     referencesUpdate();
-    m_Recorder.setStrikeReplacedHook([this] { m_Stretch.setStrike(m_Record); });
-    m_Recorder.setAnalysisHook([this] {
-        const AnalysisResult& result = m_Analyzer.analyze(m_Record, m_Stretch, m_Settings);
-        m_Record.lastFrequencyText = std::string(result.frequencyText());
-        m_Readout.update(result.mainFrequencyHz, m_Kit, m_Switches, m_OvertoneTransfer);
-    });
 }
 
 void AnalyzeSession::referencesUpdate() {
-    m_Kit.load(m_Profile);
-    if (m_LatinNotes) m_Kit.setLatinNames(true);
-    m_Caption = updateReferencesButton(m_Switches, m_Kit, m_Profile);
+    m_Tuner.reloadKit();
+    if (m_LatinNotes) m_Tuner.kit().setLatinNames(true);
+    m_Caption = m_Tuner.referencesUpdate();
 }
 
 std::optional<UserMessage> AnalyzeSession::loadKitFile(const std::string& path) {
@@ -56,24 +50,25 @@ std::optional<UserMessage> AnalyzeSession::loadKitFile(const std::string& path) 
 FileAnalysis AnalyzeSession::analyse(const std::string& path) {
     FileAnalysis file;
     file.path = path;
-    file.load = loadWavFile(path, m_Recorder);
+    file.load = m_Tuner.loadFile(path);
     if (!file.load.ok) return file;
 
-    if (m_PickHz) m_Analyzer.pickFrequency(*m_PickHz);
-    m_Recorder.paintStep();
+    if (m_PickHz) m_Tuner.analyzer().pickFrequency(*m_PickHz);
+    m_Tuner.paintStep();
 
     file.analysed = true;
-    file.result = m_Analyzer.result();
-    file.frontIndex = m_Record.startIndex;
-    file.frequencyText = m_Record.lastFrequencyText;
-    file.params = Analyzer::paramsOf(m_Settings);
+    file.result = m_Tuner.analyzer().result();
+    file.frontIndex = m_Tuner.record().startIndex;
+    file.frequencyText = m_Tuner.record().lastFrequencyText;
+    file.params = Analyzer::paramsOf(m_Tuner.settings());
 
-    file.nearest = m_Readout.nearest();
-    if (file.nearest.drum >= 0) file.nearestDrum = m_Kit.drumName(file.nearest.drum);
+    const Readout& readout = m_Tuner.readout();
+    file.nearest = readout.nearest();
+    if (file.nearest.drum >= 0) file.nearestDrum = m_Tuner.kit().drumName(file.nearest.drum);
     if (isReadoutFrequency(file.result.mainFrequencyHz)) {
-        file.note = readout::noteText(file.nearest.displayedHz, true, m_Kit.latinNames());
+        file.note = readout::noteText(file.nearest.displayedHz, true, m_Tuner.kit().latinNames());
     }
-    file.lines = m_Readout.lines();
+    file.lines = readout.lines();
     file.caption = m_Caption;
     return file;
 }

@@ -5,18 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "analysis/AnalysisSettings.h"
 #include "analysis/Analyzer.h"
-#include "analysis/Stretch.h"
-#include "audio/StrikeRecord.h"
-#include "audio/StrikeRecorder.h"
+#include "app/Tuner.h"
 #include "audio/WavFile.h"
 #include "cli/CliOptions.h"
 #include "cli/OverlayProfile.h"
 #include "display/NearestReference.h"
 #include "display/Readout.h"
-#include "display/ReferenceSwitches.h"
-#include "kit/Kit.h"
 #include "kit/UserMessage.h"
 
 namespace tomaro {
@@ -40,9 +35,9 @@ struct FileAnalysis {
     std::string caption;              // the references button
 };
 
-// The objects of the main window that an analysis needs, wired the same way: a strike record
-// filled by the window's file loader, the stretch brought up to date when the strike is replaced,
-// and the analysis run from the recorder's paint step, followed by the read-out of the kit's
+// The main window's own Tuner, so that a file is loaded, analysed and read out exactly as the
+// window does it: the window's file loader, the stretch brought up to date when the strike is
+// replaced, the analysis run from the recorder's paint step, then the read-out of the kit's
 // references. The user's profile is only read: the command-line choices and a kit file are
 // written over it into an overlay that is dropped at the end.
 class AnalyzeSession {
@@ -58,17 +53,9 @@ public:
 
 private:
     OverlayProfile m_Profile;
-    AnalysisSettings m_Settings;
-    Stretch m_Stretch;
-    Analyzer m_Analyzer;
-    StrikeRecord m_Record;
-    StrikeRecorder m_Recorder;
+    Tuner m_Tuner;
     std::optional<double> m_PickHz;
     bool m_LatinNotes;  // --latin: Latin note names whatever the kit's option says
-    Kit m_Kit;
-    ReferenceSwitches m_Switches;
-    bool m_OvertoneTransfer;
-    Readout m_Readout;
     std::string m_Caption;
 
     // The window's references update: reload the kit, make the overtone switches exclusive and
