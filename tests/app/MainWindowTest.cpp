@@ -14,6 +14,7 @@
 #include "display/SignalOverview.h"
 #include "display/SpectrumView.h"
 #include "kit/CDlgPresets.h"
+#include "serial/PseudoTerminal.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
 
@@ -252,6 +253,20 @@ private slots:
         button->click();
         QCOMPARE(button->text(), QStringLiteral("Эталоны 155.6 Гц"));
         QCOMPARE(m_Profile.readInt("CDlgPresets", "Baraban_12дюймов_m_IsShows", -1), 0);
+    }
+
+    void storedSerialPortIsHeldForTheWindowsLife() {
+        qputenv("TOMARO_SERIAL_DIR", m_Dir.path().toUtf8());
+        test::PseudoTerminal port(m_Dir.path(), 3);
+        QVERIFY(port.isValid());
+        m_Profile.writeInt("Options", "m_PortSelect", 3);
+        auto window = makeWindow();
+        QVERIFY(port.isHeld());
+        window->close();
+        QVERIFY(!port.isHeld());
+        window.reset();
+        QVERIFY(m_Messages.empty());
+        qunsetenv("TOMARO_SERIAL_DIR");
     }
 
     void missingStoredDeviceFallsBackToTheDefaultInput() {
