@@ -54,105 +54,106 @@ bool parseSwitches(std::string_view text, std::array<bool, 3>& switches) {
 }
 
 constexpr std::array kOptions = {
-    OptionSpec{"--window", 1, "0|1|2", "analysis window: 0 rectangular, 1 Gauss 1/e, 2 Gauss 1/e^3",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   int kind = -1;
-                   if (!parseInt(v[0], kind) || kind < 0 || kind > 2) {
-                       error = "--window takes 0, 1 or 2, not '" + v[0] + "'";
-                       return false;
-                   }
-                   o.windowKind = kind;
-                   return true;
-               }},
-    OptionSpec{"--decay", 1, "on|off", "fit the decay of the tone (more precise frequency)",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   if (v[0] != "on" && v[0] != "off") {
-                       error = "--decay takes on or off, not '" + v[0] + "'";
-                       return false;
-                   }
-                   o.decay = v[0] == "on";
-                   return true;
-               }},
-    OptionSpec{"--range", 2, "F0 F1", "search the main tone between F0 and F1 Hz (20..2000)",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   int f0 = 0, f1 = 0;
-                   if (!parseInt(v[0], f0) || !parseInt(v[1], f1)) {
-                       error = "--range needs two whole numbers of Hz, not '" + v[0] + "' '" +
-                               v[1] + "'";
-                       return false;
-                   }
-                   o.rangeHz = std::make_pair(f0, f1);
-                   return true;
-               }},
-    OptionSpec{"--delay", 1, "SEC", "start the analysed stretch SEC seconds after the strike",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   return numberOption(o.delaySec, "--delay", v, error);
-               }},
-    OptionSpec{"--length", 1, "SEC", "analyse SEC seconds (0.001..1)",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   return numberOption(o.lengthSec, "--length", v, error);
-               }},
-    OptionSpec{"--pick", 1, "HZ", "look for the peak nearest to HZ instead of the search range",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   if (!numberOption(o.pickHz, "--pick", v, error)) return false;
-                   if (*o.pickHz <= 0.0) {
-                       error = "--pick needs a frequency above 0 Hz";
-                       return false;
-                   }
-                   return true;
-               }},
-    OptionSpec{"--kit", 1, "FILE.TKit",
-               "take the drums and their references from this kit file (for this run only)",
-               [](CliOptions& o, std::span<const std::string> v, std::string&) {
-                   o.kitFile = v[0];
-                   return true;
-               }},
-    OptionSpec{"--switches", 1, "F0,M1,M2",
-               "reference kinds shown, 0 or 1 each: fundamental, batter overtone, resonant "
-               "overtone (with M1 on, M2 is turned off)",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   std::array<bool, 3> switches{};
-                   if (!parseSwitches(v[0], switches)) {
-                       error =
-                           "--switches takes three 0 or 1 separated by commas, e.g. 1,0,0, "
-                           "not '" +
-                           v[0] + "'";
-                       return false;
-                   }
-                   o.switches = switches;
-                   return true;
-               }},
-    OptionSpec{"--transfer", 1, "0|1",
-               "1: a strike on a drum's overtone reference is read as that drum's fundamental",
-               [](CliOptions& o, std::span<const std::string> v, std::string& error) {
-                   bool on = false;
-                   if (!parseSwitch(v[0], on)) {
-                       error = "--transfer takes 0 or 1, not '" + v[0] + "'";
-                       return false;
-                   }
-                   o.overtoneTransfer = on;
-                   return true;
-               }},
-    OptionSpec{"--latin", 0, "", "Latin note names (\"4 A\") and Hz instead of Гц in texts",
-               [](CliOptions& o, std::span<const std::string>, std::string&) {
-                   o.latin = true;
-                   return true;
-               }},
-    OptionSpec{"--json", 0, "", "print one JSON object per file and line",
-               [](CliOptions& o, std::span<const std::string>, std::string&) {
-                   o.json = true;
-                   return true;
-               }},
-    OptionSpec{"--help", 0, "", "show this help",
-               [](CliOptions& o, std::span<const std::string>, std::string&) {
-                   o.help = true;
-                   return true;
-               }},
+    OptionEntry{"--window", 1, "0|1|2",
+                "analysis window: 0 rectangular, 1 Gauss 1/e, 2 Gauss 1/e^3",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    int kind = -1;
+                    if (!parseInt(v[0], kind) || kind < 0 || kind > 2) {
+                        error = "--window takes 0, 1 or 2, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.windowKind = kind;
+                    return true;
+                }},
+    OptionEntry{"--decay", 1, "on|off", "fit the decay of the tone (more precise frequency)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    if (v[0] != "on" && v[0] != "off") {
+                        error = "--decay takes on or off, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.decay = v[0] == "on";
+                    return true;
+                }},
+    OptionEntry{"--range", 2, "F0 F1", "search the main tone between F0 and F1 Hz (20..2000)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    int f0 = 0, f1 = 0;
+                    if (!parseInt(v[0], f0) || !parseInt(v[1], f1)) {
+                        error = "--range needs two whole numbers of Hz, not '" + v[0] + "' '" +
+                                v[1] + "'";
+                        return false;
+                    }
+                    o.rangeHz = std::make_pair(f0, f1);
+                    return true;
+                }},
+    OptionEntry{"--delay", 1, "SEC", "start the analysed stretch SEC seconds after the strike",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    return numberOption(o.delaySec, "--delay", v, error);
+                }},
+    OptionEntry{"--length", 1, "SEC", "analyse SEC seconds (0.001..1)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    return numberOption(o.lengthSec, "--length", v, error);
+                }},
+    OptionEntry{"--pick", 1, "HZ", "look for the peak nearest to HZ instead of the search range",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    if (!numberOption(o.pickHz, "--pick", v, error)) return false;
+                    if (*o.pickHz <= 0.0) {
+                        error = "--pick needs a frequency above 0 Hz";
+                        return false;
+                    }
+                    return true;
+                }},
+    OptionEntry{"--kit", 1, "FILE.TKit",
+                "take the drums and their references from this kit file (for this run only)",
+                [](CliOptions& o, std::span<const std::string> v, std::string&) {
+                    o.kitFile = v[0];
+                    return true;
+                }},
+    OptionEntry{"--switches", 1, "F0,M1,M2",
+                "reference kinds shown, 0 or 1 each: fundamental, batter overtone, resonant "
+                "overtone (with M1 on, M2 is turned off)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    std::array<bool, 3> switches{};
+                    if (!parseSwitches(v[0], switches)) {
+                        error =
+                            "--switches takes three 0 or 1 separated by commas, e.g. 1,0,0, "
+                            "not '" +
+                            v[0] + "'";
+                        return false;
+                    }
+                    o.switches = switches;
+                    return true;
+                }},
+    OptionEntry{"--transfer", 1, "0|1",
+                "1: a strike on a drum's overtone reference is read as that drum's fundamental",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    bool on = false;
+                    if (!parseSwitch(v[0], on)) {
+                        error = "--transfer takes 0 or 1, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.overtoneTransfer = on;
+                    return true;
+                }},
+    OptionEntry{"--latin", 0, "", "Latin note names (\"4 A\") and Hz instead of Гц in texts",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.latin = true;
+                    return true;
+                }},
+    OptionEntry{"--json", 0, "", "print one JSON object per file and line",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.json = true;
+                    return true;
+                }},
+    OptionEntry{"--help", 0, "", "show this help",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.help = true;
+                    return true;
+                }},
 };
 
 }  // namespace
 
-std::span<const OptionSpec> optionTable() { return kOptions; }
+std::span<const OptionEntry> optionTable() { return kOptions; }
 
 ParsedArguments parseArguments(std::span<const std::string> arguments) {
     ParsedArguments parsed;
@@ -167,23 +168,23 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
             optionsEnded = true;
             continue;
         }
-        const OptionSpec* spec = nullptr;
-        for (const OptionSpec& candidate : kOptions) {
-            if (candidate.name == argument) spec = &candidate;
+        const OptionEntry* entry = nullptr;
+        for (const OptionEntry& candidate : kOptions) {
+            if (candidate.name == argument) entry = &candidate;
         }
-        if (spec == nullptr) {
+        if (entry == nullptr) {
             parsed.error = "unknown option '" + argument + "'";
             return parsed;
         }
-        if (arguments.size() - i - 1 < static_cast<std::size_t>(spec->valueCount)) {
-            parsed.error = argument + " needs " + std::string(spec->valueNames);
+        if (arguments.size() - i - 1 < static_cast<std::size_t>(entry->valueCount)) {
+            parsed.error = argument + " needs " + std::string(entry->valueNames);
             return parsed;
         }
-        if (!spec->apply(parsed.options, arguments.subspan(i + 1, spec->valueCount),
-                         parsed.error)) {
+        if (!entry->apply(parsed.options, arguments.subspan(i + 1, entry->valueCount),
+                          parsed.error)) {
             return parsed;
         }
-        i += spec->valueCount;
+        i += entry->valueCount;
     }
     parsed.ok = true;
     return parsed;
@@ -199,16 +200,16 @@ std::string usageText() {
         "reference of the drum kit. Without options the analysis uses your stored Tomaro\n"
         "settings; options change them for this run only and are never saved.\n"
         "\nOptions:\n";
-    for (const OptionSpec& spec : kOptions) {
-        std::string line = "  " + std::string(spec.name);
-        if (!spec.valueNames.empty()) line += " " + std::string(spec.valueNames);
+    for (const OptionEntry& entry : kOptions) {
+        std::string line = "  " + std::string(entry.name);
+        if (!entry.valueNames.empty()) line += " " + std::string(entry.valueNames);
         if (line.size() + 2 > kHelpColumn) {
             text += line + "\n";
             line.clear();
         }
         line.resize(kHelpColumn, ' ');
         // Wraps the help at word boundaries below the help column.
-        std::string_view help = spec.help;
+        std::string_view help = entry.help;
         while (!help.empty()) {
             std::size_t room = kLineWidth - kHelpColumn;
             std::size_t cut = help.size();

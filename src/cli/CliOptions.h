@@ -36,7 +36,7 @@ struct CliOptions {
 // One option of the table below: its name, how many values follow it, and how they are stored.
 // `apply` returns false with `error` set when a value is not acceptable. A new option is one new
 // field in CliOptions and one entry in the table.
-struct OptionSpec {
+struct OptionEntry {
     std::string_view name;
     int valueCount;
     std::string_view valueNames;  // for the help text, e.g. "F0 F1"
@@ -44,7 +44,7 @@ struct OptionSpec {
     bool (*apply)(CliOptions& options, std::span<const std::string> values, std::string& error);
 };
 
-std::span<const OptionSpec> optionTable();
+std::span<const OptionEntry> optionTable();
 
 struct ParsedArguments {
     bool ok = false;

@@ -80,8 +80,8 @@ TEST(CliOptions, RefusesBadValuesWithAnEnglishReason) {
 
 TEST(CliOptions, HelpListsEveryOption) {
     const std::string usage = usageText();
-    for (const OptionSpec& spec : optionTable()) {
-        EXPECT_NE(usage.find(std::string(spec.name)), std::string::npos) << spec.name;
+    for (const OptionEntry& entry : optionTable()) {
+        EXPECT_NE(usage.find(std::string(entry.name)), std::string::npos) << entry.name;
     }
 }
 
