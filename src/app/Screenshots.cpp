@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());
     };
     tomaro::CMainDlg window(profile, services);
-    window.resize(1280, 800);
+    window.resize(1366, 740);
     window.show();
     window.openFile(QString::fromLocal8Bit(argv[2]));
     QApplication::processEvents();
