@@ -2,6 +2,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QStyleFactory>
+#include <QToolTip>
 #include <QTranslator>
 
 #include "app/CMainDlg.h"
@@ -14,6 +15,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Tomaro"));
     QApplication::setOrganizationName(QStringLiteral("Harnwick"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/tomaro.svg")));
+
+    // Tooltips pale yellow with black text, whatever the desktop's theme.
+    QPalette tips = QToolTip::palette();
+    tips.setColor(QPalette::ToolTipBase, QColor(255, 255, 220));
+    tips.setColor(QPalette::ToolTipText, Qt::black);
+    QToolTip::setPalette(tips);
 
     // The program speaks Russian: the standard buttons and dialogs of Qt must too.
     QTranslator qtTranslation;

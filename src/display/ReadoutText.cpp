@@ -32,9 +32,11 @@ std::string noteTextForSemitones(double semitones, bool withDeviation, bool lati
     long long shifted = static_cast<long long>(rounded) + kOctaveOffset;
     long long octave = shifted >= 0 ? shifted / 12 : -((11 - shifted) / 12);
     int pitchClass = static_cast<int>(shifted - octave * 12);
-    std::string deviation = numbers::signedWhole((semitones - rounded) * 100.0);
-    // A rounding error of the logarithm must not show an exact note as "-0".
-    if (deviation == "-0") deviation = "+0";
+    double cents = (semitones - rounded) * 100.0;
+    // A rounding error of the logarithm must not show an exact note as "-0"; a note really a
+    // little flat still does.
+    if (std::fabs(cents) < 1e-6) cents = 0.0;
+    const std::string deviation = numbers::signedWhole(cents);
     std::string name(notes::pitchClassName(pitchClass, latin));
     if (latin) {
         std::string text = std::to_string(octave - 996) + " " + name;

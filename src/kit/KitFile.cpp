@@ -150,7 +150,7 @@ private:
 
 }  // namespace
 
-std::string KitFile::toBytes(const Kit& kit) {
+std::optional<std::string> KitFile::encode(const Kit& kit) {
     std::string text(kFirstComment);
     text += kSecondComment;
     for (int position = 0; position < kit.count(); ++position) {
@@ -162,16 +162,21 @@ std::string KitFile::toBytes(const Kit& kit) {
         text += ' ' + overtoneText(drum.overtone2);
         text += '\n';
     }
-    // Every drum name has a Windows-1251 form, so the conversion cannot fail.
-    return encoding::utf8ToCp1251(text).value_or(std::string());
+    // Every drum name has a Windows-1251 form; the conversion fails only when the system has no
+    // converter for it.
+    return encoding::utf8ToCp1251(text);
 }
+
+std::string KitFile::toBytes(const Kit& kit) { return encode(kit).value_or(std::string()); }
 
 std::optional<UserMessage> KitFile::save(const Kit& kit, const std::filesystem::path& path) {
     const UserMessage failure{"Не удалось создать файл", "ОШИБКА", UserMessage::Icon::Error};
+    // Converted before the file is opened, so that a failure leaves an existing file as it was.
+    const std::optional<std::string> bytes = encode(kit);
+    if (!bytes) return failure;
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file) return failure;
-    std::string bytes = toBytes(kit);
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file.write(bytes->data(), static_cast<std::streamsize>(bytes->size()));
     file.close();
     if (!file) return failure;
     return std::nullopt;

@@ -34,6 +34,8 @@ public:
 
     // The file's bytes for a kit.
     static std::string toBytes(const Kit& kit);
+    // The same, or nothing when the text cannot be converted to Windows-1251.
+    static std::optional<std::string> encode(const Kit& kit);
     // Writes the file; on failure returns "Не удалось создать файл" / "ОШИБКА" / error icon.
     static std::optional<UserMessage> save(const Kit& kit, const std::filesystem::path& path);
 

@@ -44,6 +44,11 @@ TEST(ReadoutText, ExactNotesNeverShowMinusZero) {
     }
 }
 
+TEST(ReadoutText, ANoteALittleFlatShowsMinusZero) {
+    EXPECT_EQ(readout::noteText(439.9, true, false), "1, Ля -0 %");
+    EXPECT_EQ(readout::noteText(440.1, true, false), "1, Ля +0 %");
+}
+
 TEST(ReadoutText, TextsIgnoreADecimalCommaLocale) {
     testing::DecimalCommaLocale locale;
     if (!locale.active()) GTEST_SKIP() << "no decimal-comma locale could be set or compiled";

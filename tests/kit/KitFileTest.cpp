@@ -123,7 +123,8 @@ TEST(KitFile, LongLinesLongKeysAndBadBytesAreSkipped) {
     std::string tailLooksLikeARecord =
         std::string(KitFile::kMaxLineLength, 'x') + "Baraban_Малый -5 1 0 0";
     std::string longKey = "Baraban_" + std::string(900, 'x') + " 1 1 0 0";
-    std::string unassignedByte = "Baraban_\xCC\x98 1 1 0 0";
+    // Not UTF-8, and 0x98 has no character in Windows-1251.
+    std::string unassignedByte = "Baraban_\xCC\xE0\x98 1 1 0 0";
     std::string bytes = tooLong + "\n" + tailLooksLikeARecord + "\n" + longKey + "\n" +
                         unassignedByte + "\n" + std::string("\0\xff\xfe", 3) + "\n";
     EXPECT_EQ(KitFile::loadBytes(bytes, profile), 0);
