@@ -110,6 +110,7 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
     connect(m_Capture.get(), &CaptureDevice::bufferProcessed, this,
             [this] { m_LevelMeter->setLevel(m_Tuner.recorder().level()); });
     connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const QString& text) {
+        m_LevelMeter->setLevel(m_Tuner.recorder().level());
         step();
         showSoundError(text);
     });
@@ -128,6 +129,8 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
 CMainDlg::~CMainDlg() {
     m_Player->stop();
     m_Capture->close();
+    // The widgets go first: a field losing focus now must not reach the tuner as it goes.
+    delete takeCentralWidget();
 }
 
 QWidget* CMainDlg::buildReadout() {
@@ -210,7 +213,9 @@ QWidget* CMainDlg::buildAnalysisGroup() {
     m_WindowCombo->setObjectName(QStringLiteral("windowCombo"));
     m_WindowCombo->addItems({QStringLiteral("П - образное"), QStringLiteral("Гаусс 1/e"),
                              QStringLiteral("Гаусс 1/e^3")});
-    m_WindowCombo->setCurrentIndex(std::clamp(settings.windowKind(), 0, 2));
+    // Any stored kind other than 0 and 2 is analysed as "Гаусс 1/e", so it shows as that.
+    const int kind = settings.windowKind();
+    m_WindowCombo->setCurrentIndex(kind == 0 || kind == 2 ? kind : 1);
     connect(m_WindowCombo, &QComboBox::currentIndexChanged, this, [this](int kind) {
         m_Tuner.settings().setWindowKind(kind);
         analysisChanged();
@@ -385,6 +390,7 @@ void CMainDlg::fillDevices() {
 void CMainDlg::openDevice(int entry) {
     const QString error = m_Capture->open(entry);
     if (!error.isEmpty()) showSoundError(error);
+    m_LevelMeter->setLevel(m_Tuner.recorder().level());
     step();
 }
 

@@ -7,7 +7,10 @@ namespace tomaro {
 StepField::StepField(QWidget* parent) : QAbstractSpinBox(parent) {
     setKeyboardTracking(false);
     setAccelerated(true);
+    // Only typed text counts: leaving the field or pressing Enter without an edit stores nothing.
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
+        if (!lineEdit()->isModified()) return;
+        lineEdit()->setModified(false);
         if (auto typed = value()) emit valueEntered(*typed);
     });
 }
@@ -16,6 +19,7 @@ void StepField::stepBy(int steps) { emit stepped(steps); }
 
 void StepField::setDisplayText(const QString& text) {
     if (lineEdit()->text() != text) lineEdit()->setText(text);
+    lineEdit()->setModified(false);
 }
 
 std::optional<double> StepField::value() const {

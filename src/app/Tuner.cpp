@@ -22,6 +22,7 @@ Tuner::Tuner(Profile& profile)
         takeShownStrike();
     });
     m_Recorder.setAnalysisHook([this] { analyse(); });
+    m_Recorder.setStrikeAbandonedHook([this] { m_Record.buffer = m_Shown.buffer; });
     updateReadout();
 }
 

@@ -91,8 +91,10 @@ QStringList CaptureDevice::inputDeviceNames() const {
 }
 
 QString CaptureDevice::open(int entry) {
-    QString error = close();
-    if (entry <= 0) return error;
+    const QString closeError = close();
+    // Notices of the closed stream (a loss among them) must not reach the new one.
+    drainPipe();
+    if (entry <= 0) return closeError;
     if (!m_Session.ok()) return soundErrorText("открытие устройства", m_Session.error());
 
     // Entry n + 1 is the default input; entries 1..n are the input devices in list order.
@@ -134,7 +136,7 @@ QString CaptureDevice::open(int entry) {
         close();
         return text;
     }
-    return {};
+    return closeError;
 }
 
 QString CaptureDevice::close() {
@@ -147,7 +149,7 @@ QString CaptureDevice::close() {
     QString error;
     PaError result = Pa_AbortStream(stream);
     if (result != paNoError && result != paStreamIsStopped) {
-        error = soundErrorText("waveInStop", result);
+        error = soundErrorText("waveInReset", result);
     }
     result = Pa_CloseStream(stream);
     if (result != paNoError && error.isEmpty()) error = soundErrorText("waveInClose", result);
@@ -155,20 +157,22 @@ QString CaptureDevice::close() {
     return error;
 }
 
-void CaptureDevice::drainNotifications() {
+std::string CaptureDevice::drainPipe() {
+    std::string notices;
     char bytes[256];
-    bool buffer = false;
-    bool recorded = false;
-    bool lost = false;
     for (;;) {
         const ssize_t count = ::read(m_NotifyPipe[0], bytes, sizeof bytes);
         if (count <= 0) break;
-        for (ssize_t i = 0; i < count; ++i) {
-            buffer = true;
-            recorded = recorded || bytes[i] == kRecordedByte;
-            lost = lost || bytes[i] == kLostByte;
-        }
+        notices.append(bytes, static_cast<std::size_t>(count));
     }
+    return notices;
+}
+
+void CaptureDevice::drainNotifications() {
+    const std::string notices = drainPipe();
+    const bool buffer = !notices.empty();
+    const bool recorded = notices.find(kRecordedByte) != std::string::npos;
+    const bool lost = notices.find(kLostByte) != std::string::npos;
     if (recorded) emit strikeProgress();
     if (buffer) emit bufferProcessed();
     if (lost && m_Stream != nullptr) {

@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <atomic>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "audio/PortAudioSession.h"
@@ -52,6 +53,8 @@ signals:
 
 private:
     void drainNotifications();
+    // Reads every notice waiting in the pipe.
+    std::string drainPipe();
 
     StrikeRecorder& m_Recorder;
     PortAudioSession m_Session;

@@ -9,7 +9,9 @@ namespace tomaro {
 
 std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, Error& error) {
     error = Error::None;
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a named pipe given as a file cannot hang the open; regular files are
+    // not affected by it.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         error = Error::Open;
         return nullptr;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 
 #include "settings/Profile.h"
 
@@ -51,19 +52,30 @@ void StrikeRecorder::deviceClosed() {
     // No buffer arrives any more, so a recording in progress is abandoned. A complete strike
     // (48000) is kept for the next paint step.
     int counter = m_Record.counter.load(std::memory_order_acquire);
-    if (counter < kStrikeLength) m_Record.counter.store(-1, std::memory_order_release);
+    if (counter < kStrikeLength) {
+        m_Record.counter.store(-1, std::memory_order_release);
+        // A recording was cut short: its samples stand half over the previous strike's.
+        if (counter != -1 && m_StrikeAbandonedHook) m_StrikeAbandonedHook();
+    }
     m_LeftPeak.store(0, std::memory_order_relaxed);
     m_RightPeak.store(0, std::memory_order_relaxed);
 }
 
-// The capture thread announces a trigger by storing kClaiming before it looks at the blocks;
-// the user-interface thread sets a block before it looks at the counter. With sequentially
-// consistent order at least one side sees the other, so they never both go ahead.
+bool StrikeRecorder::triggerBlocked() const {
+    return m_Record.analysisPending.load(std::memory_order_seq_cst) ||
+           m_Playing.load(std::memory_order_seq_cst) ||
+           m_HoldFrames.load(std::memory_order_relaxed) > 0;
+}
+
+// The capture thread announces a trigger by storing kClaiming before it looks at the blocks
+// again; the user-interface thread sets a block before it looks at the counter. With
+// sequentially consistent order at least one side sees the other, so they never both go ahead.
+// While a block is plainly set the capture thread does not claim at all, so the user-interface
+// thread rarely meets a claim, and then only for the few microseconds of the lead-in copy.
 bool StrikeRecorder::tryStartStrike(int ringFrame) {
+    if (triggerBlocked()) return false;
     m_Record.counter.store(kClaiming, std::memory_order_seq_cst);
-    if (m_Record.analysisPending.load(std::memory_order_seq_cst) ||
-        m_Playing.load(std::memory_order_seq_cst) ||
-        m_HoldFrames.load(std::memory_order_relaxed) > 0) {
+    if (triggerBlocked()) {
         m_Record.counter.store(-1, std::memory_order_seq_cst);
         return false;
     }
@@ -75,7 +87,19 @@ bool StrikeRecorder::tryStartStrike(int ringFrame) {
         if (frame >= kCaptureRingFrames) frame -= kCaptureRingFrames;
         m_Record.buffer[i] = m_Ring[2 * frame];
     }
+    m_Record.counter.store(kLeadInLength, std::memory_order_seq_cst);
     return true;
+}
+
+int StrikeRecorder::settledCounter() const {
+    // A claim lasts as long as the lead-in copy; the bound only guards against a stalled
+    // capture thread.
+    int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    for (int spin = 0; counter == kClaiming && spin < 100000; ++spin) {
+        std::this_thread::yield();
+        counter = m_Record.counter.load(std::memory_order_seq_cst);
+    }
+    return counter;
 }
 
 bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount) {
@@ -125,7 +149,7 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount)
 
 bool StrikeRecorder::beginPlayback() {
     m_Playing.store(true, std::memory_order_seq_cst);
-    const int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    const int counter = settledCounter();
     if (counter != -1 && counter != kStrikeLength) {
         m_Playing.store(false, std::memory_order_seq_cst);
         return false;
@@ -140,7 +164,7 @@ void StrikeRecorder::endPlayback(int holdFrames) {
 
 bool StrikeRecorder::claimForFile() {
     m_PendingBeforeClaim = m_Record.analysisPending.exchange(true, std::memory_order_seq_cst);
-    int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    int counter = settledCounter();
     if (counter == kStrikeLength) {
         // A complete live strike that no paint step has taken yet: the file replaces it.
         m_Record.counter.store(-1, std::memory_order_seq_cst);
@@ -164,7 +188,7 @@ void StrikeRecorder::strikeReplaced() {
 
 bool StrikeRecorder::requestAnalysis() {
     const bool before = m_Record.analysisPending.exchange(true, std::memory_order_seq_cst);
-    const int counter = m_Record.counter.load(std::memory_order_seq_cst);
+    const int counter = settledCounter();
     if (counter == -1 || counter == kStrikeLength) return true;
     m_Record.analysisPending.store(before, std::memory_order_seq_cst);
     return before;

@@ -106,6 +106,11 @@ public:
     void setStrikeReplacedHook(std::function<void()> hook) {
         m_StrikeReplacedHook = std::move(hook);
     }
+    // Called when closing the device cut a recording short: the strike buffer then holds part of
+    // the new strike over the previous one, and the owner puts the previous one back.
+    void setStrikeAbandonedHook(std::function<void()> hook) {
+        m_StrikeAbandonedHook = std::move(hook);
+    }
     // Runs the analysis of the record; it sets record().lastFrequencyText.
     void setAnalysisHook(std::function<void()> hook) { m_AnalysisHook = std::move(hook); }
 
@@ -113,6 +118,9 @@ private:
     static constexpr int kClaiming = -2;  // the capture thread is checking the trigger blocks
 
     bool tryStartStrike(int ringFrame);
+    bool triggerBlocked() const;
+    // The counter once a claim of the capture thread has settled (user-interface thread).
+    int settledCounter() const;
 
     StrikeRecord& m_Record;
     std::unique_ptr<std::int16_t[]> m_Ring;  // kCaptureRingFrames stereo frames, capture thread
@@ -129,6 +137,7 @@ private:
     bool m_PendingBeforeClaim = false;
 
     std::function<void()> m_StrikeReplacedHook;
+    std::function<void()> m_StrikeAbandonedHook;
     std::function<void()> m_AnalysisHook;
 };
 

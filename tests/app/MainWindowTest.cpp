@@ -167,6 +167,27 @@ private slots:
         QCOMPARE(m_Profile.readInt("Options", "m_FindF1", 0), 2000);
     }
 
+    void storedValuesOutsideTheControlsShowWhatTheAnalysisUses() {
+        m_Profile.writeInt("Options", "m_WinVar", 5);  // analysed as "Гаусс 1/e"
+        auto window = makeWindow();
+        QCOMPARE(window->findChild<QComboBox*>("windowCombo")->currentIndex(), 1);
+        QCOMPARE(m_Profile.readInt("Options", "m_WinVar", -1), 5);
+    }
+
+    void leavingAStretchFieldWithoutTypingStoresNothing() {
+        auto window = makeWindow();
+        auto* delay = window->findChild<StepField*>("delayField");
+        const int writes = m_Profile.writeCount();
+        emit delay->editingFinished();
+        QCOMPARE(m_Profile.writeCount(), writes);
+
+        QTest::keyClick(delay, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(delay, "0,25");
+        emit delay->editingFinished();
+        QCOMPARE(m_Profile.readInt("CMainDlg", "m_SelectPos", 0), 250000);
+        QCOMPARE(delay->text(), QStringLiteral("0.2500"));
+    }
+
     void stretchSpinsMoveTheStretchAndAnalyseAgain() {
         auto window = makeWindow();
         window->openFile(writeTone("spin.wav", 150.0));

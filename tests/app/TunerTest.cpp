@@ -54,6 +54,25 @@ TEST(Tuner, StretchChangesAnalyseAgainOnlyOnceAStrikeExists) {
     EXPECT_NEAR(tuner.mainFrequencyHz(), 200.0, 0.1);
 }
 
+TEST(Tuner, RecordingCutShortByClosingTheDeviceKeepsThePreviousStrike) {
+    MemoryProfile profile;
+    Tuner tuner(profile);
+    ASSERT_TRUE(tuner.loadFile(writeTone(146.83)).ok);
+    tuner.paintStep();
+    const double before = tuner.mainFrequencyHz();
+
+    // A live strike starts over the file's samples, then the device goes away.
+    tuner.recorder().deviceOpened();
+    std::vector<std::int16_t> loud(2 * 20000, 25000);
+    tuner.recorder().bufferDone(loud.data(), 20000);
+    ASSERT_TRUE(tuner.recorder().recording());
+    tuner.recorder().deviceClosed();
+
+    tuner.requestAnalysis();
+    EXPECT_TRUE(tuner.paintStep().analysed);
+    EXPECT_DOUBLE_EQ(tuner.mainFrequencyHz(), before);
+}
+
 TEST(Tuner, SettingsAreReadAtStartAndStoredOnChange) {
     MemoryProfile profile;
     profile.writeInt("CMainDlg", "m_Porog", 1234);

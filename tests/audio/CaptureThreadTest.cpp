@@ -61,6 +61,7 @@ TEST(CaptureThread, StrikesRecordedOnTheCaptureThreadReachTheAnalysisWhole) {
     });
 
     std::atomic<bool> done{false};
+    std::atomic<int> buffersDone{0};
     std::thread capture([&] {
         std::vector<std::int16_t> buffer(2 * kCaptureBufferFrames);
         std::int64_t frame = 0;
@@ -69,18 +70,27 @@ TEST(CaptureThread, StrikesRecordedOnTheCaptureThreadReachTheAnalysisWhole) {
                 buffer[2 * i] = streamSample(frame);
                 buffer[2 * i + 1] = 0;
             }
+            // Like a device, whose buffers come every 125 ms: the user-interface side has taken
+            // the last strike or file before the next buffer arrives.
+            while (record.counter.load() == kStrikeLength || record.analysisPending.load()) {
+                std::this_thread::yield();
+            }
             recorder.bufferDone(buffer.data(), kCaptureBufferFrames);
-            std::this_thread::yield();
+            buffersDone.store(b + 1);
         }
         done.store(true);
     });
 
     // The user-interface thread steps the machine and now and then loads a "file" into the same
     // buffer, which must never mix with a live strike.
-    int steps = 0;
+    // A file about every 30 buffers, paced by the capture side so that live strikes get their
+    // turn however the two threads are scheduled.
+    int lastFileAt = 0;
     while (!done.load()) {
         recorder.paintStep();
-        if (++steps % 50 == 0 && recorder.claimForFile()) {
+        const int now = buffersDone.load();
+        if (now - lastFileAt >= 30 && recorder.claimForFile()) {
+            lastFileAt = now;
             record.buffer.fill(kFileMarker);
             recorder.strikeReplaced();
         }
@@ -89,10 +99,42 @@ TEST(CaptureThread, StrikesRecordedOnTheCaptureThreadReachTheAnalysisWhole) {
     capture.join();
     recorder.paintStep();
 
-    EXPECT_GT(liveStrikes, 0);
+    EXPECT_GE(liveStrikes, 20);
+    EXPECT_GE(files, 5);
     EXPECT_EQ(broken, 0);
     RecordProperty("liveStrikes", liveStrikes);
     RecordProperty("files", files);
+}
+
+TEST(CaptureThread, RequestsWhileTheTriggerIsBlockedAreNeverRefused) {
+    StrikeRecord record;
+    StrikeRecorder recorder(record);
+    recorder.setThreshold(kThreshold);
+    recorder.deviceOpened();
+    ASSERT_TRUE(recorder.beginPlayback());  // the microphone hears the playback: loud all along
+
+    std::atomic<bool> done{false};
+    std::thread capture([&] {
+        std::vector<std::int16_t> loud(2 * kCaptureBufferFrames, kStrikeValue);
+        while (!done.load()) {
+            recorder.bufferDone(loud.data(), kCaptureBufferFrames);
+            std::this_thread::yield();
+        }
+    });
+    int refused = 0;
+    for (int i = 0; i < 20000; ++i) {
+        if (!recorder.requestAnalysis()) ++refused;
+        if (recorder.claimForFile()) {
+            recorder.releaseClaim();
+        } else {
+            ++refused;
+        }
+        record.analysisPending.store(false);
+    }
+    done.store(true);
+    capture.join();
+    EXPECT_EQ(refused, 0);
+    EXPECT_EQ(record.counter.load(), -1);
 }
 
 }  // namespace

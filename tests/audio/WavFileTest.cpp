@@ -32,8 +32,10 @@ std::vector<std::int16_t> ramp(int frames, int channels) {
 class WavLoad : public ::testing::Test {
 protected:
     WavLoadResult load(const WavBuilder& wav) { return loadBytes(wav.bytes()); }
+    // Every load gets a file of its own: a file read in place must not be rewritten under it.
     WavLoadResult loadBytes(const std::vector<unsigned char>& bytes) {
-        const std::string path = ::testing::TempDir() + "tomaro_wav_test.wav";
+        const std::string path =
+            ::testing::TempDir() + "tomaro_wav_test_" + std::to_string(++m_Files) + ".wav";
         test::writeFile(path, bytes);
         return loadWavFile(path, m_Recorder);
     }
@@ -42,6 +44,7 @@ protected:
 
     StrikeRecord m_Record;
     StrikeRecorder m_Recorder{m_Record};
+    int m_Files = 0;
 };
 
 TEST(WavHeader, EveryBrokenHeaderIsRefusedWithItsMessage) {
@@ -231,13 +234,15 @@ TEST_F(WavLoad, RefusedFileLeavesThePreviousStrikeUntouched) {
     analyse();
     ASSERT_FALSE(m_Record.analysisPending.load());
 
-    WavBuilder broken = wav;
+    WavBuilder broken;
     broken.sampleRateHz = 1000;
+    broken.samples.assign(70000, 777);
     EXPECT_FALSE(load(broken).ok);
     EXPECT_FALSE(m_Record.analysisPending.load());
     EXPECT_NE(m_Record.directData, nullptr);
     EXPECT_EQ(m_Record.source().at(59999), 59999 % 30000 + 1);
     EXPECT_EQ(m_Record.sampleCount, 60000);
+    EXPECT_DOUBLE_EQ(m_Record.sampleRateHz, 48000.0);
 }
 
 TEST_F(WavLoad, FileIsRefusedWhileALiveStrikeIsBeingRecorded) {
