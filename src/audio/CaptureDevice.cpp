@@ -24,7 +24,6 @@ struct CaptureDevice::CallbackState {
     std::atomic<bool> active{false};
     int channels = 2;
     int notifyFd = -1;
-    std::vector<std::int16_t> stereo;  // mono devices: the one channel doubled, 6000 frames
 
     void notify(char byte) const {
         // Non-blocking: when the pipe is full the user-interface thread has wake-ups queued.
@@ -39,15 +38,8 @@ int captureCallback(const void* input, void*, unsigned long frames, const PaStre
     auto* state = static_cast<CaptureDevice::CallbackState*>(userData);
     if (!state->active.load(std::memory_order_acquire) || input == nullptr) return paContinue;
     const auto* samples = static_cast<const std::int16_t*>(input);
-    int frameCount = static_cast<int>(std::min<unsigned long>(frames, kCaptureBufferFrames));
-    if (state->channels == 1) {
-        for (int i = 0; i < frameCount; ++i) {
-            state->stereo[2 * i] = samples[i];
-            state->stereo[2 * i + 1] = samples[i];
-        }
-        samples = state->stereo.data();
-    }
-    const bool recorded = state->recorder->bufferDone(samples, frameCount);
+    const int frameCount = static_cast<int>(std::min<unsigned long>(frames, kCaptureBufferFrames));
+    const bool recorded = state->recorder->bufferDone(samples, frameCount, state->channels);
     state->notify(recorded ? kRecordedByte : kBufferByte);
     return paContinue;
 }
@@ -62,7 +54,6 @@ void captureFinished(void* userData) {
 CaptureDevice::CaptureDevice(StrikeRecorder& recorder, QObject* parent)
     : QObject(parent), m_Recorder(recorder), m_State(std::make_unique<CallbackState>()) {
     m_State->recorder = &recorder;
-    m_State->stereo.assign(2 * kCaptureBufferFrames, 0);
     if (::pipe2(m_NotifyPipe, O_NONBLOCK | O_CLOEXEC) == 0) {
         m_State->notifyFd = m_NotifyPipe[1];
         m_Notifier = std::make_unique<QSocketNotifier>(m_NotifyPipe[0], QSocketNotifier::Read);

@@ -102,8 +102,11 @@ int StrikeRecorder::settledCounter() const {
     return counter;
 }
 
-bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount) {
+bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount, int channels) {
     frameCount = std::clamp(frameCount, 0, kCaptureRingFrames);
+    // A mono device's one channel stands for both.
+    const int rightOffset = channels == 1 ? 0 : 1;
+    const int stride = channels == 1 ? 1 : 2;
     const int threshold = m_Threshold.load(std::memory_order_relaxed);
     int counter = m_Record.counter.load(std::memory_order_acquire);
     const int counterAtStart = counter;
@@ -112,12 +115,12 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount)
 
     for (int i = 0; i < frameCount; ++i) {
         const int ringFrame = m_RingWriteFrame;
-        m_Ring[2 * ringFrame] = interleaved[2 * i];
-        m_Ring[2 * ringFrame + 1] = interleaved[2 * i + 1];
+        const int left = interleaved[stride * i];
+        const int right = interleaved[stride * i + rightOffset];
+        m_Ring[2 * ringFrame] = static_cast<std::int16_t>(left);
+        m_Ring[2 * ringFrame + 1] = static_cast<std::int16_t>(right);
         m_RingWriteFrame = ringFrame + 1 == kCaptureRingFrames ? 0 : ringFrame + 1;
 
-        const int left = interleaved[2 * i];
-        const int right = interleaved[2 * i + 1];
         leftPeak = std::max(leftPeak, std::abs(left));
         rightPeak = std::max(rightPeak, std::abs(right));
 

@@ -55,9 +55,10 @@ public:
     StrikeRecord& record() { return m_Record; }
     const StrikeRecord& record() const { return m_Record; }
 
-    // Capture thread. `interleaved` holds `frameCount` stereo frames (1..kCaptureRingFrames).
-    // Returns true when any sample was recorded into the strike buffer.
-    bool bufferDone(const std::int16_t* interleaved, int frameCount);
+    // Capture thread. `interleaved` holds `frameCount` frames (1..kCaptureRingFrames) of
+    // `channels` samples: 2 (left, right), or 1 for a mono device, whose channel then stands for
+    // both. Returns true when any sample was recorded into the strike buffer.
+    bool bufferDone(const std::int16_t* interleaved, int frameCount, int channels = 2);
 
     // User-interface thread.
     void setThreshold(int threshold);

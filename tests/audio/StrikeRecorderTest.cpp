@@ -174,6 +174,19 @@ TEST_F(StrikeRecorderTest, LevelIsThePeakOfTheLastBufferPerChannel) {
     EXPECT_TRUE(m_Recorder.level().overload());
 }
 
+TEST_F(StrikeRecorderTest, MonoDeviceChannelStandsForBoth) {
+    m_Recorder.setThreshold(1000);
+    std::vector<std::int16_t> mono(100, 5);
+    mono[60] = -1500;
+    EXPECT_TRUE(m_Recorder.bufferDone(mono.data(), 100, 1));
+    EXPECT_EQ(m_Recorder.level().leftPeak, 1500);
+    EXPECT_EQ(m_Recorder.level().rightPeak, 1500);
+    EXPECT_EQ(m_Record.buffer[5999], -1500);
+    EXPECT_EQ(m_Record.buffer[5998], 5);
+    EXPECT_EQ(m_Record.buffer[6000], 5);
+    EXPECT_EQ(m_Record.counter.load(), 6039);
+}
+
 TEST_F(StrikeRecorderTest, ClosingTheDeviceAbandonsARecording) {
     m_Recorder.setThreshold(10);
     feed(frames(10, [](int) { return 500; }));
