@@ -68,6 +68,7 @@ void Tuner::takeShownStrike() {
     m_Shown.startIndex = m_Record.startIndex;
     m_Shown.sampleRateHz = m_Record.sampleRateHz;
     m_Shown.directData = m_Record.directData;
+    m_Shown.directMapping = m_Record.directMapping;
     m_Shown.directChannels = m_Record.directChannels;
 }
 

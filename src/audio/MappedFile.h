@@ -21,6 +21,9 @@ public:
 
     const unsigned char* data() const { return m_Data; }
     std::size_t size() const { return m_Size; }
+    // Bytes of the mapping still backed by the file: less than size() when another program has
+    // cut the file short since it was mapped (reading past that point would kill the process).
+    std::size_t bytesStillInFile() const;
 
 private:
     MappedFile() = default;

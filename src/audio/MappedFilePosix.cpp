@@ -36,6 +36,13 @@ std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, Error& err
     return file;
 }
 
+std::size_t MappedFile::bytesStillInFile() const {
+    struct stat info {};
+    if (::fstat(m_Fd, &info) != 0) return 0;
+    const auto now = static_cast<std::size_t>(info.st_size);
+    return now < m_Size ? now : m_Size;
+}
+
 MappedFile::~MappedFile() {
     if (m_Data != nullptr) ::munmap(const_cast<unsigned char*>(m_Data), m_Size);
     if (m_Fd >= 0) ::close(m_Fd);

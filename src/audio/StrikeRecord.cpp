@@ -9,19 +9,30 @@ StrikeRecord::~StrikeRecord() = default;
 
 SampleSource StrikeRecord::source() const {
     SampleSource source;
+    source.frameCount = sampleCount;
     if (directData != nullptr) {
         source.fileBytes = directData;
         source.frameStrideBytes = directChannels * 2;
+        if (directMapping != nullptr) {
+            // Only the frames the file still holds: it may have been cut short meanwhile.
+            const std::size_t offset = static_cast<std::size_t>(directData - directMapping->data());
+            const std::size_t present = directMapping->bytesStillInFile();
+            const std::size_t frames =
+                present > offset ? (present - offset) / source.frameStrideBytes : 0;
+            if (frames < static_cast<std::size_t>(source.frameCount)) {
+                source.frameCount = static_cast<int>(frames);
+            }
+        }
     } else {
         source.native = buffer.data();
         source.frameStrideBytes = 2;
     }
-    source.frameCount = sampleCount;
     return source;
 }
 
 void StrikeRecord::releaseDirectFile() {
     directFile.reset();
+    directMapping = nullptr;
     directData = nullptr;
     directChannels = 0;
 }

@@ -58,6 +58,9 @@ struct StrikeRecord {
 
     // Direct mode: a long WAV file read in place. Null when the samples are in `buffer`.
     std::unique_ptr<MappedFile> directFile;
+    // The mapping the samples are read from: directFile, or for a copy of the record (the one
+    // the graphs draw) the original's, which outlives the copy's use.
+    const MappedFile* directMapping = nullptr;
     const unsigned char* directData = nullptr;
     int directChannels = 0;
 

@@ -159,6 +159,7 @@ WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder) {
     if (frames > kStrikeLength) {
         result.direct = true;
         record.directFile = std::move(file);
+        record.directMapping = record.directFile.get();
         record.directData = data;
         record.directChannels = channels;
         // The record counts frames in an int; longer files are read up to that many frames.

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 
@@ -71,6 +72,21 @@ TEST(Tuner, RecordingCutShortByClosingTheDeviceKeepsThePreviousStrike) {
     tuner.requestAnalysis();
     EXPECT_TRUE(tuner.paintStep().analysed);
     EXPECT_DOUBLE_EQ(tuner.mainFrequencyHz(), before);
+}
+
+TEST(Tuner, TheDrawnCopyOfALongFileFollowsTheFileWhenItIsCutShort) {
+    MemoryProfile profile;
+    Tuner tuner(profile);
+    test::WavBuilder wav;
+    wav.samples.assign(60000, 100);
+    const std::string path = ::testing::TempDir() + "tomaro_tuner_long.wav";
+    test::writeFile(path, wav.bytes());
+    ASSERT_TRUE(tuner.loadFile(path).ok);
+    tuner.paintStep();
+    ASSERT_EQ(tuner.shownStrike().source().frameCount, 60000);
+    ASSERT_EQ(::truncate(path.c_str(), 44 + 2 * 500), 0);
+    EXPECT_EQ(tuner.shownStrike().source().frameCount, 500);
+    EXPECT_EQ(tuner.record().source().frameCount, 500);
 }
 
 TEST(Tuner, SettingsAreReadAtStartAndStoredOnChange) {

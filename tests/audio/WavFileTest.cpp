@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -225,6 +226,21 @@ TEST_F(WavLoad, DataChunkLongerThanTheFileUsesOnlyTheWholeFramesPresent) {
     ASSERT_TRUE(result.ok);
     EXPECT_TRUE(result.direct);
     EXPECT_EQ(m_Record.sampleCount, 60000);
+}
+
+TEST_F(WavLoad, LongFileCutShortByAnotherProgramIsReadOnlyAsFarAsItGoes) {
+    WavBuilder wav;
+    wav.samples = ramp(100000, 1);
+    ASSERT_TRUE(load(wav).ok);
+    ASSERT_EQ(m_Record.source().frameCount, 100000);
+    const std::string path =
+        ::testing::TempDir() + "tomaro_wav_test_" + std::to_string(m_Files) + ".wav";
+    ASSERT_EQ(::truncate(path.c_str(), 44 + 2 * 1000 + 1), 0);
+    const SampleSource source = m_Record.source();
+    EXPECT_EQ(source.frameCount, 1000);
+    int sum = 0;
+    for (int i = 0; i < source.frameCount; ++i) sum += source.at(i);  // no SIGBUS
+    EXPECT_EQ(sum, 1000 * 1001 / 2);
 }
 
 TEST_F(WavLoad, RefusedFileLeavesThePreviousStrikeUntouched) {
