@@ -61,7 +61,16 @@ Scanned scanDouble(std::string_view text) {
     if (!rest.empty() && (rest[0] == '+' || rest[0] == '-')) return {};
     double value = 0.0;
     auto [end, error] = std::from_chars(rest.data(), rest.data() + rest.size(), value);
-    if (error != std::errc()) return {};
+    if (error == std::errc::result_out_of_range) {
+        // Like the C library's scan: too large a number reads as infinity, too small as 0.
+        const std::string_view number(rest.data(), static_cast<std::size_t>(end - rest.data()));
+        const std::size_t exponent = number.find_first_of("eE");
+        const bool tiny = exponent != std::string_view::npos && exponent + 1 < number.size() &&
+                          number[exponent + 1] == '-';
+        value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+    } else if (error != std::errc()) {
+        return {};
+    }
     used += static_cast<std::size_t>(end - rest.data());
     return {positive ? value : -value, used};
 }

@@ -108,10 +108,14 @@ TEST(KitFile, ParsesFieldsAsScanfWould) {
     MemoryProfile profile;
     std::string bytes =
         "Baraban_Бочка\t-31   1 +2.5e0 74junk\n"
-        "Baraban_Малый 1 1 1.5\n"             // a field missing
-        " Baraban_12дюймов 1 1 0 0\n"         // not at the line start
-        "Baraban_Малый 99999999999 1 0 0\n";  // note does not fit an int
-    EXPECT_EQ(KitFile::loadBytes(bytes, profile), 1);
+        "Baraban_Малый 1 1 1.5\n"                 // a field missing
+        " Baraban_12дюймов 1 1 0 0\n"             // not at the line start
+        "Baraban_Малый 99999999999 1 0 0\n"       // note does not fit an int
+        "Baraban_16дюймов -20 1 1e400 1e-400\n";  // out of a double's range: still numbers
+    EXPECT_EQ(KitFile::loadBytes(bytes, profile), 2);
+    EXPECT_EQ(profile.readInt(kPresets, "Baraban_16дюймов_m_Notas", 0), -20);
+    EXPECT_EQ(profile.readInt(kPresets, "Baraban_16дюймовm_Ober1", -1), 0);
+    EXPECT_EQ(profile.readInt(kPresets, "Baraban_16дюймовm_Ober2", -1), 0);
     EXPECT_EQ(profile.readInt(kPresets, "Baraban_Бочкаm_Ober1", 0), 2500);
     EXPECT_EQ(profile.readInt(kPresets, "Baraban_Бочкаm_Ober2", 0), 74000);
     EXPECT_FALSE(profile.contains(kPresets, "Baraban_Малый_m_Notas"));
