@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "app/ElidedButton.h"
 #include "app/OpenFileState.h"
 #include "app/StepField.h"
 #include "audio/CaptureDevice.h"
@@ -89,6 +90,14 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
                              m_Services.message(parent, text, caption, QMessageBox::Critical);
                          }));
     panelLayout->addStretch(1);
+    // Scrolling the panel must not turn the value under the pointer: wheels act on a control
+    // only once it has the focus.
+    for (QWidget* control : panel->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractSpinBox*>(control) || qobject_cast<QComboBox*>(control)) {
+            control->setFocusPolicy(Qt::StrongFocus);
+            control->installEventFilter(this);
+        }
+    }
     auto* about = new QPushButton(QStringLiteral("О программе..."), panel);
     about->setObjectName(QStringLiteral("aboutButton"));
     connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
@@ -127,6 +136,7 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
 }
 
 CMainDlg::~CMainDlg() {
+    if (m_NoteWindow) m_NoteWindow->disconnect(this);
     m_Player->stop();
     m_Capture->close();
     // The widgets go first: a field losing focus now must not reach the tuner as it goes.
@@ -287,9 +297,8 @@ QWidget* CMainDlg::buildAnalysisGroup() {
 QWidget* CMainDlg::buildReferencesGroup() {
     auto* box = new QGroupBox(QStringLiteral("Эталоны"), this);
     auto* layout = new QVBoxLayout(box);
-    m_ReferencesButton = new QPushButton(box);
+    m_ReferencesButton = new ElidedButton(box);
     m_ReferencesButton->setObjectName(QStringLiteral("referencesButton"));
-    m_ReferencesButton->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     connect(m_ReferencesButton, &QPushButton::clicked, this, &CMainDlg::openReferencesDialog);
     layout->addWidget(m_ReferencesButton);
 
@@ -431,7 +440,7 @@ void CMainDlg::showStretch() {
 }
 
 void CMainDlg::referencesUpdate() {
-    m_ReferencesButton->setText(qs(m_Tuner.referencesUpdate()));
+    m_ReferencesButton->setCaption(qs(m_Tuner.referencesUpdate()));
     const ReferenceSwitches& switches = m_Tuner.switches();
     m_FundamentalBox->setChecked(switches.fundamental);
     m_BatterBox->setChecked(switches.batter);
@@ -441,30 +450,22 @@ void CMainDlg::referencesUpdate() {
 
 void CMainDlg::refreshViews() {
     m_Tuner.updateReadout();
-    const NearestReference& nearest = m_Tuner.readout().nearest();
+    const Readout& readout = m_Tuner.readout();
     const double measured = m_Tuner.mainFrequencyHz();
-    if (m_Tuner.hasResult()) {
-        m_FrequencyLabel->setText(qs(m_Tuner.record().lastFrequencyText));
-    } else {
+    const bool inRange = isReadoutFrequency(measured);
+    if (!m_Tuner.hasResult()) {
         m_FrequencyLabel->setText(QStringLiteral("— Гц"));
-    }
-    if (isReadoutFrequency(measured)) {
-        m_NoteLabel->setText(
-            qs(readout::noteText(nearest.displayedHz, true, m_Tuner.kit().latinNames())));
+    } else if (inRange && readout.nearest().displayedHz != measured) {
+        // An overtone read as its drum's fundamental: "117.4 Гц из 176.1", as the read-out says.
+        m_FrequencyLabel->setText(qs(readout.lines().front().text));
     } else {
-        m_NoteLabel->setText(QString());
+        m_FrequencyLabel->setText(qs(m_Tuner.record().lastFrequencyText));
     }
-    if (nearest.referenceHz != kNoReferenceHz) {
-        QString name =
-            nearest.drum >= 0 ? qs(m_Tuner.kit().drumName(nearest.drum)) : QStringLiteral("эталон");
-        const double cents = 1200.0 * std::log2(nearest.displayedHz / nearest.referenceHz);
-        m_NearestLabel->setText(QStringLiteral("Ближайший: %1 Гц (%2), %3%4 цент")
-                                    .arg(qs(readout::numberText(nearest.referenceHz)), name,
-                                         cents >= 0 ? QStringLiteral("+") : QString())
-                                    .arg(std::lround(cents)));
-    } else {
-        m_NearestLabel->setText(QString());
-    }
+    m_NoteLabel->setText(inRange ? qs(readout::noteText(readout.nearest().displayedHz, true,
+                                                        m_Tuner.kit().latinNames()))
+                                 : QString());
+    m_NearestLabel->setText(inRange ? qs(readout.nearestSummary(m_Tuner.kit())) : QString());
+    m_PlayButton->setEnabled(m_Tuner.hasStrike() && !m_Player->isPlaying());
     updateGraphs();
 }
 
@@ -512,6 +513,10 @@ void CMainDlg::chooseAndOpenFile() {
     const QString path =
         m_Services.chooseOpenFile(this, QStringLiteral("Выбирите файл"), qs(state.initialPath()),
                                   QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
+    openChosenFile(path);
+}
+
+void CMainDlg::openChosenFile(const QString& path) {
     if (path.size() < static_cast<qsizetype>(kMinimumPathLength)) return;
     OpenFileState::remember(m_Profile, QDir::toNativeSeparators(path).toStdString());
     openFile(path);
@@ -538,11 +543,21 @@ void CMainDlg::showAbout() {
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
+    // The large-note window closes with the program, but stays remembered as open.
+    if (m_NoteWindow) m_NoteWindow->disconnect(this);
     m_Player->stop();
     const QString error = m_Capture->close();
     if (!error.isEmpty()) showSoundError(error);
     m_SerialPort->close();
     QMainWindow::closeEvent(event);
+}
+
+bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Wheel) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget != nullptr && !widget->hasFocus()) return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void CMainDlg::changeEvent(QEvent* event) {

@@ -15,6 +15,7 @@ class QSpinBox;
 namespace tomaro {
 
 class CaptureDevice;
+class ElidedButton;
 class LevelMeter;
 class NoteWindow;
 class Player;
@@ -37,8 +38,11 @@ public:
 
     Tuner& tuner() { return m_Tuner; }
 
-    // The open command without its dialog: loads `path` as a chosen file would be.
+    // Loads `path` as the open command does after its dialog, without remembering it.
     void openFile(const QString& path);
+    // The open command for a path chosen elsewhere ("Open with", the command line): remembers
+    // its folder and name for the open dialog, then loads it.
+    void openChosenFile(const QString& path);
 
 public slots:
     // The open command: asks for a file, remembers the choice, loads it.
@@ -52,6 +56,7 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:
@@ -93,7 +98,7 @@ private:
     QSpinBox* m_FindF0Spin = nullptr;
     QSpinBox* m_FindF1Spin = nullptr;
     QCheckBox* m_DecayBox = nullptr;
-    QPushButton* m_ReferencesButton = nullptr;
+    ElidedButton* m_ReferencesButton = nullptr;
     QCheckBox* m_FundamentalBox = nullptr;
     QCheckBox* m_BatterBox = nullptr;
     QCheckBox* m_ResonantBox = nullptr;

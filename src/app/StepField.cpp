@@ -11,13 +11,19 @@ StepField::StepField(QWidget* parent) : QAbstractSpinBox(parent) {
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
         if (!lineEdit()->isModified()) return;
         lineEdit()->setModified(false);
-        if (auto typed = value()) emit valueEntered(*typed);
+        if (auto typed = value()) {
+            emit valueEntered(*typed);
+        } else {
+            // Not a number: the field shows again what is in use.
+            lineEdit()->setText(m_Shown);
+        }
     });
 }
 
 void StepField::stepBy(int steps) { emit stepped(steps); }
 
 void StepField::setDisplayText(const QString& text) {
+    m_Shown = text;
     if (lineEdit()->text() != text) lineEdit()->setText(text);
     lineEdit()->setModified(false);
 }

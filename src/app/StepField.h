@@ -25,6 +25,9 @@ signals:
 
 protected:
     StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
+
+private:
+    QString m_Shown;  // the text of the value in use
 };
 
 }  // namespace tomaro

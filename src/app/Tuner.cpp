@@ -16,6 +16,8 @@ Tuner::Tuner(Profile& profile)
     m_Kit.load(profile);
     m_Stretch.setStrike(m_Record);
     m_Recorder.setStrikeReplacedHook([this] {
+        // A frequency picked on the previous strike's spectrum means nothing for this one.
+        m_Analyzer.pickFrequency(0.0);
         m_HasStrike = true;
         m_HasResult = false;
         m_Stretch.setStrike(m_Record);

@@ -34,6 +34,6 @@ int main(int argc, char** argv) {
     window.show();
     // "Open with": a WAV file given on the command line is opened as the open command would.
     const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) window.openFile(arguments.at(1));
+    if (arguments.size() > 1) window.openChosenFile(arguments.at(1));
     return QApplication::exec();
 }

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 #include "display/ReadoutText.h"
+#include "kit/NumberFormat.h"
 
 namespace tomaro {
 namespace {
@@ -83,6 +85,18 @@ void Readout::update(double measuredHz, const Kit& kit, const ReferenceSwitches&
     m_Lines.insert(m_Lines.end(), frequencies.begin(), frequencies.end());
     m_Lines.push_back({"", kTextBlack});
     m_Lines.insert(m_Lines.end(), notes.begin(), notes.end());
+}
+
+std::string Readout::nearestSummary(const Kit& kit) const {
+    if (m_Nearest.kind < 0 || !(m_Nearest.referenceHz > 0.0)) return {};
+    std::string text = "Ближайший эталон: " + readout::numberText(m_Nearest.referenceHz) + " Гц";
+    if (m_Nearest.drum >= 0 && m_Nearest.drum < kit.count()) {
+        text += " для " + std::string(kKindPrefixes[m_Nearest.kind]) + kit.drumName(m_Nearest.drum);
+    } else {
+        text += " эталон";
+    }
+    const double hundredths = 1200.0 * std::log2(m_Nearest.displayedHz / m_Nearest.referenceHz);
+    return text + ", " + numbers::signedWhole(hundredths) + " %";
 }
 
 std::string referencesButtonCaption(const Kit& kit, const ReferenceSwitches& switches) {

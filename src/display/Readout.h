@@ -41,6 +41,12 @@ public:
     const std::vector<ReadoutLine>& lines() const { return m_Lines; }
     const NearestReference& nearest() const { return m_Nearest; }
 
+    // The nearest reference in one line, with the distance of the displayed frequency from it in
+    // hundredths of a semitone: "Ближайший эталон: 174.8 Гц для обер Пл1 12\", +13 %", or
+    // "... 116 Гц эталон, +2 %" for the free reference; empty when nothing matched. `kit` is the
+    // kit of the last update().
+    std::string nearestSummary(const Kit& kit) const;
+
 private:
     std::size_t m_Capacity;
     std::vector<ReadoutLine> m_Lines;

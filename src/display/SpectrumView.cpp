@@ -273,10 +273,12 @@ void SpectrumView::drawMarkers(QPainter& painter, const QRect& area) {
     QFont nearestFont = labelFont;
     nearestFont.setBold(true);
 
-    // The nearest reference: a band from it to the measured frequency shows the deviation.
+    // The nearest reference: a band from it to the measured frequency shows the deviation. When
+    // an overtone is read as its drum's fundamental the two lie far apart by design: no band.
     const double measuredHz = m_Analyzer.result().mainFrequencyHz;
+    const bool carried = m_Readout.nearest().displayedHz != measuredHz;
     for (const Marker& marker : list) {
-        if (!marker.nearest || !hasSpectrum() || !(measuredHz > 0.0)) continue;
+        if (!marker.nearest || !hasSpectrum() || !(measuredHz > 0.0) || carried) continue;
         const double a =
             std::clamp(xOfFrequency(marker.frequencyHz), double(area.left()), double(area.right()));
         const double b =
@@ -411,7 +413,8 @@ void SpectrumView::drawHover(QPainter& painter, const QRect& area) {
 void SpectrumView::mousePressEvent(QMouseEvent* event) {
     const QRect area = plotRect();
     const QPointF position = event->position();
-    if (event->button() != Qt::LeftButton || position.x() < area.left() ||
+    // Without a spectrum there is nothing to pick from: a pick would wait for a later strike.
+    if (!hasSpectrum() || event->button() != Qt::LeftButton || position.x() < area.left() ||
         position.x() > area.right() + 1 || position.y() < area.top() ||
         position.y() > area.bottom() + 1) {
         QWidget::mousePressEvent(event);

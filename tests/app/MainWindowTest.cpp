@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
 
@@ -251,10 +252,58 @@ private slots:
         QVERIFY(!box->isChecked());
         QCOMPARE(m_Profile.readInt("Options", "m_IsShowNotaDlg", -1), 0);
 
-        // Remembered: a window started with the setting on shows it at once.
+        // Remembered: a window started with the setting on shows it at once, and leaving the
+        // program with it open keeps it so for the next start.
         m_Profile.writeInt("Options", "m_IsShowNotaDlg", 1);
         auto second = makeWindow();
+        second->show();
         QVERIFY(second->findChild<NoteWindow*>("noteWindow")->isVisible());
+        second->close();
+        second.reset();
+        QCOMPARE(m_Profile.readInt("Options", "m_IsShowNotaDlg", -1), 1);
+    }
+
+    void overtoneReadAsFundamentalShowsBothFrequencies() {
+        // The standard kit's 12" (116.5 Hz) with a batter overtone at 1.5: 174.8 Hz.
+        m_Profile.writeInt("CDlgPresets", "Baraban_12дюймовm_Ober1", 1500);
+        m_Profile.writeInt("Options", "m_IsUseEto_F0", 0);
+        m_Profile.writeInt("Options", "m_IsUseEto_M1", 1);
+        m_Profile.writeInt("CMainDlg", "m_GarmTransVar", 1);
+        auto window = makeWindow();
+        window->openFile(writeTone("overtone.wav", 176.0));
+        QCOMPARE(window->findChild<QLabel*>("frequencyLabel")->text(),
+                 QStringLiteral("117.3 Гц из 176"));
+        QCOMPARE(window->findChild<QLabel*>("nearestLabel")->text(),
+                 QStringLiteral("Ближайший эталон: 116.5 Гц для 12\", +12 %"));
+    }
+
+    void commandLineFileIsRememberedLikeAChosenOne() {
+        auto window = makeWindow();
+        window->openChosenFile(writeTone("given.wav", 120.0));
+        QCOMPARE(QString::fromStdString(m_Profile.readString("OPEN", "GetOpenFileName_NAME", "")),
+                 QStringLiteral("given.wav"));
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 120.0) < 0.1);
+    }
+
+    void wheelOverAControlWithoutFocusChangesNothing() {
+        auto window = makeWindow();
+        window->show();
+        auto* threshold = window->findChild<QSpinBox*>("thresholdSpin");
+        QWheelEvent wheel(QPointF(5, 5), threshold->mapToGlobal(QPointF(5, 5)), QPoint(),
+                          QPoint(0, 120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(threshold, &wheel);
+        QCOMPARE(threshold->value(), 3000);
+        QVERIFY(!m_Profile.contains("CMainDlg", "m_Porog"));
+    }
+
+    void textThatIsNoNumberGivesWayToTheValueInUse() {
+        auto window = makeWindow();
+        auto* delay = window->findChild<StepField*>("delayField");
+        QTest::keyClick(delay, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(delay, "abc");
+        emit delay->editingFinished();
+        QCOMPARE(delay->text(), QStringLiteral("0.0500"));
+        QVERIFY(!m_Profile.contains("CMainDlg", "m_SelectPos"));
     }
 
     void referencesDialogChangesReachTheCaptionAndReadout() {

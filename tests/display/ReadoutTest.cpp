@@ -209,3 +209,21 @@ TEST(NoteFont, ChoosesTheLargestFontThatFitsWithMargins) {
 }
 
 }  // namespace tomaro
+
+namespace tomaro {
+
+TEST(Readout, NearestSummaryNamesTheHeadAndTheDeviation) {
+    Kit kit = twoDrums();
+    Readout readout;
+    readout.update(445.0, kit, kFundamentalOnly, false);
+    EXPECT_EQ(readout.nearestSummary(kit), "Ближайший эталон: 440 Гц для 10\", +20 %");
+    readout.update(655.0, kit, kBatterOnly, false);
+    EXPECT_EQ(readout.nearestSummary(kit), "Ближайший эталон: 660 Гц для обер Пл1 10\", -13 %");
+    kit.setSingleReferenceText("500");
+    readout.update(505.0, kit, kBatterOnly, false);
+    EXPECT_EQ(readout.nearestSummary(kit), "Ближайший эталон: 500 Гц эталон, +17 %");
+    readout.update(5000.0, kit, kBatterOnly, false);
+    EXPECT_EQ(readout.nearestSummary(kit), "");
+}
+
+}  // namespace tomaro
