@@ -187,6 +187,20 @@ TEST(Analyzer, EqualPowersGoToTheLowerBin) {
     EXPECT_EQ(result.peakBin, 40);  // trunc(30 / 48000 * 65536)
 }
 
+TEST(Analyzer, PickedWalkGoesDownOnTiesAndOnlyStopsBelowThePickedPower) {
+    // An impulse gives every bin exactly the same power: from the picked bin 1365 the walk must
+    // take the lower side on the tie and keep going over equal bins all the way to bin 0.
+    std::vector<std::int16_t> samples(1000, 0);
+    samples[0] = 1000;
+    Analyzer analyzer;
+    analyzer.pickFrequency(1000.0);
+    const AnalysisResult& result =
+        analyzer.analyze(sourceOf(samples), kRate, 0, 1000, params(0, false));
+    ASSERT_EQ(analyzer.power(1364), analyzer.power(1366));
+    EXPECT_EQ(result.peakBin, 0);
+    EXPECT_EQ(result.mainFrequencyHz, 0.0);
+}
+
 TEST(Analyzer, SilentStretchGivesZeroAmplitudesAndStopsTheDecayFitAtOnce) {
     std::vector<std::int16_t> samples(48000, 0);
     Analyzer analyzer;
@@ -276,6 +290,10 @@ TEST(Analyzer, ReversedStoredRangeFindsNothingButBinZero) {
         analyzer.analyze(sourceOf(samples), kRate, 0, 19200, params(1, false, 500, 30));
     EXPECT_EQ(result.peakBin, 0);
     EXPECT_EQ(result.mainFrequencyHz, 0.0);
+    // At omega 0 the sine column is all zero: the singular fit must give no amplitudes at all.
+    EXPECT_EQ(result.components[0].a, 0.0);
+    EXPECT_EQ(result.components[0].b, 0.0);
+    for (std::int16_t value : analyzer.fittedWaveform()) ASSERT_EQ(value, 0);
 }
 
 TEST(Analyzer, StretchIsClippedToTheSource) {
