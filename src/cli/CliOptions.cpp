@@ -3,6 +3,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <limits>
 
 namespace tomaro {
 namespace {
@@ -11,6 +12,20 @@ bool parseInt(const std::string& text, int& value) {
     const char* end = text.data() + text.size();
     auto [ptr, error] = std::from_chars(text.data(), end, value);
     return error == std::errc() && ptr == end && !text.empty();
+}
+
+// A whole number; one beyond the range of int is held to INT_MIN or INT_MAX, as the dialog's
+// fields hold what is typed, and the caller then clamps it to the search range.
+bool parseSaturatedInt(const std::string& text, int& value) {
+    const char* end = text.data() + text.size();
+    auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ptr != end) return false;
+    if (error == std::errc::result_out_of_range) {
+        value =
+            text.front() == '-' ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+        return true;
+    }
+    return error == std::errc();
 }
 
 // A finite decimal number; a decimal comma counts as a point.
@@ -77,7 +92,7 @@ constexpr std::array kOptions = {
     OptionEntry{"--range", 2, "F0 F1", "search the main tone between F0 and F1 Hz (20..2000)",
                 [](CliOptions& o, std::span<const std::string> v, std::string& error) {
                     int f0 = 0, f1 = 0;
-                    if (!parseInt(v[0], f0) || !parseInt(v[1], f1)) {
+                    if (!parseSaturatedInt(v[0], f0) || !parseSaturatedInt(v[1], f1)) {
                         error = "--range needs two whole numbers of Hz, not '" + v[0] + "' '" +
                                 v[1] + "'";
                         return false;

@@ -19,7 +19,7 @@ inline constexpr int kExitUsage = 2;     // bad command line, or a --kit file th
 struct CliOptions {
     std::optional<int> windowKind;               // --window 0|1|2
     std::optional<bool> decay;                   // --decay on|off
-    std::optional<std::pair<int, int>> rangeHz;  // --range F0 F1 (clamped and swapped later)
+    std::optional<std::pair<int, int>> rangeHz;  // --range F0 F1 (held to int, clamped later)
     std::optional<double> delaySec;              // --delay SEC
     std::optional<double> lengthSec;             // --length SEC
     std::optional<double> pickHz;                // --pick HZ, for every file

@@ -1,5 +1,6 @@
 #include "cli/Report.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "analysis/FixedText.h"
@@ -75,7 +76,12 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
     report["length_sec"] = (result.stretchEnd - result.stretchStart) / rateHz;
     report["window"] = file.params.windowKind;
     report["decay"] = file.params.decay;
-    report["search_range_hz"] = {file.params.findF0Hz, file.params.findF1Hz};
+    // The range the pass searched: stored values outside it are held to it there.
+    auto searched = [](int hz) {
+        return std::clamp<double>(hz, Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
+    };
+    report["search_range_hz"] = {static_cast<int>(searched(file.params.findF0Hz)),
+                                 static_cast<int>(searched(file.params.findF1Hz))};
     report["peak_bin"] = result.peakBin;
     report["peak_hz"] = result.peakHz;
     report["frequency_hz"] = result.mainFrequencyHz;

@@ -14,12 +14,12 @@ namespace tomaro {
 //   "direct"), front (index of the strike front in the analysed samples), stretch_start and
 //   stretch_end (indices in the analysed samples, end excluded), delay_sec and length_sec (the
 //   stretch in seconds, which the window's fields show with 4 decimals), window, decay,
-//   search_range_hz [F0, F1], peak_bin, peak_hz (peak_bin * fs / 65536), frequency_hz,
-//   decay_per_sample (0 without decay), frequency_text ("%0.2f Гц", "Hz" with --latin), then the
-//   read-out: note and displayed_hz (null outside 20..2000 Hz), nearest_hz (null for none),
-//   nearest_drum (null for none or the free reference), nearest_kind (-1 none, else 0..2),
-//   caption (the references button), lines ([{"text", "color": "#rrggbb"}], the large-note
-//   window's). With --latin every "Гц" of these texts reads "Hz".
+//   search_range_hz [F0, F1] (as searched: held to 10..20000 Hz), peak_bin, peak_hz (peak_bin * fs
+//   / 65536), frequency_hz, decay_per_sample (0 without decay), frequency_text ("%0.2f Гц", "Hz"
+//   with --latin), then the read-out: note and displayed_hz (null outside 20..2000 Hz), nearest_hz
+//   (null for none), nearest_drum (null for none or the free reference), nearest_kind (-1 none,
+//   else 0..2), caption (the references button), lines ([{"text", "color": "#rrggbb"}], the
+//   large-note window's). With --latin every "Гц" of these texts reads "Hz".
 nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions& options);
 
 // The report as one line of JSON (UTF-8; bytes of a file name that are not UTF-8 are replaced).

@@ -176,6 +176,42 @@ TEST_F(NoisyTom, RecurrencesAgreeWithALibraryCallPerSample) {
     }
 }
 
+// Two close tones beat, so the Gauss-Newton passes of the single decaying sinusoid wander. The
+// first tone starts `glide` above its frequency and falls to it with a time constant of 0.1 s,
+// as a drum's pitch drops after the strike.
+std::vector<std::int16_t> beatingStrike(double f1Hz, double amplitude1, double tau1Sec,
+                                        double phase1, double glide, double f2Hz, double amplitude2,
+                                        double tau2Sec, double phase2) {
+    return sampled(48000, kRate, [=](double t) {
+        const double phase = kTwoPi * f1Hz * (t + glide * 0.1 * (1.0 - std::exp(-t / 0.1)));
+        return amplitude1 * std::exp(-t / tau1Sec) * std::cos(phase + phase1) +
+               amplitude2 * std::exp(-t / tau2Sec) * std::cos(kTwoPi * f2Hz * t + phase2);
+    });
+}
+
+TEST(DecayFit, StopsAtTheFirstPassThatIsNoBetterAndKeepsTheBestParameters) {
+    // The third pass is worse than the second: the fit ends there with the second pass's
+    // parameters. Keeping the third pass's instead gives 231.891 Hz; going on regardless of the
+    // error for all six passes gives 231.949 Hz.
+    const auto samples = beatingStrike(228.99, 9154, 0.480, 1.37, 0.143, 232.76, 5156, 0.288, 1.56);
+    Analyzer analyzer;
+    const AnalysisResult& result =
+        analyzer.analyze(sourceOf(samples), kRate, 2400, 2400 + 26876, params(1, true));
+    EXPECT_EQ(result.decayPasses, 3);
+    EXPECT_NEAR(result.mainFrequencyHz, 231.3857, 0.001);
+}
+
+TEST(DecayFit, RunsAtMostSixPassesAndKeepsTheLastOneEvaluated) {
+    // Every pass improves: the sixth pass's parameters are the result, and the update after it
+    // is never used (a seventh pass, or the unevaluated update, gives 192.509 Hz).
+    const auto samples = beatingStrike(189.60, 9964, 0.404, 5.11, 0.006, 192.24, 9431, 0.491, 4.79);
+    Analyzer analyzer;
+    const AnalysisResult& result =
+        analyzer.analyze(sourceOf(samples), kRate, 2400, 2400 + 18705, params(1, true));
+    EXPECT_EQ(result.decayPasses, 6);
+    EXPECT_NEAR(result.mainFrequencyHz, 192.5653, 0.001);
+}
+
 TEST(Analyzer, EqualPowersGoToTheLowerBin) {
     // An impulse at the stretch start has the same power in every bin.
     std::vector<std::int16_t> samples(1000, 0);
@@ -185,6 +221,20 @@ TEST(Analyzer, EqualPowersGoToTheLowerBin) {
         analyzer.analyze(sourceOf(samples), kRate, 0, 1000, params(0, false, 30, 500));
     EXPECT_EQ(analyzer.spectrum()[41], analyzer.spectrum()[600]);
     EXPECT_EQ(result.peakBin, 40);  // trunc(30 / 48000 * 65536)
+}
+
+TEST(Analyzer, PickedWalkGoesDownOnTiesAndOnlyStopsBelowThePickedPower) {
+    // An impulse gives every bin exactly the same power: from the picked bin 1365 the walk must
+    // take the lower side on the tie and keep going over equal bins all the way to bin 0.
+    std::vector<std::int16_t> samples(1000, 0);
+    samples[0] = 1000;
+    Analyzer analyzer;
+    analyzer.pickFrequency(1000.0);
+    const AnalysisResult& result =
+        analyzer.analyze(sourceOf(samples), kRate, 0, 1000, params(0, false));
+    ASSERT_EQ(analyzer.power(1364), analyzer.power(1366));
+    EXPECT_EQ(result.peakBin, 0);
+    EXPECT_EQ(result.mainFrequencyHz, 0.0);
 }
 
 TEST(Analyzer, SilentStretchGivesZeroAmplitudesAndStopsTheDecayFitAtOnce) {
@@ -276,6 +326,10 @@ TEST(Analyzer, ReversedStoredRangeFindsNothingButBinZero) {
         analyzer.analyze(sourceOf(samples), kRate, 0, 19200, params(1, false, 500, 30));
     EXPECT_EQ(result.peakBin, 0);
     EXPECT_EQ(result.mainFrequencyHz, 0.0);
+    // At omega 0 the sine column is all zero: the singular fit must give no amplitudes at all.
+    EXPECT_EQ(result.components[0].a, 0.0);
+    EXPECT_EQ(result.components[0].b, 0.0);
+    for (std::int16_t value : analyzer.fittedWaveform()) ASSERT_EQ(value, 0);
 }
 
 TEST(Analyzer, StretchIsClippedToTheSource) {

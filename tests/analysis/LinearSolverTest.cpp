@@ -28,6 +28,15 @@ TEST(LinearSolver, PivotsOnTheLargestMagnitudeForAccuracy) {
     EXPECT_NEAR(x[1], 1.0, 1e-12);
 }
 
+TEST(LinearSolver, KeepsTheEarlierRowOnEqualPivotMagnitudes) {
+    // |6| == |-6|: eliminating with the first row and with the second round differently.
+    double a[4] = {6.0, 4.0, -6.0, 3.0};
+    double b[2] = {-2.0, -1.0};
+    double x[2];
+    solveLinear(a, 2, 2, b, x);
+    EXPECT_EQ(x[0], -0.047619047619047637);
+}
+
 TEST(LinearSolver, HonoursTheRowStride) {
     // 3 x 3 system stored in rows of 5 with junk in the unused columns.
     double a[15] = {2, 1, 1, 99, 99, 1, 3, 2, 99, 99, 1, 0, 0, 99, 99};

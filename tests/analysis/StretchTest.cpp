@@ -80,6 +80,15 @@ TEST_F(LiveStretch, LengthIsLimitedTo48000Samples) {
     EXPECT_EQ(stretch.lengthText(), "0.0960");
 }
 
+TEST_F(LiveStretch, LongStretchIsCutTo48000BeforeTheStrikeLengthIsConsidered) {
+    // 96000 samples asked of a 50000-sample strike: cut to 48000 first, then shifted left to end
+    // at the strike's end, rather than the whole strike being taken and then cut.
+    stretch.setStrike(0, 50000, 96000.0);
+    stretch.setTimes(0.1, 1.0);
+    EXPECT_EQ(stretch.start(), 2000);
+    EXPECT_EQ(stretch.end(), 50000);
+}
+
 TEST_F(LiveStretch, NeverShorterThanThreeSamples) {
     stretch.setStrike(0, 100000, 1000.0);
     stretch.setTimes(0.01, 0.001);

@@ -255,6 +255,22 @@ TEST_F(AnalyzeProgram, OptionsOverrideTheAnalysisForThisRun) {
     EXPECT_FALSE(std::filesystem::exists(settingsFile()));
 }
 
+TEST_F(AnalyzeProgram, RangeBeyondWholeNumbersIsHeldLikeTheDialogsFields) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    const ProgramRun result = run({"--json", "--range", "99999999999", "-99999999999", tom});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.jsonLines().at(0)["search_range_hz"], Json::array({20, 2000}));
+}
+
+TEST_F(AnalyzeProgram, ReportsTheRangeThatWasSearchedNotTheStoredOne) {
+    // Stored values are used as they are, only held to 10..20000 Hz by the search itself.
+    storeSettings("Options\\m_FindF0=3\nOptions\\m_FindF1=90000\n");
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    const Json r = run({"--json", "--decay", "off", tom}).jsonLines().at(0);
+    EXPECT_EQ(r["search_range_hz"], Json::array({10, 20000}));
+    EXPECT_EQ(r["peak_bin"], 133);
+}
+
 TEST_F(AnalyzeProgram, PickedFrequencyFindsAToneOutsideTheRange) {
     const std::string file =
         write("two.wav", wavBytes(48000, 1, 16, 38400, [](int i, int) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "cli/CliOptions.h"
 #include "cli/OverlayProfile.h"
 #include "settings/MemoryProfile.h"
@@ -44,6 +46,14 @@ TEST(CliOptions, DoubleDashEndsTheOptions) {
     ASSERT_TRUE(parsed.ok);
     EXPECT_FALSE(parsed.options.help);
     EXPECT_EQ(parsed.options.files, (std::vector<std::string>{"--help", "-"}));
+}
+
+TEST(CliOptions, RangeBeyondWholeNumbersSaturates) {
+    const ParsedArguments parsed = parse({"--range", "99999999999", "-99999999999999999999"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_EQ(parsed.options.rangeHz, std::make_pair(INT_MAX, INT_MIN));
+    EXPECT_FALSE(parse({"--range", "99999999999x", "30"}).ok);
+    EXPECT_FALSE(parse({"--range", "-", "30"}).ok);
 }
 
 TEST(CliOptions, RefusesBadValuesWithAnEnglishReason) {
