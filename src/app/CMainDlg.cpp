@@ -124,7 +124,7 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
         showSoundError(text);
     });
     connect(m_Player.get(), &Player::finished, this, [this] {
-        m_PlayButton->setEnabled(true);
+        updatePlayButton();
         m_StopButton->setEnabled(false);
     });
 
@@ -417,6 +417,7 @@ void CMainDlg::step() {
     m_StepScheduled = false;
     const PaintStep result = m_Tuner.paintStep();
     setWindowTitle(qs(result.caption));
+    updatePlayButton();
     if (result.analysed) {
         showStretch();
         refreshViews();
@@ -465,7 +466,7 @@ void CMainDlg::refreshViews() {
                                                         m_Tuner.kit().latinNames()))
                                  : QString());
     m_NearestLabel->setText(inRange ? qs(readout.nearestSummary(m_Tuner.kit())) : QString());
-    m_PlayButton->setEnabled(m_Tuner.hasStrike() && !m_Player->isPlaying());
+    updatePlayButton();
     updateGraphs();
 }
 
@@ -491,6 +492,12 @@ void CMainDlg::setNoteWindowShown(bool shown) {
     }
     m_NoteWindow->show();
     m_NoteWindow->raise();
+}
+
+void CMainDlg::updatePlayButton() {
+    // Nothing to play before the first strike, and a strike being recorded is not stable yet.
+    m_PlayButton->setEnabled(m_Tuner.hasStrike() && !m_Tuner.recorder().recording() &&
+                             !m_Player->isPlaying());
 }
 
 void CMainDlg::play() {

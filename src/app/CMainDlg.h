@@ -77,6 +77,7 @@ private:
     void openReferencesDialog();
     void setNoteWindowShown(bool shown);
     void play();
+    void updatePlayButton();
     void showAbout();
 
     Profile& m_Profile;

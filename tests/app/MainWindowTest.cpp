@@ -90,7 +90,10 @@ private slots:
         auto window = makeWindow();
         m_NextChosenFile = writeTone("tom.wav", 130.0);
         QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+        auto* play = window->findChild<QPushButton*>("playButton");
+        QVERIFY(!play->isEnabled());  // nothing to play yet
         window->findChild<QPushButton*>("openButton")->click();
+        QVERIFY(play->isEnabled());
         QCOMPARE(m_DialogTitle, QStringLiteral("Выбирите файл"));
         QCOMPARE(m_DialogFilters, QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
         QVERIFY(m_DialogInitialPath.endsWith("/12345.wav"));
