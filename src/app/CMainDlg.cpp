@@ -128,6 +128,8 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
         m_StopButton->setEnabled(false);
     });
 
+    m_Tuner.recorder().setCaptionHook(
+        [this](const std::string& caption) { setWindowTitle(qs(caption)); });
     fillDevices();
     referencesUpdate();
     showStretch();

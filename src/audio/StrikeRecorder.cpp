@@ -227,6 +227,7 @@ PaintStep StrikeRecorder::paintStep() {
 
     if (m_Record.analysisPending.load(std::memory_order_acquire)) {
         step.caption = std::string(kCaptionPrefix) + " - идет обработка удара";
+        if (m_CaptionHook) m_CaptionHook(step.caption);
         if (m_AnalysisHook) m_AnalysisHook();
         m_Record.analysisPending.store(false, std::memory_order_seq_cst);
         step.analysed = true;

@@ -112,6 +112,10 @@ public:
     void setStrikeAbandonedHook(std::function<void()> hook) {
         m_StrikeAbandonedHook = std::move(hook);
     }
+    // Shows a caption at once: the "processing" caption is shown before the analysis runs.
+    void setCaptionHook(std::function<void(const std::string&)> hook) {
+        m_CaptionHook = std::move(hook);
+    }
     // Runs the analysis of the record; it sets record().lastFrequencyText.
     void setAnalysisHook(std::function<void()> hook) { m_AnalysisHook = std::move(hook); }
 
@@ -140,6 +144,7 @@ private:
     std::function<void()> m_StrikeReplacedHook;
     std::function<void()> m_StrikeAbandonedHook;
     std::function<void()> m_AnalysisHook;
+    std::function<void(const std::string&)> m_CaptionHook;
 };
 
 }  // namespace tomaro

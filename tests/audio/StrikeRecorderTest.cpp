@@ -113,7 +113,12 @@ TEST_F(StrikeRecorderTest, CaptionsFollowTheStrikeFromWaitingToAnalysis) {
 
     feedQuiet(7);
     m_Record.sampleRateHz = 8000.0;  // as after a file
+    std::string shownDuringAnalysis;
+    m_Recorder.setCaptionHook([&](const std::string& caption) {
+        if (m_Analyses == 0) shownDuringAnalysis = caption;
+    });
     PaintStep step = m_Recorder.paintStep();
+    EXPECT_EQ(shownDuringAnalysis, "Tomaro1.6 - идет обработка удара");
     EXPECT_EQ(step.caption, "Tomaro1.6 - идет обработка удара");
     EXPECT_TRUE(step.analysed);
     EXPECT_EQ(m_Analyses, 1);
