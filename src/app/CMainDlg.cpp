@@ -1,6 +1,5 @@
 #include "app/CMainDlg.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -452,7 +451,6 @@ void CMainDlg::referencesUpdate() {
 }
 
 void CMainDlg::refreshViews() {
-    m_Tuner.updateReadout();
     const Readout& readout = m_Tuner.readout();
     const double measured = m_Tuner.mainFrequencyHz();
     const bool inRange = isReadoutFrequency(measured);
@@ -474,7 +472,12 @@ void CMainDlg::refreshViews() {
 
 void CMainDlg::openReferencesDialog() {
     CDlgPresets dialog(
-        m_Tuner.kit(), m_Profile, [this] { refreshViews(); }, this);
+        m_Tuner.kit(), m_Profile,
+        [this] {
+            m_Tuner.updateReadout();  // the kit changed under the read-out
+            refreshViews();
+        },
+        this);
     m_Services.runDialog(dialog);
     referencesUpdate();
 }

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "audio/PortAudioSession.h"
 
@@ -40,9 +39,6 @@ public:
     // the device. Returns an empty string or the error text.
     QString close();
     bool isOpen() const { return m_Stream != nullptr; }
-    // True when the device has one channel, which then stands for both.
-    bool isMono() const { return m_Channels == 1; }
-
     // What the PortAudio thread sees; defined with the callback.
     struct CallbackState;
 

@@ -69,7 +69,6 @@ public:
     void deviceOpened();
     // The device was closed and delivers no more buffers: any recording is abandoned.
     void deviceClosed();
-    bool deviceOpen() const { return m_DeviceOpen; }
 
     // Playback of the strike blocks the trigger. beginPlayback() fails while a strike is being
     // recorded (the buffer is not stable then). After the end the trigger stays blocked for
