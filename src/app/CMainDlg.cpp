@@ -134,6 +134,15 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
     showStretch();
     setNoteWindowShown(m_NoteWindowBox->isChecked());
     step();
+    // Told once the window stands, e.g. that the settings file was damaged and where its copy is.
+    if (const std::string notice = profile.takeNotice(); !notice.empty()) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, text = qs(notice)] {
+                m_Services.message(this, text, QStringLiteral("Tomaro"), QMessageBox::Warning);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 CMainDlg::~CMainDlg() {

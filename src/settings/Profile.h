@@ -22,6 +22,10 @@ public:
     virtual void writeInt(std::string_view section, std::string_view key, int value) = 0;
     virtual void writeString(std::string_view section, std::string_view key,
                              std::string_view value) = 0;
+
+    // A problem with the store that the user must hear of, as a message in the program's voice
+    // (UTF-8); empty when there is none. Each problem is reported once.
+    virtual std::string takeNotice() { return {}; }
 };
 
 }  // namespace tomaro

@@ -10,7 +10,14 @@ namespace tomaro {
 // "Tomaro", every section a group below "Tomaro1_5_demo2". On Linux this is
 // $XDG_CONFIG_HOME/Harnwick/Tomaro.conf; on Windows the registry key
 // Software\Harnwick\Tomaro\Tomaro1_5_demo2\<section>\<key>, where earlier versions kept it.
-// Every write is synced at once. User-interface thread only.
+//
+// The settings library rewrites the whole file on every change, so a write of the value already
+// stored is skipped: a session without changes leaves the file's bytes and date alone. A file the
+// library cannot read cleanly (a format error, a value it cannot decode, or fewer keys than the
+// file has "key=value" lines, as when an unbalanced quote folds the following lines into one
+// value) would lose what it did not understand at the first write; before that write it is copied
+// beside itself as "Tomaro.conf.broken-<yyyy-MM-dd>". If that copy cannot be made, nothing is
+// written to the file. Every write is synced at once. User-interface thread only.
 class QtProfile : public Profile {
 public:
     QtProfile();
@@ -21,11 +28,20 @@ public:
     void writeInt(std::string_view section, std::string_view key, int value) override;
     void writeString(std::string_view section, std::string_view key,
                      std::string_view value) override;
+    // For a damaged file: keeps its copy now and says where, once.
+    std::string takeNotice() override;
 
     QString fileName() const { return m_Settings.fileName(); }
 
 private:
+    void write(const QString& key, const QVariant& value);
+    bool keepDamagedCopy();
+
     mutable QSettings m_Settings;
+    bool m_Damaged = false;  // the file did not read cleanly and was not rewritten since
+    bool m_CopyFailed = false;
+    bool m_NoticeDue = false;  // the file was damaged when read and the user was not told yet
+    QString m_CopyPath;
 };
 
 }  // namespace tomaro

@@ -2,6 +2,7 @@
 // and file dialog replaced, so nothing blocks.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
@@ -17,6 +18,7 @@
 #include "kit/CDlgPresets.h"
 #include "serial/PseudoTerminal.h"
 #include "settings/MemoryProfile.h"
+#include "settings/QtProfile.h"
 #include "support/WavBuilder.h"
 
 namespace tomaro {
@@ -31,7 +33,8 @@ private:
         QMessageBox::Icon icon;
     };
 
-    std::unique_ptr<CMainDlg> makeWindow() {
+    std::unique_ptr<CMainDlg> makeWindow() { return makeWindow(m_Profile); }
+    std::unique_ptr<CMainDlg> makeWindow(Profile& profile) {
         AppServices services;
         services.message = [this](QWidget*, const QString& text, const QString& caption,
                                   QMessageBox::Icon icon) {
@@ -47,7 +50,27 @@ private:
         services.runDialog = [this](QDialog& dialog) {
             if (m_OnDialog) m_OnDialog(dialog);
         };
-        return std::make_unique<CMainDlg>(m_Profile, services);
+        return std::make_unique<CMainDlg>(profile, services);
+    }
+
+    // The real settings file, in this test's own folder; returns its path.
+    QString useSettingsFolder() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_Dir.path());
+        QDir().mkpath(m_Dir.filePath("Harnwick"));
+        return m_Dir.filePath("Harnwick/Tomaro.conf");
+    }
+    static void writeDatedBack(const QString& path, const QByteArray& bytes,
+                               const QDateTime& modified) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.flush();
+        file.setFileTime(modified, QFileDevice::FileModificationTime);
+    }
+    static QByteArray contents(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
     QString writeTone(const QString& name, double frequencyHz, std::uint32_t rateHz = 48000) {
@@ -340,6 +363,53 @@ private slots:
         window.reset();
         QVERIFY(m_Messages.empty());
         qunsetenv("TOMARO_SERIAL_DIR");
+    }
+
+    void startAndCloseWithoutChangesLeaveTheSettingsFileAlone() {
+        const QString file = useSettingsFolder();
+        {
+            // The first start stores the reference switches it does not find.
+            QtProfile profile;
+            profile.writeString("CMainDlg", "m_WaveInDevice", "Нет (не слушать)");
+            auto window = makeWindow(profile);
+            window->close();
+        }
+        const QDateTime longAgo(QDate(2021, 3, 4), QTime(5, 6, 7));
+        const QByteArray stored = contents(file) + "; notes kept by hand\n";
+        writeDatedBack(file, stored, longAgo);
+        {
+            QtProfile profile;
+            auto window = makeWindow(profile);
+            window->show();
+            window->close();
+        }
+        QCOMPARE(contents(file), stored);
+        QCOMPARE(QFileInfo(file).fileTime(QFileDevice::FileModificationTime), longAgo);
+        QVERIFY(m_Messages.empty());
+    }
+
+    void settingsFileThatDoesNotReadCleanlyIsKeptAndReportedOnce() {
+        const QString file = useSettingsFolder();
+        const QByteArray damaged =
+            "[Tomaro1_5_demo2]\n"
+            "CMainDlg\\m_WaveInDevice=\"Нет (не слушать)\"\n"
+            "CDlgPresets\\m_sEtoOne=\"110\n"
+            "CMainDlg\\m_Porog=3000\n"
+            "Options\\m_FindF0=40\n"
+            "Options\\m_FindF1=400\n"
+            "Options\\m_WinVar=2\n";
+        writeDatedBack(file, damaged, QDateTime(QDate(2021, 3, 4), QTime(5, 6, 7)));
+        QtProfile profile;
+        auto window = makeWindow(profile);
+        QTRY_COMPARE(m_Messages.size(), size_t(1));
+        const QString copy = file + ".broken-" + QDate::currentDate().toString(Qt::ISODate);
+        QVERIFY2(m_Messages[0].text.contains(copy), qPrintable(m_Messages[0].text));
+        QCOMPARE(m_Messages[0].icon, QMessageBox::Warning);
+        QCOMPARE(contents(copy), damaged);
+        window->findChild<QSpinBox*>("thresholdSpin")->setValue(4500);
+        window->close();
+        QCOMPARE(contents(copy), damaged);
+        QCOMPARE(m_Messages.size(), size_t(1));
     }
 
     void missingStoredDeviceFallsBackToTheDefaultInput() {

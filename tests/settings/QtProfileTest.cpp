@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "settings/QtProfile.h"
@@ -9,13 +11,46 @@
 namespace tomaro {
 
 // Every test gets its own configuration folder, so the user's real settings are never touched.
+// The settings library takes XDG_CONFIG_HOME only once per process; setPath moves it per test.
 class QtProfileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(m_Dir.isValid());
         qputenv("XDG_CONFIG_HOME", m_Dir.path().toUtf8());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Dir.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_Dir.path());
     }
     QString configFile() const { return m_Dir.path() + "/Harnwick/Tomaro.conf"; }
+
+    // Writes the settings file by hand and dates it back, so that any rewrite shows.
+    void writeConfig(const QByteArray& bytes) {
+        QDir().mkpath(m_Dir.path() + "/Harnwick");
+        QFile file(configFile());
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.flush();
+        file.setFileTime(kLongAgo, QFileDevice::FileModificationTime);
+    }
+    static QByteArray contents(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QDateTime modified() const {
+        return QFileInfo(configFile()).fileTime(QFileDevice::FileModificationTime);
+    }
+    QStringList brokenCopies() const {
+        return QDir(m_Dir.path() + "/Harnwick").entryList({"Tomaro.conf.broken-*"}, QDir::Files);
+    }
+
+    inline static const QDateTime kLongAgo = QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5));
+    // A hand edit with one unbalanced quote: the library folds every later line into that value.
+    static constexpr const char* kUnbalancedQuote =
+        "[Tomaro1_5_demo2]\n"
+        "CDlgPresets\\m_sEtoOne=\"110\n"
+        "CMainDlg\\m_Porog=3000\n"
+        "Options\\m_FindF0=40\n"
+        "Options\\m_FindF1=400\n"
+        "Options\\m_WinVar=2\n";
 
     QTemporaryDir m_Dir;
 };
@@ -53,6 +88,89 @@ TEST_F(QtProfileTest, MissingOrUnreadableValuesGiveTheDefault) {
     EXPECT_EQ(profile.readString("OPEN", "GetOpenFileName_NAME", "12345.wav"), "12345.wav");
     profile.writeString("Options", "m_FindF0", "not a number");
     EXPECT_EQ(profile.readInt("Options", "m_FindF0", 30), 30);
+}
+
+TEST_F(QtProfileTest, WritingTheValueAlreadyStoredLeavesTheFileAlone) {
+    const QByteArray original =
+        "[Tomaro1_5_demo2]\n"
+        "; kept by hand\n"
+        "Options\\m_IsUseEto_F0=1\n"
+        "Options\\m_IsUseEto_M1=0\n"
+        "CDlgPresets\\m_CurrentB_Str=\"12\\\"\"\n";
+    writeConfig(original);
+    {
+        QtProfile profile;
+        profile.writeInt("Options", "m_IsUseEto_F0", 1);
+        profile.writeInt("Options", "m_IsUseEto_M1", 0);
+        profile.writeString("CDlgPresets", "m_CurrentB_Str", "12\"");
+        EXPECT_TRUE(profile.takeNotice().empty());
+    }
+    EXPECT_EQ(contents(configFile()), original);
+    EXPECT_EQ(modified(), kLongAgo);
+    EXPECT_TRUE(brokenCopies().isEmpty());
+
+    // A value stored as text and written again as the same number is the same value, too; a
+    // different one is written.
+    QtProfile profile;
+    profile.writeInt("Options", "m_IsUseEto_M1", 0);
+    EXPECT_EQ(modified(), kLongAgo);
+    profile.writeInt("Options", "m_IsUseEto_M1", 1);
+    EXPECT_NE(modified(), kLongAgo);
+    EXPECT_EQ(QtProfile().readInt("Options", "m_IsUseEto_M1", 0), 1);
+}
+
+TEST_F(QtProfileTest, FileThatDoesNotReadCleanlyIsCopiedAsideBeforeTheFirstWrite) {
+    writeConfig(kUnbalancedQuote);
+    {
+        QtProfile profile;
+        // The folded keys read as their defaults; nothing is written by reading.
+        EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 3000), 3000);
+        EXPECT_TRUE(brokenCopies().isEmpty());
+        profile.writeInt("Options", "m_IsUseEto_M1", 1);
+    }
+    ASSERT_EQ(brokenCopies().size(), 1);
+    const QString copy = m_Dir.path() + "/Harnwick/" + brokenCopies().front();
+    EXPECT_TRUE(copy.endsWith(".broken-" + QDate::currentDate().toString(Qt::ISODate)));
+    EXPECT_EQ(contents(copy), QByteArray(kUnbalancedQuote));
+
+    // The file is whole again after that write: later writes keep no more copies.
+    QtProfile profile;
+    profile.writeInt("Options", "m_IsUseEto_M1", 0);
+    EXPECT_TRUE(profile.takeNotice().empty());
+    EXPECT_EQ(brokenCopies().size(), 1);
+    EXPECT_EQ(contents(copy), QByteArray(kUnbalancedQuote));
+}
+
+TEST_F(QtProfileTest, DamageIsReportedOnceWithTheCopysName) {
+    // Values the library cannot decode would come back as "@Invalid()" after a rewrite.
+    for (const QByteArray& damaged :
+         {QByteArray(kUnbalancedQuote),
+          QByteArray("[Tomaro1_5_demo2]\nOptions\\m_WinVar=@Variant(\\0\\0\\0\\x7f)\n"),
+          QByteArray("[Tomaro1_5_demo2]\nOptions\\m_WinVar=2\nOptions\\m_WinVar=0\n")}) {
+        for (const QString& name : brokenCopies())
+            QFile::remove(m_Dir.path() + "/Harnwick/" + name);
+        writeConfig(damaged);
+        QtProfile profile;
+        const QString notice = QString::fromStdString(profile.takeNotice());
+        ASSERT_EQ(brokenCopies().size(), 1) << damaged.toStdString();
+        EXPECT_TRUE(notice.contains(brokenCopies().front())) << notice.toStdString();
+        EXPECT_TRUE(notice.startsWith(QStringLiteral("Файл настроек"))) << notice.toStdString();
+        EXPECT_EQ(contents(m_Dir.path() + "/Harnwick/" + brokenCopies().front()), damaged);
+        EXPECT_EQ(contents(configFile()), damaged);  // reporting writes nothing to the file
+        EXPECT_TRUE(profile.takeNotice().empty());
+        profile.writeInt("Options", "m_WinVar", 1);
+        EXPECT_EQ(brokenCopies().size(), 1);
+    }
+}
+
+TEST_F(QtProfileTest, CopiesOfDifferentDamageOnOneDayAreKeptSideBySide) {
+    writeConfig(kUnbalancedQuote);
+    QtProfile().takeNotice();
+    QtProfile().takeNotice();  // the same damage again: the copy made before serves
+    EXPECT_EQ(brokenCopies().size(), 1);
+    writeConfig(QByteArray(kUnbalancedQuote) + "Options\\m_IsShowNotaDlg=1\n");
+    QtProfile().takeNotice();
+    EXPECT_EQ(brokenCopies().size(), 2);
 }
 
 }  // namespace tomaro
