@@ -1,6 +1,7 @@
 #include "analysis/AnalysisSettings.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "analysis/Window.h"
 #include "settings/Profile.h"
@@ -11,6 +12,14 @@ namespace {
 constexpr const char* kOptions = "Options";
 constexpr const char* kMainDlg = "CMainDlg";
 
+// The rules of the two range fields: each held to [20, 2000] Hz, swapped when F1 < F0.
+std::pair<int, int> fieldRange(int f0, int f1) {
+    f0 = std::clamp(f0, AnalysisSettings::kRangeMinHz, AnalysisSettings::kRangeMaxHz);
+    f1 = std::clamp(f1, AnalysisSettings::kRangeMinHz, AnalysisSettings::kRangeMaxHz);
+    if (f1 < f0) std::swap(f0, f1);
+    return {f0, f1};
+}
+
 }  // namespace
 
 AnalysisSettings::AnalysisSettings(Profile& profile) : m_Profile(profile) { reload(); }
@@ -18,8 +27,9 @@ AnalysisSettings::AnalysisSettings(Profile& profile) : m_Profile(profile) { relo
 void AnalysisSettings::reload() {
     m_WinVar = m_Profile.readInt(kOptions, "m_WinVar", kDefaultWindowKind);
     m_UseAproExp = m_Profile.readInt(kMainDlg, "m_UseAproExp", 1) != 0;
-    m_FindF0 = m_Profile.readInt(kOptions, "m_FindF0", kDefaultFindF0);
-    m_FindF1 = m_Profile.readInt(kOptions, "m_FindF1", kDefaultFindF1);
+    std::tie(m_FindF0, m_FindF1) =
+        fieldRange(m_Profile.readInt(kOptions, "m_FindF0", kDefaultFindF0),
+                   m_Profile.readInt(kOptions, "m_FindF1", kDefaultFindF1));
 }
 
 void AnalysisSettings::setWindowKind(int kind) {
@@ -33,9 +43,7 @@ void AnalysisSettings::setDecayAccounting(bool on) {
 }
 
 std::pair<int, int> AnalysisSettings::searchRangeChanged(int f0, int f1) {
-    f0 = std::clamp(f0, kRangeMinHz, kRangeMaxHz);
-    f1 = std::clamp(f1, kRangeMinHz, kRangeMaxHz);
-    if (f1 < f0) std::swap(f0, f1);
+    std::tie(f0, f1) = fieldRange(f0, f1);
     m_FindF0 = f0;
     m_FindF1 = f1;
     m_Profile.writeInt(kOptions, "m_FindF0", f0);

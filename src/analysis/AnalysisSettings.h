@@ -12,8 +12,10 @@ class Profile;
 //   decay accounting   `m_UseAproExp`  section "CMainDlg"  default 1 ("Учёт затухания" on)
 //   search range, Hz   `m_FindF0`      section "Options"   default 30
 //                      `m_FindF1`      section "Options"   default 500
-// Stored values are taken as they are (a hand-edited profile may hold anything); the analysis
-// makes every value safe to use. User-interface thread only. The profile must outlive this object.
+// A hand-edited profile may hold anything: the stored range is read by the rules of the range
+// fields (each bound held to [20, 2000] Hz, swapped when F1 < F0) without writing it back, and
+// the analysis makes every other value safe to use. User-interface thread only. The profile must
+// outlive this object.
 class AnalysisSettings {
 public:
     static constexpr int kDefaultFindF0 = 30;

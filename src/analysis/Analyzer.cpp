@@ -304,6 +304,8 @@ int Analyzer::findPeak(double sampleRateHz, const Params& params) {
     const double f1 = std::clamp<double>(params.findF1Hz, kMinSearchHz, kMaxSearchHz);
     int lo = binOf(f0, sampleRateHz);
     int hi = binOf(f1, sampleRateHz);
+    // Bounds within one bin (F0 = F1): the two bins around that frequency, not an empty search.
+    if (lo == hi) hi = std::min(lo + 2, kHalf + 1);
 
     if (m_PickedHz > 0.0) {
         const int t = binOf(m_PickedHz, sampleRateHz);

@@ -82,7 +82,9 @@ public:
     struct Params {
         int windowKind = 1;  // 0, 1, 2 as the combo box; others behave as 1
         bool decay = true;   // "Учёт затухания"
-        int findF0Hz = 30;   // search range; any values, clamped to [10, 20000] Hz here
+        // Search range; any values, clamped to [10, 20000] Hz here. Bounds in the same bin
+        // search that bin and the next; F1 < F0 searches nothing (the settings never give that).
+        int findF0Hz = 30;
         int findF1Hz = 500;
     };
 

@@ -284,7 +284,7 @@ QWidget* CMainDlg::buildAnalysisGroup() {
         });
     }
     {
-        // Shown as stored; the fields clamp and swap only when the user edits them.
+        // Shown as read (held and swapped like a typed range); stored again only when edited.
         const QSignalBlocker block0(m_FindF0Spin);
         const QSignalBlocker block1(m_FindF1Spin);
         m_FindF0Spin->setValue(settings.findF0());

@@ -20,14 +20,34 @@ TEST(AnalysisSettings, ReadsTheStoredValuesUnderTheirSectionsAndKeys) {
     MemoryProfile profile;
     profile.writeInt("Options", "m_WinVar", 2);
     profile.writeInt("CMainDlg", "m_UseAproExp", 0);
-    profile.writeInt("Options", "m_FindF0", 99999);
-    profile.writeInt("Options", "m_FindF1", -5);
+    profile.writeInt("Options", "m_FindF0", 40);
+    profile.writeInt("Options", "m_FindF1", 400);
     AnalysisSettings settings(profile);
     EXPECT_EQ(settings.windowKind(), 2);
     EXPECT_FALSE(settings.decayAccounting());
-    // Stored as they are: the analysis makes them safe.
-    EXPECT_EQ(settings.findF0(), 99999);
-    EXPECT_EQ(settings.findF1(), -5);
+    EXPECT_EQ(settings.findF0(), 40);
+    EXPECT_EQ(settings.findF1(), 400);
+}
+
+TEST(AnalysisSettings, StoredRangeIsReadByTheRulesOfTheRangeFields) {
+    // Held to 20..2000 Hz and swapped when F1 < F0, as if typed; nothing is written back.
+    const struct {
+        int storedF0, storedF1, f0, f1;
+    } cases[] = {{400, 40, 40, 400},
+                 {99999, -5, 20, 2000},
+                 {30, 1000000000, 30, 2000},
+                 {5000, 3000, 2000, 2000},
+                 {700, 700, 700, 700}};
+    for (const auto& c : cases) {
+        MemoryProfile profile;
+        profile.writeInt("Options", "m_FindF0", c.storedF0);
+        profile.writeInt("Options", "m_FindF1", c.storedF1);
+        AnalysisSettings settings(profile);
+        EXPECT_EQ(settings.findF0(), c.f0) << c.storedF0 << " " << c.storedF1;
+        EXPECT_EQ(settings.findF1(), c.f1) << c.storedF0 << " " << c.storedF1;
+        EXPECT_EQ(profile.writeCount(), 2);
+        EXPECT_EQ(profile.readInt("Options", "m_FindF0", 0), c.storedF0);
+    }
 }
 
 TEST(AnalysisSettings, SearchRangeIsClampedAndSwappedAndWrittenAtOnce) {

@@ -332,6 +332,23 @@ TEST(Analyzer, ReversedStoredRangeFindsNothingButBinZero) {
     for (std::int16_t value : analyzer.fittedWaveform()) ASSERT_EQ(value, 0);
 }
 
+TEST(Analyzer, EqualSearchBoundsSearchTheBinsAroundThem) {
+    // 2000 Hz lies between bins 2730 and 2731 at 48 kHz; 440 Hz is far stronger elsewhere.
+    auto samples = sampled(48000, kRate, [](double t) {
+        return 9000 * std::cos(kTwoPi * 440 * t) + 2000 * std::cos(kTwoPi * 2000 * t);
+    });
+    Analyzer analyzer;
+    const AnalysisResult& result =
+        analyzer.analyze(sourceOf(samples), kRate, 0, 19200, params(1, false, 2000, 2000));
+    EXPECT_GE(result.peakBin, 2730);
+    EXPECT_LE(result.peakBin, 2731);
+    // Bounds apart by less than one bin at a high rate: 20 and 21 Hz are both bin 1 at 1 MHz.
+    const AnalysisResult& narrow =
+        analyzer.analyze(sourceOf(samples), 1e6, 0, 19200, params(1, false, 20, 21));
+    EXPECT_GE(narrow.peakBin, 1);
+    EXPECT_LE(narrow.peakBin, 2);
+}
+
 TEST(Analyzer, StretchIsClippedToTheSource) {
     std::vector<std::int16_t> samples = sampled(5000, kRate, decayingTone(200, 0.3, 10000));
     Analyzer analyzer;

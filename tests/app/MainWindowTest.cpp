@@ -196,9 +196,16 @@ private slots:
 
     void storedValuesOutsideTheControlsShowWhatTheAnalysisUses() {
         m_Profile.writeInt("Options", "m_WinVar", 5);  // analysed as "Гаусс 1/e"
+        m_Profile.writeInt("Options", "m_FindF0", 400);
+        m_Profile.writeInt("Options", "m_FindF1", 40);
         auto window = makeWindow();
         QCOMPARE(window->findChild<QComboBox*>("windowCombo")->currentIndex(), 1);
         QCOMPARE(m_Profile.readInt("Options", "m_WinVar", -1), 5);
+        QCOMPARE(window->findChild<QSpinBox*>("findF0Spin")->value(), 40);
+        QCOMPARE(window->findChild<QSpinBox*>("findF1Spin")->value(), 400);
+        QCOMPARE(m_Profile.readInt("Options", "m_FindF0", -1), 400);
+        window->openFile(writeTone("swapped.wav", 130.0));
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.1);
     }
 
     void leavingAStretchFieldWithoutTypingStoresNothing() {

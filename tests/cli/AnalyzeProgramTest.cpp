@@ -263,12 +263,34 @@ TEST_F(AnalyzeProgram, RangeBeyondWholeNumbersIsHeldLikeTheDialogsFields) {
 }
 
 TEST_F(AnalyzeProgram, ReportsTheRangeThatWasSearchedNotTheStoredOne) {
-    // Stored values are used as they are, only held to 10..20000 Hz by the search itself.
+    // Stored values are read as the range fields take them: held to 20..2000 Hz.
     storeSettings("Options\\m_FindF0=3\nOptions\\m_FindF1=90000\n");
     const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
     const Json r = run({"--json", "--decay", "off", tom}).jsonLines().at(0);
-    EXPECT_EQ(r["search_range_hz"], Json::array({10, 20000}));
+    EXPECT_EQ(r["search_range_hz"], Json::array({20, 2000}));
     EXPECT_EQ(r["peak_bin"], 133);
+}
+
+TEST_F(AnalyzeProgram, SwappedOrEmptyRangesStillFindTheTone) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    storeSettings("Options\\m_FindF0=400\nOptions\\m_FindF1=40\n");
+    const Json swapped = run({"--json", tom}).jsonLines().at(0);
+    EXPECT_EQ(swapped["search_range_hz"], Json::array({40, 400}));
+    EXPECT_NEAR(swapped["frequency_hz"].get<double>(), 97.3, 0.05);
+
+    // Equal bounds search the bins on either side of that frequency.
+    const std::string high =
+        write("high.wav", wavBytes(48000, 1, 16, 38400, strike(2000.0, 48000)));
+    for (const char* stored : {"Options\\m_FindF0=2000\nOptions\\m_FindF1=2000\n",
+                               "Options\\m_FindF0=5000\nOptions\\m_FindF1=1000000000\n"}) {
+        storeSettings(stored);
+        const ProgramRun result = run({"--json", high});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_NEAR(result.jsonLines().at(0)["frequency_hz"].get<double>(), 2000.0, 0.05) << stored;
+    }
+    storeSettings("");
+    const ProgramRun cli = run({"--json", "--range", "2000", "2000", high});
+    EXPECT_NEAR(cli.jsonLines().at(0)["frequency_hz"].get<double>(), 2000.0, 0.05);
 }
 
 TEST_F(AnalyzeProgram, PickedFrequencyFindsAToneOutsideTheRange) {
