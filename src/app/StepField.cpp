@@ -8,9 +8,11 @@ StepField::StepField(QWidget* parent) : QAbstractSpinBox(parent) {
     setKeyboardTracking(false);
     setAccelerated(true);
     // Only typed text counts: leaving the field or pressing Enter without an edit stores nothing.
+    // The edit's own "modified" flag cannot tell: Enter clears it before editingFinished.
+    connect(lineEdit(), &QLineEdit::textEdited, this, [this] { m_Typed = true; });
     connect(this, &QAbstractSpinBox::editingFinished, this, [this] {
-        if (!lineEdit()->isModified()) return;
-        lineEdit()->setModified(false);
+        if (!m_Typed) return;
+        m_Typed = false;
         if (auto typed = value()) {
             emit valueEntered(*typed);
         } else {
@@ -25,7 +27,7 @@ void StepField::stepBy(int steps) { emit stepped(steps); }
 void StepField::setDisplayText(const QString& text) {
     m_Shown = text;
     if (lineEdit()->text() != text) lineEdit()->setText(text);
-    lineEdit()->setModified(false);
+    m_Typed = false;
 }
 
 std::optional<double> StepField::value() const {

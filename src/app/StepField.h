@@ -27,7 +27,8 @@ protected:
     StepEnabled stepEnabled() const override { return StepUpEnabled | StepDownEnabled; }
 
 private:
-    QString m_Shown;  // the text of the value in use
+    QString m_Shown;       // the text of the value in use
+    bool m_Typed = false;  // the user typed since the value in use was shown
 };
 
 }  // namespace tomaro

@@ -222,6 +222,35 @@ private slots:
         QCOMPARE(delay->text(), QStringLiteral("0.2500"));
     }
 
+    void enterAppliesTheTypedValueInEveryField() {
+        auto window = makeWindow();
+        window->openFile(writeTone("enter.wav", 150.0));
+        const struct {
+            const char* field;
+            const char* typed;
+            const char* section;
+            const char* key;
+            int stored;
+        } cases[] = {{"thresholdSpin", "4500", "CMainDlg", "m_Porog", 4500},
+                     {"delayField", "0,1", "CMainDlg", "m_SelectPos", 100000},
+                     {"lengthField", "0.2", "CMainDlg", "m_SelectDelta", 200000},
+                     {"findF0Spin", "100", "Options", "m_FindF0", 100},
+                     {"findF1Spin", "300", "Options", "m_FindF1", 300}};
+        for (const auto& c : cases) {
+            auto* field = window->findChild<QAbstractSpinBox*>(c.field);
+            QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+            QTest::keyClick(field, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(field, c.typed);
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(m_Profile.readInt(c.section, c.key, -1), c.stored);
+            if (QByteArray(c.field) != "thresholdSpin") QTRY_COMPARE(analysed.count(), 1);
+        }
+        const AnalysisResult& result = window->tuner().analyzer().result();
+        QCOMPARE(result.stretchStart, 6000 + 4800);
+        QCOMPARE(result.stretchEnd - result.stretchStart, 9600);
+        QCOMPARE(window->tuner().recorder().threshold(), 4500);
+    }
+
     void stretchSpinsMoveTheStretchAndAnalyseAgain() {
         auto window = makeWindow();
         window->openFile(writeTone("spin.wav", 150.0));
