@@ -51,4 +51,10 @@ std::pair<int, int> AnalysisSettings::searchRangeChanged(int f0, int f1) {
     return {f0, f1};
 }
 
+void AnalysisSettings::restoreDefaults() {
+    setWindowKind(kDefaultWindowKind);
+    setDecayAccounting(true);
+    searchRangeChanged(kDefaultFindF0, kDefaultFindF1);
+}
+
 }  // namespace tomaro

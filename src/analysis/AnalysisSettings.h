@@ -40,6 +40,9 @@ public:
     // Either search range field changed: clamps both values to [20, 2000] Hz, swaps them when
     // F1 < F0, stores and writes both, and returns the pair to show in the two fields.
     std::pair<int, int> searchRangeChanged(int f0, int f1);
+    // "Настройки анализа по умолчанию": window kind 1, decay accounting on, 30..500 Hz, all
+    // stored at once.
+    void restoreDefaults();
 
 private:
     Profile& m_Profile;

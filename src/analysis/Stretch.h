@@ -59,6 +59,8 @@ public:
     void setDelaySec(double delaySec);
     void setLengthSec(double lengthSec);
     void setTimes(double delaySec, double lengthSec);
+    // "Настройки анализа по умолчанию": 0.05 s after the front for 0.4 s, stored at once.
+    void restoreDefaults() { setTimes(kDefaultDelaySec, kDefaultLengthSec); }
     // The delay field's spin: delay += steps * length * 0.2.
     void spinDelay(int steps);
     // The length field's spin: length *= 1.05^steps.

@@ -227,15 +227,11 @@ QWidget* CMainDlg::buildInputGroup() {
 QWidget* CMainDlg::buildAnalysisGroup() {
     auto* box = new QGroupBox(QStringLiteral("Анализ"), this);
     auto* form = new QFormLayout(box);
-    AnalysisSettings& settings = m_Tuner.settings();
 
     m_WindowCombo = new QComboBox(box);
     m_WindowCombo->setObjectName(QStringLiteral("windowCombo"));
     m_WindowCombo->addItems({QStringLiteral("П - образное"), QStringLiteral("Гаусс 1/e"),
                              QStringLiteral("Гаусс 1/e^3")});
-    // Any stored kind other than 0 and 2 is analysed as "Гаусс 1/e", so it shows as that.
-    const int kind = settings.windowKind();
-    m_WindowCombo->setCurrentIndex(kind == 0 || kind == 2 ? kind : 1);
     connect(m_WindowCombo, &QComboBox::currentIndexChanged, this, [this](int kind) {
         m_Tuner.settings().setWindowKind(kind);
         analysisChanged();
@@ -283,25 +279,43 @@ QWidget* CMainDlg::buildAnalysisGroup() {
             analysisChanged();
         });
     }
-    {
-        // Shown as read (held and swapped like a typed range); stored again only when edited.
-        const QSignalBlocker block0(m_FindF0Spin);
-        const QSignalBlocker block1(m_FindF1Spin);
-        m_FindF0Spin->setValue(settings.findF0());
-        m_FindF1Spin->setValue(settings.findF1());
-    }
     range->addWidget(new QLabel(QStringLiteral("Гц"), box));
     form->addRow(QStringLiteral("Поиск:"), range);
 
     m_DecayBox = new QCheckBox(QStringLiteral("Учёт затухания"), box);
     m_DecayBox->setObjectName(QStringLiteral("decayBox"));
-    m_DecayBox->setChecked(settings.decayAccounting());
     connect(m_DecayBox, &QCheckBox::toggled, this, [this](bool on) {
         m_Tuner.settings().setDecayAccounting(on);
         analysisChanged();
     });
     form->addRow(m_DecayBox);
+
+    auto* defaults = new QPushButton(QStringLiteral("Настройки анализа по умолчанию"), box);
+    defaults->setObjectName(QStringLiteral("analysisDefaultsButton"));
+    connect(defaults, &QPushButton::clicked, this, [this] {
+        m_Tuner.settings().restoreDefaults();
+        m_Tuner.stretch().restoreDefaults();
+        showAnalysisSettings();
+        analysisChanged();
+    });
+    form->addRow(defaults);
+    showAnalysisSettings();
     return box;
+}
+
+void CMainDlg::showAnalysisSettings() {
+    const AnalysisSettings& settings = m_Tuner.settings();
+    const QSignalBlocker blockKind(m_WindowCombo);
+    const QSignalBlocker blockDecay(m_DecayBox);
+    const QSignalBlocker block0(m_FindF0Spin);
+    const QSignalBlocker block1(m_FindF1Spin);
+    // Any stored kind other than 0 and 2 is analysed as "Гаусс 1/e", so it shows as that.
+    const int kind = settings.windowKind();
+    m_WindowCombo->setCurrentIndex(kind == 0 || kind == 2 ? kind : 1);
+    m_DecayBox->setChecked(settings.decayAccounting());
+    // The range as read (held and swapped like a typed one); stored again only when edited.
+    m_FindF0Spin->setValue(settings.findF0());
+    m_FindF1Spin->setValue(settings.findF1());
 }
 
 QWidget* CMainDlg::buildReferencesGroup() {

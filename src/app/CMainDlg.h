@@ -69,6 +69,7 @@ private:
     void fillDevices();
     void openDevice(int entry);
     void showSoundError(const QString& text);
+    void showAnalysisSettings();
     void analysisChanged();
     void showStretch();
     void referencesUpdate();

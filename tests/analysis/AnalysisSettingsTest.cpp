@@ -73,5 +73,22 @@ TEST(AnalysisSettings, ChoicesAreWrittenAtOnce) {
     EXPECT_FALSE(reread.decayAccounting());
 }
 
+TEST(AnalysisSettings, DefaultsComeBackAndAreStored) {
+    MemoryProfile profile;
+    profile.writeInt("Options", "m_WinVar", 0);
+    profile.writeInt("CMainDlg", "m_UseAproExp", 0);
+    profile.writeInt("Options", "m_FindF0", 100);
+    profile.writeInt("Options", "m_FindF1", 900);
+    AnalysisSettings settings(profile);
+    settings.restoreDefaults();
+    EXPECT_EQ(settings.windowKind(), 1);
+    EXPECT_TRUE(settings.decayAccounting());
+    EXPECT_EQ(std::make_pair(settings.findF0(), settings.findF1()), std::make_pair(30, 500));
+    AnalysisSettings reread(profile);
+    EXPECT_EQ(reread.windowKind(), 1);
+    EXPECT_TRUE(reread.decayAccounting());
+    EXPECT_EQ(std::make_pair(reread.findF0(), reread.findF1()), std::make_pair(30, 500));
+}
+
 }  // namespace
 }  // namespace tomaro

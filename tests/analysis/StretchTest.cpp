@@ -37,6 +37,15 @@ TEST_F(LiveStretch, ChangesAreStoredAsWholeMicroseconds) {
     EXPECT_DOUBLE_EQ(reread.lengthSec(), 0.1);
 }
 
+TEST_F(LiveStretch, DefaultsComeBackAndAreStored) {
+    stretch.setTimes(0.3, 0.1);
+    stretch.restoreDefaults();
+    EXPECT_EQ(stretch.start(), 6000 + 2400);
+    EXPECT_EQ(stretch.end(), 6000 + 21600);
+    EXPECT_EQ(profile.readInt("CMainDlg", "m_SelectPos", 0), 50000);
+    EXPECT_EQ(profile.readInt("CMainDlg", "m_SelectDelta", 0), 400000);
+}
+
 TEST_F(LiveStretch, TimesAreClampedBeforeStoring) {
     stretch.setTimes(5000.0, 7.0);
     EXPECT_EQ(stretch.delaySec(), 2000.0);

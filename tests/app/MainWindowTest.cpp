@@ -251,6 +251,35 @@ private slots:
         QCOMPARE(window->tuner().recorder().threshold(), 4500);
     }
 
+    void analysisDefaultsCommandPutsEverySettingBack() {
+        m_Profile.writeInt("Options", "m_WinVar", 2);
+        m_Profile.writeInt("CMainDlg", "m_UseAproExp", 0);
+        m_Profile.writeInt("Options", "m_FindF0", 200);
+        m_Profile.writeInt("Options", "m_FindF1", 900);
+        m_Profile.writeInt("CMainDlg", "m_SelectPos", 300000);
+        m_Profile.writeInt("CMainDlg", "m_SelectDelta", 100000);
+        auto window = makeWindow();
+        window->openFile(writeTone("defaults.wav", 130.0));  // below the stored range
+        QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+        auto* button = window->findChild<QPushButton*>("analysisDefaultsButton");
+        QVERIFY(button != nullptr);
+        QCOMPARE(button->text(), QStringLiteral("Настройки анализа по умолчанию"));
+        button->click();
+        QCOMPARE(window->findChild<QComboBox*>("windowCombo")->currentIndex(), 1);
+        QVERIFY(window->findChild<QCheckBox*>("decayBox")->isChecked());
+        QCOMPARE(window->findChild<QSpinBox*>("findF0Spin")->value(), 30);
+        QCOMPARE(window->findChild<QSpinBox*>("findF1Spin")->value(), 500);
+        QCOMPARE(window->findChild<StepField*>("delayField")->text(), QStringLiteral("0.0500"));
+        QCOMPARE(window->findChild<StepField*>("lengthField")->text(), QStringLiteral("0.4000"));
+        QCOMPARE(m_Profile.readInt("Options", "m_WinVar", -1), 1);
+        QCOMPARE(m_Profile.readInt("CMainDlg", "m_UseAproExp", -1), 1);
+        QCOMPARE(m_Profile.readInt("Options", "m_FindF1", -1), 500);
+        QCOMPARE(m_Profile.readInt("CMainDlg", "m_SelectPos", -1), 50000);
+        QCOMPARE(m_Profile.readInt("CMainDlg", "m_SelectDelta", -1), 400000);
+        QTRY_COMPARE(analysed.count(), 1);
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.1);
+    }
+
     void stretchSpinsMoveTheStretchAndAnalyseAgain() {
         auto window = makeWindow();
         window->openFile(writeTone("spin.wav", 150.0));
