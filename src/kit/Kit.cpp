@@ -136,8 +136,8 @@ void Kit::setShown(int position, bool shown) {
 
 void Kit::setOvertones(int position, double overtone1, double overtone2) {
     if (position < 0 || position >= count()) return;
-    m_Drums[position].overtone1 = overtones::quantized(overtone1);
-    m_Drums[position].overtone2 = overtones::quantized(overtone2);
+    m_Drums[position].overtone1 = overtone1;
+    m_Drums[position].overtone2 = overtone2;
 }
 
 void Kit::setSingleReferenceText(std::string_view text) {

@@ -95,7 +95,8 @@ public:
     // Plain setters, no persistence (KitEditor stores). Positions out of range are ignored.
     void setNote(int position, int note);  // clamped to -100..100
     void setShown(int position, bool shown);
-    void setOvertones(int position, double overtone1, double overtone2);  // quantized
+    // Kept exact until the next load; save() truncates them to thousandths.
+    void setOvertones(int position, double overtone1, double overtone2);
     void setReferenceDrumName(std::string name) { m_ReferenceDrumName = std::move(name); }
     void setLatinNames(bool latin) { m_LatinNames = latin; }
     void setIntervalsFromPrevious(bool fromPrevious) { m_IntervalsFromPrevious = fromPrevious; }

@@ -143,9 +143,12 @@ void KitEditor::applyOvertoneTexts(std::span<const OvertoneTexts> rows) {
         const KitDrum& drum = m_Kit.drum(row);
         double fundamentalHz = m_Kit.noteFrequencyHz(row);
         // An edit that still shows its value's text keeps the value: the text rounds Hz to
-        // hundredths, and reading it back would change drums the user did not touch.
+        // hundredths, and reading it back would change drums the user did not touch. An edit
+        // showing nothing stands for none, whatever out-of-range value stood behind it.
         auto read = [fundamentalHz](const std::string& text, double value) {
-            return text == overtoneEditText(value, fundamentalHz) ? value : parseOvertoneText(text);
+            return !text.empty() && text == overtoneEditText(value, fundamentalHz)
+                       ? value
+                       : parseOvertoneText(text);
         };
         m_Kit.setOvertones(row, read(texts.overtone1, drum.overtone1),
                            read(texts.overtone2, drum.overtone2));

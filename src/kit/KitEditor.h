@@ -70,8 +70,8 @@ public:
     void stepNote(int row, int steps);
     void setShown(int row, bool shown);
     // Leaving an overtone edit: the texts of every row are parsed (parseOvertoneText). A text that
-    // is still the one rowTexts() shows for the value keeps the exact value; rows beyond the given
-    // texts keep their values.
+    // is still the one rowTexts() shows for the value keeps the exact value, except an empty one,
+    // which is none (0); rows beyond the given texts keep their values.
     void applyOvertoneTexts(std::span<const OvertoneTexts> rows);
     // "=" reads as a blank and "," as ".", then the leading number is taken; a value that is
     // neither a coefficient nor a frequency in Hz gives 0. "1,5=300" -> 1.5; "15" -> 0.

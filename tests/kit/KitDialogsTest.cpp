@@ -171,6 +171,16 @@ private slots:
         QCOMPARE(edit->text(), QString());
     }
 
+    void overtoneStoredOutsideBothRangesIsNoneOnceAnEditIsLeft() {
+        storeDrum(*m_Profile, "Baraban_12дюймов", -14, 1500, 15000);
+        CDlgPresets& dialog = open();
+        QCOMPARE(rowText(dialog, "overtone2Edit", 1), QString());
+        QTest::keyClick(rowChild(dialog, "overtone1Edit", 0), Qt::Key_Return);
+        QCOMPARE(stored("Baraban_12дюймовm_Ober2"), 0);
+        QCOMPARE(m_Kit->drum(1).overtone2, 0.0);
+        QCOMPARE(stored("Baraban_12дюймовm_Ober1"), 1500);
+    }
+
     void menuPresetSetsBothOvertones() {
         CDlgPresets& dialog = open();
         std::unique_ptr<QMenu> menu = dialog.createOvertoneMenu(1);

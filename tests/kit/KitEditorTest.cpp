@@ -179,6 +179,46 @@ TEST_F(KitEditorTest, SnareAndKickGetRecommendedPairsByNote) {
     EXPECT_EQ(menuTexts(1).back(), "Рекомендуется 49 Гц, 74 Гц");
 }
 
+TEST_F(KitEditorTest, OvertonesKeepTheirExactValueUntilTheNextLoad) {
+    m_Profile.writeInt("CDlgBaraSelect", "Bara_0", 1);
+    m_Editor.reload();
+    ASSERT_EQ(m_Kit.drumName(0), "Малый");
+    m_Kit.setNote(0, -5);                                                 // 196.00 Hz
+    m_Editor.chooseOvertoneMenuItem(0, m_Editor.overtoneMenu(0).back());  // 266 Hz, 398 Hz
+    ASSERT_EQ(m_Editor.overtoneMenu(0).front().text, "Частоту --> в коэффициент");
+    m_Editor.chooseOvertoneMenuItem(0, m_Editor.overtoneMenu(0).front());
+    EXPECT_EQ(m_Editor.rowTexts(0).overtone1Text, "1.357=266");
+    EXPECT_EQ(m_Editor.rowTexts(0).overtone2Text, "2.031=398");
+    EXPECT_NEAR(m_Kit.referenceHz(0, kResonantOvertone), 398.0, 1e-9);
+    // Leaving the edits as shown changes nothing; the store keeps truncated thousandths.
+    const KitRowTexts shown = m_Editor.rowTexts(0);
+    std::vector<OvertoneTexts> rows = {{shown.overtone1Text, shown.overtone2Text}};
+    m_Editor.applyOvertoneTexts(rows);
+    EXPECT_NEAR(m_Kit.referenceHz(0, kBatterOvertone), 266.0, 1e-9);
+    EXPECT_EQ(m_Profile.readInt(kPresets, "Baraban_Малыйm_Ober1", 0), 1357);
+    EXPECT_EQ(m_Profile.readInt(kPresets, "Baraban_Малыйm_Ober2", 0), 2030);
+    m_Editor.reload();
+    EXPECT_EQ(m_Editor.rowTexts(0).overtone2Text, "2.03=397.88");
+}
+
+TEST_F(KitEditorTest, EditShowingNothingStandsForNone) {
+    // 15 is neither a coefficient nor a frequency: the edit shows nothing, so it is none.
+    m_Profile.writeInt(kPresets, "Baraban_12дюймовm_Ober2", 15000);
+    m_Profile.writeInt(kPresets, "Baraban_16дюймовm_Ober1", 2500000);  // 2500 Hz
+    m_Editor.reload();
+    std::vector<OvertoneTexts> rows;
+    for (int row = 0; row < m_Editor.rowCount(); ++row) {
+        const KitRowTexts texts = m_Editor.rowTexts(row);
+        rows.push_back({texts.overtone1Text, texts.overtone2Text});
+    }
+    EXPECT_EQ(rows[1].overtone2, "");
+    m_Editor.applyOvertoneTexts(rows);
+    EXPECT_EQ(m_Kit.drum(1).overtone2, 0.0);
+    EXPECT_EQ(m_Kit.drum(2).overtone1, 0.0);
+    EXPECT_EQ(m_Profile.readInt(kPresets, "Baraban_12дюймовm_Ober2", -1), 0);
+    EXPECT_EQ(m_Profile.readInt(kPresets, "Baraban_16дюймовm_Ober1", -1), 0);
+}
+
 TEST_F(KitEditorTest, FreeReferenceStepsBySemitonesAndWaitsForOk) {
     EXPECT_EQ(KitEditor::stepSingleReferenceText("440", 1), "466.164");
     EXPECT_EQ(KitEditor::stepSingleReferenceText("440,0", -1), "415.305");
