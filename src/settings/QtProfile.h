@@ -10,7 +10,8 @@ namespace tomaro {
 // "Tomaro", every section a group below "Tomaro1_5_demo2". On Linux this is
 // $XDG_CONFIG_HOME/Harnwick/Tomaro.conf; on Windows the registry key
 // Software\Harnwick\Tomaro\Tomaro1_5_demo2\<section>\<key>, where earlier versions kept it.
-// Every write is synced at once. User-interface thread only.
+// Every write is synced at once. A string that is not valid UTF-8 (a file name in another
+// encoding) is stored as bytes and read back unchanged. User-interface thread only.
 class QtProfile : public Profile {
 public:
     QtProfile();
