@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -544,20 +545,29 @@ void CMainDlg::play() {
 void CMainDlg::chooseAndOpenFile() {
     QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
     if (music.isEmpty() || !QDir(music).exists()) music = QDir::homePath();
-    const OpenFileState state = OpenFileState::load(m_Profile, music.toStdString());
+    // The folder and name are stored in the file system's bytes.
+    const OpenFileState state =
+        OpenFileState::load(m_Profile, QFile::encodeName(music).toStdString());
     const QString path =
-        m_Services.chooseOpenFile(this, QStringLiteral("Выбирите файл"), qs(state.initialPath()),
+        m_Services.chooseOpenFile(this, QStringLiteral("Выбирите файл"),
+                                  QFile::decodeName(QByteArray::fromStdString(state.initialPath())),
                                   QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
     openChosenFile(path);
 }
 
 void CMainDlg::openChosenFile(const QString& path) {
-    if (path.size() < static_cast<qsizetype>(kMinimumPathLength)) return;
-    OpenFileState::remember(m_Profile, QDir::toNativeSeparators(path).toStdString());
+    openChosenFile(QFile::encodeName(QDir::toNativeSeparators(path)));
+}
+
+void CMainDlg::openChosenFile(const QByteArray& path) {
+    if (QFile::decodeName(path).size() < static_cast<qsizetype>(kMinimumPathLength)) return;
+    OpenFileState::remember(m_Profile, path.toStdString());
     openFile(path);
 }
 
-void CMainDlg::openFile(const QString& path) {
+void CMainDlg::openFile(const QString& path) { openFile(QFile::encodeName(path)); }
+
+void CMainDlg::openFile(const QByteArray& path) {
     const WavLoadResult result = m_Tuner.loadFile(path.toStdString());
     if (!result.ok) {
         m_Services.message(this, qs(result.message), QStringLiteral("Tomaro"),

@@ -38,10 +38,15 @@ public:
 
     Tuner& tuner() { return m_Tuner; }
 
-    // Loads `path` as the open command does after its dialog, without remembering it.
+    // Loads `path` as the open command does after its dialog, without remembering it. The
+    // QByteArray forms take the path in the file system's own bytes, which keep a name that is
+    // not valid in the system's encoding (Qt cannot hold it in a QString); the QString forms take
+    // a name as Qt shows it and convert it with QFile::encodeName.
+    void openFile(const QByteArray& path);
     void openFile(const QString& path);
     // The open command for a path chosen elsewhere ("Open with", the command line): remembers
     // its folder and name for the open dialog, then loads it.
+    void openChosenFile(const QByteArray& path);
     void openChosenFile(const QString& path);
 
 public slots:

@@ -7,7 +7,8 @@ namespace tomaro {
 class Profile;
 
 // The open dialog's memory, section "OPEN": the folder last used ("GetOpenFileName_PATH") and the
-// file name last chosen ("GetOpenFileName_NAME", default "12345.wav").
+// file name last chosen ("GetOpenFileName_NAME", default "12345.wav"). Both hold the file system's
+// bytes, which need not be UTF-8; the window converts them for display with QFile::decodeName.
 struct OpenFileState {
     std::string folder;
     std::string name;

@@ -32,8 +32,9 @@ int main(int argc, char** argv) {
     tomaro::QtProfile profile;
     tomaro::CMainDlg window(profile);
     window.show();
-    // "Open with": a WAV file given on the command line is opened as the open command would.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) window.openChosenFile(arguments.at(1));
+    // "Open with": a WAV file given on the command line is opened as the open command would. The
+    // path is taken as the bytes given (Qt has removed its own options from argv by now): a name
+    // that is not valid in the system's encoding would not survive a QString.
+    if (argc > 1) window.openChosenFile(QByteArray(argv[1]));
     return QApplication::exec();
 }

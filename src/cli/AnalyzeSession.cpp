@@ -1,5 +1,7 @@
 #include "cli/AnalyzeSession.h"
 
+#include <cerrno>
+#include <cstring>
 #include <ostream>
 
 #include "cli/Report.h"
@@ -73,6 +75,15 @@ FileAnalysis AnalyzeSession::analyse(const std::string& path) {
     return file;
 }
 
+bool writtenOut(std::ostream& out, std::ostream& err) {
+    if (out.flush()) return true;
+    // The stream keeps no error code; errno still holds the failed write's (ENOSPC, EPIPE...).
+    const int code = errno;
+    err << "tomaro-analyze: cannot write the output"
+        << (code != 0 ? std::string(": ") + std::strerror(code) : std::string()) << '\n';
+    return false;
+}
+
 int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
                 std::ostream& err) {
     AnalyzeSession session(userProfile, options);
@@ -87,8 +98,10 @@ int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostr
         const FileAnalysis file = session.analyse(path);
         if (!file.load.ok) status = kExitRefused;
         const auto report = assembleReport(file, options);
+        errno = 0;
         out << (options.json ? reportJsonLine(report) : reportLine(report, options)) << '\n'
             << std::flush;
+        if (!writtenOut(out, err)) return kExitWriteFailed;
     }
     return status;
 }

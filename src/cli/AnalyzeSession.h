@@ -63,9 +63,13 @@ private:
     void referencesUpdate();
 };
 
+// Flushes `out`; when that or an earlier write to it failed, says so on `err` and returns false.
+bool writtenOut(std::ostream& out, std::ostream& err);
+
 // Analyses every file of `options` and prints one line (or one JSON object) per file to `out`.
 // Returns kExitAnalysed or kExitRefused; kExitUsage with the reason on `err` and nothing analysed
-// when the --kit file cannot be used.
+// when the --kit file cannot be used; kExitWriteFailed with the reason on `err` as soon as a line
+// cannot be written to `out` (the remaining files are not analysed).
 int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
                 std::ostream& err);
 

@@ -262,8 +262,9 @@ std::string usageText() {
         "  caption       the text of the references button\n"
         "  lines         the lines of the large-note window in order, each\n"
         "                {\"text\": ..., \"color\": \"#rrggbb\"}; the empty one is the spacer\n"
-        "\nExit status: 0 when every file was analysed, 1 when a file was refused, 2 on bad\n"
-        "usage or when the --kit file cannot be used (nothing is analysed then).\n";
+        "\nExit status: 0 when every file was analysed, 1 when a file was refused or the\n"
+        "output could not be written, 2 on bad usage or when the --kit file cannot be used\n"
+        "(nothing is analysed then).\n";
     return text;
 }
 

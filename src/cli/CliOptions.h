@@ -11,9 +11,10 @@
 namespace tomaro {
 
 // Exit codes of tomaro-analyze.
-inline constexpr int kExitAnalysed = 0;  // every file was analysed
-inline constexpr int kExitRefused = 1;   // at least one file was refused
-inline constexpr int kExitUsage = 2;     // bad command line, or a --kit file that did not load
+inline constexpr int kExitAnalysed = 0;     // every file was analysed
+inline constexpr int kExitRefused = 1;      // at least one file was refused
+inline constexpr int kExitWriteFailed = 1;  // the output could not be written (the same status)
+inline constexpr int kExitUsage = 2;        // bad command line, or a --kit file that did not load
 
 // The command line of tomaro-analyze. Every value left unset keeps the user's stored setting.
 struct CliOptions {

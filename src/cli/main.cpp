@@ -1,5 +1,8 @@
 // tomaro-analyze: the analysis of the Tomaro window on WAV files, from the command line.
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,6 +12,12 @@
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
+    // With standard output closed, the next file opened would take its descriptor: stop before
+    // anything is opened, as for any other output that cannot be written.
+    if (::fcntl(1, F_GETFD) == -1) {
+        std::cerr << "tomaro-analyze: cannot write the output: standard output is closed\n";
+        return tomaro::kExitWriteFailed;
+    }
     const std::vector<std::string> arguments(argv + 1, argv + argc);
     const tomaro::ParsedArguments parsed = tomaro::parseArguments(arguments);
     if (!parsed.ok) {
@@ -16,8 +25,10 @@ int main(int argc, char** argv) {
         return tomaro::kExitUsage;
     }
     if (parsed.options.help) {
+        errno = 0;
         std::cout << tomaro::usageText();
-        return tomaro::kExitAnalysed;
+        return tomaro::writtenOut(std::cout, std::cerr) ? tomaro::kExitAnalysed
+                                                        : tomaro::kExitWriteFailed;
     }
     if (parsed.options.files.empty()) {
         std::cerr << "tomaro-analyze: no WAV file given\n" << tomaro::usageText();

@@ -178,44 +178,6 @@ QString tickText(double value, double step) {
     return QString::number(value, 'f', decimals);
 }
 
-void columnExtremes(const SampleSource& source, int first, int count, int columns,
-                    std::vector<ColumnExtremes>& out) {
-    out.resize(static_cast<std::size_t>(std::max(columns, 0)));
-    if (columns < 1 || count < 1) {
-        out.clear();
-        return;
-    }
-    for (int c = 0; c < columns; ++c) {
-        const std::int64_t begin = first + static_cast<std::int64_t>(c) * count / columns;
-        std::int64_t end = first + static_cast<std::int64_t>(c + 1) * count / columns;
-        end = std::max(end, begin + 1);
-        ColumnExtremes& column = out[static_cast<std::size_t>(c)];
-        int low = source.at(static_cast<int>(begin));
-        int high = low;
-        std::int64_t lowAt = begin;
-        std::int64_t highAt = begin;
-        for (std::int64_t frame = begin + 1; frame < end; ++frame) {
-            const int value = source.at(static_cast<int>(frame));
-            if (value < low) {
-                low = value;
-                lowAt = frame;
-            } else if (value > high) {
-                high = value;
-                highAt = frame;
-            }
-        }
-        column = {low, high, lowAt <= highAt};
-    }
-}
-
-int peakOf(const std::vector<ColumnExtremes>& columns) {
-    int peak = 0;
-    for (const ColumnExtremes& column : columns) {
-        peak = std::max({peak, std::abs(column.min), std::abs(column.max)});
-    }
-    return peak;
-}
-
 void waveformLines(const std::vector<ColumnExtremes>& columns, double left, double width,
                    double centreY, double yScale, std::vector<QLineF>& lines) {
     lines.clear();

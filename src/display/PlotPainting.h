@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "display/Color.h"
+#include "display/WaveformColumns.h"
 
 class QPainter;
 
 namespace tomaro {
 
-struct SampleSource;
 struct StrikeRecord;
 
 // Drawing pieces shared by the graph widgets, so the plots stacked in the main window line up and
@@ -81,22 +81,10 @@ std::vector<double> ticks(double lo, double hi, double step);
 // A tick value with as many decimals as the step needs, decimal point, "-" for negatives.
 QString tickText(double value, double step);
 
-// Smallest and largest sample of one pixel column, and which of the two came first in time, so
-// a line through the columns keeps the waveform's shape.
-struct ColumnExtremes {
-    int min = 0;
-    int max = 0;
-    bool minFirst = true;
-};
-
-// Reduces frames [first, first + count) of `source` to `columns` columns (1 <= columns <= count):
-// column c covers frames first + [c * count / columns, (c + 1) * count / columns). `out` is
-// resized to `columns`. Reads only frames inside [first, first + count).
-void columnExtremes(const SampleSource& source, int first, int count, int columns,
-                    std::vector<ColumnExtremes>& out);
-
-// Largest absolute value of a column set.
-int peakOf(const std::vector<ColumnExtremes>& columns);
+// The column reduction of the core (display/WaveformColumns.h), under the names the widgets use.
+using tomaro::ColumnExtremes;
+using tomaro::columnExtremes;
+using tomaro::peakOf;
 
 // A polyline through the columns as separate segments (a path of thousands of overlapping
 // vertical strokes is slow to fill): column c at x = left + (c + 0.5) * width / columns, values

@@ -9,26 +9,6 @@
 #include "audio/StrikeRecord.h"
 
 namespace tomaro {
-namespace {
-
-// Sources up to this many frames are reduced again on every paint (a live strike is 48000).
-constexpr int kCachedFromFrames = 1 << 18;
-
-// A cheap identity of a source's contents: a few hundred evenly spaced samples. A mapping reused
-// at the same address for another file of the same length is told apart by its samples.
-std::uint64_t fingerprintOf(const SampleSource& source) {
-    constexpr int kProbes = 257;
-    std::uint64_t hash = 1469598103934665603ull;
-    for (int probe = 0; probe < kProbes; ++probe) {
-        const int frame = static_cast<int>(static_cast<std::int64_t>(probe) *
-                                           (source.frameCount - 1) / (kProbes - 1));
-        hash = (hash ^ static_cast<std::uint16_t>(source.at(frame))) * 1099511628211ull;
-    }
-    return hash;
-}
-
-}  // namespace
-
 SignalOverview::SignalOverview(const StrikeRecord& record, Stretch& stretch, QWidget* parent)
     : QWidget(parent), m_Record(record), m_Stretch(stretch) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -54,24 +34,6 @@ double SignalOverview::xOfFrame(double frame) const {
     const QRect area = plotRect();
     const int count = std::max(m_Record.source().frameCount, 1);
     return area.left() + frame / count * area.width();
-}
-
-const std::vector<plot::ColumnExtremes>& SignalOverview::columns(int count) {
-    const SampleSource source = m_Record.source();
-    if (source.frameCount < kCachedFromFrames) {
-        m_CacheValid = false;
-        plot::columnExtremes(source, 0, source.frameCount, count, m_Columns);
-        return m_Columns;
-    }
-    const CacheKey key{
-        source.native, source.fileBytes,     source.frameStrideBytes, source.frameCount,
-        count,         fingerprintOf(source)};
-    if (!m_CacheValid || !(key == m_CachedKey)) {
-        plot::columnExtremes(source, 0, source.frameCount, count, m_Columns);
-        m_CachedKey = key;
-        m_CacheValid = true;
-    }
-    return m_Columns;
 }
 
 void SignalOverview::paintEvent(QPaintEvent*) {
@@ -115,7 +77,7 @@ void SignalOverview::paintEvent(QPaintEvent*) {
     painter.restore();
 
     const int count = plot::columnCount(source.frameCount, area.width(), devicePixelRatioF());
-    const std::vector<plot::ColumnExtremes>& reduced = columns(count);
+    const std::vector<plot::ColumnExtremes>& reduced = m_Columns.columns(source, count);
     const int peak = std::max(plot::peakOf(reduced), 1);
     plot::waveformLines(reduced, area.left(), area.width(), plot::amplitudeCentreY(area),
                         plot::amplitudeHalfHeight(area) / peak, m_Lines);

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QWidget>
-#include <cstdint>
 #include <vector>
 
 #include "display/PlotPainting.h"
+#include "display/WaveformColumns.h"
 
 namespace tomaro {
 
@@ -16,9 +16,12 @@ class Stretch;
 // front in grey, the analysed stretch as a shaded band. A click (or a drag with the button held)
 // centres the stretch on the frame under the mouse.
 //
-// Long sources are reduced to the smallest and largest sample of each pixel column; the columns
-// of a long file are kept between repaints. While a live strike is being recorded into the strike
-// buffer the widget does not read it and shows that a strike is being recorded.
+// The source is reduced to the smallest and largest sample of each pixel column; a file of hours
+// is drawn from a few runs of frames in each column (OverviewColumns), so that a paint reads some
+// two million frames at most whatever the file's length, and its columns are kept between
+// repaints. While a live strike is being
+// recorded into the strike buffer the widget does not read it and shows that a strike is being
+// recorded.
 //
 // The record and the stretch must outlive the widget. User-interface thread only.
 class SignalOverview : public QWidget {
@@ -47,26 +50,12 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
 
 private:
-    const std::vector<plot::ColumnExtremes>& columns(int count);
     void centreOnMouse(double x);
-
-    // Reduced columns of a long source, reused while the source and the width stay the same.
-    struct CacheKey {
-        const void* native = nullptr;
-        const void* fileBytes = nullptr;
-        int strideBytes = 0;
-        int frameCount = 0;
-        int columns = 0;
-        std::uint64_t fingerprint = 0;
-        bool operator==(const CacheKey&) const = default;
-    };
 
     const StrikeRecord& m_Record;
     Stretch& m_Stretch;
-    std::vector<plot::ColumnExtremes> m_Columns;
+    OverviewColumns m_Columns;
     std::vector<QLineF> m_Lines;
-    CacheKey m_CachedKey;
-    bool m_CacheValid = false;
     int m_LastFrame = -1;
 };
 

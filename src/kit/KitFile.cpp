@@ -1,7 +1,12 @@
 #include "kit/KitFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <fstream>
 
 #include "kit/DrumTypes.h"
@@ -113,15 +118,15 @@ private:
 };
 
 // Splits a byte source into lines without ever holding more than one line of kMaxLineLength
-// bytes; a longer line is dropped whole. A trailing '\r' stays on the line (it is white space to
-// the record parser).
+// bytes; a longer line is dropped whole. CR, LF and CRLF all end a line (files saved on Windows,
+// Unix and old Macintosh systems); the empty line between CR and LF is skipped like any other.
 class LineSplitter {
 public:
     explicit LineSplitter(Loader& loader) : m_Loader(loader) {}
 
     void feed(std::string_view bytes) {
         for (char c : bytes) {
-            if (c == '\n') {
+            if (c == '\n' || c == '\r') {
                 endLine();
             } else if (m_Length < m_Line.size()) {
                 m_Line[m_Length++] = c;
@@ -190,26 +195,39 @@ int KitFile::loadBytes(std::string_view bytes, Profile& profile) {
     return loader.finish();
 }
 
-int KitFile::loadStream(std::istream& stream, Profile& profile) {
-    Loader loader(profile);
-    LineSplitter splitter(loader);
-    std::array<char, 4096> chunk{};
-    while (stream) {
-        stream.read(chunk.data(), chunk.size());
-        splitter.feed(std::string_view(chunk.data(), static_cast<std::size_t>(stream.gcount())));
-    }
-    splitter.finish();
-    return loader.finish();
-}
-
 std::optional<UserMessage> KitFile::load(const std::filesystem::path& path, Profile& profile) {
     const UserMessage failure{"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error};
-    std::error_code error;
-    // A folder opens as a stream on some systems and then reads as empty.
-    if (std::filesystem::is_directory(path, error)) return failure;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return failure;
-    if (loadStream(file, profile) == 0) {
+    const UserMessage tooLarge{"Файл больше 1 МБ - это не файл настроек", "ОШИБКА",
+                               UserMessage::Icon::Error};
+    // Non-blocking, so that opening a named pipe without a writer returns at once; only a regular
+    // file is read (a folder, a pipe or a device such as /dev/zero is refused).
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return failure;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return failure;
+    }
+    // Read one byte past the bound, whatever the size said: the file may grow meanwhile, and some
+    // regular files (under /proc) report no size at all.
+    std::string bytes(kMaxFileBytes + 1, '\0');
+    std::size_t length = 0;
+    bool readFailed = false;
+    while (length < bytes.size()) {
+        const ssize_t got = ::read(fd, bytes.data() + length, bytes.size() - length);
+        if (got == 0) break;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            readFailed = true;
+            break;
+        }
+        length += static_cast<std::size_t>(got);
+    }
+    ::close(fd);
+    if (readFailed) return failure;
+    if (length > kMaxFileBytes) return tooLarge;
+    bytes.resize(length);
+    if (loadBytes(bytes, profile) == 0) {
         return UserMessage{"Ничего не измелилось", "Сообщение", UserMessage::Icon::Information};
     }
     return std::nullopt;

@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,6 +30,8 @@ namespace tomaro {
 class KitFile {
 public:
     static constexpr std::size_t kMaxLineLength = 1023;
+    // A kit file is a few kilobytes; anything larger is not one.
+    static constexpr std::size_t kMaxFileBytes = 1 << 20;
 
     // The file's bytes for a kit.
     static std::string toBytes(const Kit& kit);
@@ -41,10 +42,11 @@ public:
 
     // Loads file contents into the store; returns the number of lines taken.
     static int loadBytes(std::string_view bytes, Profile& profile);
-    static int loadStream(std::istream& stream, Profile& profile);
     // Loads a file. Returns "Не удалось открыть файл" / "ОШИБКА" / error icon when it cannot be
-    // opened, "Ничего не измелилось" / "Сообщение" / information icon when no line was taken (the
-    // store is then untouched), nothing on success.
+    // opened or read or is not a regular file (a pipe or a device is never waited on), "Файл
+    // больше 1 МБ - это не файл настроек" / "ОШИБКА" / error icon past kMaxFileBytes, "Ничего не
+    // измелилось" / "Сообщение" / information icon when no line was taken (in all these cases the
+    // store is untouched), nothing on success.
     static std::optional<UserMessage> load(const std::filesystem::path& path, Profile& profile);
 };
 

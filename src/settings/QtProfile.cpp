@@ -73,6 +73,7 @@ std::string QtProfile::readString(std::string_view section, std::string_view key
                                   std::string_view defaultValue) const {
     QVariant value = m_Settings.value(path(section, key));
     if (!value.isValid()) return std::string(defaultValue);
+    if (value.typeId() == QMetaType::QByteArray) return value.toByteArray().toStdString();
     return value.toString().toStdString();
 }
 
@@ -82,7 +83,15 @@ void QtProfile::writeInt(std::string_view section, std::string_view key, int val
 
 void QtProfile::writeString(std::string_view section, std::string_view key,
                             std::string_view value) {
-    write(path(section, key), QString::fromUtf8(value.data(), qsizetype(value.size())));
+    const QByteArray bytes(value.data(), qsizetype(value.size()));
+    const QString text = QString::fromUtf8(bytes);
+    // Text is stored as text. Bytes that are not UTF-8 (a file name in another encoding) would
+    // come back as replacement characters, so they are stored as bytes ("@ByteArray(...)").
+    if (text.toUtf8() == bytes) {
+        write(path(section, key), text);
+    } else {
+        write(path(section, key), bytes);
+    }
 }
 
 void QtProfile::write(const QString& key, const QVariant& value) {

@@ -17,7 +17,9 @@ namespace tomaro {
 // file has "key=value" lines, as when an unbalanced quote folds the following lines into one
 // value) would lose what it did not understand at the first write; before that write it is copied
 // beside itself as "Tomaro.conf.broken-<yyyy-MM-dd>". If that copy cannot be made, nothing is
-// written to the file. Every write is synced at once. User-interface thread only.
+// written to the file. Every write is synced at once. A string that is not valid UTF-8 (a file
+// name in another encoding) is stored as bytes and read back unchanged. User-interface thread
+// only.
 class QtProfile : public Profile {
 public:
     QtProfile();

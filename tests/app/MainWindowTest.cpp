@@ -9,6 +9,7 @@
 #include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
+#include <filesystem>
 
 #include "app/CMainDlg.h"
 #include "app/StepField.h"
@@ -74,6 +75,13 @@ private:
     }
 
     QString writeTone(const QString& name, double frequencyHz, std::uint32_t rateHz = 48000) {
+        const QByteArray path = QFile::encodeName(m_Dir.filePath(name));
+        writeToneBytes(path, frequencyHz, rateHz);
+        return QFile::decodeName(path);
+    }
+
+    // The same with the path in the file system's bytes.
+    void writeToneBytes(const QByteArray& path, double frequencyHz, std::uint32_t rateHz = 48000) {
         test::WavBuilder wav;
         wav.sampleRateHz = rateHz;
         for (int i = 0; i < 40000; ++i) {
@@ -81,9 +89,7 @@ private:
             wav.samples.push_back(static_cast<std::int16_t>(
                 std::lround(10000 * std::exp(-t / 0.5) * std::sin(2 * M_PI * frequencyHz * t))));
         }
-        const QString path = m_Dir.filePath(name);
         test::writeFile(path.toStdString(), wav.bytes());
-        return path;
     }
 
     MemoryProfile m_Profile;
@@ -374,6 +380,20 @@ private slots:
         QCOMPARE(QString::fromStdString(m_Profile.readString("OPEN", "GetOpenFileName_NAME", "")),
                  QStringLiteral("given.wav"));
         QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 120.0) < 0.1);
+    }
+
+    void fileNameThatIsNotUtf8OpensAndIsRememberedByteForByte() {
+        auto window = makeWindow();
+        const QByteArray folder = QFile::encodeName(m_Dir.path());
+        const QByteArray name("ton\xE9.wav");  // Latin-1 "é", not UTF-8
+        writeToneBytes(folder + '/' + name, 140.0);
+        window->openChosenFile(folder + '/' + name);
+        QVERIFY2(m_Messages.empty(), qPrintable(m_Messages.empty() ? "" : m_Messages[0].text));
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 140.0) < 0.1);
+        QCOMPARE(m_Profile.readString("OPEN", "GetOpenFileName_NAME", ""), name.toStdString());
+        QCOMPARE(m_Profile.readString("OPEN", "GetOpenFileName_PATH", ""), folder.toStdString());
+        // Qt cannot name the file to remove it with the folder.
+        std::filesystem::remove((folder + '/' + name).toStdString());
     }
 
     void wheelOverAControlWithoutFocusChangesNothing() {

@@ -122,7 +122,10 @@ protected:
         std::ofstream(settingsFile()) << "[Tomaro1_5_demo2]\n" << iniLines;
     }
 
-    ProgramRun run(const std::vector<std::string>& arguments) {
+    // Where the program's standard output goes.
+    enum class Output { File, Full, Closed };
+
+    ProgramRun run(const std::vector<std::string>& arguments, Output output = Output::File) {
         std::vector<std::string> environment;
         for (char** e = environ; *e != nullptr; ++e) {
             if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) environment.push_back(*e);
@@ -142,8 +145,14 @@ protected:
         const std::string errPath = (m_Dir / "stderr").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        if (output == Output::File) {
+            posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        } else if (output == Output::Full) {
+            posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+        } else {
+            posix_spawn_file_actions_addclose(&actions, 1);
+        }
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         pid_t pid = 0;
@@ -157,7 +166,7 @@ protected:
         int status = 0;
         waitpid(pid, &status, 0);
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readFile(outPath);
+        if (output == Output::File) result.out = readFile(outPath);
         result.err = readFile(errPath);
         return result;
     }
@@ -223,6 +232,21 @@ TEST_F(AnalyzeProgram, RefusedFilesGiveTheLoadersMessageAndExitOne) {
     EXPECT_FALSE(lines[3]["error"].get<std::string>().empty());
     EXPECT_EQ(lines[4]["error"], "не могу открыть файл !!! \n");
     EXPECT_EQ(lines[4].size(), 2u);
+}
+
+TEST_F(AnalyzeProgram, OutputThatCannotBeWrittenIsAFailure) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 4800, strike(97.3, 48000)));
+    for (const auto& arguments :
+         std::vector<std::vector<std::string>>{{"--json", tom}, {tom, tom}, {"--help"}}) {
+        const ProgramRun full = run(arguments, Output::Full);
+        EXPECT_EQ(full.exitCode, 1) << arguments[0];
+        EXPECT_NE(full.err.find("tomaro-analyze: cannot write the output"), std::string::npos)
+            << full.err;
+        const ProgramRun closed = run(arguments, Output::Closed);
+        EXPECT_EQ(closed.exitCode, 1) << arguments[0];
+        EXPECT_NE(closed.err.find("tomaro-analyze: cannot write the output"), std::string::npos)
+            << closed.err;
+    }
 }
 
 TEST_F(AnalyzeProgram, BadUsageExitsTwoWithoutOutput) {
@@ -454,8 +478,11 @@ TEST_F(KitReadout, TransferReadsAStrikeOnAnOvertoneAsTheDrumsFundamental) {
 
 TEST_F(KitReadout, AKitFileThatCannotBeUsedStopsTheRunWithItsMessage) {
     const std::string empty = write("empty.TKit", "COMMENT nothing here\nBarabanX 1 1 0 0\n");
+    const std::string huge = write("huge.TKit", readFile(m_Kit) + std::string(1 << 20, '\n'));
     for (const auto& [kit, message] :
          {std::pair{(m_Dir / "missing.TKit").string(), "Не удалось открыть файл"},
+          std::pair{std::string("/dev/zero"), "Не удалось открыть файл"},
+          std::pair{huge, "Файл больше 1 МБ - это не файл настроек"},
           std::pair{empty, "Ничего не измелилось"}}) {
         const ProgramRun result = run({"--json", "--kit", kit, m_Tone115});
         EXPECT_EQ(result.exitCode, 2);

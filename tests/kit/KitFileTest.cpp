@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -159,6 +160,48 @@ TEST(KitFile, FilesRoundTripAndFailuresComeBackAsMessages) {
     MemoryProfile untouched;
     UserMessage nothing{"Ничего не измелилось", "Сообщение", UserMessage::Icon::Information};
     EXPECT_EQ(KitFile::load(empty, untouched), nothing);
+    EXPECT_EQ(untouched.writeCount(), 0);
+    std::filesystem::remove_all(folder);
+}
+
+TEST(KitFile, CrLfAndCrAloneEndLinesAlike) {
+    const std::string records[] = {kSnareCp1251 + " -5 1 1.5 0", "Baraban_Бочка -31 1 0 0",
+                                   kTom10Cp1251 + " -9 0 0 0"};
+    for (const std::string end : {"\r", "\r\n", "\n"}) {
+        MemoryProfile profile;
+        std::string bytes;
+        for (const std::string& record : records) bytes += record + end;
+        EXPECT_EQ(KitFile::loadBytes(bytes, profile), 3) << int(end.size());
+        EXPECT_EQ(loadedKit(profile).count(), 3);
+    }
+}
+
+TEST(KitFile, RefusesWhatIsNotARegularFileAndFilesPastTheBound) {
+    std::filesystem::path folder = freshFolder();
+    const UserMessage cannotOpen{"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error};
+    // A pipe without a writer and endless devices must come back at once, not hang.
+    const std::filesystem::path pipe = folder / "pipe.TKit";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    MemoryProfile profile;
+    EXPECT_EQ(KitFile::load(pipe, profile), cannotOpen);
+    EXPECT_EQ(KitFile::load("/dev/zero", profile), cannotOpen);
+    EXPECT_EQ(KitFile::load("/dev/urandom", profile), cannotOpen);
+    EXPECT_EQ(profile.writeCount(), 0);
+
+    // Valid records at the start do not make a huge file a kit.
+    const std::string record = "Baraban_Малый -5 1 0 0\n";
+    std::string bytes = record;
+    bytes.resize(KitFile::kMaxFileBytes, ' ');
+    bytes.back() = '\n';
+    const std::filesystem::path largest = folder / "largest.TKit";
+    std::ofstream(largest, std::ios::binary) << bytes;
+    EXPECT_FALSE(KitFile::load(largest, profile));
+    const std::filesystem::path huge = folder / "huge.TKit";
+    std::ofstream(huge, std::ios::binary) << bytes << record;
+    MemoryProfile untouched;
+    const UserMessage tooLarge{"Файл больше 1 МБ - это не файл настроек", "ОШИБКА",
+                               UserMessage::Icon::Error};
+    EXPECT_EQ(KitFile::load(huge, untouched), tooLarge);
     EXPECT_EQ(untouched.writeCount(), 0);
     std::filesystem::remove_all(folder);
 }

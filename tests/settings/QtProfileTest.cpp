@@ -82,6 +82,12 @@ TEST_F(QtProfileTest, CyrillicKeysAndValuesRoundTripThroughTheFile) {
               "Мои барабаны Tomaro.TKit");
 }
 
+TEST_F(QtProfileTest, FileNameBytesThatAreNotUtf8RoundTripThroughTheFile) {
+    const std::string folder = "/home/d\xE9mo";  // Latin-1 "é" in a folder's name
+    QtProfile().writeString("OPEN", "GetOpenFileName_PATH", folder);
+    EXPECT_EQ(QtProfile().readString("OPEN", "GetOpenFileName_PATH", ""), folder);
+}
+
 TEST_F(QtProfileTest, MissingOrUnreadableValuesGiveTheDefault) {
     QtProfile profile;
     EXPECT_EQ(profile.readInt("Options", "m_WinVar", 1), 1);
