@@ -38,6 +38,9 @@ struct InputLevel {
 struct PaintStep {
     std::string caption;
     bool analysed = false;
+    // The analysis ran on a live strike still being recorded (its analysed stretch was complete):
+    // the read-out is due now, the caption goes on with the recording.
+    bool early = false;
 };
 
 // Detects and records strikes from the capture stream and advances the strike state machine.
@@ -117,6 +120,19 @@ public:
     }
     // Runs the analysis of the record; it sets record().lastFrequencyText.
     void setAnalysisHook(std::function<void()> hook) { m_AnalysisHook = std::move(hook); }
+    // Offered the live strike at every paint step while it is being recorded, with the number of
+    // samples the capture thread has finished writing (6000..47999; the samples below it are
+    // stable, those from it on are still being written). The hook analyses what it can and
+    // returns true when it did; it is not offered the same strike again. The full strike is
+    // analysed at completion all the same.
+    void setEarlyAnalysisHook(std::function<bool(int recordedFrames)> hook) {
+        m_EarlyAnalysisHook = std::move(hook);
+    }
+
+    // When the current or last strike's triggering sample was captured, in steady_clock
+    // nanoseconds since its epoch (0 before any): the time the buffer arrived less the frames
+    // that followed the trigger in it.
+    std::int64_t triggerTimeNs() const { return m_TriggerNs.load(std::memory_order_relaxed); }
 
 private:
     static constexpr int kClaiming = -2;  // the capture thread is checking the trigger blocks
@@ -132,17 +148,19 @@ private:
 
     std::atomic<int> m_Threshold{kDefaultThreshold};
     std::atomic<bool> m_Playing{false};
-    std::atomic<int> m_HoldFrames{0};
-    std::atomic<std::int64_t> m_CompletionNs{
-        0};  // frames still to capture before the trigger is free
+    std::atomic<int> m_HoldFrames{0};  // frames still to capture before the trigger is free
+    std::atomic<std::int64_t> m_CompletionNs{0};
+    std::atomic<std::int64_t> m_TriggerNs{0};
     std::atomic<int> m_LeftPeak{0};
     std::atomic<int> m_RightPeak{0};
     bool m_DeviceOpen = false;
     bool m_PendingBeforeClaim = false;
+    bool m_EarlyDone = false;  // the strike being recorded was analysed early
 
     std::function<void()> m_StrikeReplacedHook;
     std::function<void()> m_StrikeAbandonedHook;
     std::function<void()> m_AnalysisHook;
+    std::function<bool(int)> m_EarlyAnalysisHook;
     std::function<void(const std::string&)> m_CaptionHook;
 };
 
