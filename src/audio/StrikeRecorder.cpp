@@ -43,6 +43,9 @@ InputLevel StrikeRecorder::level() const {
 void StrikeRecorder::deviceOpened() {
     std::fill_n(m_Ring.get(), 2 * kCaptureRingFrames, std::int16_t{0});
     m_RingWriteFrame = 0;
+    m_BlockFrames = 0;
+    m_BlockLeftPeak = 0;
+    m_BlockRightPeak = 0;
     m_LeftPeak.store(0, std::memory_order_relaxed);
     m_RightPeak.store(0, std::memory_order_relaxed);
     m_DeviceOpen = true;
@@ -112,9 +115,11 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount,
     const int threshold = m_Threshold.load(std::memory_order_relaxed);
     int counter = m_Record.counter.load(std::memory_order_acquire);
     const int counterAtStart = counter;
+    const int levelBlock = m_LevelBlockFrames.load(std::memory_order_relaxed);
     int leftPeak = 0;
     int rightPeak = 0;
     int triggerFrame = -1;
+    m_LevelPublished = false;
 
     for (int i = 0; i < frameCount; ++i) {
         const int ringFrame = m_RingWriteFrame;
@@ -126,6 +131,13 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount,
 
         leftPeak = std::max(leftPeak, std::abs(left));
         rightPeak = std::max(rightPeak, std::abs(right));
+        if (levelBlock > 0 && ++m_BlockFrames == levelBlock) {
+            m_LeftPeak.store(std::max(m_BlockLeftPeak, leftPeak), std::memory_order_relaxed);
+            m_RightPeak.store(std::max(m_BlockRightPeak, rightPeak), std::memory_order_relaxed);
+            m_LevelPublished = true;
+            m_BlockFrames = 0;
+            m_BlockLeftPeak = m_BlockRightPeak = leftPeak = rightPeak = 0;
+        }
 
         if (counter >= 0) {
             if (counter < kStrikeLength)
@@ -139,8 +151,14 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount,
     if (m_HoldFrames.load(std::memory_order_relaxed) > 0) {
         m_HoldFrames.fetch_sub(frameCount, std::memory_order_relaxed);
     }
-    m_LeftPeak.store(leftPeak, std::memory_order_relaxed);
-    m_RightPeak.store(rightPeak, std::memory_order_relaxed);
+    if (levelBlock > 0) {
+        m_BlockLeftPeak = std::max(m_BlockLeftPeak, leftPeak);
+        m_BlockRightPeak = std::max(m_BlockRightPeak, rightPeak);
+    } else {
+        m_LeftPeak.store(leftPeak, std::memory_order_relaxed);
+        m_RightPeak.store(rightPeak, std::memory_order_relaxed);
+        m_LevelPublished = true;
+    }
     const bool recorded = counter >= 0 && counter != counterAtStart;
     if (triggerFrame >= 0 || (recorded && counter == kStrikeLength)) {
         // steady_clock reads the monotonic clock without a system call or a lock.

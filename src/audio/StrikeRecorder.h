@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,10 @@ class Profile;
 // Capture format: interleaved stereo frames (left, right), 16-bit, 48000 Hz, delivered in buffers
 // of 6000 frames. The ring holds the last 16 buffers (2 s) for the lead-in.
 inline constexpr int kCaptureBufferFrames = 6000;
+// What the sound device is asked to deliver at a time: 1200 frames (25 ms). The recorder works on
+// any buffer size; the level is still published per 6000 frames. A period of 6000 frames alone
+// would hold the early read-out back by up to 125 ms.
+inline constexpr int kCaptureDevicePeriodFrames = 1200;
 inline constexpr int kCaptureRingBuffers = 16;
 inline constexpr int kCaptureRingFrames = kCaptureBufferFrames * kCaptureRingBuffers;
 inline constexpr int kOverloadPeak = 32300;  // left peaks from here on count as overload
@@ -62,6 +67,17 @@ public:
     // `channels` samples: 2 (left, right), or 1 for a mono device, whose channel then stands for
     // both. Returns true when any sample was recorded into the strike buffer.
     bool bufferDone(const std::int16_t* interleaved, int frameCount, int channels = 2);
+
+    // Capture thread, right after bufferDone(): whether that call published a new input level.
+    bool levelPublished() const { return m_LevelPublished; }
+
+    // The input level is the peak of each `frames` captured frames (a device buffer of the
+    // capture format), published when they are complete, whatever the size of the buffers the
+    // device delivers; 0 publishes the peak of each bufferDone() call. Set before the device
+    // starts delivering.
+    void setLevelBlockFrames(int frames) {
+        m_LevelBlockFrames.store(std::max(frames, 0), std::memory_order_relaxed);
+    }
 
     // User-interface thread.
     void setThreshold(int threshold);
@@ -153,6 +169,11 @@ private:
     std::atomic<std::int64_t> m_TriggerNs{0};
     std::atomic<int> m_LeftPeak{0};
     std::atomic<int> m_RightPeak{0};
+    std::atomic<int> m_LevelBlockFrames{0};
+    int m_BlockFrames = 0;  // capture thread: frames of the level block so far, and its peaks
+    int m_BlockLeftPeak = 0;
+    int m_BlockRightPeak = 0;
+    bool m_LevelPublished = false;
     bool m_DeviceOpen = false;
     bool m_PendingBeforeClaim = false;
     bool m_EarlyDone = false;  // the strike being recorded was analysed early

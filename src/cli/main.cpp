@@ -1,11 +1,13 @@
 // tomaro-analyze: the analysis of the Tomaro window on WAV files, from the command line.
 
+#include <QCoreApplication>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
+#include "cli/Listener.h"
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +20,11 @@ int main(int argc, char** argv) {
     if (parsed.options.help) {
         std::cout << tomaro::usageText();
         return tomaro::kExitAnalysed;
+    }
+    if (parsed.options.listen) {
+        const QCoreApplication application(argc, argv);
+        const tomaro::QtProfile profile;
+        return tomaro::runListener(profile, parsed.options, std::cout, std::cerr);
     }
     if (parsed.options.files.empty()) {
         std::cerr << "tomaro-analyze: no WAV file given\n" << tomaro::usageText();
