@@ -162,12 +162,20 @@ TEST(EarlyReadout, EarlyAnalysisRunsWhileTheCaptureThreadWrites) {
     constexpr int kStrikes = 4;
     tuner.recorder().deviceOpened();
     std::atomic<int> analysedStrikes{0};
+    std::atomic<int> seenCounter{-1};  // the record counter before the last paint step
     std::atomic<bool> done{false};
     std::thread capture([&] {
         for (int strike = 0; strike < kStrikes; ++strike) {
             for (int frame = 0; frame + 1000 <= 96000; frame += 1000) {
                 tuner.recorder().bufferDone(&stream[2 * static_cast<std::size_t>(frame)], 1000);
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
+                // The stretch is recorded: go on writing only once the user-interface thread is
+                // about to read it, so that its early analysis overlaps this thread's writes
+                // however the two threads are scheduled.
+                for (int wait = 0; frame == 24000 && seenCounter.load() < 27600 && wait < 100000;
+                     ++wait) {
+                    std::this_thread::sleep_for(std::chrono::microseconds(100));
+                }
             }
             // Quiet until the strike was analysed: a strike during the analysis is not taken.
             for (int i = 0; i < 20000 && analysedStrikes.load() <= strike; ++i) {
@@ -180,6 +188,7 @@ TEST(EarlyReadout, EarlyAnalysisRunsWhileTheCaptureThreadWrites) {
     int earlyCount = 0;
     AnalysisResult early;
     while (!done) {
+        seenCounter = tuner.record().counter.load();
         const PaintStep step = tuner.paintStep();
         if (step.early) {
             ++earlyCount;
