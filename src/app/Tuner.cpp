@@ -1,5 +1,7 @@
 #include "app/Tuner.h"
 
+#include <algorithm>
+
 #include "display/NearestReference.h"
 #include "settings/Profile.h"
 
@@ -24,7 +26,12 @@ Tuner::Tuner(Profile& profile)
         takeShownStrike();
     });
     m_Recorder.setAnalysisHook([this] { analyse(); });
-    m_Recorder.setStrikeAbandonedHook([this] { m_Record.buffer = m_Shown.buffer; });
+    m_Recorder.setEarlyAnalysisHook([this](int recorded) { return analyseEarly(recorded); });
+    m_Recorder.setStrikeAbandonedHook([this] {
+        m_Record.buffer = m_Shown.buffer;
+        m_Record.sampleCount = m_Shown.sampleCount;
+        m_Stretch.setStrike(m_Record);
+    });
     updateReadout();
 }
 
@@ -65,13 +72,41 @@ void Tuner::updateReadout() {
 }
 
 void Tuner::takeShownStrike() {
-    m_Shown.buffer = m_Record.buffer;
+    // Only the samples the record holds: while a live strike is still being recorded the rest of
+    // its buffer belongs to the capture thread.
+    const auto recorded =
+        m_Record.buffer.begin() + std::clamp(m_Record.sampleCount, 0, kStrikeLength);
+    std::copy(m_Record.buffer.begin(), recorded, m_Shown.buffer.begin());
+    std::fill(m_Shown.buffer.begin() + (recorded - m_Record.buffer.begin()), m_Shown.buffer.end(),
+              std::int16_t{0});
     m_Shown.sampleCount = m_Record.sampleCount;
     m_Shown.startIndex = m_Record.startIndex;
     m_Shown.sampleRateHz = m_Record.sampleRateHz;
     m_Shown.directData = m_Record.directData;
     m_Shown.directMapping = m_Record.directMapping;
     m_Shown.directChannels = m_Record.directChannels;
+}
+
+bool Tuner::analyseEarly(int recordedFrames) {
+    // The stretch of the complete live strike; it must be whole in what is recorded so far.
+    Stretch live = m_Stretch;
+    live.setStrike(kLeadInLength, kStrikeLength, kCaptureRateHz);
+    if (live.end() > recordedFrames) return false;
+
+    // The record describes the live strike from now on, as far as it is recorded: everything that
+    // reads it (the analysis, the graphs' copy) stays below the samples the capture thread is
+    // still writing. Its completion brings the whole second.
+    m_Record.releaseDirectFile();
+    m_Record.sampleCount = recordedFrames;
+    m_Record.startIndex = kLeadInLength;
+    m_Record.sampleRateHz = kCaptureRateHz;
+    m_Analyzer.pickFrequency(0.0);
+    m_HasStrike = true;
+    m_HasResult = false;
+    m_Stretch.setStrike(kLeadInLength, kStrikeLength, kCaptureRateHz);
+    takeShownStrike();
+    analyse();
+    return true;
 }
 
 void Tuner::analyse() {

@@ -51,7 +51,11 @@ public:
     bool hasResult() const { return m_HasResult; }
     double mainFrequencyHz() const;
 
-    // One step of the strike state machine (before every repaint and on capture notices).
+    // One step of the strike state machine (before every repaint and on capture notices). While
+    // a live strike is being recorded, it is analysed as soon as the capture has passed the end of
+    // its analysed stretch (the stretch placed as for the complete strike): the read-out then
+    // comes about half a second after the hit instead of one second, and the analysis at the
+    // strike's completion gives the same result. Such a step has `early` set.
     PaintStep paintStep() { return m_Recorder.paintStep(); }
 
     // The open command's load. On success the analysis is due.
@@ -79,6 +83,7 @@ public:
 
 private:
     void analyse();
+    bool analyseEarly(int recordedFrames);
     void takeShownStrike();
 
     Profile& m_Profile;

@@ -40,7 +40,13 @@ int captureCallback(const void* input, void*, unsigned long frames, const PaStre
     const auto* samples = static_cast<const std::int16_t*>(input);
     const int frameCount = static_cast<int>(std::min<unsigned long>(frames, kCaptureBufferFrames));
     const bool recorded = state->recorder->bufferDone(samples, frameCount, state->channels);
-    state->notify(recorded ? kRecordedByte : kBufferByte);
+    // The user-interface thread wakes for recorded samples and for a new input level only, so
+    // that listening to silence costs a wake-up per 125 ms.
+    if (recorded) {
+        state->notify(kRecordedByte);
+    } else if (state->recorder->levelPublished()) {
+        state->notify(kBufferByte);
+    }
     return paContinue;
 }
 
@@ -104,7 +110,7 @@ QString CaptureDevice::open(int entry) {
     parameters.device = device;
     parameters.channelCount = info != nullptr && info->maxInputChannels == 1 ? 1 : 2;
     parameters.sampleFormat = paInt16;
-    parameters.suggestedLatency = info != nullptr ? info->defaultHighInputLatency : 0.1;
+    parameters.suggestedLatency = info != nullptr ? info->defaultLowInputLatency : 0.05;
     PaError result = Pa_IsFormatSupported(&parameters, nullptr, kCaptureRateHz);
     if (result != paFormatIsSupported) return soundErrorText("открытие устройства", result);
 
@@ -112,14 +118,15 @@ QString CaptureDevice::open(int entry) {
     m_State->channels = m_Channels;
     m_State->active.store(true, std::memory_order_release);
     PaStream* stream = nullptr;
-    result = Pa_OpenStream(&stream, &parameters, nullptr, kCaptureRateHz, kCaptureBufferFrames,
-                           paClipOff, captureCallback, m_State.get());
+    result = Pa_OpenStream(&stream, &parameters, nullptr, kCaptureRateHz,
+                           kCaptureDevicePeriodFrames, paClipOff, captureCallback, m_State.get());
     if (result != paNoError) {
         m_State->active.store(false, std::memory_order_release);
         return soundErrorText("открытие устройства", result);
     }
     Pa_SetStreamFinishedCallback(stream, captureFinished);
     m_Stream = stream;
+    m_Recorder.setLevelBlockFrames(kCaptureBufferFrames);
     m_Recorder.deviceOpened();
     result = Pa_StartStream(stream);
     if (result != paNoError) {

@@ -13,7 +13,7 @@ namespace tomaro {
 
 class StrikeRecorder;
 
-// The sound card as the strike recorder's source: 2 channels, 16-bit, 48000 Hz, buffers of 6000
+// The sound card as the strike recorder's source: 2 channels, 16-bit, 48000 Hz, periods of 1200
 // frames. PortAudio calls back on its own thread; the callback runs the recorder's buffer
 // processing there (no allocation, no lock) and wakes the user-interface thread through a
 // non-blocking pipe, which a socket notifier turns into the signals below.
@@ -39,6 +39,8 @@ public:
     // the device. Returns an empty string or the error text.
     QString close();
     bool isOpen() const { return m_Stream != nullptr; }
+    // Channels of the open device: 2, or 1 for a mono device.
+    int channels() const { return m_Channels; }
     // What the PortAudio thread sees; defined with the callback.
     struct CallbackState;
 

@@ -12,6 +12,7 @@ namespace tomaro {
 namespace {
 
 constexpr const char* kCaptionPrefix = "Tomaro1.6";
+constexpr std::int64_t kCaptureSampleRate = 48000;
 
 }  // namespace
 
@@ -42,6 +43,9 @@ InputLevel StrikeRecorder::level() const {
 void StrikeRecorder::deviceOpened() {
     std::fill_n(m_Ring.get(), 2 * kCaptureRingFrames, std::int16_t{0});
     m_RingWriteFrame = 0;
+    m_BlockFrames = 0;
+    m_BlockLeftPeak = 0;
+    m_BlockRightPeak = 0;
     m_LeftPeak.store(0, std::memory_order_relaxed);
     m_RightPeak.store(0, std::memory_order_relaxed);
     m_DeviceOpen = true;
@@ -56,6 +60,7 @@ void StrikeRecorder::deviceClosed() {
         m_Record.counter.store(-1, std::memory_order_release);
         // A recording was cut short: its samples stand half over the previous strike's.
         if (counter != -1 && m_StrikeAbandonedHook) m_StrikeAbandonedHook();
+        m_EarlyDone = false;
     }
     m_LeftPeak.store(0, std::memory_order_relaxed);
     m_RightPeak.store(0, std::memory_order_relaxed);
@@ -110,8 +115,11 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount,
     const int threshold = m_Threshold.load(std::memory_order_relaxed);
     int counter = m_Record.counter.load(std::memory_order_acquire);
     const int counterAtStart = counter;
+    const int levelBlock = m_LevelBlockFrames.load(std::memory_order_relaxed);
     int leftPeak = 0;
     int rightPeak = 0;
+    int triggerFrame = -1;
+    m_LevelPublished = false;
 
     for (int i = 0; i < frameCount; ++i) {
         const int ringFrame = m_RingWriteFrame;
@@ -123,29 +131,50 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount,
 
         leftPeak = std::max(leftPeak, std::abs(left));
         rightPeak = std::max(rightPeak, std::abs(right));
+        if (levelBlock > 0 && ++m_BlockFrames == levelBlock) {
+            m_LeftPeak.store(std::max(m_BlockLeftPeak, leftPeak), std::memory_order_relaxed);
+            m_RightPeak.store(std::max(m_BlockRightPeak, rightPeak), std::memory_order_relaxed);
+            m_LevelPublished = true;
+            m_BlockFrames = 0;
+            m_BlockLeftPeak = m_BlockRightPeak = leftPeak = rightPeak = 0;
+        }
 
         if (counter >= 0) {
             if (counter < kStrikeLength)
                 m_Record.buffer[counter++] = static_cast<std::int16_t>(left);
         } else if (std::abs(left) > threshold && tryStartStrike(ringFrame)) {
             counter = kLeadInLength;
+            triggerFrame = i;
         }
     }
 
     if (m_HoldFrames.load(std::memory_order_relaxed) > 0) {
         m_HoldFrames.fetch_sub(frameCount, std::memory_order_relaxed);
     }
-    m_LeftPeak.store(leftPeak, std::memory_order_relaxed);
-    m_RightPeak.store(rightPeak, std::memory_order_relaxed);
-    const bool recorded = counter >= 0 && counter != counterAtStart;
-    // Publishes the samples written above: the user-interface thread reads the buffer only
-    // after it has seen the counter at 48000 with acquire order.
-    if (recorded && counter == kStrikeLength) {
-        m_CompletionNs.store(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                 std::chrono::steady_clock::now().time_since_epoch())
-                                 .count(),
-                             std::memory_order_relaxed);
+    if (levelBlock > 0) {
+        m_BlockLeftPeak = std::max(m_BlockLeftPeak, leftPeak);
+        m_BlockRightPeak = std::max(m_BlockRightPeak, rightPeak);
+    } else {
+        m_LeftPeak.store(leftPeak, std::memory_order_relaxed);
+        m_RightPeak.store(rightPeak, std::memory_order_relaxed);
+        m_LevelPublished = true;
     }
+    const bool recorded = counter >= 0 && counter != counterAtStart;
+    if (triggerFrame >= 0 || (recorded && counter == kStrikeLength)) {
+        // steady_clock reads the monotonic clock without a system call or a lock.
+        const std::int64_t nowNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                       std::chrono::steady_clock::now().time_since_epoch())
+                                       .count();
+        if (triggerFrame >= 0) {
+            const std::int64_t laterFrames = frameCount - 1 - triggerFrame;
+            m_TriggerNs.store(nowNs - laterFrames * 1'000'000'000 / kCaptureSampleRate,
+                              std::memory_order_relaxed);
+        }
+        if (recorded && counter == kStrikeLength)
+            m_CompletionNs.store(nowNs, std::memory_order_relaxed);
+    }
+    // Publishes the samples written above: the user-interface thread reads the buffer only up to
+    // the counter it has seen with acquire order.
     if (recorded) m_Record.counter.store(counter, std::memory_order_release);
     return recorded;
 }
@@ -207,12 +236,18 @@ PaintStep StrikeRecorder::paintStep() {
     char text[128];
     const int counter = m_Record.counter.load(std::memory_order_acquire);
     if (counter < 0) {
+        m_EarlyDone = false;
         step.caption = std::string(kCaptionPrefix) + " " + m_Record.lastFrequencyText +
                        (m_DeviceOpen ? " - жду удара нового" : " - НЕТ АУДИО");
     } else if (counter < kStrikeLength) {
         std::snprintf(text, sizeof text, "%s - запись удара %0.3f сек", kCaptionPrefix,
                       counter / kCaptureRateHz);
         step.caption = text;
+        if (!m_EarlyDone && m_EarlyAnalysisHook && m_EarlyAnalysisHook(counter)) {
+            m_EarlyDone = true;
+            step.analysed = true;
+            step.early = true;
+        }
     } else {
         // The analysis is marked due before the counter returns to waiting, so that the capture
         // thread cannot start a new strike over these samples in between.
@@ -222,6 +257,7 @@ PaintStep StrikeRecorder::paintStep() {
         m_Record.sampleCount = kStrikeLength;
         m_Record.startIndex = kLeadInLength;
         m_Record.sampleRateHz = kCaptureRateHz;
+        m_EarlyDone = false;
         strikeReplaced();
     }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -15,6 +16,10 @@ class Profile;
 // Capture format: interleaved stereo frames (left, right), 16-bit, 48000 Hz, delivered in buffers
 // of 6000 frames. The ring holds the last 16 buffers (2 s) for the lead-in.
 inline constexpr int kCaptureBufferFrames = 6000;
+// What the sound device is asked to deliver at a time: 1200 frames (25 ms). The recorder works on
+// any buffer size; the level is still published per 6000 frames. A period of 6000 frames alone
+// would hold the early read-out back by up to 125 ms.
+inline constexpr int kCaptureDevicePeriodFrames = 1200;
 inline constexpr int kCaptureRingBuffers = 16;
 inline constexpr int kCaptureRingFrames = kCaptureBufferFrames * kCaptureRingBuffers;
 inline constexpr int kOverloadPeak = 32300;  // left peaks from here on count as overload
@@ -38,6 +43,9 @@ struct InputLevel {
 struct PaintStep {
     std::string caption;
     bool analysed = false;
+    // The analysis ran on a live strike still being recorded (its analysed stretch was complete):
+    // the read-out is due now, the caption goes on with the recording.
+    bool early = false;
 };
 
 // Detects and records strikes from the capture stream and advances the strike state machine.
@@ -59,6 +67,17 @@ public:
     // `channels` samples: 2 (left, right), or 1 for a mono device, whose channel then stands for
     // both. Returns true when any sample was recorded into the strike buffer.
     bool bufferDone(const std::int16_t* interleaved, int frameCount, int channels = 2);
+
+    // Capture thread, right after bufferDone(): whether that call published a new input level.
+    bool levelPublished() const { return m_LevelPublished; }
+
+    // The input level is the peak of each `frames` captured frames (a device buffer of the
+    // capture format), published when they are complete, whatever the size of the buffers the
+    // device delivers; 0 publishes the peak of each bufferDone() call. Set before the device
+    // starts delivering.
+    void setLevelBlockFrames(int frames) {
+        m_LevelBlockFrames.store(std::max(frames, 0), std::memory_order_relaxed);
+    }
 
     // User-interface thread.
     void setThreshold(int threshold);
@@ -117,6 +136,19 @@ public:
     }
     // Runs the analysis of the record; it sets record().lastFrequencyText.
     void setAnalysisHook(std::function<void()> hook) { m_AnalysisHook = std::move(hook); }
+    // Offered the live strike at every paint step while it is being recorded, with the number of
+    // samples the capture thread has finished writing (6000..47999; the samples below it are
+    // stable, those from it on are still being written). The hook analyses what it can and
+    // returns true when it did; it is not offered the same strike again. The full strike is
+    // analysed at completion all the same.
+    void setEarlyAnalysisHook(std::function<bool(int recordedFrames)> hook) {
+        m_EarlyAnalysisHook = std::move(hook);
+    }
+
+    // When the current or last strike's triggering sample was captured, in steady_clock
+    // nanoseconds since its epoch (0 before any): the time the buffer arrived less the frames
+    // that followed the trigger in it.
+    std::int64_t triggerTimeNs() const { return m_TriggerNs.load(std::memory_order_relaxed); }
 
 private:
     static constexpr int kClaiming = -2;  // the capture thread is checking the trigger blocks
@@ -132,17 +164,24 @@ private:
 
     std::atomic<int> m_Threshold{kDefaultThreshold};
     std::atomic<bool> m_Playing{false};
-    std::atomic<int> m_HoldFrames{0};
-    std::atomic<std::int64_t> m_CompletionNs{
-        0};  // frames still to capture before the trigger is free
+    std::atomic<int> m_HoldFrames{0};  // frames still to capture before the trigger is free
+    std::atomic<std::int64_t> m_CompletionNs{0};
+    std::atomic<std::int64_t> m_TriggerNs{0};
     std::atomic<int> m_LeftPeak{0};
     std::atomic<int> m_RightPeak{0};
+    std::atomic<int> m_LevelBlockFrames{0};
+    int m_BlockFrames = 0;  // capture thread: frames of the level block so far, and its peaks
+    int m_BlockLeftPeak = 0;
+    int m_BlockRightPeak = 0;
+    bool m_LevelPublished = false;
     bool m_DeviceOpen = false;
     bool m_PendingBeforeClaim = false;
+    bool m_EarlyDone = false;  // the strike being recorded was analysed early
 
     std::function<void()> m_StrikeReplacedHook;
     std::function<void()> m_StrikeAbandonedHook;
     std::function<void()> m_AnalysisHook;
+    std::function<bool(int)> m_EarlyAnalysisHook;
     std::function<void(const std::string&)> m_CaptionHook;
 };
 

@@ -57,7 +57,14 @@ FileAnalysis AnalyzeSession::analyse(const std::string& path) {
 
     if (m_PickHz) m_Tuner.analyzer().pickFrequency(*m_PickHz);
     m_Tuner.paintStep();
+    FileAnalysis reading = currentReading(path);
+    reading.load = file.load;
+    return reading;
+}
 
+FileAnalysis AnalyzeSession::currentReading(const std::string& label) {
+    FileAnalysis file;
+    file.path = label;
     file.analysed = true;
     file.result = m_Tuner.analyzer().result();
     file.frontIndex = m_Tuner.record().startIndex;
@@ -84,18 +91,25 @@ bool writtenOut(std::ostream& out, std::ostream& err) {
     return false;
 }
 
-int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
-                std::ostream& err) {
-    AnalyzeSession session(userProfile, options);
+std::unique_ptr<AnalyzeSession> openSession(const Profile& userProfile, const CliOptions& options,
+                                            std::ostream& err) {
+    auto session = std::make_unique<AnalyzeSession>(userProfile, options);
     if (options.kitFile) {
-        if (auto message = session.loadKitFile(*options.kitFile)) {
+        if (auto message = session->loadKitFile(*options.kitFile)) {
             err << "tomaro-analyze: " << *options.kitFile << ": " << message->text << '\n';
-            return kExitUsage;
+            return nullptr;
         }
     }
+    return session;
+}
+
+int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
+                std::ostream& err) {
+    const std::unique_ptr<AnalyzeSession> session = openSession(userProfile, options, err);
+    if (!session) return kExitUsage;
     int status = kExitAnalysed;
     for (const std::string& path : options.files) {
-        const FileAnalysis file = session.analyse(path);
+        const FileAnalysis file = session->analyse(path);
         if (!file.load.ok) status = kExitRefused;
         const auto report = assembleReport(file, options);
         errno = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ struct FileAnalysis {
     WavLoadResult load;
     // Set when the file was loaded and analysed.
     bool analysed = false;
+    bool live = false;  // a strike heard on the input device (--listen), not a file
     AnalysisResult result;
     int frontIndex = 0;         // strike front in the analysed samples (6000 copied, 0 in place)
     std::string frequencyText;  // as the window shows it, "%0.2f Гц"
@@ -50,6 +52,11 @@ public:
     std::optional<UserMessage> loadKitFile(const std::string& path);
 
     FileAnalysis analyse(const std::string& path);
+    // The tuner's last analysis and its read-out, reported under `label`; the load part is left
+    // for the caller (a live strike has no file).
+    FileAnalysis currentReading(const std::string& label);
+
+    Tuner& tuner() { return m_Tuner; }
 
 private:
     OverlayProfile m_Profile;
@@ -65,6 +72,11 @@ private:
 
 // Flushes `out`; when that or an earlier write to it failed, says so on `err` and returns false.
 bool writtenOut(std::ostream& out, std::ostream& err);
+
+// A session with the command line's choices and its --kit file. Returns null with the reason on
+// `err` when the kit file cannot be used.
+std::unique_ptr<AnalyzeSession> openSession(const Profile& userProfile, const CliOptions& options,
+                                            std::ostream& err);
 
 // Analyses every file of `options` and prints one line (or one JSON object) per file to `out`.
 // Returns kExitAnalysed or kExitRefused; kExitUsage with the reason on `err` and nothing analysed

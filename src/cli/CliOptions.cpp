@@ -159,6 +159,42 @@ constexpr std::array kOptions = {
                     o.json = true;
                     return true;
                 }},
+    OptionEntry{"--listen", 0, "",
+                "listen to the input device and print every strike as soon as it is read, "
+                "until --strikes readings, Ctrl+C or SIGTERM (no files then)",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.listen = true;
+                    return true;
+                }},
+    OptionEntry{"--device", 1, "NAME",
+                "with --listen: the input device as the window lists it (\"WAVE MAPPER\" is the "
+                "system's default input); default: the device chosen in the window",
+                [](CliOptions& o, std::span<const std::string> v, std::string&) {
+                    o.device = v[0];
+                    return true;
+                }},
+    OptionEntry{"--threshold", 1, "N",
+                "with --listen: a strike starts above N (0..32768); default: the stored one",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    int threshold = -1;
+                    if (!parseInt(v[0], threshold) || threshold < 0 || threshold > 32768) {
+                        error =
+                            "--threshold takes a whole number from 0 to 32768, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.threshold = threshold;
+                    return true;
+                }},
+    OptionEntry{"--strikes", 1, "N", "with --listen: stop after N strikes were read",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    int strikes = 0;
+                    if (!parseInt(v[0], strikes) || strikes < 1) {
+                        error = "--strikes takes a whole number from 1 on, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.strikes = strikes;
+                    return true;
+                }},
     OptionEntry{"--help", 0, "", "show this help",
                 [](CliOptions& o, std::span<const std::string>, std::string&) {
                     o.help = true;
@@ -201,6 +237,15 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
         }
         i += entry->valueCount;
     }
+    const CliOptions& options = parsed.options;
+    if (options.listen && !options.files.empty()) {
+        parsed.error = "--listen reads the input device and takes no files";
+        return parsed;
+    }
+    if (!options.listen && (options.device || options.threshold || options.strikes)) {
+        parsed.error = "--device, --threshold and --strikes go with --listen";
+        return parsed;
+    }
     parsed.ok = true;
     return parsed;
 }
@@ -210,6 +255,7 @@ std::string usageText() {
     constexpr std::size_t kLineWidth = 79;
     std::string text =
         "Usage: tomaro-analyze [options] FILE.wav...\n"
+        "       tomaro-analyze --listen [--device NAME] [--threshold N] [--strikes N] [options]\n"
         "Finds the main frequency of a drum strike stored in each WAV file, exactly as the\n"
         "Tomaro window does when it opens the file, names its note and finds the nearest\n"
         "reference of the drum kit. Without options the analysis uses your stored Tomaro\n"
@@ -262,9 +308,15 @@ std::string usageText() {
         "  caption       the text of the references button\n"
         "  lines         the lines of the large-note window in order, each\n"
         "                {\"text\": ..., \"color\": \"#rrggbb\"}; the empty one is the spacer\n"
+        "\nWith --listen every strike gives its line (or object, with \"mode\": \"live\" and\n"
+        "\"file\": \"strike N\") as soon as its analysed stretch is recorded, about half a\n"
+        "second after the hit; the JSON object adds t_trigger_s and t_reading_s, the seconds\n"
+        "from the start of listening to the strike's trigger and to its reading.\n"
         "\nExit status: 0 when every file was analysed, 1 when a file was refused or the\n"
         "output could not be written, 2 on bad usage or when the --kit file cannot be used\n"
-        "(nothing is analysed then).\n";
+        "(nothing is analysed then). With --listen: 0 after --strikes readings or a signal to\n"
+        "stop, 1 when the device cannot be opened or is lost (the \"wave ошибка\" text on\n"
+        "standard error) or the output could not be written.\n";
     return text;
 }
 

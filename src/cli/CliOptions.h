@@ -31,6 +31,11 @@ struct CliOptions {
     bool latin = false;                    // --latin: Latin letters in texts
     bool json = false;                     // --json: one JSON object per file
     bool help = false;                     // --help
+    // --listen: read strikes from the input device instead of files.
+    bool listen = false;
+    std::optional<std::string> device;  // --device NAME, as the window's device list names it
+    std::optional<int> threshold;       // --threshold N, 0..32768, for this run only
+    std::optional<int> strikes;         // --strikes N (>= 1): stop after N readings
     std::vector<std::string> files;
 };
 

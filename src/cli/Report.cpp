@@ -67,7 +67,7 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
     report["sample_rate"] = file.load.sampleRateHz;
     report["channels"] = file.load.channels;
     report["frames"] = file.load.frames;
-    report["mode"] = file.load.direct ? "direct" : "copy";
+    report["mode"] = file.live ? "live" : file.load.direct ? "direct" : "copy";
     report["front"] = file.frontIndex;
     report["stretch_start"] = result.stretchStart;
     report["stretch_end"] = result.stretchEnd;

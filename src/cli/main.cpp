@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <QCoreApplication>
 #include <cerrno>
 #include <iostream>
 #include <string>
@@ -9,6 +10,7 @@
 
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
+#include "cli/Listener.h"
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
@@ -29,6 +31,11 @@ int main(int argc, char** argv) {
         std::cout << tomaro::usageText();
         return tomaro::writtenOut(std::cout, std::cerr) ? tomaro::kExitAnalysed
                                                         : tomaro::kExitWriteFailed;
+    }
+    if (parsed.options.listen) {
+        const QCoreApplication application(argc, argv);
+        const tomaro::QtProfile profile;
+        return tomaro::runListener(profile, parsed.options, std::cout, std::cerr);
     }
     if (parsed.options.files.empty()) {
         std::cerr << "tomaro-analyze: no WAV file given\n" << tomaro::usageText();

@@ -179,6 +179,26 @@ TEST_F(StrikeRecorderTest, LevelIsThePeakOfTheLastBufferPerChannel) {
     EXPECT_TRUE(m_Recorder.level().overload());
 }
 
+// A device delivering 1200-frame periods still shows the peak of each 6000 frames (125 ms), and
+// wakes the window for the level once per 6000 frames.
+TEST_F(StrikeRecorderTest, LevelOfShortPeriodsIsThePeakOfEach125Milliseconds) {
+    m_Recorder.setThreshold(32768);
+    m_Recorder.setLevelBlockFrames(kCaptureBufferFrames);
+    m_Recorder.deviceOpened();
+    const int peaks[] = {700, 20000, 300, 900, 450, 10, 20, 30, 40, 50};
+    for (int period = 0; period < 10; ++period) {
+        feed(frames(1200, [&](int i) { return i == 600 ? peaks[period] : 1; }));
+        EXPECT_EQ(m_Recorder.levelPublished(), period % 5 == 4) << period;
+        const int shown = period < 4 ? 0 : period < 9 ? 20000 : 50;
+        EXPECT_EQ(m_Recorder.level().leftPeak, shown) << period;
+    }
+    // A period across the block's end counts its frames up to the end in the old block.
+    feed(frames(1000, [](int) { return 5; }));
+    feed(frames(5500, [](int i) { return i < 5000 ? 6 : 8000; }));
+    EXPECT_TRUE(m_Recorder.levelPublished());
+    EXPECT_EQ(m_Recorder.level().leftPeak, 6);
+}
+
 TEST_F(StrikeRecorderTest, MonoDeviceChannelStandsForBoth) {
     m_Recorder.setThreshold(1000);
     std::vector<std::int16_t> mono(100, 5);

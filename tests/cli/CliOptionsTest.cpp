@@ -78,6 +78,10 @@ TEST(CliOptions, RefusesBadValuesWithAnEnglishReason) {
         {"--transfer", "2"},
         {"--transfer", "on"},
         {"--kit"},
+        {"--listen", "strike.wav"},
+        {"--device", "WAVE MAPPER", "strike.wav"},
+        {"--listen", "--threshold", "32769"},
+        {"--listen", "--strikes", "0"},
     };
     for (const auto& arguments : bad) {
         const ParsedArguments parsed = parse(arguments);
@@ -86,6 +90,17 @@ TEST(CliOptions, RefusesBadValuesWithAnEnglishReason) {
     }
     EXPECT_EQ(parse({"--window", "3"}).error, "--window takes 0, 1 or 2, not '3'");
     EXPECT_EQ(parse({"--verbose"}).error, "unknown option '--verbose'");
+}
+
+TEST(CliOptions, ListeningTakesItsDeviceThresholdAndStrikeCount) {
+    const ParsedArguments parsed = parse(
+        {"--listen", "--device", "WAVE MAPPER", "--threshold", "2500", "--strikes", "3", "--json"});
+    ASSERT_TRUE(parsed.ok) << parsed.error;
+    EXPECT_TRUE(parsed.options.listen);
+    EXPECT_EQ(parsed.options.device, "WAVE MAPPER");
+    EXPECT_EQ(parsed.options.threshold, 2500);
+    EXPECT_EQ(parsed.options.strikes, 3);
+    EXPECT_TRUE(parsed.options.files.empty());
 }
 
 TEST(CliOptions, HelpListsEveryOption) {

@@ -1,0 +1,255 @@
+// How long a drummer waits for the reading: strikes are played into the private PulseAudio
+// server's null sink, whose monitor is the default input, and the time from each strike's onset
+// (when its first sample reaches the sink, as PortAudio's output timing says) to the reading is
+// measured in the real window and in tomaro-analyze --listen. The medians are printed: they are
+// figures to watch, not assertions. The window's CPU use while it listens to silence is measured
+// the same way.
+#include <portaudio.h>
+
+#include <QLabel>
+#include <QProcess>
+#include <QtTest>
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <ctime>
+#include <vector>
+
+#include "app/CMainDlg.h"
+#include "audio/PortAudioSession.h"
+#include "settings/MemoryProfile.h"
+
+namespace tomaro {
+namespace {
+
+constexpr int kRateHz = 48000;
+constexpr int kOnsetFrame = 9600;  // 0.2 s of silence before each strike
+constexpr int kStrikes = 5;
+
+std::int64_t steadyNowNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// A struck tom: silence, then a decaying 110 Hz tone that starts at full strength (a cosine), so
+// its first sample is the onset the trigger sees.
+std::vector<std::int16_t> strikeSignal() {
+    std::vector<std::int16_t> mono(kOnsetFrame + kRateHz * 3 / 2, 0);
+    for (std::size_t i = kOnsetFrame; i < mono.size(); ++i) {
+        const double t = static_cast<double>(i - kOnsetFrame) / kRateHz;
+        mono[i] = static_cast<std::int16_t>(
+            std::lround(std::exp(-t / 0.25) * 16000 * std::cos(2 * M_PI * 110.0 * t)));
+    }
+    return mono;
+}
+
+// Plays mono samples on the default output and notes, on the steady clock, when the onset frame
+// goes out: the output callback knows how far ahead of the sink its buffer is.
+class TimedPlayer {
+public:
+    explicit TimedPlayer(std::vector<std::int16_t> samples) : m_Samples(std::move(samples)) {}
+    ~TimedPlayer() { stop(); }
+
+    bool start() {
+        m_Position = 0;
+        m_OnsetNs = 0;
+        PaError error =
+            Pa_OpenDefaultStream(&m_Stream, 0, 1, paInt16, kRateHz, 256, callback, this);
+        if (error != paNoError) return false;
+        return Pa_StartStream(m_Stream) == paNoError;
+    }
+    bool finished() const { return m_Done.load(); }
+    void stop() {
+        if (m_Stream == nullptr) return;
+        Pa_StopStream(m_Stream);
+        Pa_CloseStream(m_Stream);
+        m_Stream = nullptr;
+        m_Done = false;
+    }
+    std::int64_t onsetNs() const { return m_OnsetNs.load(); }
+
+private:
+    static int callback(const void*, void* output, unsigned long frames,
+                        const PaStreamCallbackTimeInfo* time, PaStreamCallbackFlags,
+                        void* userData) {
+        auto* self = static_cast<TimedPlayer*>(userData);
+        const std::int64_t nowNs = steadyNowNs();
+        auto* out = static_cast<std::int16_t*>(output);
+        const std::size_t first = self->m_Position;
+        for (unsigned long i = 0; i < frames; ++i) {
+            const std::size_t at = first + i;
+            out[i] = at < self->m_Samples.size() ? self->m_Samples[at] : 0;
+        }
+        self->m_Position += frames;
+        if (first <= kOnsetFrame && kOnsetFrame < first + frames) {
+            const double aheadSec = std::max(0.0, time->outputBufferDacTime - time->currentTime);
+            self->m_OnsetNs = nowNs + static_cast<std::int64_t>(
+                                          (aheadSec + double(kOnsetFrame - first) / kRateHz) * 1e9);
+        }
+        if (self->m_Position >= self->m_Samples.size() + 4800) {
+            self->m_Done = true;
+            return paComplete;
+        }
+        return paContinue;
+    }
+
+    PortAudioSession m_Session;
+    std::vector<std::int16_t> m_Samples;
+    std::size_t m_Position = 0;
+    PaStream* m_Stream = nullptr;
+    std::atomic<std::int64_t> m_OnsetNs{0};
+    std::atomic<bool> m_Done{false};
+};
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+void printFigures(const char* what, const std::vector<double>& seconds) {
+    const auto [low, high] = std::minmax_element(seconds.begin(), seconds.end());
+    qInfo("%s: onset to reading, median %.3f s (range %.3f..%.3f s, %d strikes)", what,
+          median(seconds), *low, *high, int(seconds.size()));
+}
+
+double processCpuSec() {
+    timespec time{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &time);
+    return time.tv_sec + time.tv_nsec / 1e9;
+}
+
+}  // namespace
+
+class ReadingLatencyTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowReadsStrikesAboutHalfASecondAfterTheHit() {
+        MemoryProfile profile;
+        AppServices services;
+        QStringList messages;
+        services.message = [&](QWidget*, const QString& text, const QString&, QMessageBox::Icon) {
+            messages << text;
+        };
+        CMainDlg window(profile, services);
+        window.show();
+        QTRY_COMPARE(window.windowTitle(), QStringLiteral("Tomaro1.6  - жду удара нового"));
+
+        // Idle: the window listening to silence.
+        QTest::qWait(500);
+        const double cpuBefore = processCpuSec();
+        const auto wallBefore = steadyNowNs();
+        QTest::qWait(3000);
+        const double idlePercent =
+            100.0 * (processCpuSec() - cpuBefore) / ((steadyNowNs() - wallBefore) / 1e9);
+        qInfo("window listening to silence: %.2f %% of one core", idlePercent);
+
+        std::vector<std::int64_t> readingsNs;
+        std::vector<bool> whileRecording;
+        connect(&window, &CMainDlg::analysed, this, [&] {
+            readingsNs.push_back(steadyNowNs());
+            whileRecording.push_back(window.tuner().recorder().recording());
+        });
+        TimedPlayer player(strikeSignal());
+        std::vector<double> latencies;
+        for (int strike = 0; strike < kStrikes; ++strike) {
+            const std::size_t before = readingsNs.size();
+            QVERIFY(player.start());
+            QTRY_VERIFY_WITH_TIMEOUT(readingsNs.size() > before, 5000);
+            QVERIFY(player.onsetNs() > 0);
+            latencies.push_back((readingsNs[before] - player.onsetNs()) / 1e9);
+            // Read while the second is still being recorded, then analysed again at its end.
+            QVERIFY(whileRecording[before]);
+            QVERIFY(std::abs(window.tuner().mainFrequencyHz() - 110.0) < 0.5);
+            QTRY_VERIFY_WITH_TIMEOUT(player.finished(), 5000);
+            player.stop();
+            QTRY_VERIFY_WITH_TIMEOUT(readingsNs.size() == before + 2, 5000);
+            QTRY_VERIFY(window.windowTitle().endsWith(QStringLiteral(" - жду удара нового")));
+        }
+        printFigures("window", latencies);
+        QCOMPARE(messages, QStringList());
+    }
+
+    void listenerPrintsStrikesAsTheyAreRead() {
+        QProcess listener;
+        listener.setProgram(QStringLiteral(TOMARO_ANALYZE_PATH));
+        listener.setArguments({"--listen", "--json", "--strikes", QString::number(kStrikes)});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", QDir::tempPath() + "/tomaro-listen-latency");
+        listener.setProcessEnvironment(environment);
+        listener.setProcessChannelMode(QProcess::SeparateChannels);
+        std::vector<std::int64_t> linesNs;
+        QByteArray output;
+        connect(&listener, &QProcess::readyReadStandardOutput, this, [&] {
+            const QByteArray chunk = listener.readAllStandardOutput();
+            for (char c : chunk) {
+                if (c == '\n') linesNs.push_back(steadyNowNs());
+            }
+            output += chunk;
+        });
+        listener.start();
+        QVERIFY(listener.waitForStarted());
+        // The device is open when the process has had time to start; a strike played before
+        // that is simply not heard, and the test then times out.
+        QTest::qWait(1500);
+
+        TimedPlayer player(strikeSignal());
+        std::vector<double> latencies;
+        for (int strike = 0; strike < kStrikes; ++strike) {
+            const std::size_t before = linesNs.size();
+            QVERIFY(player.start());
+            QTRY_VERIFY_WITH_TIMEOUT(linesNs.size() > before, 5000);
+            latencies.push_back((linesNs[before] - player.onsetNs()) / 1e9);
+            QTRY_VERIFY_WITH_TIMEOUT(player.finished(), 5000);
+            player.stop();
+            QTest::qWait(800);  // the rest of the recorded second
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(listener.state(), QProcess::NotRunning, 5000);
+        QCOMPARE(listener.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(listener.exitCode(), 0);
+        const QList<QByteArray> lines = output.trimmed().split('\n');
+        QCOMPARE(lines.size(), kStrikes);
+        for (const QByteArray& line : lines) {
+            const QJsonObject object = QJsonDocument::fromJson(line).object();
+            QCOMPARE(object["mode"].toString(), QStringLiteral("live"));
+            QVERIFY(std::abs(object["frequency_hz"].toDouble() - 110.0) < 0.5);
+            const double waited =
+                object["t_reading_s"].toDouble() - object["t_trigger_s"].toDouble();
+            QVERIFY2(waited > 0.45 && waited < 1.0, qPrintable(QString::number(waited)));
+        }
+        printFigures("tomaro-analyze --listen", latencies);
+    }
+
+    void listenerWithoutASoundServerFailsWithTheSoundError() {
+        QProcess listener;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("PULSE_SERVER", "unix:/nonexistent/tomaro-no-server");
+        listener.setProcessEnvironment(environment);
+        listener.start(QStringLiteral(TOMARO_ANALYZE_PATH), {"--listen", "--strikes", "1"});
+        QVERIFY(listener.waitForFinished(20000));
+        QCOMPARE(listener.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(listener.readAllStandardError())
+                    .contains(QStringLiteral("wave ошибка: ")));
+        QCOMPARE(listener.readAllStandardOutput(), QByteArray());
+    }
+
+    void listenerStopsOnSigterm() {
+        QProcess listener;
+        listener.setProgram(QStringLiteral(TOMARO_ANALYZE_PATH));
+        listener.setArguments({"--listen"});
+        listener.start();
+        QVERIFY(listener.waitForStarted());
+        QTest::qWait(1000);
+        listener.terminate();
+        QVERIFY(listener.waitForFinished(5000));
+        QCOMPARE(listener.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(listener.exitCode(), 0);
+    }
+};
+
+}  // namespace tomaro
+
+QTEST_MAIN(tomaro::ReadingLatencyTest)
+#include "ReadingLatencyTest.moc"
