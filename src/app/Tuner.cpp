@@ -22,6 +22,9 @@ Tuner::Tuner(Profile& profile)
         m_HasResult = false;
         m_Stretch.setStrike(m_Record);
         takeShownStrike();
+        m_SeriesBefore = m_Series;
+        m_LastAcceptedBefore = m_LastAcceptedHz;
+        m_StrikeCounts = true;
     });
     m_Recorder.setAnalysisHook([this] { analyse(); });
     m_Recorder.setStrikeAbandonedHook([this] { m_Record.buffer = m_Shown.buffer; });
@@ -32,7 +35,9 @@ double Tuner::mainFrequencyHz() const {
     return m_HasResult ? m_Analyzer.result().mainFrequencyHz : 0.0;
 }
 
-WavLoadResult Tuner::loadFile(const std::string& path) { return loadWavFile(path, m_Recorder); }
+WavLoadResult Tuner::loadFile(const std::string& path) {
+    return loadWavFile(path, m_Recorder, m_Recorder.threshold());
+}
 
 void Tuner::requestAnalysis() {
     if (m_HasStrike) m_Recorder.requestAnalysis();
@@ -57,7 +62,38 @@ std::string Tuner::referencesUpdate() {
 
 void Tuner::reloadKit() {
     m_Kit.load(m_Profile);
+    kitChanged();
+}
+
+void Tuner::kitChanged() {
+    clearSeries();
     updateReadout();
+}
+
+void Tuner::clearSeries() {
+    m_Series.clear();
+    m_SeriesBefore.clear();
+    m_StrikeCounts = false;
+}
+
+void Tuner::evaluateStrike() {
+    const AnalysisResult& result = m_Analyzer.result();
+    const Analyzer::Params params = Analyzer::paramsOf(m_Settings);
+    const QualityReport& quality = m_Quality.evaluate(
+        m_Analyzer, m_Record.source(), m_Record.startIndex, m_Record.frontFound, params);
+    if (quality.has(QualityReason::NoTone)) {
+        m_Track.clear();
+    } else {
+        m_Track.compute(m_Record.source(), m_Record.sampleRateHz, m_Record.startIndex,
+                        result.mainFrequencyHz, params.windowKind);
+    }
+    if (!m_StrikeCounts) return;
+    m_Series = m_SeriesBefore;
+    m_LastAcceptedHz = m_LastAcceptedBefore;
+    if (quality.accepted()) {
+        m_Series.add(result.mainFrequencyHz);
+        m_LastAcceptedHz = result.mainFrequencyHz;
+    }
 }
 
 void Tuner::updateReadout() {
@@ -68,6 +104,7 @@ void Tuner::takeShownStrike() {
     m_Shown.buffer = m_Record.buffer;
     m_Shown.sampleCount = m_Record.sampleCount;
     m_Shown.startIndex = m_Record.startIndex;
+    m_Shown.frontFound = m_Record.frontFound;
     m_Shown.sampleRateHz = m_Record.sampleRateHz;
     m_Shown.directData = m_Record.directData;
     m_Shown.directMapping = m_Record.directMapping;
@@ -78,6 +115,7 @@ void Tuner::analyse() {
     const AnalysisResult& result = m_Analyzer.analyze(m_Record, m_Stretch, m_Settings);
     m_Record.lastFrequencyText = std::string(result.frequencyText());
     m_HasResult = true;
+    evaluateStrike();
     updateReadout();
 }
 
