@@ -14,6 +14,9 @@ namespace tomaro {
 inline constexpr int kExitAnalysed = 0;  // every file was analysed
 inline constexpr int kExitRefused = 1;   // at least one file was refused
 inline constexpr int kExitUsage = 2;     // bad command line, or a --kit file that did not load
+// Every file was loaded, but at least one reading was rejected (no tone, or clipped): analysed,
+// but there was nothing to measure. A refusal (1) wins over this.
+inline constexpr int kExitRejected = 3;
 
 // The command line of tomaro-analyze. Every value left unset keeps the user's stored setting.
 struct CliOptions {
@@ -29,6 +32,8 @@ struct CliOptions {
     std::optional<bool> overtoneTransfer;  // --transfer 0|1
     bool latin = false;                    // --latin: Latin letters in texts
     bool json = false;                     // --json: one JSON object per file
+    bool track = false;                    // --track: the pitch along each strike
+    bool series = false;                   // --series: the files are strikes of one drum
     bool help = false;                     // --help
     std::vector<std::string> files;
 };
