@@ -387,6 +387,12 @@ double ToneFit::frequencyHz(double sampleRateHz) const {
     return omega * sampleRateHz / (2.0 * kPi);
 }
 
+int fitStride(double sampleRateHz) {
+    constexpr double kFitRateHz = 16000.0;
+    if (!(sampleRateHz >= 2.0 * kFitRateHz)) return 1;
+    return static_cast<int>(std::min(sampleRateHz / kFitRateHz, 1000.0));
+}
+
 ToneFit fitTone(const double* y, const double* w, int length, double omegaSeed, int maxPasses) {
     // The short fits start further from their own frequency than the main fit does (the pitch
     // glides), where a full Gauss-Newton step can overshoot: a step that does not lower the error
@@ -428,7 +434,7 @@ ToneFit fitTone(const double* y, const double* w, int length, double omegaSeed, 
             }
         }
         // Without an improvement the normal equations belong to a rejected trial: stop.
-        if (!improved || std::fabs(step) < 1e-9) break;
+        if (!improved || std::fabs(step) < 1e-7) break;
     }
     fit.omega = best.omega;
     fit.a = best.components[0].a;

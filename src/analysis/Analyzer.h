@@ -71,10 +71,14 @@ struct ToneFit {
 // The analysis's fit on `length` samples y with weights w (both read only): the linear fit of a
 // sinusoid at `omegaSeed`, then up to `maxPasses` Gauss-Newton steps of the decaying model. A step
 // that does not lower the weighted error is halved (up to 4 times) before the fit stops; it also
-// stops once the frequency step is below 1e-9 radians per sample. Each step costs one pass over
+// stops once the frequency step is below 1e-7 radians per sample. Each step costs one pass over
 // the samples per try. Used for the short fits along the strike, which start further from their
 // own frequency than the main fit; never allocates, any thread.
 ToneFit fitTone(const double* y, const double* w, int length, double omegaSeed, int maxPasses);
+
+// The short fits take every k-th sample of the signal, k = max(1, floor(fs / 16000)): the samples
+// then still hold everything below 8 kHz, far above the tones of a drum, and the fits cost a k-th.
+int fitStride(double sampleRateHz);
 
 // The analysis of one strike: spectrum of the windowed stretch, strongest bin in the search range
 // (or near a frequency picked on the spectrum plot), least-squares fit of a sinusoid at that

@@ -11,7 +11,7 @@ namespace tomaro {
 namespace {
 
 constexpr double kTwoPi = 6.283185307179586476925286766559;
-// Few passes suffice: each window starts at the main frequency, close to its own.
+// Few passes suffice: each window starts close to its own frequency.
 constexpr int kPasses = 4;
 
 }  // namespace
@@ -28,8 +28,10 @@ void PitchTrack::compute(const SampleSource& source, double sampleRateHz, int fr
         return;
     }
     const double windowSec = std::max(kWindowSec, 4.0 / seedHz);
-    const int window =
-        std::clamp(static_cast<int>(std::lround(windowSec * sampleRateHz)), 8, kMaxWindow);
+    const int stride = fitStride(sampleRateHz);
+    const int frames = static_cast<int>(std::lround(windowSec * sampleRateHz));
+    const int window = std::clamp(frames / stride, 8, kMaxWindow);
+    const int span = window * stride;  // frames the window covers
     const int hop = std::max(1, static_cast<int>(std::lround(kHopSec * sampleRateHz)));
     const int kind = windowKind == 0 || windowKind == 2 ? windowKind : 1;
     if (kind != m_WeightsKind || window != m_WeightsLength) {
@@ -37,21 +39,25 @@ void PitchTrack::compute(const SampleSource& source, double sampleRateHz, int fr
         m_WeightsKind = kind;
         m_WeightsLength = window;
     }
-    const double seedOmega = kTwoPi * seedHz / sampleRateHz;
+    const double fitRateHz = sampleRateHz / stride;
+    const double seedOmega = kTwoPi * seedHz / fitRateHz;
     const int front = std::max(frontIndex, 0);
     const long long spanEnd = std::min<long long>(
         source.frameCount, front + static_cast<long long>(std::lround(kSpanSec * sampleRateHz)));
 
-    for (long long first = front; first + window <= spanEnd && m_Count < kMaxPoints; first += hop) {
+    double previousOmega = 0.0;
+    for (long long first = front; first + span <= spanEnd && m_Count < kMaxPoints; first += hop) {
         double energy = 0.0;
         for (int j = 0; j < window; ++j) {
-            m_Samples[j] = source.at(static_cast<int>(first) + j);
+            m_Samples[j] = source.at(static_cast<int>(first) + j * stride);
             energy += m_Weights[j] * m_Samples[j] * m_Samples[j];
         }
-        const ToneFit fit = fitTone(m_Samples.get(), m_Weights.get(), window, seedOmega, kPasses);
+        // Each window starts from the last valid one's frequency, close to its own.
+        const double seed = previousOmega > 0.0 ? previousOmega : seedOmega;
+        const ToneFit fit = fitTone(m_Samples.get(), m_Weights.get(), window, seed, kPasses);
         PitchPoint& point = m_Points[m_Count++];
-        point.timeSec = (first - front + window / 2.0) / sampleRateHz;
-        point.frequencyHz = fit.ok ? fit.frequencyHz(sampleRateHz) : 0.0;
+        point.timeSec = (first - front + span / 2.0) / sampleRateHz;
+        point.frequencyHz = fit.ok ? fit.frequencyHz(fitRateHz) : 0.0;
         // The tone's share: what the fit explains against what it leaves.
         const double explained = std::max(energy - fit.residualEnergy, 0.0);
         if (!(explained > 0.0)) {
@@ -63,6 +69,7 @@ void PitchTrack::compute(const SampleSource& source, double sampleRateHz, int fr
         }
         point.valid = fit.ok && point.frequencyHz > seedHz / kMaxDeviation &&
                       point.frequencyHz < seedHz * kMaxDeviation && point.snrDb >= kMinSnrDb;
+        previousOmega = point.valid ? fit.omega : 0.0;
     }
 }
 

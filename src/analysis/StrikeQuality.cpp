@@ -61,7 +61,8 @@ std::string_view reasonCode(QualityReason reason) {
 
 StrikeQuality::StrikeQuality()
     : m_Scratch(new double[Analyzer::kUsedBins]),
-      m_HalfWeights(new double[Analyzer::kMaxSamples / 2 + 1]) {}
+      m_HalfWeights(new double[Analyzer::kMaxSamples / 2 + 1]),
+      m_HalfSamples(new double[Analyzer::kMaxSamples / 2 + 1]) {}
 
 StrikeQuality::~StrikeQuality() = default;
 
@@ -199,18 +200,23 @@ void StrikeQuality::measureFit(const Analyzer& analyzer) {
 void StrikeQuality::measureGlide(const Analyzer& analyzer, int windowKind) {
     const AnalysisResult& result = analyzer.result();
     const auto samples = analyzer.stretchSamples();
+    const int stride = fitStride(result.sampleRateHz);
     const int half = static_cast<int>(samples.size()) / 2;
-    const double seed = result.omega;
-    if (half < 8 || !(std::isfinite(seed) && seed > 0.0)) return;
+    const int count = half / stride;  // samples of each half fit
+    const double seed = result.omega * stride;
+    if (count < 8 || !(std::isfinite(seed) && seed > 0.0)) return;
     const int kind = windowKind == 0 || windowKind == 2 ? windowKind : 1;
-    if (kind != m_HalfWeightsKind || half != m_HalfWeightsLength) {
-        for (int j = 0; j < half; ++j) m_HalfWeights[j] = windowWeight(kind, j, half);
+    if (kind != m_HalfWeightsKind || count != m_HalfWeightsLength) {
+        for (int j = 0; j < count; ++j) m_HalfWeights[j] = windowWeight(kind, j, count);
         m_HalfWeightsKind = kind;
-        m_HalfWeightsLength = half;
+        m_HalfWeightsLength = count;
     }
-    const ToneFit first = fitTone(samples.data(), m_HalfWeights.get(), half, seed, kGlidePasses);
-    const ToneFit second =
-        fitTone(samples.data() + half, m_HalfWeights.get(), half, seed, kGlidePasses);
+    auto fitHalf = [&](int offset) {
+        for (int j = 0; j < count; ++j) m_HalfSamples[j] = samples[offset + j * stride];
+        return fitTone(m_HalfSamples.get(), m_HalfWeights.get(), count, seed, kGlidePasses);
+    };
+    const ToneFit first = fitHalf(0);
+    const ToneFit second = fitHalf(half);
     // A half fit that ran off by more than a fifth is no measure of the glide.
     auto usable = [seed](const ToneFit& fit) {
         return fit.ok && fit.omega > seed / 1.5 && fit.omega < seed * 1.5;

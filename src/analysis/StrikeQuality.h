@@ -100,7 +100,8 @@ private:
     QualityThresholds m_Thresholds;
     QualityReport m_Report;
     std::unique_ptr<double[]> m_Scratch;      // powers for the noise median, kUsedBins
-    std::unique_ptr<double[]> m_HalfWeights;  // weights of one half of the stretch
+    std::unique_ptr<double[]> m_HalfWeights;  // weights of one half fit (see fitStride())
+    std::unique_ptr<double[]> m_HalfSamples;  // the samples of one half fit
     int m_HalfWeightsKind = -1;
     int m_HalfWeightsLength = -1;
 };

@@ -383,8 +383,8 @@ QWidget* CMainDlg::buildGraphs() {
     splitter->addWidget(m_PitchView);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
-    splitter->setStretchFactor(2, 5);
-    splitter->setStretchFactor(3, 2);
+    splitter->setStretchFactor(2, 4);
+    splitter->setStretchFactor(3, 3);
     connect(m_Overview, &SignalOverview::stretchChanged, this, &CMainDlg::analysisChanged);
     connect(m_Zoom, &StretchZoom::stretchChanged, this, &CMainDlg::analysisChanged);
     connect(m_Spectrum, &SpectrumView::frequencyPicked, this, &CMainDlg::analysisChanged);
