@@ -387,10 +387,10 @@ double ToneFit::frequencyHz(double sampleRateHz) const {
     return omega * sampleRateHz / (2.0 * kPi);
 }
 
-int fitStride(double sampleRateHz) {
-    constexpr double kFitRateHz = 16000.0;
-    if (!(sampleRateHz >= 2.0 * kFitRateHz)) return 1;
-    return static_cast<int>(std::min(sampleRateHz / kFitRateHz, 1000.0));
+int fitStride(double sampleRateHz, double toneHz) {
+    const double fitRateHz = std::max(16000.0, std::isfinite(toneHz) ? 8.0 * toneHz : 0.0);
+    if (!(sampleRateHz >= 2.0 * fitRateHz)) return 1;
+    return static_cast<int>(std::min(sampleRateHz / fitRateHz, 1000.0));
 }
 
 ToneFit fitTone(const double* y, const double* w, int length, double omegaSeed, int maxPasses) {

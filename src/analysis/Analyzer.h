@@ -76,9 +76,10 @@ struct ToneFit {
 // own frequency than the main fit; never allocates, any thread.
 ToneFit fitTone(const double* y, const double* w, int length, double omegaSeed, int maxPasses);
 
-// The short fits take every k-th sample of the signal, k = max(1, floor(fs / 16000)): the samples
-// then still hold everything below 8 kHz, far above the tones of a drum, and the fits cost a k-th.
-int fitStride(double sampleRateHz);
+// The short fits take every k-th sample of the signal, k = max(1, floor(fs / max(16000, 8 f))) for
+// a tone near f Hz: the samples then still hold everything below 8 kHz (and below four times the
+// tone), far above the tones of a drum, and the fits cost a k-th.
+int fitStride(double sampleRateHz, double toneHz);
 
 // The analysis of one strike: spectrum of the windowed stretch, strongest bin in the search range
 // (or near a frequency picked on the spectrum plot), least-squares fit of a sinusoid at that

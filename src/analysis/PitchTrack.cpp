@@ -28,7 +28,7 @@ void PitchTrack::compute(const SampleSource& source, double sampleRateHz, int fr
         return;
     }
     const double windowSec = std::max(kWindowSec, 4.0 / seedHz);
-    const int stride = fitStride(sampleRateHz);
+    const int stride = fitStride(sampleRateHz, seedHz);
     const int frames = static_cast<int>(std::lround(windowSec * sampleRateHz));
     const int window = std::clamp(frames / stride, 8, kMaxWindow);
     const int span = window * stride;  // frames the window covers

@@ -200,7 +200,7 @@ void StrikeQuality::measureFit(const Analyzer& analyzer) {
 void StrikeQuality::measureGlide(const Analyzer& analyzer, int windowKind) {
     const AnalysisResult& result = analyzer.result();
     const auto samples = analyzer.stretchSamples();
-    const int stride = fitStride(result.sampleRateHz);
+    const int stride = fitStride(result.sampleRateHz, result.mainFrequencyHz);
     const int half = static_cast<int>(samples.size()) / 2;
     const int count = half / stride;  // samples of each half fit
     const double seed = result.omega * stride;

@@ -215,6 +215,21 @@ TEST(PitchTrack, FollowsAGlideFromTheFrontAndSettles) {
     EXPECT_GE(checked, 70);
 }
 
+TEST(PitchTrack, HighTonesAndOtherRatesAreFollowedToo) {
+    // A tone far above a drum's (the fits then take every sample) and a 44.1 kHz file.
+    for (const auto& [rate, hz] : {std::pair{48000.0, 3000.0}, std::pair{44100.0, 97.0}}) {
+        StrikeRecord record;
+        testing::fillStrike(record, rate, decayingTone(hz, 0.5, 10000));
+        PitchTrack track;
+        track.compute(record.source(), rate, kLeadInLength, hz * 1.01, 1);
+        ASSERT_GE(track.points().size(), 50u);
+        for (const PitchPoint& point : track.points()) {
+            EXPECT_TRUE(point.valid);
+            EXPECT_NEAR(point.frequencyHz, hz, hz * 1e-4) << rate << " " << point.timeSec;
+        }
+    }
+}
+
 TEST(PitchTrack, NothingWithoutAUsableSeedAndSilenceIsNotValid) {
     StrikeRecord record;
     testing::fillStrike(record, kRate, [](double) { return 0.0; });
