@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "analysis/Window.h"
 #include "audio/StrikeRecord.h"
@@ -116,9 +117,10 @@ void StrikeQuality::measureSpectrum(const Analyzer& analyzer, const Analyzer::Pa
 
     // The noise of the search range: the median power of its bins, the band widened to half an
     // octave on each side of the peak when the range is narrow or the peak was picked outside it.
-    const int bandLo = std::clamp(std::min(lo, static_cast<int>(peak / M_SQRT2)), 1, kHalf);
+    const int bandLo =
+        std::clamp(std::min(lo, static_cast<int>(peak / std::numbers::sqrt2)), 1, kHalf);
     const int bandHi =
-        std::clamp(std::max(hi, static_cast<int>(peak * M_SQRT2) + 1), bandLo, kHalf);
+        std::clamp(std::max(hi, static_cast<int>(peak * std::numbers::sqrt2) + 1), bandLo, kHalf);
     const int count = bandHi - bandLo;
     if (peakPower > 0.0 && count > 0) {
         for (int k = 0; k < count; ++k) m_Scratch[k] = analyzer.power(bandLo + k);
