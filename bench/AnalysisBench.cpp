@@ -2,6 +2,7 @@
 // complex transform, then prints the ratios of the median CPU times:
 //   ratio transform/fftw = X
 //   ratio analysis48000/fftw = Y
+//   ratio quality+track/analysis48000 = Z
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
@@ -17,6 +18,8 @@
 
 #include "analysis/Analyzer.h"
 #include "analysis/Fft.h"
+#include "analysis/PitchTrack.h"
+#include "analysis/StrikeQuality.h"
 #include "audio/StrikeRecord.h"
 
 namespace {
@@ -107,11 +110,33 @@ void BM_Analysis48000Decay(benchmark::State& state) { analysisPass(state, 48000,
 void BM_Analysis48000NoDecay(benchmark::State& state) { analysisPass(state, 48000, false); }
 void BM_Analysis14400Decay(benchmark::State& state) { analysisPass(state, 14400, true); }
 
+// What follows every pass: the quality of the 48000-sample pass and the pitch track along the
+// whole strike, seeded by its main frequency.
+void BM_QualityAndTrack48000(benchmark::State& state) {
+    tomaro::SampleSource source;
+    source.native = strike().data();
+    source.frameCount = static_cast<int>(strike().size());
+    Analyzer analyzer;
+    Analyzer::Params params;
+    params.windowKind = 1;
+    params.decay = true;
+    const auto& result = analyzer.analyze(source, kRateHz, 0, 48000, params);
+    tomaro::StrikeQuality quality;
+    tomaro::PitchTrack track;
+    for (auto _ : state) {
+        const auto& report = quality.evaluate(analyzer, source, 0, true, params);
+        track.compute(source, kRateHz, 0, result.mainFrequencyHz, params.windowKind);
+        benchmark::DoNotOptimize(report.glideCents);
+        benchmark::DoNotOptimize(track.points().data());
+    }
+}
+
 BENCHMARK(BM_Transform65536)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Fftw65536)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Analysis48000Decay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Analysis48000NoDecay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Analysis14400Decay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+BENCHMARK(BM_QualityAndTrack48000)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 
 // The console output as usual, keeping the median CPU time of every benchmark on the side.
 class MedianReporter : public benchmark::ConsoleReporter {
@@ -146,6 +171,8 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     reporter.printRatio("transform/fftw", "BM_Transform65536", "BM_Fftw65536");
     reporter.printRatio("analysis48000/fftw", "BM_Analysis48000Decay", "BM_Fftw65536");
+    reporter.printRatio("quality+track/analysis48000", "BM_QualityAndTrack48000",
+                        "BM_Analysis48000Decay");
     benchmark::Shutdown();
     return 0;
 }

@@ -385,6 +385,68 @@ void Analyzer::fitDecay(int length, FitModel& model) {
     if (bestError < 1e200) m_Result.fitError = bestError;
 }
 
+double ToneFit::frequencyHz(double sampleRateHz) const {
+    return omega * sampleRateHz / (2.0 * kPi);
+}
+
+int fitStride(double sampleRateHz, double toneHz) {
+    const double fitRateHz = std::max(16000.0, std::isfinite(toneHz) ? 8.0 * toneHz : 0.0);
+    if (!(sampleRateHz >= 2.0 * fitRateHz)) return 1;
+    return static_cast<int>(std::min(sampleRateHz / fitRateHz, 1000.0));
+}
+
+ToneFit fitTone(const double* y, const double* w, int length, double omegaSeed, int maxPasses) {
+    // The short fits start further from their own frequency than the main fit does (the pitch
+    // glides), where a full Gauss-Newton step can overshoot: a step that does not lower the error
+    // is halved, up to kMaxHalvings times, before the fit gives up.
+    constexpr int kMaxHalvings = 4;
+    ToneFit fit;
+    if (length < 3) return fit;
+    FitModel best;
+    best.omega = omegaSeed;
+    best.count = 1;
+    double a[kDecayStride * kDecayStride];
+    double r[kDecayStride];
+    double delta[kDecayStride];
+    accumulateLinear<1>(y, w, length, best, a, r);
+    solveLinear(a, 2, kLinearStride, r, delta);
+    if (!allFinite(delta, 2)) return fit;
+    best.components[0].a = delta[0];
+    best.components[0].b = delta[1];
+    double bestError = accumulateDecay<1>(y, w, length, best, a, r);
+    if (!std::isfinite(bestError)) return fit;
+    for (int pass = 0; pass < maxPasses; ++pass) {
+        solveLinear(a, 4, kDecayStride, r, delta);
+        if (!allFinite(delta, 4)) break;
+        bool improved = false;
+        double step = 0.0;  // the frequency step taken
+        double scale = 1.0;
+        for (int halving = 0; halving <= kMaxHalvings && !improved; ++halving, scale *= 0.5) {
+            FitModel trial = best;
+            trial.omega += scale * delta[0];
+            trial.components[0].a += scale * delta[1];
+            trial.components[0].b += scale * delta[2];
+            trial.components[0].d += scale * delta[3];
+            const double error = accumulateDecay<1>(y, w, length, trial, a, r);
+            if (std::isfinite(error) && error < bestError) {
+                best = trial;
+                bestError = error;
+                improved = true;
+                step = scale * delta[0];
+            }
+        }
+        // Without an improvement the normal equations belong to a rejected trial: stop.
+        if (!improved || std::fabs(step) < 1e-7) break;
+    }
+    fit.omega = best.omega;
+    fit.a = best.components[0].a;
+    fit.b = best.components[0].b;
+    fit.d = best.components[0].d;
+    fit.residualEnergy = bestError * bestError * length;
+    fit.ok = std::isfinite(fit.omega);
+    return fit;
+}
+
 void Analyzer::writeFitted(int length, const FitModel& model) {
     withComponents(model.count, [&]<int M>() { synthesize<M>(length, model, m_Fitted.get()); });
     m_FittedLength = length;

@@ -56,6 +56,31 @@ struct AnalysisResult {
     std::string_view frequencyText() const { return text.data(); }
 };
 
+// One decaying sinusoid e^(d j) (a cos(j w) + b sin(j w)) fitted to a short piece of signal by the
+// analysis's own method (see fitTone()).
+struct ToneFit {
+    double omega = 0.0;  // radians per sample
+    double a = 0.0;
+    double b = 0.0;
+    double d = 0.0;               // decay rate per sample
+    double residualEnergy = 0.0;  // sum of w_j e_j^2 of the parameters kept
+    bool ok = false;              // the fit gave finite parameters
+    double frequencyHz(double sampleRateHz) const;
+};
+
+// The analysis's fit on `length` samples y with weights w (both read only): the linear fit of a
+// sinusoid at `omegaSeed`, then up to `maxPasses` Gauss-Newton steps of the decaying model. A step
+// that does not lower the weighted error is halved (up to 4 times) before the fit stops; it also
+// stops once the frequency step is below 1e-7 radians per sample. Each step costs one pass over
+// the samples per try. Used for the short fits along the strike, which start further from their
+// own frequency than the main fit; never allocates, any thread.
+ToneFit fitTone(const double* y, const double* w, int length, double omegaSeed, int maxPasses);
+
+// The short fits take every k-th sample of the signal, k = max(1, floor(fs / max(16000, 8 f))) for
+// a tone near f Hz: the samples then still hold everything below 8 kHz (and below four times the
+// tone), far above the tones of a drum, and the fits cost a k-th.
+int fitStride(double sampleRateHz, double toneHz);
+
 // The analysis of one strike: spectrum of the windowed stretch, strongest bin in the search range
 // (or near a frequency picked on the spectrum plot), least-squares fit of a sinusoid at that
 // frequency and, with decay accounting, up to 6 Gauss-Newton passes fitting a decaying sinusoid.
@@ -125,6 +150,14 @@ public:
     // 16 bits; empty before the first pass.
     std::span<const std::int16_t> fittedWaveform() const {
         return {m_Fitted.get(), static_cast<std::size_t>(m_FittedLength)};
+    }
+    // The stretch of the last pass as the fits saw it: the raw 16-bit values as doubles, and the
+    // window weight of each sample (same length as fittedWaveform()).
+    std::span<const double> stretchSamples() const {
+        return {m_Samples.get(), static_cast<std::size_t>(m_FittedLength)};
+    }
+    std::span<const double> stretchWeights() const {
+        return {m_Weights.get(), static_cast<std::size_t>(m_FittedLength)};
     }
 
 private:

@@ -28,6 +28,7 @@
 #include "display/SignalOverview.h"
 #include "display/SpectrumView.h"
 #include "display/StretchZoom.h"
+#include "display/StrikeQualityViews.h"
 #include "kit/CDlgPresets.h"
 #include "serial/PortSelector.h"
 #include "serial/SerialPort.h"
@@ -173,6 +174,16 @@ QWidget* CMainDlg::buildReadout() {
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
         layout->addWidget(label);
     }
+    m_QualityLine = new QualityLine(box);
+    m_QualityLine->setObjectName(QStringLiteral("qualityLine"));
+    m_SeriesLine = new SeriesLine(box);
+    m_SeriesLine->setObjectName(QStringLiteral("seriesLine"));
+    layout->addWidget(m_QualityLine);
+    layout->addWidget(m_SeriesLine);
+    connect(m_SeriesLine, &SeriesLine::clearRequested, this, [this] {
+        m_Tuner.clearSeries();
+        refreshViews();
+    });
     return box;
 }
 
@@ -387,12 +398,17 @@ QWidget* CMainDlg::buildGraphs() {
     m_Spectrum = new SpectrumView(m_Tuner.analyzer(), m_Tuner.settings(), m_Tuner.kit(),
                                   m_Tuner.switches(), m_Tuner.readout(), splitter);
     m_Spectrum->setObjectName(QStringLiteral("spectrumView"));
+    m_PitchView = new PitchTrackView(m_Tuner.pitchTrack(), m_Tuner.analyzer(),
+                                     m_Tuner.shownStrike(), m_Tuner.stretch(), splitter);
+    m_PitchView->setObjectName(QStringLiteral("pitchTrackView"));
     splitter->addWidget(m_Overview);
     splitter->addWidget(m_Zoom);
     splitter->addWidget(m_Spectrum);
+    splitter->addWidget(m_PitchView);
     splitter->setStretchFactor(0, 2);
     splitter->setStretchFactor(1, 3);
-    splitter->setStretchFactor(2, 5);
+    splitter->setStretchFactor(2, 4);
+    splitter->setStretchFactor(3, 3);
     connect(m_Overview, &SignalOverview::stretchChanged, this, &CMainDlg::analysisChanged);
     connect(m_Zoom, &StretchZoom::stretchChanged, this, &CMainDlg::analysisChanged);
     connect(m_Spectrum, &SpectrumView::frequencyPicked, this, &CMainDlg::analysisChanged);
@@ -403,6 +419,7 @@ void CMainDlg::updateGraphs() {
     m_Overview->update();
     m_Zoom->update();
     m_Spectrum->update();
+    m_PitchView->update();
     if (m_NoteWindow) m_NoteWindow->update();
 }
 
@@ -477,9 +494,13 @@ void CMainDlg::referencesUpdate() {
 void CMainDlg::refreshViews() {
     const Readout& readout = m_Tuner.readout();
     const double measured = m_Tuner.mainFrequencyHz();
-    const bool inRange = isReadoutFrequency(measured);
+    // A strike without a tone says so instead of a frequency; the caption keeps its text.
+    const bool noTone = m_Tuner.hasResult() && m_Tuner.quality().has(QualityReason::NoTone);
+    const bool inRange = isReadoutFrequency(measured) && !noTone;
     if (!m_Tuner.hasResult()) {
         m_FrequencyLabel->setText(QStringLiteral("— Гц"));
+    } else if (noTone) {
+        m_FrequencyLabel->setText(QStringLiteral("нет тона"));
     } else if (inRange && readout.nearest().displayedHz != measured) {
         // An overtone read as its drum's fundamental: "117.4 Гц из 176.1", as the read-out says.
         m_FrequencyLabel->setText(qs(readout.lines().front().text));
@@ -490,6 +511,14 @@ void CMainDlg::refreshViews() {
                                                         m_Tuner.kit().latinNames()))
                                  : QString());
     m_NearestLabel->setText(inRange ? qs(readout.nearestSummary(m_Tuner.kit())) : QString());
+    if (m_Tuner.hasResult()) {
+        m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());
+    } else {
+        m_QualityLine->clearQuality();
+    }
+    const SeriesState& series = m_Tuner.series().state();
+    m_SeriesLine->showSeries(series.count, series.medianHz, series.spreadCents, series.stable);
+    m_PitchView->setFrequencies(m_Tuner.hasResult() && !noTone ? measured : 0.0, series.medianHz);
     updatePlayButton();
     updateGraphs();
 }
@@ -498,7 +527,7 @@ void CMainDlg::openReferencesDialog() {
     CDlgPresets dialog(
         m_Tuner.kit(), m_Profile,
         [this] {
-            m_Tuner.updateReadout();  // the kit changed under the read-out
+            m_Tuner.kitChanged();  // under the read-out and the series
             refreshViews();
         },
         this);

@@ -18,6 +18,9 @@ class CaptureDevice;
 class ElidedButton;
 class LevelMeter;
 class NoteWindow;
+class PitchTrackView;
+class QualityLine;
+class SeriesLine;
 class Player;
 class SignalOverview;
 class SpectrumView;
@@ -97,6 +100,8 @@ private:
     QLabel* m_FrequencyLabel = nullptr;
     QLabel* m_NoteLabel = nullptr;
     QLabel* m_NearestLabel = nullptr;
+    QualityLine* m_QualityLine = nullptr;
+    SeriesLine* m_SeriesLine = nullptr;
     QComboBox* m_DeviceCombo = nullptr;
     QSpinBox* m_ThresholdSpin = nullptr;
     QComboBox* m_WindowCombo = nullptr;
@@ -117,6 +122,7 @@ private:
     SignalOverview* m_Overview = nullptr;
     StretchZoom* m_Zoom = nullptr;
     SpectrumView* m_Spectrum = nullptr;
+    PitchTrackView* m_PitchView = nullptr;
     std::unique_ptr<NoteWindow> m_NoteWindow;
 };
 

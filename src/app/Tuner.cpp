@@ -24,6 +24,10 @@ Tuner::Tuner(Profile& profile)
         m_HasResult = false;
         m_Stretch.setStrike(m_Record);
         takeShownStrike();
+        // A live strike read early already has its place in the series; its completion takes
+        // that place again instead of adding the strike a second time.
+        if (!m_ReadEarly) beginSeriesStrike();
+        m_ReadEarly = false;
     });
     m_Recorder.setAnalysisHook([this] { analyse(); });
     m_Recorder.setEarlyAnalysisHook([this](int recorded) { return analyseEarly(recorded); });
@@ -31,6 +35,7 @@ Tuner::Tuner(Profile& profile)
         m_Record.buffer = m_Shown.buffer;
         m_Record.sampleCount = m_Shown.sampleCount;
         m_Stretch.setStrike(m_Record);
+        m_ReadEarly = false;
     });
     updateReadout();
 }
@@ -39,7 +44,9 @@ double Tuner::mainFrequencyHz() const {
     return m_HasResult ? m_Analyzer.result().mainFrequencyHz : 0.0;
 }
 
-WavLoadResult Tuner::loadFile(const std::string& path) { return loadWavFile(path, m_Recorder); }
+WavLoadResult Tuner::loadFile(const std::string& path) {
+    return loadWavFile(path, m_Recorder, m_Recorder.threshold());
+}
 
 void Tuner::requestAnalysis() {
     if (m_HasStrike) m_Recorder.requestAnalysis();
@@ -64,7 +71,44 @@ std::string Tuner::referencesUpdate() {
 
 void Tuner::reloadKit() {
     m_Kit.load(m_Profile);
+    kitChanged();
+}
+
+void Tuner::kitChanged() {
+    clearSeries();
     updateReadout();
+}
+
+void Tuner::clearSeries() {
+    m_Series.clear();
+    m_SeriesBefore.clear();
+    m_StrikeCounts = false;
+}
+
+void Tuner::beginSeriesStrike() {
+    m_SeriesBefore = m_Series;
+    m_LastAcceptedBefore = m_LastAcceptedHz;
+    m_StrikeCounts = true;
+}
+
+void Tuner::evaluateStrike() {
+    const AnalysisResult& result = m_Analyzer.result();
+    const Analyzer::Params params = Analyzer::paramsOf(m_Settings);
+    const QualityReport& quality = m_Quality.evaluate(
+        m_Analyzer, m_Record.source(), m_Record.startIndex, m_Record.frontFound, params);
+    if (quality.has(QualityReason::NoTone)) {
+        m_Track.clear();
+    } else {
+        m_Track.compute(m_Record.source(), m_Record.sampleRateHz, m_Record.startIndex,
+                        result.mainFrequencyHz, params.windowKind);
+    }
+    if (!m_StrikeCounts) return;
+    m_Series = m_SeriesBefore;
+    m_LastAcceptedHz = m_LastAcceptedBefore;
+    if (quality.accepted()) {
+        m_Series.add(result.mainFrequencyHz);
+        m_LastAcceptedHz = result.mainFrequencyHz;
+    }
 }
 
 void Tuner::updateReadout() {
@@ -81,6 +125,7 @@ void Tuner::takeShownStrike() {
               std::int16_t{0});
     m_Shown.sampleCount = m_Record.sampleCount;
     m_Shown.startIndex = m_Record.startIndex;
+    m_Shown.frontFound = m_Record.frontFound;
     m_Shown.sampleRateHz = m_Record.sampleRateHz;
     m_Shown.directData = m_Record.directData;
     m_Shown.directMapping = m_Record.directMapping;
@@ -100,11 +145,14 @@ bool Tuner::analyseEarly(int recordedFrames) {
     m_Record.sampleCount = recordedFrames;
     m_Record.startIndex = kLeadInLength;
     m_Record.sampleRateHz = kCaptureRateHz;
+    m_Record.frontFound = true;
     m_Analyzer.pickFrequency(0.0);
     m_HasStrike = true;
     m_HasResult = false;
     m_Stretch.setStrike(kLeadInLength, kStrikeLength, kCaptureRateHz);
     takeShownStrike();
+    beginSeriesStrike();
+    m_ReadEarly = true;
     analyse();
     return true;
 }
@@ -113,6 +161,7 @@ void Tuner::analyse() {
     const AnalysisResult& result = m_Analyzer.analyze(m_Record, m_Stretch, m_Settings);
     m_Record.lastFrequencyText = std::string(result.frequencyText());
     m_HasResult = true;
+    evaluateStrike();
     updateReadout();
 }
 

@@ -4,7 +4,10 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "analysis/Analyzer.h"
+#include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
+#include "analysis/StrikeQuality.h"
+#include "app/StrikeSeries.h"
 #include "audio/StrikeRecord.h"
 #include "audio/StrikeRecorder.h"
 #include "audio/WavFile.h"
@@ -51,6 +54,23 @@ public:
     bool hasResult() const { return m_HasResult; }
     double mainFrequencyHz() const;
 
+    // The judgement of the last analysis pass, the pitch along the strike and the running series
+    // of strikes; valid once hasResult().
+    const QualityReport& quality() const { return m_Quality.report(); }
+    const PitchTrack& pitchTrack() const { return m_Track; }
+    const StrikeSeries& series() const { return m_Series; }
+    // The main frequency of the last strike that was not rejected (0 before any): it stays on
+    // screen while a rejected strike is shown.
+    double lastAcceptedHz() const { return m_LastAcceptedHz; }
+    // Judges the last analysis pass and brings the pitch track and the series up to date. Runs
+    // after every pass (of a complete strike, or of any part of one analysed early); a pass over
+    // the same strike replaces that strike's place in the series instead of adding it again.
+    void evaluateStrike();
+    // The "Новая серия" button: the series starts again with the next strike.
+    void clearSeries();
+    // The kit was edited: the series belongs to the old kit's drum and is cleared.
+    void kitChanged();
+
     // One step of the strike state machine (before every repaint and on capture notices). While
     // a live strike is being recorded, it is analysed as soon as the capture has passed the end of
     // its analysed stretch (the stretch placed as for the complete strike): the read-out then
@@ -58,7 +78,8 @@ public:
     // strike's completion gives the same result. Such a step has `early` set.
     PaintStep paintStep() { return m_Recorder.paintStep(); }
 
-    // The open command's load. On success the analysis is due.
+    // The open command's load, with the strike front searched at the threshold. On success the
+    // analysis is due.
     WavLoadResult loadFile(const std::string& path);
 
     // The stretch, a setting or the picked frequency changed: analyse the strike again at the
@@ -76,7 +97,8 @@ public:
     // click on one of the three check boxes, at start-up). Makes the overtone switches exclusive,
     // stores them, refreshes the read-out and returns the references button caption.
     std::string referencesUpdate();
-    // Reloads the kit from the profile (after the kit selection or a kit file changed it).
+    // Reloads the kit from the profile (after the kit selection or a kit file changed it); the
+    // series is cleared.
     void reloadKit();
     // Recomputes the read-out for the current frequency.
     void updateReadout();
@@ -84,6 +106,8 @@ public:
 private:
     void analyse();
     bool analyseEarly(int recordedFrames);
+    // A new strike: the series as it was before it, which every pass over it starts from.
+    void beginSeriesStrike();
     void takeShownStrike();
 
     Profile& m_Profile;
@@ -96,6 +120,16 @@ private:
     Kit m_Kit;
     ReferenceSwitches m_Switches;
     Readout m_Readout;
+    StrikeQuality m_Quality;
+    PitchTrack m_Track;
+    StrikeSeries m_Series;
+    // The series and last accepted reading before the current strike, and whether the current
+    // strike still counts in the series (not after the series was cleared).
+    StrikeSeries m_SeriesBefore;
+    double m_LastAcceptedBefore = 0.0;
+    double m_LastAcceptedHz = 0.0;
+    bool m_StrikeCounts = true;
+    bool m_ReadEarly = false;  // the live strike being recorded was read early
     bool m_OvertoneTransfer = false;
     bool m_HasStrike = false;
     bool m_HasResult = false;

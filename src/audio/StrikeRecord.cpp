@@ -1,5 +1,7 @@
 #include "audio/StrikeRecord.h"
 
+#include <algorithm>
+
 #include "audio/MappedFile.h"
 
 namespace tomaro {
@@ -28,6 +30,14 @@ SampleSource StrikeRecord::source() const {
         source.frameStrideBytes = 2;
     }
     return source;
+}
+
+int findStrikeFront(const SampleSource& source, int threshold, int from) {
+    for (int frame = std::max(from, 0); frame < source.frameCount; ++frame) {
+        const int value = source.at(frame);
+        if (value > threshold || -value > threshold) return frame;
+    }
+    return -1;
 }
 
 void StrikeRecord::releaseDirectFile() {

@@ -30,6 +30,10 @@ struct SampleSource {
     }
 };
 
+// The strike front as the live trigger finds it: the first frame at or after `from` whose sample
+// has an absolute value strictly above `threshold`; -1 when there is none. Any thread.
+int findStrikeFront(const SampleSource& source, int threshold, int from = 0);
+
 // The samples of one strike and the state shared between the capture thread and the
 // user-interface thread.
 //
@@ -53,6 +57,9 @@ struct StrikeRecord {
 
     int sampleCount = kStrikeLength;
     int startIndex = kLeadInLength;  // first sample after the lead-in (the strike front)
+    // Whether a sample above the threshold was found: always for a live strike (it triggered);
+    // for a file, whether its front search found one (see loadWavFile()).
+    bool frontFound = true;
     double sampleRateHz = kCaptureRateHz;
 
     // Direct mode: a long WAV file read in place. Null when the samples are in `buffer`.

@@ -256,6 +256,7 @@ PaintStep StrikeRecorder::paintStep() {
         m_Record.releaseDirectFile();
         m_Record.sampleCount = kStrikeLength;
         m_Record.startIndex = kLeadInLength;
+        m_Record.frontFound = true;
         m_Record.sampleRateHz = kCaptureRateHz;
         m_EarlyDone = false;
         strikeReplaced();

@@ -117,7 +117,8 @@ bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& hea
     }
 }
 
-WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder) {
+WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder,
+                          std::optional<int> frontThreshold) {
     MappedFile::Error error = MappedFile::Error::None;
     std::unique_ptr<MappedFile> file = MappedFile::open(path, error);
     if (error == MappedFile::Error::Open) return refusal("не могу открыть файл !!! \n");
@@ -176,6 +177,14 @@ WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder) {
         record.startIndex = kLeadInLength;
     }
     record.sampleRateHz = rateHz;
+    record.frontFound = true;
+    if (frontThreshold) {
+        const int dataStart = result.direct ? 0 : kLeadInLength;
+        const int front = findStrikeFront(record.source(), *frontThreshold, dataStart);
+        record.frontFound = front >= 0;
+        result.frontFrame = front >= 0 ? front - dataStart : -1;
+        if (front - dataStart > kLeadInLength) record.startIndex = front;
+    }
     recorder.strikeReplaced();
     return result;
 }

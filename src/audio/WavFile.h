@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tomaro {
@@ -40,6 +41,7 @@ struct WavLoadResult {
     int channels = 0;
     int sampleRateHz = 0;
     std::int64_t frames = 0;  // frames of the file itself
+    int frontFrame = -1;      // strike front in the file's frames (-1: none, or not searched)
 };
 
 // Shortest path the open command acts on: anything shorter ends the command silently.
@@ -48,7 +50,15 @@ inline constexpr std::size_t kMinimumPathLength = 3;
 // Loads a WAV file into the recorder's strike record: up to 48000 frames are copied after a
 // 6000-sample lead-in of zeros (at most 42000 frames); longer files stay mapped and are read in
 // place. Sets the analysis pending. On failure the previous strike is left untouched.
-// User-interface thread only.
-WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder);
+//
+// With `frontThreshold` (the threshold `m_Porog`) the strike front is searched in the file as the
+// live trigger finds it: the first sample of the first channel whose absolute value is above the
+// threshold. When it lies more than 6000 frames (the live lead-in) into the data, the record's
+// start index becomes that frame, so the analysed stretch counts from the hit; a file that starts
+// with its hit keeps the usual start index (6000 copied, 0 in place). The record's frontFound
+// tells whether any sample was above the threshold. The samples and the modes are the same either
+// way. User-interface thread only.
+WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder,
+                          std::optional<int> frontThreshold = std::nullopt);
 
 }  // namespace tomaro

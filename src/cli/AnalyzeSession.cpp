@@ -70,6 +70,11 @@ FileAnalysis AnalyzeSession::currentReading(const std::string& label) {
     file.frontIndex = m_Tuner.record().startIndex;
     file.frequencyText = m_Tuner.record().lastFrequencyText;
     file.params = Analyzer::paramsOf(m_Tuner.settings());
+    file.quality = m_Tuner.quality();
+    for (const PitchPoint& point : m_Tuner.pitchTrack().points()) {
+        if (point.valid) file.track.push_back(point);
+    }
+    file.series = m_Tuner.series().state();
 
     const Readout& readout = m_Tuner.readout();
     file.nearest = readout.nearest();
@@ -110,7 +115,11 @@ int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostr
     int status = kExitAnalysed;
     for (const std::string& path : options.files) {
         const FileAnalysis file = session->analyse(path);
-        if (!file.load.ok) status = kExitRefused;
+        if (!file.load.ok) {
+            status = kExitRefused;
+        } else if (!file.quality.accepted() && status == kExitAnalysed) {
+            status = kExitRejected;
+        }
         const auto report = assembleReport(file, options);
         errno = 0;
         out << (options.json ? reportJsonLine(report) : reportLine(report, options)) << '\n'

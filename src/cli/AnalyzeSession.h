@@ -28,6 +28,9 @@ struct FileAnalysis {
     int frontIndex = 0;         // strike front in the analysed samples (6000 copied, 0 in place)
     std::string frequencyText;  // as the window shows it, "%0.2f Гц"
     Analyzer::Params params;    // the settings the analysis ran with
+    QualityReport quality;      // how far the reading can be trusted
+    std::vector<PitchPoint> track;  // the pitch along the strike (valid points only)
+    SeriesState series;             // the series after this strike
 
     // The read-out of the main frequency against the kit, as the main window shows it.
     NearestReference nearest;

@@ -195,6 +195,18 @@ constexpr std::array kOptions = {
                     o.strikes = strikes;
                     return true;
                 }},
+    OptionEntry{"--track", 0, "",
+                "add the pitch along the strike (short fits every 10 ms from the front)",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.track = true;
+                    return true;
+                }},
+    OptionEntry{"--series", 0, "",
+                "the files are consecutive strikes of one drum: show the series after each",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.series = true;
+                    return true;
+                }},
     OptionEntry{"--help", 0, "", "show this help",
                 [](CliOptions& o, std::span<const std::string>, std::string&) {
                     o.help = true;
@@ -308,15 +320,30 @@ std::string usageText() {
         "  caption       the text of the references button\n"
         "  lines         the lines of the large-note window in order, each\n"
         "                {\"text\": ..., \"color\": \"#rrggbb\"}; the empty one is the spacer\n"
+        "\nEvery object also holds front (the strike front the stretch counts from; a file\n"
+        "whose hit comes later than 6000 frames in is measured from its hit) and quality:\n"
+        "  verdict       good, doubtful or rejected\n"
+        "  reasons       why not good: no_tone, clipped (these two reject), rival,\n"
+        "                subharmonic, short_decay, glide, low_snr, no_strike\n"
+        "  clipped_in_stretch, clipped_before  full-scale samples in the stretch and in\n"
+        "                the attack before it\n"
+        "  fit_snr_db    fitted tone against the residual; decay_s its time constant\n"
+        "                (null: no decay); rival_hz, rival_db the strongest other peak;\n"
+        "                subharmonic_hz a strong peak near half the frequency (or null);\n"
+        "                glide_cents second half of the stretch against the first;\n"
+        "                level_db the strike's peak below full scale\n"
+        "--track adds pitch_track [[t_seconds, hz], ...]; --series adds series\n"
+        "{count, median_hz, spread_cents, stable, new} as the window shows it.\n"
         "\nWith --listen every strike gives its line (or object, with \"mode\": \"live\" and\n"
         "\"file\": \"strike N\") as soon as its analysed stretch is recorded, about half a\n"
         "second after the hit; the JSON object adds t_trigger_s and t_reading_s, the seconds\n"
         "from the start of listening to the strike's trigger and to its reading.\n"
         "\nExit status: 0 when every file was analysed, 1 when a file was refused or the\n"
         "output could not be written, 2 on bad usage or when the --kit file cannot be used\n"
-        "(nothing is analysed then). With --listen: 0 after --strikes readings or a signal to\n"
-        "stop, 1 when the device cannot be opened or is lost (the \"wave ошибка\" text on\n"
-        "standard error) or the output could not be written.\n";
+        "(nothing is analysed then), 3 when every file was analysed but a reading was\n"
+        "rejected (nothing to measure). With --listen: 0 after --strikes readings or a\n"
+        "signal to stop, 1 when the device cannot be opened or is lost (the \"wave ошибка\"\n"
+        "text on standard error) or the output could not be written.\n";
     return text;
 }
 

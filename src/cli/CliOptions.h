@@ -15,6 +15,9 @@ inline constexpr int kExitAnalysed = 0;     // every file was analysed
 inline constexpr int kExitRefused = 1;      // at least one file was refused
 inline constexpr int kExitWriteFailed = 1;  // the output could not be written (the same status)
 inline constexpr int kExitUsage = 2;        // bad command line, or a --kit file that did not load
+// Every file was loaded, but at least one reading was rejected (no tone, or clipped): analysed,
+// but there was nothing to measure. A refusal (1) wins over this.
+inline constexpr int kExitRejected = 3;
 
 // The command line of tomaro-analyze. Every value left unset keeps the user's stored setting.
 struct CliOptions {
@@ -30,6 +33,8 @@ struct CliOptions {
     std::optional<bool> overtoneTransfer;  // --transfer 0|1
     bool latin = false;                    // --latin: Latin letters in texts
     bool json = false;                     // --json: one JSON object per file
+    bool track = false;                    // --track: the pitch along each strike
+    bool series = false;                   // --series: the files are strikes of one drum
     bool help = false;                     // --help
     // --listen: read strikes from the input device instead of files.
     bool listen = false;

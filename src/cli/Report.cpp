@@ -1,6 +1,7 @@
 #include "cli/Report.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "analysis/FixedText.h"
@@ -44,6 +45,44 @@ std::string readoutPart(const nlohmann::ordered_json& report) {
                 nearestOwner(report) + ")";
     }
     return part;
+}
+
+// A number, or null when it is not finite (none, or no decay).
+nlohmann::ordered_json numberOrNull(double value) {
+    return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
+}
+
+const char* verdictCode(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Good:
+            return "good";
+        case Verdict::Doubtful:
+            return "doubtful";
+        case Verdict::Rejected:
+            return "rejected";
+    }
+    return "";
+}
+
+nlohmann::ordered_json qualityReport(const QualityReport& quality) {
+    nlohmann::ordered_json report;
+    report["verdict"] = verdictCode(quality.verdict);
+    auto& reasons = report["reasons"] = nlohmann::ordered_json::array();
+    for (int i = 0; i < kQualityReasonCount; ++i) {
+        const auto reason = static_cast<QualityReason>(i);
+        if (quality.has(reason)) reasons.push_back(std::string(reasonCode(reason)));
+    }
+    report["clipped_in_stretch"] = quality.clippedInStretch;
+    report["clipped_before"] = quality.clippedBefore;
+    report["fit_snr_db"] = quality.fitSnrDb;
+    report["decay_s"] = numberOrNull(quality.decaySec);
+    report["rival_hz"] = numberOrNull(quality.rivalHz);
+    report["rival_db"] = numberOrNull(quality.rivalDb);
+    report["subharmonic_hz"] =
+        quality.has(QualityReason::Subharmonic) ? numberOrNull(quality.subharmonicHz) : nullptr;
+    report["glide_cents"] = quality.glideCents;
+    report["level_db"] = quality.levelDb;
+    return report;
 }
 
 }  // namespace
@@ -90,6 +129,7 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
         return options.latin ? latinText(programText) : programText;
     };
     report["frequency_text"] = text(file.frequencyText);
+    report["quality"] = qualityReport(file.quality);
 
     const NearestReference& nearest = file.nearest;
     report["note"] = file.note ? nlohmann::ordered_json(*file.note) : nullptr;
@@ -104,6 +144,19 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
     auto& lines = report["lines"] = nlohmann::ordered_json::array();
     for (const ReadoutLine& line : file.lines) {
         lines.push_back({{"text", text(line.text)}, {"color", line.color.hex()}});
+    }
+    if (options.track) {
+        auto& track = report["pitch_track"] = nlohmann::ordered_json::array();
+        for (const PitchPoint& point : file.track) {
+            track.push_back({point.timeSec, point.frequencyHz});
+        }
+    }
+    if (options.series) {
+        report["series"] = {{"count", file.series.count},
+                            {"median_hz", file.series.medianHz},
+                            {"spread_cents", file.series.spreadCents},
+                            {"stable", file.series.stable},
+                            {"new", file.series.startedNew}};
     }
     return report;
 }
@@ -127,6 +180,18 @@ std::string reportLine(const nlohmann::ordered_json& report, const CliOptions& o
     line += ", " + std::to_string(report["sample_rate"].get<int>()) + " Hz " +
             std::to_string(report["channels"].get<int>()) + " ch " +
             report["mode"].get<std::string>() + ")";
+    const auto& quality = report["quality"];
+    if (quality["verdict"] != "good") {
+        line += "  " + quality["verdict"].get<std::string>() + ":";
+        for (const auto& reason : quality["reasons"]) line += " " + reason.get<std::string>();
+    }
+    if (report.contains("series")) {
+        const auto& series = report["series"];
+        line += "  series " + std::to_string(series["count"].get<int>()) + " at " +
+                fixedText(series["median_hz"].get<double>(), 2) + " Hz +- " +
+                fixedText(series["spread_cents"].get<double>(), 1) + " c" +
+                (series["stable"].get<bool>() ? " stable" : "");
+    }
     return line;
 }
 

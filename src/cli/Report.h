@@ -16,10 +16,14 @@ namespace tomaro {
 //   stretch in seconds, which the window's fields show with 4 decimals), window, decay,
 //   search_range_hz [F0, F1] (as searched: held to 10..20000 Hz), peak_bin, peak_hz (peak_bin * fs
 //   / 65536), frequency_hz, decay_per_sample (0 without decay), frequency_text ("%0.2f Гц", "Hz"
-//   with --latin), then the read-out: note and displayed_hz (null outside 20..2000 Hz), nearest_hz
+//   with --latin), quality {verdict, reasons, clipped_in_stretch, clipped_before, fit_snr_db,
+//   decay_s, rival_hz, rival_db, subharmonic_hz, glide_cents, level_db} (null for none), then
+//   the read-out: note and displayed_hz (null outside 20..2000 Hz), nearest_hz
 //   (null for none), nearest_drum (null for none or the free reference), nearest_kind (-1 none,
 //   else 0..2), caption (the references button), lines ([{"text", "color": "#rrggbb"}], the
-//   large-note window's). With --latin every "Гц" of these texts reads "Hz".
+//   large-note window's), with --track pitch_track [[t_seconds, hz], ...] and with --series
+//   series {count, median_hz, spread_cents, stable, new}. With --latin every "Гц" of these texts
+//   reads "Hz".
 nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions& options);
 
 // The report as one line of JSON (UTF-8; bytes of a file name that are not UTF-8 are replaced).
@@ -27,7 +31,9 @@ std::string reportJsonLine(const nlohmann::ordered_json& report);
 
 // The report as one readable line,
 // "FILE: 115.00 Гц  -1, Ля# -23 %  nearest 116.5 Гц (12\")  (peak ..., stretch ..., ...)" (the
-// note and the nearest reference only for 20..2000 Hz), or "FILE: refused: MESSAGE".
+// note and the nearest reference only for 20..2000 Hz), followed by the verdict and its reasons
+// when it is not good ("  doubtful: rival glide") and the series with --series; or
+// "FILE: refused: MESSAGE".
 std::string reportLine(const nlohmann::ordered_json& report, const CliOptions& options);
 
 // Latin letters for the program's own Cyrillic texts ("Гц" -> "Hz").

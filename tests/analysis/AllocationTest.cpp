@@ -11,7 +11,9 @@
 #include "TestSignals.h"
 #include "analysis/AnalysisSettings.h"
 #include "analysis/Analyzer.h"
+#include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
+#include "analysis/StrikeQuality.h"
 #include "audio/StrikeRecord.h"
 #include "settings/MemoryProfile.h"
 
@@ -79,6 +81,34 @@ TEST(AnalysisPass, NeverAllocates) {
     analyzer.setComponentCount(8);
     analyzer.analyze(record, stretch, settings);
     EXPECT_EQ(g_Allocations.load() - before, 0);
+}
+
+TEST(AnalysisPass, QualityAndPitchTrackNeverAllocate) {
+    StrikeRecord record;
+    testing::fillStrike(record, 48000.0,
+                        testing::withNoise(testing::decayingTone(97.3, 0.3, 10000), 70, 5));
+    MemoryProfile profile;
+    Stretch stretch(profile);
+    stretch.setStrike(record);
+    AnalysisSettings settings(profile);
+    Analyzer analyzer;
+    StrikeQuality quality;
+    PitchTrack track;
+
+    const long before = g_Allocations.load();
+    for (int kind : {0, 1, 2}) {
+        Analyzer::Params params = Analyzer::paramsOf(settings);
+        params.windowKind = kind;
+        for (int end : {stretch.end(), 48000}) {
+            const AnalysisResult& result =
+                analyzer.analyze(record.source(), 48000.0, stretch.start(), end, params);
+            quality.evaluate(analyzer, record.source(), record.startIndex, true, params);
+            track.compute(record.source(), 48000.0, record.startIndex, result.mainFrequencyHz,
+                          kind);
+        }
+    }
+    EXPECT_EQ(g_Allocations.load() - before, 0);
+    EXPECT_FALSE(track.points().empty());
 }
 
 }  // namespace

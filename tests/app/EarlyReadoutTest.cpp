@@ -102,6 +102,9 @@ TEST(EarlyReadout, LiveStrikeIsReadWhenItsStretchIsRecordedWithTheFullSecondsRes
         expectSameResult(run.early, run.full);
         EXPECT_EQ(tuner.readout().lines().front().text, run.earlyLines);
         EXPECT_EQ(tuner.record().sampleCount, kStrikeLength);
+        // Read twice, counted once.
+        EXPECT_EQ(tuner.series().count(), 1);
+        EXPECT_TRUE(tuner.quality().accepted());
     }
 }
 
@@ -201,6 +204,7 @@ TEST(EarlyReadout, EarlyAnalysisRunsWhileTheCaptureThreadWrites) {
     capture.join();
     EXPECT_EQ(earlyCount, kStrikes);
     EXPECT_EQ(analysedStrikes.load(), kStrikes);
+    EXPECT_EQ(tuner.series().count(), kStrikes);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "display/NoteWindow.h"
 #include "display/SignalOverview.h"
 #include "display/SpectrumView.h"
+#include "display/StrikeQualityViews.h"
 #include "kit/CDlgPresets.h"
 #include "serial/PseudoTerminal.h"
 #include "settings/MemoryProfile.h"
@@ -136,6 +137,38 @@ private slots:
                  m_Dir.path());
         // The next step shows the frequency in the caption.
         QTRY_COMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6 130.00 Гц - НЕТ АУДИО"));
+    }
+
+    void qualityAndSeriesLinesFollowEachStrike() {
+        auto window = makeWindow();
+        auto* frequency = window->findChild<QLabel*>("frequencyLabel");
+        auto* quality = window->findChild<QLabel*>("qualityLine");
+        auto* seriesLine = window->findChild<SeriesLine*>("seriesLine");
+        QVERIFY(quality && seriesLine && window->findChild<PitchTrackView*>("pitchTrackView"));
+        QCOMPARE(seriesLine->text(), QStringLiteral("серия: нет ударов"));
+        const QString tone = writeTone("tom.wav", 110.0);
+        for (int i = 0; i < 3; ++i) window->openFile(tone);
+        QVERIFY(quality->text().startsWith(QStringLiteral("Надёжно · ОСШ")));
+        QCOMPARE(seriesLine->text(), QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 · стабильно"));
+
+        // Silence: no tone instead of a frequency, the last good reading named, the series kept;
+        // the caption and the large-note window's lines keep their texts.
+        test::WavBuilder silence;
+        silence.samples.assign(30000, 0);
+        const QString silent = m_Dir.filePath("silence.wav");
+        test::writeFile(silent.toStdString(), silence.bytes());
+        window->openFile(silent);
+        QCOMPARE(frequency->text(), QStringLiteral("нет тона"));
+        QCOMPARE(window->findChild<QLabel*>("noteLabel")->text(), QString());
+        QCOMPARE(quality->text(),
+                 QStringLiteral("Отклонено: нет тона, нет удара выше порога · последний принятый "
+                                "110.00 Гц"));
+        QCOMPARE(seriesLine->text(), QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 · стабильно"));
+        QTRY_COMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6 29.30 Гц - НЕТ АУДИО"));
+        QCOMPARE(window->tuner().readout().lines().front().text, std::string("29.3 Гц"));
+
+        window->findChild<QPushButton*>("newSeriesButton")->click();
+        QCOMPARE(seriesLine->text(), QStringLiteral("серия: нет ударов"));
     }
 
     void refusedFileShowsItsMessageAndKeepsTheStrike() {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,12 @@ class WavLoad : public ::testing::Test {
 protected:
     WavLoadResult load(const WavBuilder& wav) { return loadBytes(wav.bytes()); }
     // Every load gets a file of its own: a file read in place must not be rewritten under it.
-    WavLoadResult loadBytes(const std::vector<unsigned char>& bytes) {
+    WavLoadResult loadBytes(const std::vector<unsigned char>& bytes,
+                            std::optional<int> frontThreshold = std::nullopt) {
         const std::string path =
             ::testing::TempDir() + "tomaro_wav_test_" + std::to_string(++m_Files) + ".wav";
         test::writeFile(path, bytes);
-        return loadWavFile(path, m_Recorder);
+        return loadWavFile(path, m_Recorder, frontThreshold);
     }
     // Runs the pending analysis, as the window's paint step does.
     void analyse() { m_Recorder.paintStep(); }
@@ -259,6 +261,35 @@ TEST_F(WavLoad, RefusedFileLeavesThePreviousStrikeUntouched) {
     EXPECT_EQ(m_Record.source().at(59999), 59999 % 30000 + 1);
     EXPECT_EQ(m_Record.sampleCount, 60000);
     EXPECT_DOUBLE_EQ(m_Record.sampleRateHz, 48000.0);
+}
+
+TEST_F(WavLoad, TheFrontIsTheFirstSampleAboveTheThresholdLikeTheLiveTrigger) {
+    WavBuilder wav;
+    wav.channels = 2;
+    wav.samples.assign(2 * 20000, 0);
+    wav.samples[2 * 7000] = 3000;       // equal to the threshold: not above it
+    wav.samples[2 * 8000 + 1] = 30000;  // the second channel does not count
+    wav.samples[2 * 10000] = -3001;
+    WavLoadResult result = loadBytes(wav.bytes(), 3000);
+    EXPECT_EQ(result.frontFrame, 10000);
+    EXPECT_EQ(m_Record.startIndex, kLeadInLength + 10000);
+    EXPECT_TRUE(m_Record.frontFound);
+    EXPECT_EQ(m_Record.buffer[kLeadInLength + 10000], -3001);  // the samples stay where they were
+
+    // Within the first 6000 frames the file starts with its hit; without a threshold nothing
+    // is searched.
+    wav.samples[2 * 5999] = 4000;
+    result = loadBytes(wav.bytes(), 3000);
+    EXPECT_EQ(result.frontFrame, 5999);
+    EXPECT_EQ(m_Record.startIndex, kLeadInLength);
+    load(wav);
+    EXPECT_EQ(m_Record.startIndex, kLeadInLength);
+
+    // Nothing above the threshold.
+    result = loadBytes(wav.bytes(), 30000);
+    EXPECT_EQ(result.frontFrame, -1);
+    EXPECT_FALSE(m_Record.frontFound);
+    EXPECT_EQ(m_Record.startIndex, kLeadInLength);
 }
 
 TEST_F(WavLoad, FileIsRefusedWhileALiveStrikeIsBeingRecorded) {

@@ -249,6 +249,86 @@ TEST_F(AnalyzeProgram, OutputThatCannotBeWrittenIsAFailure) {
     }
 }
 
+TEST_F(AnalyzeProgram, ASilentFileIsRejectedWithExitThreeAndARefusalWins) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    const std::string silent =
+        write("silent.wav", wavBytes(48000, 1, 16, 30000, [](int, int) { return 0.0; }));
+    ProgramRun result = run({"--json", tom, silent});
+    EXPECT_EQ(result.exitCode, 3);
+    const auto lines = result.jsonLines();
+    ASSERT_EQ(lines.size(), 2u);
+    const Json& good = lines[0]["quality"];
+    EXPECT_EQ(good["verdict"], "good");
+    EXPECT_EQ(good["reasons"], Json::array());
+    EXPECT_EQ(good["clipped_in_stretch"], 0);
+    EXPECT_EQ(good["clipped_before"], 0);
+    EXPECT_NEAR(good["decay_s"].get<double>(), 0.3, 0.01);
+    EXPECT_GT(good["fit_snr_db"].get<double>(), 30.0);
+    EXPECT_TRUE(good["subharmonic_hz"].is_null());
+    EXPECT_NEAR(good["glide_cents"].get<double>(), 0.0, 1.0);
+    EXPECT_NEAR(good["level_db"].get<double>(), 20 * std::log10(10000 / 32768.0), 0.1);
+    const Json& rejected = lines[1]["quality"];
+    EXPECT_EQ(rejected["verdict"], "rejected");
+    EXPECT_EQ(rejected["reasons"], Json::array({"no_tone", "no_strike"}));
+    EXPECT_TRUE(rejected["decay_s"].is_null());
+    EXPECT_TRUE(rejected["rival_hz"].is_null());
+    EXPECT_EQ(lines[1]["frequency_text"], "29.30 Гц");  // the reading itself as always
+
+    result = run({silent});
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_NE(result.out.find("  rejected: no_tone no_strike"), std::string::npos) << result.out;
+    EXPECT_EQ(run({silent, (m_Dir / "missing.wav").string()}).exitCode, 1);
+}
+
+TEST_F(AnalyzeProgram, AFileIsMeasuredFromItsHitAndReportsTheFront) {
+    // 0.3 s of quiet hum, then the strike: copied behind the 6000-sample lead-in.
+    const auto late = [](int i, int) {
+        const double t = i / 48000.0 - 0.3;
+        return t < 0 ? 500 * std::sin(kTwoPi * 216 * t)
+                     : 10000 * std::exp(-t / 0.3) * std::sin(kTwoPi * 97.3 * t);
+    };
+    const Json r =
+        run({"--json", write("late.wav", wavBytes(48000, 1, 16, 38400, late))}).jsonLines().at(0);
+    EXPECT_NEAR(r["front"].get<int>(), 6000 + 14400, 40);
+    EXPECT_EQ(r["stretch_start"].get<int>(), r["front"].get<int>() + 2400);
+    EXPECT_NEAR(r["frequency_hz"].get<double>(), 97.3, 0.05);
+}
+
+TEST_F(AnalyzeProgram, TrackAndSeriesFollowTheStrikesInOrder) {
+    const std::string a = write("a.wav", wavBytes(48000, 1, 16, 38400, strike(110.0, 48000)));
+    const std::string b = write("b.wav", wavBytes(48000, 1, 16, 38400, strike(110.1, 48000)));
+    const std::string silent =
+        write("silent.wav", wavBytes(48000, 1, 16, 30000, [](int, int) { return 0.0; }));
+    const std::string c = write("c.wav", wavBytes(48000, 1, 16, 38400, strike(117.0, 48000)));
+    const ProgramRun result = run({"--json", "--series", "--track", a, b, a, silent, c});
+    const auto lines = result.jsonLines();
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0]["series"], (Json{{"count", 1},
+                                        {"median_hz", lines[0]["frequency_hz"]},
+                                        {"spread_cents", 0.0},
+                                        {"stable", false},
+                                        {"new", true}}));
+    EXPECT_EQ(lines[1]["series"]["count"], 2);
+    EXPECT_FALSE(lines[1]["series"]["new"].get<bool>());
+    EXPECT_EQ(lines[2]["series"]["count"], 3);
+    EXPECT_TRUE(lines[2]["series"]["stable"].get<bool>());
+    EXPECT_EQ(lines[3]["series"], lines[2]["series"]);  // the rejected strike does not join
+    EXPECT_EQ(lines[4]["series"]["count"], 1);          // a rod was turned: 107 cents up
+    EXPECT_TRUE(lines[4]["series"]["new"].get<bool>());
+
+    const Json& track = lines[0]["pitch_track"];
+    ASSERT_GT(track.size(), 50u);
+    EXPECT_NEAR(track[0][0].get<double>(), 0.02, 1e-9);
+    // Up to where the windows reach the end of the file's 0.8 s.
+    for (const Json& point : track) {
+        if (point[0].get<double>() < 0.75) {
+            EXPECT_NEAR(point[1].get<double>(), 110.0, 0.5);
+        }
+    }
+    EXPECT_EQ(lines[3]["pitch_track"], Json::array());
+    EXPECT_FALSE(run({"--json", a}).jsonLines().at(0).contains("pitch_track"));
+}
+
 TEST_F(AnalyzeProgram, BadUsageExitsTwoWithoutOutput) {
     const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 4800, strike(97.3, 48000)));
     for (const auto& arguments : std::vector<std::vector<std::string>>{

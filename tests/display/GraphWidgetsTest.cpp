@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "StrikeScene.h"
+#include "analysis/PitchTrack.h"
 #include "display/LevelMeter.h"
 #include "display/NoteWindow.h"
 #include "display/PlotPainting.h"
 #include "display/SignalOverview.h"
 #include "display/SpectrumView.h"
 #include "display/StretchZoom.h"
+#include "display/StrikeQualityViews.h"
 
 using tomaro::InputLevel;
 using tomaro::LevelMeter;
@@ -279,6 +281,27 @@ private slots:
         QVERIFY(!zoom.showsFit());
         m_Scene->analyse();
         QVERIFY(zoom.showsFit());
+    }
+
+    void pitchGraphDrawsTheTrackOrSaysThereIsNoTone() {
+        tomaro::PitchTrack track;
+        const double mainHz = m_Scene->analyzer.result().mainFrequencyHz;
+        track.compute(m_Scene->record.source(), 48000.0, m_Scene->record.startIndex, mainHz, 1);
+        tomaro::PitchTrackView view(track, m_Scene->analyzer, m_Scene->record, m_Scene->stretch);
+        showExposed(view, {600, 160});
+        auto trackPixels = [&] {
+            const QImage image = view.grab().toImage();
+            int count = 0;
+            for (int x = 0; x < image.width(); x += 2) {
+                count += countInColumn(image, x / image.devicePixelRatio(), 0, view.height(),
+                                       tomaro::plot::strike());
+            }
+            return count;
+        };
+        view.setFrequencies(mainHz, mainHz * 1.01);
+        QVERIFY(trackPixels() > 100);
+        view.setFrequencies(0.0, 0.0);  // no tone: the placeholder only
+        QCOMPARE(trackPixels(), 0);
     }
 
     void viewsSurviveAnEmptyRecordAndNoAnalysis() {

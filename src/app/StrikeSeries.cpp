@@ -1,0 +1,57 @@
+#include "app/StrikeSeries.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace tomaro {
+namespace {
+
+// Median of the first n values (sorted in place), n >= 1.
+double medianOf(double* values, int n) {
+    std::sort(values, values + n);
+    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
+}
+
+}  // namespace
+
+double StrikeSeries::cents(double frequencyHz, double referenceHz) {
+    return 1200.0 * std::log2(frequencyHz / referenceHz);
+}
+
+bool StrikeSeries::add(double frequencyHz) {
+    if (!(std::isfinite(frequencyHz) && frequencyHz > 0.0)) return false;
+    const bool startsNew =
+        m_Count == 0 || std::fabs(cents(frequencyHz, m_State.medianHz)) > kJoinCents;
+    if (startsNew) {
+        m_First = 0;
+        m_Count = 0;
+    }
+    if (m_Count < kCapacity) {
+        m_Hz[(m_First + m_Count) % kCapacity] = frequencyHz;
+        ++m_Count;
+    } else {
+        m_Hz[m_First] = frequencyHz;  // the oldest strike goes
+        m_First = (m_First + 1) % kCapacity;
+    }
+    recompute(startsNew);
+    return startsNew;
+}
+
+void StrikeSeries::clear() {
+    m_First = 0;
+    m_Count = 0;
+    m_State = SeriesState();
+}
+
+void StrikeSeries::recompute(bool startedNew) {
+    std::array<double, kCapacity> values{};
+    for (int i = 0; i < m_Count; ++i) values[i] = at(i);
+    m_State.count = m_Count;
+    m_State.medianHz = medianOf(values.data(), m_Count);
+    for (int i = 0; i < m_Count; ++i) values[i] = std::fabs(cents(at(i), m_State.medianHz));
+    m_State.spreadCents = medianOf(values.data(), m_Count);
+    m_State.stable = m_Count >= kStableCount && m_State.spreadCents <= kStableSpreadCents;
+    m_State.startedNew = startedNew;
+}
+
+}  // namespace tomaro
