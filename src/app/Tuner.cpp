@@ -72,6 +72,7 @@ void Tuner::takeShownStrike() {
     m_Shown.directData = m_Record.directData;
     m_Shown.directMapping = m_Record.directMapping;
     m_Shown.directChannels = m_Record.directChannels;
+    m_Shown.directSamples = m_Record.directSamples;
 }
 
 void Tuner::analyse() {

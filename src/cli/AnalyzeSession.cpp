@@ -50,7 +50,8 @@ std::optional<UserMessage> AnalyzeSession::loadKitFile(const std::string& path) 
 FileAnalysis AnalyzeSession::analyse(const std::string& path) {
     FileAnalysis file;
     file.path = path;
-    file.load = m_Tuner.loadFile(path);
+    file.imported = m_Importer != nullptr;
+    file.load = file.imported ? m_Importer(path, m_Tuner.recorder()) : m_Tuner.loadFile(path);
     if (!file.load.ok) return file;
 
     if (m_PickHz) m_Tuner.analyzer().pickFrequency(*m_PickHz);
@@ -74,8 +75,9 @@ FileAnalysis AnalyzeSession::analyse(const std::string& path) {
 }
 
 int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
-                std::ostream& err) {
+                std::ostream& err, FileLoader importer) {
     AnalyzeSession session(userProfile, options);
+    if (options.import) session.setImporter(importer);
     if (options.kitFile) {
         if (auto message = session.loadKitFile(*options.kitFile)) {
             err << "tomaro-analyze: " << *options.kitFile << ": " << message->text << '\n';

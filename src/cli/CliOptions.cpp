@@ -159,6 +159,19 @@ constexpr std::array kOptions = {
                     o.json = true;
                     return true;
                 }},
+    OptionEntry{"--import", 0, "",
+                "read the files as any sound file libsndfile reads (WAV of any sample format, "
+                "AIFF, FLAC, Ogg Vorbis and Opus, MP3), first channel in 16 bits, up to 10 "
+                "minutes",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.import = true;
+                    return true;
+                }},
+    OptionEntry{"--version", 0, "", "print the version and exit",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.version = true;
+                    return true;
+                }},
     OptionEntry{"--help", 0, "", "show this help",
                 [](CliOptions& o, std::span<const std::string>, std::string&) {
                     o.help = true;
@@ -262,6 +275,9 @@ std::string usageText() {
         "  caption       the text of the references button\n"
         "  lines         the lines of the large-note window in order, each\n"
         "                {\"text\": ..., \"color\": \"#rrggbb\"}; the empty one is the spacer\n"
+        "With --import an analysed file also gives imported (true) and clipped_samples (the\n"
+        "first channel's samples held at 16-bit full scale); mode is copy as for a WAV file\n"
+        "of up to 48000 frames, or direct: the whole decoded sound, read from its start.\n"
         "\nExit status: 0 when every file was analysed, 1 when a file was refused, 2 on bad\n"
         "usage or when the --kit file cannot be used (nothing is analysed then).\n";
     return text;

@@ -30,6 +30,8 @@ struct CliOptions {
     bool latin = false;                    // --latin: Latin letters in texts
     bool json = false;                     // --json: one JSON object per file
     bool help = false;                     // --help
+    bool version = false;                  // --version
+    bool import = false;  // --import: read the files through the sound import, not as WAV files
     std::vector<std::string> files;
 };
 
