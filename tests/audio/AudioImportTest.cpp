@@ -88,7 +88,8 @@ TEST_P(ImportedFormat, ReadsBackTheToneOfTheFirstChannelWithin10MilliHertz) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryFormat, ImportedFormat,
-    ::testing::Values(Format{"pcm16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
+    ::testing::Values(Format{"pcm8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8},
+                      Format{"pcm16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16},
                       Format{"pcm24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24},
                       Format{"pcm32.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_32},
                       Format{"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT},
