@@ -38,12 +38,15 @@ WavLoadResult decodeSoundFile(const std::string& path, ImportedSound& sound) {
     if (info.channels < 1) return unreadableSoundRefusal("0 channels");
     if (!fileRateAccepted(info.samplerate)) return sampleRateRefusal(info.samplerate);
     const std::int64_t limit = importFrameLimit(info.samplerate);
-    if (info.frames > limit) return soundTooLongRefusal();
+    // SF_COUNT_MAX stands for a length the library does not know before decoding.
+    if (info.frames != SF_COUNT_MAX && info.frames > limit) return soundTooLongRefusal();
 
     sound.sampleRateHz = info.samplerate;
     sound.channels = info.channels;
     // A declared length is only a hint (a compressed stream may hold more or less).
-    if (info.frames > 0) sound.samples.reserve(static_cast<std::size_t>(info.frames));
+    if (info.frames > 0 && info.frames <= limit) {
+        sound.samples.reserve(static_cast<std::size_t>(info.frames));
+    }
     const sf_count_t blockFrames = std::max<sf_count_t>(1, kBlockSamples / info.channels);
     std::vector<double> block(static_cast<std::size_t>(blockFrames * info.channels));
     for (;;) {
