@@ -17,6 +17,7 @@
 #include <QVBoxLayout>
 
 #include "app/ElidedButton.h"
+#include "app/ImportCommand.h"
 #include "app/OpenFileState.h"
 #include "app/StepField.h"
 #include "audio/CaptureDevice.h"
@@ -216,6 +217,9 @@ QWidget* CMainDlg::buildInputGroup() {
     auto* open = new QPushButton(QStringLiteral("Открыть WAV..."), box);
     open->setObjectName(QStringLiteral("openButton"));
     connect(open, &QPushButton::clicked, this, &CMainDlg::chooseAndOpenFile);
+    auto* importSound = new QPushButton(QStringLiteral("Импорт звука..."), box);
+    importSound->setObjectName(QStringLiteral("importButton"));
+    connect(importSound, &QPushButton::clicked, this, &CMainDlg::chooseAndImportFile);
     m_PlayButton = new QPushButton(QStringLiteral("▶ Прослушать"), box);
     m_PlayButton->setObjectName(QStringLiteral("playButton"));
     m_StopButton = new QPushButton(QStringLiteral("■ Стоп"), box);
@@ -224,6 +228,7 @@ QWidget* CMainDlg::buildInputGroup() {
     connect(m_PlayButton, &QPushButton::clicked, this, &CMainDlg::play);
     connect(m_StopButton, &QPushButton::clicked, m_Player.get(), &Player::stop);
     buttons->addWidget(open);
+    buttons->addWidget(importSound);
     buttons->addWidget(m_PlayButton);
     buttons->addWidget(m_StopButton);
     form->addRow(buttons);
@@ -592,6 +597,10 @@ void CMainDlg::openChosenFile(const QByteArray& path) {
     if (QFile::decodeName(path).size() < static_cast<qsizetype>(kMinimumPathLength)) return;
     OpenFileState::remember(m_Profile, path.toStdString());
     openFile(path);
+}
+
+void CMainDlg::chooseAndImportFile() {
+    if (runImportCommand(this, m_Profile, m_Services, m_Tuner.recorder())) step();
 }
 
 void CMainDlg::openFile(const QString& path) { openFile(QFile::encodeName(path)); }

@@ -55,6 +55,8 @@ public:
 public slots:
     // The open command: asks for a file, remembers the choice, loads it.
     void chooseAndOpenFile();
+    // The sound import: asks for a sound file of any format libsndfile reads and loads it.
+    void chooseAndImportFile();
     // Runs one step of the strike state machine now (it also runs before repaints and on every
     // notice from the capture side).
     void step();

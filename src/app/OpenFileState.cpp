@@ -6,28 +6,29 @@ namespace tomaro {
 namespace {
 
 constexpr const char* kSection = "OPEN";
-constexpr const char* kPathKey = "GetOpenFileName_PATH";
-constexpr const char* kNameKey = "GetOpenFileName_NAME";
 
 }  // namespace
 
-OpenFileState OpenFileState::load(const Profile& profile, const std::string& defaultFolder) {
-    return {profile.readString(kSection, kPathKey, defaultFolder),
-            profile.readString(kSection, kNameKey, "12345.wav")};
+OpenFileState OpenFileState::load(const Profile& profile, const std::string& defaultFolder,
+                                  const FileDialogKeys& keys) {
+    return {profile.readString(kSection, keys.folderKey, defaultFolder),
+            profile.readString(kSection, keys.nameKey, keys.defaultName)};
 }
 
-void OpenFileState::remember(Profile& profile, const std::string& path) {
+void OpenFileState::remember(Profile& profile, const std::string& path,
+                             const FileDialogKeys& keys) {
     const std::size_t separator = path.find_last_of("/\\");
     if (separator == std::string::npos) {
-        profile.writeString(kSection, kNameKey, path);
+        profile.writeString(kSection, keys.nameKey, path);
         return;
     }
-    profile.writeString(kSection, kPathKey, path.substr(0, separator));
-    profile.writeString(kSection, kNameKey, path.substr(separator + 1));
+    profile.writeString(kSection, keys.folderKey, path.substr(0, separator));
+    profile.writeString(kSection, keys.nameKey, path.substr(separator + 1));
 }
 
 std::string OpenFileState::initialPath() const {
     if (folder.empty()) return name;
+    if (name.empty()) return folder;
     return folder + "/" + name;
 }
 

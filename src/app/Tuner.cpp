@@ -130,6 +130,7 @@ void Tuner::takeShownStrike() {
     m_Shown.directData = m_Record.directData;
     m_Shown.directMapping = m_Record.directMapping;
     m_Shown.directChannels = m_Record.directChannels;
+    m_Shown.directSamples = m_Record.directSamples;
 }
 
 bool Tuner::analyseEarly(int recordedFrames) {

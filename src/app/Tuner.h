@@ -44,8 +44,8 @@ public:
 
     // The strike as the graphs draw it: a copy taken whenever new samples stand in the record
     // (the trigger is blocked then), so drawing never reads the buffer the capture thread may be
-    // writing. A long file is read in place from the live record's mapping, which lives until
-    // the next copy is taken. Its counter stays at -1.
+    // writing. A long file is read in place from the live record's mapping (a long imported sound
+    // from its held samples), which lives until the next copy is taken. Its counter stays at -1.
     const StrikeRecord& shownStrike() const { return m_Shown; }
 
     // True once a strike or a file stands in the record.

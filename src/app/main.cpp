@@ -4,11 +4,18 @@
 #include <QStyleFactory>
 #include <QToolTip>
 #include <QTranslator>
+#include <cstdio>
+#include <cstring>
 
 #include "app/CMainDlg.h"
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
+    // Answered before any window exists, so that it works without a display.
+    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("tomaro %s\n", TOMARO_VERSION);
+        return 0;
+    }
     QApplication app(argc, argv);
     // One look on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));

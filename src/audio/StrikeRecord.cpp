@@ -25,6 +25,8 @@ SampleSource StrikeRecord::source() const {
                 source.frameCount = static_cast<int>(frames);
             }
         }
+    } else if (directSamples != nullptr) {
+        source.native = directSamples;
     } else {
         source.native = buffer.data();
         source.frameStrideBytes = 2;
@@ -45,6 +47,8 @@ void StrikeRecord::releaseDirectFile() {
     directMapping = nullptr;
     directData = nullptr;
     directChannels = 0;
+    directSamples = nullptr;
+    std::vector<std::int16_t>().swap(heldSamples);  // up to ten minutes of sound: give it back
 }
 
 }  // namespace tomaro

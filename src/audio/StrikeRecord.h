@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tomaro {
 
@@ -14,11 +15,12 @@ inline constexpr int kStrikeLength = 48000;  // samples of one recorded strike (
 inline constexpr int kLeadInLength = 6000;   // samples before the trigger, the last one triggers
 inline constexpr double kCaptureRateHz = 48000.0;
 
-// A read-only view of signed 16-bit samples: either the strike buffer (native order, one
-// sample per frame) or a mapped WAV file (little-endian, first channel of each frame).
+// A read-only view of signed 16-bit samples: either native samples, one per frame (the strike
+// buffer or an imported sound held in memory), or a mapped WAV file (little-endian, first channel
+// of each frame).
 // Reading frame i is valid for 0 <= i < frameCount.
 struct SampleSource {
-    const std::int16_t* native = nullptr;      // strike buffer, or null
+    const std::int16_t* native = nullptr;      // strike buffer or held samples, or null
     const unsigned char* fileBytes = nullptr;  // first data byte of a mapped file, or null
     int frameStrideBytes = 2;                  // file frames: channel count * 2
     int frameCount = 0;
@@ -70,14 +72,25 @@ struct StrikeRecord {
     const unsigned char* directData = nullptr;
     int directChannels = 0;
 
+    // Direct mode from memory: a long imported sound, its first channel as 16-bit samples, read
+    // from the start like a long WAV file. Empty when not in use.
+    std::vector<std::int16_t> heldSamples;
+    // The held samples read: heldSamples.data(), or for a copy of the record the original's.
+    const std::int16_t* directSamples = nullptr;
+
     // The last measured main frequency as "%0.2f Гц", shown in the caption; empty before any.
     std::string lastFrequencyText;
 
-    // The samples to analyse: the mapped file in direct mode, else the buffer (sampleCount
-    // frames).
+    // The samples to analyse: the mapped file or the held samples in direct mode, else the buffer
+    // (sampleCount frames).
     SampleSource source() const;
 
-    // Unmaps and closes a direct-mode file; the samples come from the buffer again.
+    // Whether the samples are read in place (a mapped file or held samples), not from the buffer
+    // the capture thread records into.
+    bool readsInPlace() const { return directData != nullptr || directSamples != nullptr; }
+
+    // Unmaps and closes a direct-mode file and frees held samples; the samples come from the
+    // buffer again.
     void releaseDirectFile();
 };
 

@@ -44,6 +44,7 @@ void StrikeRecorder::deviceOpened() {
     std::fill_n(m_Ring.get(), 2 * kCaptureRingFrames, std::int16_t{0});
     m_RingWriteFrame = 0;
     m_BlockFrames = 0;
+    m_IgnoreRestOfBlock = false;
     m_BlockLeftPeak = 0;
     m_BlockRightPeak = 0;
     m_LeftPeak.store(0, std::memory_order_relaxed);
@@ -131,7 +132,8 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount,
 
         leftPeak = std::max(leftPeak, std::abs(left));
         rightPeak = std::max(rightPeak, std::abs(right));
-        if (levelBlock > 0 && ++m_BlockFrames == levelBlock) {
+        const bool blockEnds = levelBlock > 0 && ++m_BlockFrames == levelBlock;
+        if (blockEnds) {
             m_LeftPeak.store(std::max(m_BlockLeftPeak, leftPeak), std::memory_order_relaxed);
             m_RightPeak.store(std::max(m_BlockRightPeak, rightPeak), std::memory_order_relaxed);
             m_LevelPublished = true;
@@ -140,12 +142,19 @@ bool StrikeRecorder::bufferDone(const std::int16_t* interleaved, int frameCount,
         }
 
         if (counter >= 0) {
-            if (counter < kStrikeLength)
+            if (counter < kStrikeLength) {
                 m_Record.buffer[counter++] = static_cast<std::int16_t>(left);
-        } else if (std::abs(left) > threshold && tryStartStrike(ringFrame)) {
+                // As with capture buffers of a whole block, the frames after a strike's last
+                // sample up to the end of the block do not start a new strike.
+                if (counter == kStrikeLength && levelBlock > 0 && !blockEnds)
+                    m_IgnoreRestOfBlock = true;
+            }
+        } else if (!m_IgnoreRestOfBlock && std::abs(left) > threshold &&
+                   tryStartStrike(ringFrame)) {
             counter = kLeadInLength;
             triggerFrame = i;
         }
+        if (blockEnds) m_IgnoreRestOfBlock = false;
     }
 
     if (m_HoldFrames.load(std::memory_order_relaxed) > 0) {

@@ -73,8 +73,9 @@ public:
 
     // The input level is the peak of each `frames` captured frames (a device buffer of the
     // capture format), published when they are complete, whatever the size of the buffers the
-    // device delivers; 0 publishes the peak of each bufferDone() call. Set before the device
-    // starts delivering.
+    // device delivers; 0 publishes the peak of each bufferDone() call. The frames of a block
+    // after a strike's last sample start no strike, as with buffers of the block's size. Set
+    // before the device starts delivering.
     void setLevelBlockFrames(int frames) {
         m_LevelBlockFrames.store(std::max(frames, 0), std::memory_order_relaxed);
     }
@@ -174,6 +175,7 @@ private:
     int m_BlockLeftPeak = 0;
     int m_BlockRightPeak = 0;
     bool m_LevelPublished = false;
+    bool m_IgnoreRestOfBlock = false;  // capture thread: a strike ended inside the current block
     bool m_DeviceOpen = false;
     bool m_PendingBeforeClaim = false;
     bool m_EarlyDone = false;  // the strike being recorded was analysed early

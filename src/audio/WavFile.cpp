@@ -10,8 +10,6 @@
 namespace tomaro {
 namespace {
 
-constexpr int kMinimumRateHz = 3000;
-constexpr int kMaximumRateHz = 500000;
 constexpr int kCopiedFramesMax = kStrikeLength - kLeadInLength;  // 42000
 
 std::uint16_t u16(const unsigned char* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
@@ -52,6 +50,22 @@ WavLoadResult refusal(std::string message, MessageIcon icon = MessageIcon::Error
 }
 
 }  // namespace
+
+bool fileRateAccepted(std::int64_t rateHz) {
+    return rateHz >= kMinimumFileRateHz && rateHz <= kMaximumFileRateHz;
+}
+
+WavLoadResult sampleRateRefusal(std::int64_t rateHz) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "Частота дискретизации этого файла %lld Гц, какая то не такая!",
+                  static_cast<long long>(rateHz));
+    return refusal(text, MessageIcon::Stop);
+}
+
+WavLoadResult strikeBusyRefusal() {
+    return refusal("Идет запись удара: файл не загружен, повторите через секунду !");
+}
 
 bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& header) {
     header.dataOffset = 0;
@@ -130,15 +144,8 @@ WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder,
         return refusal("Открываю только 16-битные WAVE - файлы: 8-битный файл не загружен !");
     }
     const std::uint32_t rateHz = header.format.sampleRateHz;
-    if (rateHz < kMinimumRateHz || rateHz > kMaximumRateHz) {
-        char text[160];
-        std::snprintf(text, sizeof text,
-                      "Частота дискретизации этого файла %u Гц, какая то не такая!", rateHz);
-        return refusal(text, MessageIcon::Stop);
-    }
-    if (!recorder.claimForFile()) {
-        return refusal("Идет запись удара: файл не загружен, повторите через секунду !");
-    }
+    if (!fileRateAccepted(rateHz)) return sampleRateRefusal(rateHz);
+    if (!recorder.claimForFile()) return strikeBusyRefusal();
 
     // A data chunk may declare more bytes than the file holds: only whole frames present count.
     const std::uint64_t present =

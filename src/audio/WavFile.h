@@ -42,7 +42,18 @@ struct WavLoadResult {
     int sampleRateHz = 0;
     std::int64_t frames = 0;  // frames of the file itself
     int frontFrame = -1;      // strike front in the file's frames (-1: none, or not searched)
+    // Imported sounds only: samples that did not fit in 16 bits and were held to full scale.
+    std::int64_t clippedSamples = 0;
 };
+
+// The sample rates a sound file may have, in Hz (inclusive), and the refusal of any other.
+inline constexpr std::int64_t kMinimumFileRateHz = 3000;
+inline constexpr std::int64_t kMaximumFileRateHz = 500000;
+bool fileRateAccepted(std::int64_t rateHz);
+WavLoadResult sampleRateRefusal(std::int64_t rateHz);
+
+// The refusal when a live strike is being recorded and the strike buffer cannot be taken.
+WavLoadResult strikeBusyRefusal();
 
 // Shortest path the open command acts on: anything shorter ends the command silently.
 inline constexpr std::size_t kMinimumPathLength = 3;

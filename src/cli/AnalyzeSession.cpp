@@ -52,13 +52,15 @@ std::optional<UserMessage> AnalyzeSession::loadKitFile(const std::string& path) 
 FileAnalysis AnalyzeSession::analyse(const std::string& path) {
     FileAnalysis file;
     file.path = path;
-    file.load = m_Tuner.loadFile(path);
+    file.imported = m_Importer != nullptr;
+    file.load = file.imported ? m_Importer(path, m_Tuner.recorder()) : m_Tuner.loadFile(path);
     if (!file.load.ok) return file;
 
     if (m_PickHz) m_Tuner.analyzer().pickFrequency(*m_PickHz);
     m_Tuner.paintStep();
     FileAnalysis reading = currentReading(path);
     reading.load = file.load;
+    reading.imported = file.imported;
     return reading;
 }
 
@@ -97,8 +99,9 @@ bool writtenOut(std::ostream& out, std::ostream& err) {
 }
 
 std::unique_ptr<AnalyzeSession> openSession(const Profile& userProfile, const CliOptions& options,
-                                            std::ostream& err) {
+                                            std::ostream& err, FileLoader importer) {
     auto session = std::make_unique<AnalyzeSession>(userProfile, options);
+    if (options.import) session->setImporter(importer);
     if (options.kitFile) {
         if (auto message = session->loadKitFile(*options.kitFile)) {
             err << "tomaro-analyze: " << *options.kitFile << ": " << message->text << '\n';
@@ -109,8 +112,9 @@ std::unique_ptr<AnalyzeSession> openSession(const Profile& userProfile, const Cl
 }
 
 int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
-                std::ostream& err) {
-    const std::unique_ptr<AnalyzeSession> session = openSession(userProfile, options, err);
+                std::ostream& err, FileLoader importer) {
+    const std::unique_ptr<AnalyzeSession> session =
+        openSession(userProfile, options, err, importer);
     if (!session) return kExitUsage;
     int status = kExitAnalysed;
     for (const std::string& path : options.files) {

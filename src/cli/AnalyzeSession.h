@@ -17,10 +17,14 @@
 
 namespace tomaro {
 
+// Loads a file into the recorder's strike record in place of the WAV loader (the sound import).
+using FileLoader = WavLoadResult (*)(const std::string& path, StrikeRecorder& recorder);
+
 // Everything known about one file after tomaro-analyze handled it.
 struct FileAnalysis {
     std::string path;  // as given on the command line
     WavLoadResult load;
+    bool imported = false;  // read through the sound import (--import)
     // Set when the file was loaded and analysed.
     bool analysed = false;
     bool live = false;  // a strike heard on the input device (--listen), not a file
@@ -61,8 +65,12 @@ public:
 
     Tuner& tuner() { return m_Tuner; }
 
+    // Files are read by `importer` from now on (null: the WAV loader again).
+    void setImporter(FileLoader importer) { m_Importer = importer; }
+
 private:
     OverlayProfile m_Profile;
+    FileLoader m_Importer = nullptr;
     Tuner m_Tuner;
     std::optional<double> m_PickHz;
     bool m_LatinNotes;  // --latin: Latin note names whatever the kit's option says
@@ -79,13 +87,14 @@ bool writtenOut(std::ostream& out, std::ostream& err);
 // A session with the command line's choices and its --kit file. Returns null with the reason on
 // `err` when the kit file cannot be used.
 std::unique_ptr<AnalyzeSession> openSession(const Profile& userProfile, const CliOptions& options,
-                                            std::ostream& err);
+                                            std::ostream& err, FileLoader importer = nullptr);
 
 // Analyses every file of `options` and prints one line (or one JSON object) per file to `out`.
-// Returns kExitAnalysed or kExitRefused; kExitUsage with the reason on `err` and nothing analysed
-// when the --kit file cannot be used; kExitWriteFailed with the reason on `err` as soon as a line
-// cannot be written to `out` (the remaining files are not analysed).
+// With --import the files are read by `importer`. Returns kExitAnalysed, kExitRefused or
+// kExitRejected; kExitUsage with the reason on `err` and nothing analysed when the --kit file
+// cannot be used; kExitWriteFailed with the reason on `err` as soon as a line cannot be written
+// to `out` (the remaining files are not analysed).
 int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
-                std::ostream& err);
+                std::ostream& err, FileLoader importer = nullptr);
 
 }  // namespace tomaro

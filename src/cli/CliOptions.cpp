@@ -207,6 +207,19 @@ constexpr std::array kOptions = {
                     o.series = true;
                     return true;
                 }},
+    OptionEntry{"--import", 0, "",
+                "read the files as any sound file libsndfile reads (WAV of any sample format, "
+                "AIFF, FLAC, Ogg Vorbis and Opus, MP3), first channel in 16 bits, up to 10 "
+                "minutes",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.import = true;
+                    return true;
+                }},
+    OptionEntry{"--version", 0, "", "print the version and exit",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.version = true;
+                    return true;
+                }},
     OptionEntry{"--help", 0, "", "show this help",
                 [](CliOptions& o, std::span<const std::string>, std::string&) {
                     o.help = true;
@@ -334,6 +347,9 @@ std::string usageText() {
         "                level_db the strike's peak below full scale\n"
         "--track adds pitch_track [[t_seconds, hz], ...]; --series adds series\n"
         "{count, median_hz, spread_cents, stable, new} as the window shows it.\n"
+        "With --import an analysed file also gives imported (true) and clipped_samples (the\n"
+        "first channel's samples held at 16-bit full scale); mode is copy as for a WAV file\n"
+        "of up to 48000 frames, or direct: the whole decoded sound, read from its start.\n"
         "\nWith --listen every strike gives its line (or object, with \"mode\": \"live\" and\n"
         "\"file\": \"strike N\") as soon as its analysed stretch is recorded, about half a\n"
         "second after the hit; the JSON object adds t_trigger_s and t_reading_s, the seconds\n"

@@ -41,6 +41,8 @@ struct CliOptions {
     std::optional<std::string> device;  // --device NAME, as the window's device list names it
     std::optional<int> threshold;       // --threshold N, 0..32768, for this run only
     std::optional<int> strikes;         // --strikes N (>= 1): stop after N readings
+    bool version = false;               // --version
+    bool import = false;  // --import: read the files through the sound import, not as WAV files
     std::vector<std::string> files;
 };
 

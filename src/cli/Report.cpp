@@ -107,6 +107,10 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
     report["channels"] = file.load.channels;
     report["frames"] = file.load.frames;
     report["mode"] = file.live ? "live" : file.load.direct ? "direct" : "copy";
+    if (file.imported) {
+        report["imported"] = true;
+        report["clipped_samples"] = file.load.clippedSamples;
+    }
     report["front"] = file.frontIndex;
     report["stretch_start"] = result.stretchStart;
     report["stretch_end"] = result.stretchEnd;

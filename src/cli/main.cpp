@@ -1,4 +1,5 @@
-// tomaro-analyze: the analysis of the Tomaro window on WAV files, from the command line.
+// tomaro-analyze: the analysis of the Tomaro window on WAV files (or any sound file with
+// --import), from the command line.
 
 #include <fcntl.h>
 
@@ -8,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/AudioImport.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
 #include "cli/Listener.h"
@@ -26,6 +28,10 @@ int main(int argc, char** argv) {
         std::cerr << "tomaro-analyze: " << parsed.error << "\nTry 'tomaro-analyze --help'.\n";
         return tomaro::kExitUsage;
     }
+    if (parsed.options.version) {
+        std::cout << "tomaro-analyze " TOMARO_VERSION "\n";
+        return tomaro::kExitAnalysed;
+    }
     if (parsed.options.help) {
         errno = 0;
         std::cout << tomaro::usageText();
@@ -43,5 +49,6 @@ int main(int argc, char** argv) {
     }
     // Only read: every choice of this run stays in an overlay above the user's profile.
     const tomaro::QtProfile profile;
-    return tomaro::runAnalyzer(profile, parsed.options, std::cout, std::cerr);
+    return tomaro::runAnalyzer(profile, parsed.options, std::cout, std::cerr,
+                               tomaro::importSoundFile);
 }

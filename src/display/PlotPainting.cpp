@@ -200,7 +200,7 @@ QPen waveformPen(const QColor& color, double width) {
 
 bool sourceBeingRecorded(const StrikeRecord& record) {
     const int counter = record.counter.load(std::memory_order_acquire);
-    return counter != -1 && counter < kStrikeLength && record.directData == nullptr;
+    return counter != -1 && counter < kStrikeLength && !record.readsInPlace();
 }
 
 int columnCount(int count, int widthPx, double devicePixelRatio) {

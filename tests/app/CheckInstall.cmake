@@ -1,4 +1,5 @@
-# Installs the build into PREFIX and checks that everything a desktop needs is there.
+# Installs the build into PREFIX and checks that everything a desktop needs is there, with the
+# AppStream metainfo and the man pages.
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
     RESULT_VARIABLE result OUTPUT_QUIET)
@@ -6,7 +7,8 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 foreach(path bin/tomaro bin/tomaro-analyze share/applications/tomaro.desktop
-        share/icons/hicolor/scalable/apps/tomaro.svg)
+        share/icons/hicolor/scalable/apps/tomaro.svg share/metainfo/org.tomaro.Tomaro.metainfo.xml
+        share/man/man1/tomaro.1.gz share/man/man1/tomaro-analyze.1.gz)
     if(NOT EXISTS ${PREFIX}/${path})
         message(FATAL_ERROR "missing from the installed tree: ${path}")
     endif()

@@ -1,5 +1,7 @@
 // The main window on the offscreen platform with its settings in memory and its message boxes
 // and file dialog replaced, so nothing blocks.
+#include <sndfile.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileInfo>
@@ -405,6 +407,51 @@ private slots:
                  QStringLiteral("117.3 Гц из 176"));
         QCOMPARE(window->findChild<QLabel*>("nearestLabel")->text(),
                  QStringLiteral("Ближайший эталон: 116.5 Гц для 12\", +12 %"));
+    }
+
+    void importCommandAnalysesAnyFormatAndRemembersItsOwnFolder() {
+        auto window = makeWindow();
+        // Two seconds of 24-bit FLAC: longer than a strike, so the whole sound is held.
+        const QString flac = m_Dir.filePath("tom.flac");
+        SF_INFO info{};
+        info.samplerate = 48000;
+        info.channels = 1;
+        info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_24;
+        SNDFILE* file = sf_open(flac.toLocal8Bit().constData(), SFM_WRITE, &info);
+        QVERIFY(file != nullptr);
+        for (int i = 0; i < 96000; ++i) {
+            const double t = i / 48000.0;
+            const double value = 0.3 * std::exp(-t / 0.5) * std::sin(2 * M_PI * 130.0 * t);
+            sf_writef_double(file, &value, 1);
+        }
+        sf_close(file);
+
+        m_NextChosenFile = flac;
+        QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+        window->findChild<QPushButton*>("importButton")->click();
+        QCOMPARE(m_DialogTitle, QStringLiteral("Выберите звуковой файл"));
+        QVERIFY(m_DialogFilters.contains("*.flac") && m_DialogFilters.contains("*.mp3"));
+        QCOMPARE(analysed.count(), 1);
+        QVERIFY(m_Messages.empty());
+        QVERIFY(window->tuner().shownStrike().readsInPlace());
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.01);
+        window->grab();  // the graphs draw the held sound
+        QCOMPARE(QString::fromStdString(m_Profile.readString("OPEN", "ImportSound_NAME", "")),
+                 QStringLiteral("tom.flac"));
+        QCOMPARE(QString::fromStdString(m_Profile.readString("OPEN", "ImportSound_PATH", "")),
+                 m_Dir.path());
+        QVERIFY(!m_Profile.contains("OPEN", "GetOpenFileName_NAME"));
+
+        m_NextChosenFile = m_Dir.filePath("notes.txt");
+        QFile text(m_NextChosenFile);
+        QVERIFY(text.open(QIODevice::WriteOnly));
+        text.write("not a sound");
+        text.close();
+        window->findChild<QPushButton*>("importButton")->click();
+        QCOMPARE(m_DialogInitialPath, flac);
+        QCOMPARE(m_Messages.size(), size_t(1));
+        QVERIFY(m_Messages[0].text.startsWith("Не могу прочитать звук из этого файла !\n"));
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.01);
     }
 
     void commandLineFileIsRememberedLikeAChosenOne() {

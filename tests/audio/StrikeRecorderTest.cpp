@@ -199,6 +199,28 @@ TEST_F(StrikeRecorderTest, LevelOfShortPeriodsIsThePeakOfEach125Milliseconds) {
     EXPECT_EQ(m_Recorder.level().leftPeak, 6);
 }
 
+// A strike's ringing tail in the rest of the block it ended in starts no strike, as when the
+// device delivered whole 6000-frame buffers; the next block is listened to again.
+TEST_F(StrikeRecorderTest, ShortPeriodsStartNoStrikeInTheRestOfTheBlockAStrikeEndedIn) {
+    m_Recorder.setThreshold(1000);
+    m_Recorder.setLevelBlockFrames(kCaptureBufferFrames);
+    m_Recorder.deviceOpened();
+    auto loud = frames(1200, [](int) { return 5000; });
+    auto quiet = frames(1200, [](int) { return 0; });
+    EXPECT_TRUE(feed(frames(1200, [](int i) { return i == 0 ? 5000 : 0; })));
+    for (int period = 0; period < 34; ++period) feed(quiet);
+    EXPECT_EQ(m_Record.counter.load(), kStrikeLength - 1);
+    feed(quiet);  // the strike's last sample is the block's second frame
+    EXPECT_EQ(m_Record.counter.load(), kStrikeLength);
+    EXPECT_TRUE(m_Recorder.paintStep().analysed);
+    for (int period = 1; period < 5; ++period) {
+        EXPECT_FALSE(feed(loud)) << period;
+        EXPECT_EQ(m_Record.counter.load(), -1);
+    }
+    EXPECT_TRUE(feed(loud));
+    EXPECT_EQ(m_Record.counter.load(), kLeadInLength + 1199);
+}
+
 TEST_F(StrikeRecorderTest, MonoDeviceChannelStandsForBoth) {
     m_Recorder.setThreshold(1000);
     std::vector<std::int16_t> mono(100, 5);

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -596,6 +597,46 @@ TEST_F(KitReadout, StoredReferenceOptionsApplyAndTheKitFileIsNeverStored) {
     const Json stored = run({"--json", m_Tone115}).jsonLines().at(0);
     EXPECT_EQ(stored["caption"], "Эталоны 116, 261.6 Гц");
     EXPECT_EQ(readFile(settingsFile()), before);
+}
+
+TEST_F(AnalyzeProgram, ImportReadsAFloatFileTheWavLoaderRefusesAndCountsItsClipping) {
+    // Two seconds of 32-bit float, stereo; the first ten samples overload.
+    const std::string path = (m_Dir / "float.wav").string();
+    SF_INFO info{};
+    info.samplerate = 48000;
+    info.channels = 2;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    const auto tone = strike(97.3, 48000);
+    for (int i = 0; i < 96000; ++i) {
+        const double frame[2] = {i < 10 ? 1.5 : tone(i, 0) / 32768.0, 0.9};
+        sf_writef_double(file, frame, 1);
+    }
+    sf_close(file);
+
+    ProgramRun result = run({"--json", path});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.jsonLines().at(0)["error"], "Это не PCM - формат !");
+
+    result = run({"--json", "--import", path, (m_Dir / "missing.flac").string()});
+    EXPECT_EQ(result.exitCode, 1);
+    const auto lines = result.jsonLines();
+    ASSERT_EQ(lines.size(), 2u);
+    const Json& r = lines[0];
+    EXPECT_EQ(r["imported"], true);
+    EXPECT_EQ(r["clipped_samples"], 10);
+    EXPECT_EQ(r["mode"], "direct");
+    EXPECT_EQ(r["channels"], 2);
+    EXPECT_EQ(r["frames"], 96000);
+    EXPECT_NEAR(r["frequency_hz"].get<double>(), 97.3, 0.01);
+    EXPECT_EQ(lines[1]["error"], "не могу открыть файл !!! \n");
+}
+
+TEST_F(AnalyzeProgram, VersionComesFromTheBuild) {
+    const ProgramRun result = run({"--version"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.out, std::string("tomaro-analyze ") + TOMARO_VERSION + "\n");
 }
 
 }  // namespace

@@ -1,0 +1,37 @@
+#include "app/ImportCommand.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include "app/AppServices.h"
+#include "app/OpenFileState.h"
+#include "audio/AudioImport.h"
+
+namespace tomaro {
+
+bool runImportCommand(QWidget* parent, Profile& profile, const AppServices& services,
+                      StrikeRecorder& recorder) {
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty() || !QDir(music).exists()) music = QDir::homePath();
+    const OpenFileState state = OpenFileState::load(profile, music.toStdString(), kImportSoundKeys);
+    const QString filters = QStringLiteral("Звуковые файлы (%1);;Все файлы (*.*)")
+                                .arg(QLatin1String(importFilePatterns()));
+    const QString path =
+        services.chooseOpenFile(parent, QStringLiteral("Выберите звуковой файл"),
+                                QString::fromStdString(state.initialPath()), filters);
+    if (path.size() < static_cast<qsizetype>(kMinimumPathLength)) return false;
+    OpenFileState::remember(profile, QDir::toNativeSeparators(path).toStdString(),
+                            kImportSoundKeys);
+
+    const WavLoadResult result = importSoundFile(path.toStdString(), recorder);
+    if (!result.ok) {
+        const QMessageBox::Icon icon = result.icon == MessageIcon::Information
+                                           ? QMessageBox::Information
+                                           : QMessageBox::Critical;
+        services.message(parent, QString::fromStdString(result.message), QStringLiteral("Tomaro"),
+                         icon);
+    }
+    return result.ok;
+}
+
+}  // namespace tomaro

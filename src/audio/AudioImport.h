@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "audio/SoundImport.h"
+#include "audio/WavFile.h"
+
+namespace tomaro {
+
+class StrikeRecorder;
+
+// The import of sound files through libsndfile: any file the library reads (WAV of any sample
+// format, AIFF, FLAC, Ogg Vorbis and Opus, MP3 where the library has it, ...) is decoded, its
+// first channel converted to 16 bits, and loaded as a WAV file is (see loadImportedSound).
+
+// Decodes `path` into `sound`. Returns ok, or the refusal: a file that cannot be opened ("не могу
+// открыть файл !!! " as for WAV files), one the library cannot read, a sample rate outside
+// 3000..500000 Hz, a sound longer than ten minutes (it is not decoded beyond that), a read error.
+WavLoadResult decodeSoundFile(const std::string& path, ImportedSound& sound);
+
+// Decodes `path` and loads it into the recorder's strike record. User-interface thread only.
+WavLoadResult importSoundFile(const std::string& path, StrikeRecorder& recorder);
+
+// The file name patterns of the formats the import reads, for file dialogs: "*.wav *.flac ...".
+const char* importFilePatterns();
+
+}  // namespace tomaro

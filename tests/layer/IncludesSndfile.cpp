@@ -1,0 +1,3 @@
+#include <sndfile.h>
+
+int probe() { return sf_format_check(nullptr); }
