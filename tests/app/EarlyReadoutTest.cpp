@@ -162,7 +162,7 @@ TEST(EarlyReadout, EarlyAnalysisRunsWhileTheCaptureThreadWrites) {
     Tuner tuner(profile);
     const std::vector<std::int16_t> stream = liveStream(96000);
     const std::vector<std::int16_t> quiet(2 * 1000, 0);
-    constexpr int kStrikes = 4;
+    constexpr int kStrikes = 3;
     tuner.recorder().deviceOpened();
     std::atomic<int> analysedStrikes{0};
     std::atomic<int> seenCounter{-1};  // the record counter before the last paint step
@@ -175,13 +175,14 @@ TEST(EarlyReadout, EarlyAnalysisRunsWhileTheCaptureThreadWrites) {
                 // The stretch is recorded: go on writing only once the user-interface thread is
                 // about to read it, so that its early analysis overlaps this thread's writes
                 // however the two threads are scheduled.
-                for (int wait = 0; frame == 24000 && seenCounter.load() < 27600 && wait < 100000;
+                for (int wait = 0; frame == 24000 && seenCounter.load() < 27600 && wait < 600000;
                      ++wait) {
                     std::this_thread::sleep_for(std::chrono::microseconds(100));
                 }
             }
-            // Quiet until the strike was analysed: a strike during the analysis is not taken.
-            for (int i = 0; i < 20000 && analysedStrikes.load() <= strike; ++i) {
+            // Quiet until the strike was analysed (a strike during the analysis is not taken);
+            // the bound only ends a run whose other thread has stalled.
+            for (int i = 0; i < 300000 && analysedStrikes.load() <= strike; ++i) {
                 tuner.recorder().bufferDone(quiet.data(), 1000);
                 std::this_thread::sleep_for(std::chrono::microseconds(200));
             }
