@@ -175,7 +175,7 @@ TEST(EarlyReadout, EarlyAnalysisRunsWhileTheCaptureThreadWrites) {
                 // The stretch is recorded: go on writing only once the user-interface thread is
                 // about to read it, so that its early analysis overlaps this thread's writes
                 // however the two threads are scheduled.
-                for (int wait = 0; frame == 24000 && seenCounter.load() < 27600 && wait < 600000;
+                for (int wait = 0; frame == 31000 && seenCounter.load() < 27600 && wait < 600000;
                      ++wait) {
                     std::this_thread::sleep_for(std::chrono::microseconds(100));
                 }
