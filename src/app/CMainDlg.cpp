@@ -95,6 +95,13 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
                              m_Services.message(parent, text, caption, QMessageBox::Critical);
                          }));
     panelLayout->addStretch(1);
+    auto* about = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("О программе..."));
+    about->setObjectName(QStringLiteral("aboutButton"));
+    connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
+    auto* lastRow = new QHBoxLayout;
+    lastRow->addWidget(about);
+    lastRow->addWidget(new LanguageChoice(profile, panel));
+    panelLayout->addLayout(lastRow);
     // Scrolling the panel must not turn the value under the pointer: wheels act on a control
     // only once it has the focus.
     for (QWidget* control : panel->findChildren<QWidget*>()) {
@@ -103,11 +110,6 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
             control->installEventFilter(this);
         }
     }
-    auto* about = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("О программе..."));
-    about->setObjectName(QStringLiteral("aboutButton"));
-    connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
-    panelLayout->addWidget(about);
-    panelLayout->addWidget(new LanguageChoice(profile, panel));
 
     auto* scroll = new QScrollArea(central);
     scroll->setWidget(panel);

@@ -80,7 +80,7 @@ KitRowTexts KitEditor::rowTexts(int row) const {
     if (!isRow(row)) return texts;
     const KitDrum& drum = m_Kit.drum(row);
     double fundamentalHz = m_Kit.noteFrequencyHz(row);
-    texts.drumName = m_Kit.drumName(row);
+    texts.drumName = drums::shownName(m_Kit.drumName(row));
     texts.isReference = row == m_Kit.referencePosition();
     texts.noteText = notes::name(drum.note, m_Kit.latinNames());
     texts.frequencyText = notes::frequencyText(drum.note);
