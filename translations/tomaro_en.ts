@@ -132,6 +132,10 @@ resonant head</translation>
         <source>Все файлы (*.*)</source>
         <translation>All files (*.*)</translation>
     </message>
+    <message>
+        <source>Мои барабаны Tomaro.TKit</source>
+        <translation>My Tomaro drums.TKit</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::CMainDlg</name>

@@ -118,7 +118,9 @@ constexpr const char* kSaveTitle =
     QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Выбирите файл для сохранения настроек барабанов");
 constexpr const char* kLoadTitle =
     QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Выбирите файл c настройками барабаной установки");
-const QString kDefaultKitFileName = QStringLiteral("Мои барабаны Tomaro.TKit");
+// The name the save dialog offers before the user saved a kit; stored only once chosen.
+constexpr const char* kDefaultKitFileName =
+    QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Мои барабаны Tomaro.TKit");
 
 QString rowName(const char* stem, int row) {
     return QString::fromLatin1(stem) + QLatin1Char('_') + QString::number(row);
@@ -605,7 +607,7 @@ FileChoice CDlgPresets::kitFileChoice(const QString& title) const {
     QString folder =
         toQString(m_Profile.readString(Kit::kSection, kKitFileFolderKey, toUtf8(defaultFolder)));
     QString name = toQString(
-        m_Profile.readString(Kit::kSection, kKitFileNameKey, toUtf8(kDefaultKitFileName)));
+        m_Profile.readString(Kit::kSection, kKitFileNameKey, toUtf8(tr(kDefaultKitFileName))));
     return {title,
             QDir(folder).filePath(name),
             {tr("Tomaro - файлы (*.TKit)"), tr("Все файлы (*.*)")},
