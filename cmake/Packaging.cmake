@@ -1,6 +1,6 @@
-#What a desktop installation holds beyond the programs, the menu entry and the icon : the AppStream
-#metainfo and the man pages; and the Debian package of it all(cpack - G DEB, or./ package).The
-#version is the project's, the release date TOMARO_RELEASE_DATE beside it.
+# What a desktop installation holds beyond the programs, the menu entry and the icon: the AppStream
+# metainfo and the man pages; and the Debian package of it all (cpack -G DEB, or ./package). The
+# version is the project's, the release date TOMARO_RELEASE_DATE beside it.
 
 set(TOMARO_SCREENSHOT_URL "https://tomaro.example.org/screenshots" CACHE STRING
     "Web folder where docs/screenshots is published, for the screenshots of the AppStream metainfo")
@@ -10,7 +10,7 @@ configure_file(${CMAKE_SOURCE_DIR}/src/app/resources/org.tomaro.Tomaro.metainfo.
 install(FILES ${CMAKE_BINARY_DIR}/org.tomaro.Tomaro.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
-#Man pages are installed compressed, as Debian keeps them.
+# Man pages are installed compressed, as Debian keeps them.
 set(man_pages)
 foreach(page tomaro.1 tomaro-analyze.1)
     set(compressed ${CMAKE_BINARY_DIR}/man/${page}.gz)
@@ -34,12 +34,12 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)  # tomaro_<version>_<arch>.deb
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)   # the libraries' packages, found by dpkg-shlibdeps
-#Loaded at run time, so dpkg - shlibdeps cannot see them : the window's platform plugins; the SVG
-#icon and Qt's own Russian texts.
+# Loaded at run time, so dpkg-shlibdeps cannot see them: the window's platform plugins; the SVG
+# icon and Qt's own Russian texts.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "libqt6svg6, qt6-translations-l10n")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "tuner for acoustic drums")
-#The first line of the package's description is the summary; CPack indents these lines.
+# The first line of the package's description is the summary; CPack indents these lines.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Tomaro waits for a drum strike in front of a microphone, records one second
 of it, finds the frequency of its main tone, names the note with its
 deviation and compares it with the references set up for every drum of the
