@@ -26,13 +26,4 @@ TEST(Language, FreshProfileIsRussianAndOnlyRuOrEnAreTaken) {
     }
 }
 
-TEST(Language, PickFollowsTheCurrentLanguage) {
-    EXPECT_STREQ(pick("Гц", "Hz"), "Гц");
-    setCurrentLanguage(Language::English);
-    EXPECT_TRUE(inEnglish());
-    EXPECT_STREQ(pick("Гц", "Hz"), "Hz");
-    setCurrentLanguage(Language::Russian);
-    EXPECT_STREQ(pick("Гц", "Hz"), "Гц");
-}
-
 }  // namespace tomaro
