@@ -46,7 +46,8 @@ deviation and compares it with the references set up for every drum of the
 kit: the fundamental of each drum and the overtone targets of its batter and
 resonant heads. Strikes can also be read from WAV files or imported from
 FLAC, Ogg, MP3, AIFF and WAV files of any sample format; tomaro-analyze runs
-the same analysis from the command line. The user interface is in Russian.")
+the same analysis from the command line. The user interface is in Russian
+or English.")
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/package)
 include(CPack)

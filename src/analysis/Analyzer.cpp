@@ -11,6 +11,7 @@
 #include "analysis/Stretch.h"
 #include "analysis/Window.h"
 #include "audio/StrikeRecord.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -272,12 +273,17 @@ const AnalysisResult& Analyzer::analyze(const SampleSource& source, double sampl
     m_Result.mainFrequencyHz =
         model.omega == peakOmega ? m_Result.peakHz : model.omega * sampleRateHz / (2.0 * kPi);
 
-    static constexpr char kHertz[] = " Гц";
-    char* text = m_Result.text.data();
-    const std::size_t room = m_Result.text.size() - (sizeof kHertz - 1);
-    const std::size_t used = formatFixed(m_Result.mainFrequencyHz, 2, text, room);
-    std::memcpy(text + used, kHertz, sizeof kHertz);
+    writeFrequencyText();
     return m_Result;
+}
+
+void Analyzer::writeFrequencyText() {
+    const char* hertz = pick(" Гц", " Hz");
+    const std::size_t hertzLength = std::strlen(hertz);
+    char* text = m_Result.text.data();
+    const std::size_t room = m_Result.text.size() - hertzLength;
+    const std::size_t used = formatFixed(m_Result.mainFrequencyHz, 2, text, room);
+    std::memcpy(text + used, hertz, hertzLength + 1);
 }
 
 void Analyzer::loadStretch(const SampleSource& source, int start, int length, int windowKind) {

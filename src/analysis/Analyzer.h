@@ -141,6 +141,8 @@ public:
     int componentCount() const { return m_ComponentCount; }
 
     const AnalysisResult& result() const { return m_Result; }
+    // Writes result().frequencyText() again in the current language ("%0.2f Гц" / "%0.2f Hz").
+    void writeFrequencyText();
     std::span<const std::complex<double>> spectrum() const {
         return {m_Spectrum.get(), kSpectrumSize};
     }

@@ -31,6 +31,8 @@
 #include "display/StretchZoom.h"
 #include "display/StrikeQualityViews.h"
 #include "kit/CDlgPresets.h"
+#include "language/LanguageChoice.h"
+#include "language/TranslatedText.h"
 #include "serial/PortSelector.h"
 #include "serial/SerialPort.h"
 #include "settings/Profile.h"
@@ -42,6 +44,7 @@ constexpr const char* kMainSection = "CMainDlg";
 constexpr const char* kDeviceKey = "m_WaveInDevice";
 constexpr const char* kNoteWindowSection = "Options";
 constexpr const char* kNoteWindowKey = "m_IsShowNotaDlg";
+constexpr const char* kNoDevice = QT_TRANSLATE_NOOP("tomaro::CMainDlg", "Нет (не слушать)");
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
@@ -92,6 +95,13 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
                              m_Services.message(parent, text, caption, QMessageBox::Critical);
                          }));
     panelLayout->addStretch(1);
+    auto* about = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("О программе..."));
+    about->setObjectName(QStringLiteral("aboutButton"));
+    connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
+    auto* lastRow = new QHBoxLayout;
+    lastRow->addWidget(about);
+    lastRow->addWidget(new LanguageChoice(profile, panel));
+    panelLayout->addLayout(lastRow);
     // Scrolling the panel must not turn the value under the pointer: wheels act on a control
     // only once it has the focus.
     for (QWidget* control : panel->findChildren<QWidget*>()) {
@@ -100,10 +110,6 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
             control->installEventFilter(this);
         }
     }
-    auto* about = new QPushButton(QStringLiteral("О программе..."), panel);
-    about->setObjectName(QStringLiteral("aboutButton"));
-    connect(about, &QPushButton::clicked, this, &CMainDlg::showAbout);
-    panelLayout->addWidget(about);
 
     auto* scroll = new QScrollArea(central);
     scroll->setWidget(panel);
@@ -157,9 +163,9 @@ CMainDlg::~CMainDlg() {
 }
 
 QWidget* CMainDlg::buildReadout() {
-    auto* box = new QGroupBox(QStringLiteral("Результат"), this);
+    auto* box = i18n::withText(new QGroupBox(this), this, QT_TR_NOOP("Результат"));
     auto* layout = new QVBoxLayout(box);
-    m_FrequencyLabel = makeLabel(QStringLiteral("— Гц"), box, "frequencyLabel");
+    m_FrequencyLabel = makeLabel(QString(), box, "frequencyLabel");
     m_NoteLabel = makeLabel(QString(), box, "noteLabel");
     m_NearestLabel = makeLabel(QString(), box, "nearestLabel");
     QFont big = m_FrequencyLabel->font();
@@ -189,13 +195,13 @@ QWidget* CMainDlg::buildReadout() {
 }
 
 QWidget* CMainDlg::buildInputGroup() {
-    auto* box = new QGroupBox(QStringLiteral("Вход"), this);
+    auto* box = i18n::withText(new QGroupBox(this), this, QT_TR_NOOP("Вход"));
     auto* form = new QFormLayout(box);
     m_DeviceCombo = new QComboBox(box);
     m_DeviceCombo->setObjectName(QStringLiteral("deviceCombo"));
     m_DeviceCombo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     m_DeviceCombo->setMinimumContentsLength(18);
-    form->addRow(QStringLiteral("Устройство:"), m_DeviceCombo);
+    form->addRow(i18n::label(box, this, QT_TR_NOOP("Устройство:")), m_DeviceCombo);
 
     m_ThresholdSpin = new QSpinBox(box);
     m_ThresholdSpin->setObjectName(QStringLiteral("thresholdSpin"));
@@ -203,26 +209,27 @@ QWidget* CMainDlg::buildInputGroup() {
     m_ThresholdSpin->setSingleStep(250);
     m_ThresholdSpin->setKeyboardTracking(false);
     m_ThresholdSpin->setValue(m_Tuner.recorder().threshold());
-    m_ThresholdSpin->setToolTip(
-        QStringLiteral("Удар начинается с отсчёта, модуль которого больше порога (0..32768)"));
+    i18n::setToolTip(
+        m_ThresholdSpin, this,
+        QT_TR_NOOP("Удар начинается с отсчёта, модуль которого больше порога (0..32768)"));
     connect(m_ThresholdSpin, &QSpinBox::valueChanged, this,
             [this](int value) { m_Tuner.setThreshold(value); });
-    form->addRow(QStringLiteral("Порог:"), m_ThresholdSpin);
+    form->addRow(i18n::label(box, this, QT_TR_NOOP("Порог:")), m_ThresholdSpin);
 
     m_LevelMeter = new LevelMeter(box);
     m_LevelMeter->setObjectName(QStringLiteral("levelMeter"));
-    form->addRow(QStringLiteral("Уровень:"), m_LevelMeter);
+    form->addRow(i18n::label(box, this, QT_TR_NOOP("Уровень:")), m_LevelMeter);
 
     auto* buttons = new QHBoxLayout;
-    auto* open = new QPushButton(QStringLiteral("Открыть WAV..."), box);
+    auto* open = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("Открыть WAV..."));
     open->setObjectName(QStringLiteral("openButton"));
     connect(open, &QPushButton::clicked, this, &CMainDlg::chooseAndOpenFile);
-    auto* importSound = new QPushButton(QStringLiteral("Импорт звука..."), box);
+    auto* importSound = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("Импорт звука..."));
     importSound->setObjectName(QStringLiteral("importButton"));
     connect(importSound, &QPushButton::clicked, this, &CMainDlg::chooseAndImportFile);
-    m_PlayButton = new QPushButton(QStringLiteral("▶ Прослушать"), box);
+    m_PlayButton = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("▶ Прослушать"));
     m_PlayButton->setObjectName(QStringLiteral("playButton"));
-    m_StopButton = new QPushButton(QStringLiteral("■ Стоп"), box);
+    m_StopButton = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("■ Стоп"));
     m_StopButton->setObjectName(QStringLiteral("stopButton"));
     m_StopButton->setEnabled(false);
     connect(m_PlayButton, &QPushButton::clicked, this, &CMainDlg::play);
@@ -235,25 +242,26 @@ QWidget* CMainDlg::buildInputGroup() {
 
     connect(m_DeviceCombo, &QComboBox::activated, this, [this](int entry) {
         m_Profile.writeString(kMainSection, kDeviceKey,
-                              m_DeviceCombo->itemText(entry).toStdString());
+                              m_DeviceCombo->itemData(entry).toString().toStdString());
         openDevice(entry);
     });
     return box;
 }
 
 QWidget* CMainDlg::buildAnalysisGroup() {
-    auto* box = new QGroupBox(QStringLiteral("Анализ"), this);
+    auto* box = i18n::withText(new QGroupBox(this), this, QT_TR_NOOP("Анализ"));
     auto* form = new QFormLayout(box);
 
     m_WindowCombo = new QComboBox(box);
     m_WindowCombo->setObjectName(QStringLiteral("windowCombo"));
-    m_WindowCombo->addItems({QStringLiteral("П - образное"), QStringLiteral("Гаусс 1/e"),
-                             QStringLiteral("Гаусс 1/e^3")});
+    i18n::setItems(
+        m_WindowCombo, this,
+        {QT_TR_NOOP("П - образное"), QT_TR_NOOP("Гаусс 1/e"), QT_TR_NOOP("Гаусс 1/e^3")});
     connect(m_WindowCombo, &QComboBox::currentIndexChanged, this, [this](int kind) {
         m_Tuner.settings().setWindowKind(kind);
         analysisChanged();
     });
-    form->addRow(QStringLiteral("Окно:"), m_WindowCombo);
+    form->addRow(i18n::label(box, this, QT_TR_NOOP("Окно:")), m_WindowCombo);
 
     // Both fields act on the stretch: the arrows by its step rules, typed values directly.
     auto stretchField = [&](const char* name, void (Stretch::*spin)(int),
@@ -271,9 +279,9 @@ QWidget* CMainDlg::buildAnalysisGroup() {
         return field;
     };
     m_DelayField = stretchField("delayField", &Stretch::spinDelay, &Stretch::setDelaySec);
-    form->addRow(QStringLiteral("Задержка от фронта:"), m_DelayField);
+    form->addRow(i18n::label(box, this, QT_TR_NOOP("Задержка от фронта:")), m_DelayField);
     m_LengthField = stretchField("lengthField", &Stretch::spinLength, &Stretch::setLengthSec);
-    form->addRow(QStringLiteral("Длина области анализа"), m_LengthField);
+    form->addRow(i18n::label(box, this, QT_TR_NOOP("Длина области анализа")), m_LengthField);
 
     auto* range = new QHBoxLayout;
     m_FindF0Spin = new QSpinBox(box);
@@ -296,10 +304,10 @@ QWidget* CMainDlg::buildAnalysisGroup() {
             analysisChanged();
         });
     }
-    range->addWidget(new QLabel(QStringLiteral("Гц"), box));
-    form->addRow(QStringLiteral("Поиск:"), range);
+    range->addWidget(i18n::label(box, this, QT_TR_NOOP("Гц")));
+    form->addRow(i18n::label(box, this, QT_TR_NOOP("Поиск:")), range);
 
-    m_DecayBox = new QCheckBox(QStringLiteral("Учёт затухания"), box);
+    m_DecayBox = i18n::withText(new QCheckBox(box), this, QT_TR_NOOP("Учёт затухания"));
     m_DecayBox->setObjectName(QStringLiteral("decayBox"));
     connect(m_DecayBox, &QCheckBox::toggled, this, [this](bool on) {
         m_Tuner.settings().setDecayAccounting(on);
@@ -307,7 +315,8 @@ QWidget* CMainDlg::buildAnalysisGroup() {
     });
     form->addRow(m_DecayBox);
 
-    auto* defaults = new QPushButton(QStringLiteral("Настройки анализа по умолчанию"), box);
+    auto* defaults =
+        i18n::withText(new QPushButton(box), this, QT_TR_NOOP("Настройки анализа по умолчанию"));
     defaults->setObjectName(QStringLiteral("analysisDefaultsButton"));
     connect(defaults, &QPushButton::clicked, this, [this] {
         m_Tuner.settings().restoreDefaults();
@@ -336,7 +345,7 @@ void CMainDlg::showAnalysisSettings() {
 }
 
 QWidget* CMainDlg::buildReferencesGroup() {
-    auto* box = new QGroupBox(QStringLiteral("Эталоны"), this);
+    auto* box = i18n::withText(new QGroupBox(this), this, QT_TR_NOOP("Эталоны"));
     auto* layout = new QVBoxLayout(box);
     m_ReferencesButton = new ElidedButton(box);
     m_ReferencesButton->setObjectName(QStringLiteral("referencesButton"));
@@ -344,11 +353,11 @@ QWidget* CMainDlg::buildReferencesGroup() {
     layout->addWidget(m_ReferencesButton);
 
     auto* boxes = new QHBoxLayout;
-    m_FundamentalBox = new QCheckBox(QStringLiteral("Основной тон"), box);
+    m_FundamentalBox = i18n::withText(new QCheckBox(box), this, QT_TR_NOOP("Основной тон"));
     m_FundamentalBox->setObjectName(QStringLiteral("fundamentalBox"));
-    m_BatterBox = new QCheckBox(QStringLiteral("Ударный"), box);
+    m_BatterBox = i18n::withText(new QCheckBox(box), this, QT_TR_NOOP("Ударный"));
     m_BatterBox->setObjectName(QStringLiteral("batterBox"));
-    m_ResonantBox = new QCheckBox(QStringLiteral("Резонансный"), box);
+    m_ResonantBox = i18n::withText(new QCheckBox(box), this, QT_TR_NOOP("Резонансный"));
     m_ResonantBox->setObjectName(QStringLiteral("resonantBox"));
     boxes->addWidget(m_FundamentalBox);
     boxes->addWidget(m_BatterBox);
@@ -369,18 +378,20 @@ QWidget* CMainDlg::buildReferencesGroup() {
 
     m_TransferCombo = new QComboBox(box);
     m_TransferCombo->setObjectName(QStringLiteral("transferCombo"));
-    m_TransferCombo->addItems({QStringLiteral("Обертон показывать как есть"),
-                               QStringLiteral("Обертон пересчитывать в основной тон")});
+    i18n::setItems(m_TransferCombo, this,
+                   {QT_TR_NOOP("Обертон показывать как есть"),
+                    QT_TR_NOOP("Обертон пересчитывать в основной тон")});
     m_TransferCombo->setCurrentIndex(m_Tuner.overtoneTransfer() ? 1 : 0);
-    m_TransferCombo->setToolTip(QStringLiteral(
-        "Если удар ближе всего к эталону обертона, показать частоту основного тона барабана"));
+    i18n::setToolTip(m_TransferCombo, this,
+                     QT_TR_NOOP("Если удар ближе всего к эталону обертона, показать частоту "
+                                "основного тона барабана"));
     connect(m_TransferCombo, &QComboBox::currentIndexChanged, this, [this](int index) {
         m_Tuner.setOvertoneTransfer(index == 1);
         refreshViews();
     });
     layout->addWidget(m_TransferCombo);
 
-    m_NoteWindowBox = new QCheckBox(QStringLiteral("Ноту крупно"), box);
+    m_NoteWindowBox = i18n::withText(new QCheckBox(box), this, QT_TR_NOOP("Ноту крупно"));
     m_NoteWindowBox->setObjectName(QStringLiteral("noteWindowBox"));
     m_NoteWindowBox->setChecked(m_Profile.readInt(kNoteWindowSection, kNoteWindowKey, 0) != 0);
     connect(m_NoteWindowBox, &QCheckBox::clicked, this, [this](bool on) {
@@ -431,13 +442,15 @@ void CMainDlg::updateGraphs() {
 void CMainDlg::fillDevices() {
     const QStringList names = m_Capture->inputDeviceNames();
     m_DeviceCombo->clear();
-    m_DeviceCombo->addItem(QStringLiteral("Нет (не слушать)"));
-    m_DeviceCombo->addItems(names);
-    m_DeviceCombo->addItem(QString::fromLatin1(CaptureDevice::kMapperName));
+    // The stored choice is the entry's data: the first entry is stored by its Russian name.
+    m_DeviceCombo->addItem(tr(kNoDevice), QString::fromUtf8(kNoDevice));
+    for (const QString& name : names) m_DeviceCombo->addItem(name, name);
+    m_DeviceCombo->addItem(QString::fromLatin1(CaptureDevice::kMapperName),
+                           QString::fromLatin1(CaptureDevice::kMapperName));
     // A stored device that is gone falls back to the system's default input, without a message.
     const QString stored =
         qs(m_Profile.readString(kMainSection, kDeviceKey, CaptureDevice::kMapperName));
-    int entry = m_DeviceCombo->findText(stored);
+    int entry = m_DeviceCombo->findData(stored);
     if (entry < 0) entry = m_DeviceCombo->count() - 1;
     m_DeviceCombo->setCurrentIndex(entry);
     openDevice(entry);
@@ -451,7 +464,7 @@ void CMainDlg::openDevice(int entry) {
 }
 
 void CMainDlg::showSoundError(const QString& text) {
-    m_Services.message(this, text, QStringLiteral("wave ошибка"), QMessageBox::Critical);
+    m_Services.message(this, text, tr("wave ошибка"), QMessageBox::Critical);
 }
 
 void CMainDlg::scheduleStep() {
@@ -503,9 +516,9 @@ void CMainDlg::refreshViews() {
     const bool noTone = m_Tuner.hasResult() && m_Tuner.quality().has(QualityReason::NoTone);
     const bool inRange = isReadoutFrequency(measured) && !noTone;
     if (!m_Tuner.hasResult()) {
-        m_FrequencyLabel->setText(QStringLiteral("— Гц"));
+        m_FrequencyLabel->setText(tr("— Гц"));
     } else if (noTone) {
-        m_FrequencyLabel->setText(QStringLiteral("нет тона"));
+        m_FrequencyLabel->setText(tr("нет тона"));
     } else if (inRange && readout.nearest().displayedHz != measured) {
         // An overtone read as its drum's fundamental: "117.4 Гц из 176.1", as the read-out says.
         m_FrequencyLabel->setText(qs(readout.lines().front().text));
@@ -583,9 +596,9 @@ void CMainDlg::chooseAndOpenFile() {
     const OpenFileState state =
         OpenFileState::load(m_Profile, QFile::encodeName(music).toStdString());
     const QString path =
-        m_Services.chooseOpenFile(this, QStringLiteral("Выбирите файл"),
+        m_Services.chooseOpenFile(this, tr("Выбирите файл"),
                                   QFile::decodeName(QByteArray::fromStdString(state.initialPath())),
-                                  QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
+                                  tr("WAV - файлы (*.wav);;Все файлы (*.*)"));
     openChosenFile(path);
 }
 
@@ -616,13 +629,12 @@ void CMainDlg::openFile(const QByteArray& path) {
 }
 
 void CMainDlg::showAbout() {
-    m_Services.message(
-        this,
-        QStringLiteral("Tomaro 1.6 — тюнер для акустических барабанов.\n\n"
-                       "Ударьте по барабану перед микрофоном: Tomaro запишет удар, найдёт "
-                       "частоту основного тона, назовёт ноту и сравнит её с эталонами вашей "
-                       "установки. Удар можно также открыть из WAV-файла."),
-        QStringLiteral("О программе Tomaro"), QMessageBox::Information);
+    m_Services.message(this,
+                       tr("Tomaro 1.6 — тюнер для акустических барабанов.\n\n"
+                          "Ударьте по барабану перед микрофоном: Tomaro запишет удар, найдёт "
+                          "частоту основного тона, назовёт ноту и сравнит её с эталонами вашей "
+                          "установки. Удар можно также открыть из WAV-файла."),
+                       tr("О программе Tomaro"), QMessageBox::Information);
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
@@ -646,6 +658,13 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
 void CMainDlg::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) scheduleStep();
+    if (event->type() != QEvent::LanguageChange || m_FrequencyLabel == nullptr) return;
+    // The kept texts of every widget, then the texts the core builds in the new language.
+    i18n::retranslate(this);
+    m_DeviceCombo->setItemText(0, tr(kNoDevice));
+    m_Tuner.languageChanged();
+    referencesUpdate();
+    step();
 }
 
 }  // namespace tomaro

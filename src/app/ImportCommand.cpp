@@ -1,5 +1,6 @@
 #include "app/ImportCommand.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -14,11 +15,12 @@ bool runImportCommand(QWidget* parent, Profile& profile, const AppServices& serv
     QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
     if (music.isEmpty() || !QDir(music).exists()) music = QDir::homePath();
     const OpenFileState state = OpenFileState::load(profile, music.toStdString(), kImportSoundKeys);
-    const QString filters = QStringLiteral("Звуковые файлы (%1);;Все файлы (*.*)")
-                                .arg(QLatin1String(importFilePatterns()));
-    const QString path =
-        services.chooseOpenFile(parent, QStringLiteral("Выберите звуковой файл"),
-                                QString::fromStdString(state.initialPath()), filters);
+    const QString filters =
+        QCoreApplication::translate("tomaro::ImportCommand", "Звуковые файлы (%1);;Все файлы (*.*)")
+            .arg(QLatin1String(importFilePatterns()));
+    const QString path = services.chooseOpenFile(
+        parent, QCoreApplication::translate("tomaro::ImportCommand", "Выберите звуковой файл"),
+        QString::fromStdString(state.initialPath()), filters);
     if (path.size() < static_cast<qsizetype>(kMinimumPathLength)) return false;
     OpenFileState::remember(profile, QDir::toNativeSeparators(path).toStdString(),
                             kImportSoundKeys);

@@ -1,14 +1,14 @@
-// Renders Tomaro's windows to PNG files for the README and for review:
+// Renders Tomaro's main window to PNG files for the README and for review, in Russian
+// (main-window.png) and in English (main-window-en.png):
 //   tomaro-screenshots OUTPUT_DIR DEMO_STRIKE.wav
 // Runs on the offscreen platform with settings kept in memory, so the user's profile is untouched.
 #include <QApplication>
 #include <QDir>
-#include <QLibraryInfo>
 #include <QStyleFactory>
-#include <QTranslator>
 #include <cstdio>
 
 #include "app/CMainDlg.h"
+#include "language/Translations.h"
 #include "settings/MemoryProfile.h"
 
 int main(int argc, char** argv) {
@@ -20,11 +20,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: tomaro-screenshots OUTPUT_DIR STRIKE.wav\n");
         return 2;
     }
-    QTranslator qtTranslation;
-    if (qtTranslation.load(QStringLiteral("qtbase_ru"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslation);
-    }
+    tomaro::translations::apply(tomaro::Language::Russian);
     const QDir out(QString::fromLocal8Bit(argv[1]));
     QDir().mkpath(out.path());
 
@@ -49,5 +45,11 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     window.grab().save(out.filePath("main-window.png"));
     std::printf("%s\n", qPrintable(out.filePath("main-window.png")));
+    // The same window after "Язык / Language" turned it to English.
+    tomaro::translations::apply(tomaro::Language::English);
+    window.step();
+    QApplication::processEvents();
+    window.grab().save(out.filePath("main-window-en.png"));
+    std::printf("%s\n", qPrintable(out.filePath("main-window-en.png")));
     return 0;
 }

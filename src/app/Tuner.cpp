@@ -166,4 +166,12 @@ void Tuner::analyse() {
     updateReadout();
 }
 
+void Tuner::languageChanged() {
+    if (m_HasResult) {
+        m_Analyzer.writeFrequencyText();
+        m_Record.lastFrequencyText = std::string(m_Analyzer.result().frequencyText());
+    }
+    updateReadout();
+}
+
 }  // namespace tomaro

@@ -102,6 +102,9 @@ public:
     void reloadKit();
     // Recomputes the read-out for the current frequency.
     void updateReadout();
+    // The language changed (setCurrentLanguage): the frequency text of the last result and the
+    // read-out are built again in it; the caption follows at the next paint step.
+    void languageChanged();
 
 private:
     void analyse();

@@ -1,13 +1,11 @@
 #include <QApplication>
-#include <QLibraryInfo>
-#include <QLocale>
 #include <QStyleFactory>
 #include <QToolTip>
-#include <QTranslator>
 #include <cstdio>
 #include <cstring>
 
 #include "app/CMainDlg.h"
+#include "language/Translations.h"
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
@@ -29,14 +27,10 @@ int main(int argc, char** argv) {
     tips.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(tips);
 
-    // The program speaks Russian: the standard buttons and dialogs of Qt must too.
-    QTranslator qtTranslation;
-    if (qtTranslation.load(QStringLiteral("qtbase_ru"),
-                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        QApplication::installTranslator(&qtTranslation);
-    }
-
+    // Russian unless the user chose English, whatever the system's locale; in Russian the
+    // standard buttons and dialogs of Qt speak it too.
     tomaro::QtProfile profile;
+    tomaro::translations::apply(tomaro::storedLanguage(profile));
     tomaro::CMainDlg window(profile);
     window.show();
     // "Open with": a WAV file given on the command line is opened as the open command would. The

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "audio/StrikeRecorder.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -27,7 +28,7 @@ WavLoadResult decodeSoundFile(const std::string& path, ImportedSound& sound) {
     const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0) {
         WavLoadResult result;
-        result.message = "не могу открыть файл !!! \n";
+        result.message = pick("не могу открыть файл !!! \n", "cannot open the file!!! \n");
         result.icon = MessageIcon::Error;
         return result;
     }

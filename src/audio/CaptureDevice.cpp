@@ -11,6 +11,9 @@
 namespace tomaro {
 namespace {
 
+constexpr const char* kOpeningDevice =
+    QT_TRANSLATE_NOOP("tomaro::PortAudio", "открытие устройства");
+
 constexpr char kBufferByte = 'b';    // a buffer was processed
 constexpr char kRecordedByte = 'r';  // ... and samples were recorded
 constexpr char kLostByte = 'x';      // the stream ended by itself
@@ -92,7 +95,7 @@ QString CaptureDevice::open(int entry) {
     // Notices of the closed stream (a loss among them) must not reach the new one.
     drainPipe();
     if (entry <= 0) return closeError;
-    if (!m_Session.ok()) return soundErrorText("открытие устройства", m_Session.error());
+    if (!m_Session.ok()) return soundErrorText(kOpeningDevice, m_Session.error());
 
     // Entry n + 1 is the default input; entries 1..n are the input devices in list order.
     PaDeviceIndex device = paNoDevice;
@@ -103,7 +106,7 @@ QString CaptureDevice::open(int entry) {
         if (info != nullptr && info->maxInputChannels > 0 && ++inputIndex == entry) device = i;
     }
     if (device == paNoDevice) device = Pa_GetDefaultInputDevice();
-    if (device == paNoDevice) return soundErrorText("открытие устройства", paDeviceUnavailable);
+    if (device == paNoDevice) return soundErrorText(kOpeningDevice, paDeviceUnavailable);
 
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     PaStreamParameters parameters{};
@@ -112,7 +115,7 @@ QString CaptureDevice::open(int entry) {
     parameters.sampleFormat = paInt16;
     parameters.suggestedLatency = info != nullptr ? info->defaultLowInputLatency : 0.05;
     PaError result = Pa_IsFormatSupported(&parameters, nullptr, kCaptureRateHz);
-    if (result != paFormatIsSupported) return soundErrorText("открытие устройства", result);
+    if (result != paFormatIsSupported) return soundErrorText(kOpeningDevice, result);
 
     m_Channels = parameters.channelCount;
     m_State->channels = m_Channels;
@@ -122,7 +125,7 @@ QString CaptureDevice::open(int entry) {
                            kCaptureDevicePeriodFrames, paClipOff, captureCallback, m_State.get());
     if (result != paNoError) {
         m_State->active.store(false, std::memory_order_release);
-        return soundErrorText("открытие устройства", result);
+        return soundErrorText(kOpeningDevice, result);
     }
     Pa_SetStreamFinishedCallback(stream, captureFinished);
     m_Stream = stream;

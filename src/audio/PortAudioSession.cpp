@@ -2,6 +2,8 @@
 
 #include <portaudio.h>
 
+#include <QCoreApplication>
+
 namespace tomaro {
 
 PortAudioSession::PortAudioSession() : m_Error(Pa_Initialize()) {}
@@ -11,7 +13,9 @@ PortAudioSession::~PortAudioSession() {
 }
 
 QString soundErrorText(const char* callName, int paError) {
-    QString text = QString::fromUtf8(callName) + QStringLiteral(" ОШИБКА: \n") +
+    // The call names are marked for translation in this context where they are given.
+    QString text = QCoreApplication::translate("tomaro::PortAudio", callName) +
+                   QCoreApplication::translate("tomaro::PortAudio", " ОШИБКА: \n") +
                    QString::fromUtf8(Pa_GetErrorText(paError));
     if (paError == paUnanticipatedHostError) {
         const PaHostErrorInfo* host = Pa_GetLastHostErrorInfo();

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "audio/StrikeRecorder.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -44,15 +45,21 @@ void ImportedSound::appendFirstChannel(const double* interleaved, std::int64_t f
 }
 
 WavLoadResult soundTooLongRefusal() {
-    return refusal("Звук в этом файле длиннее 10 минут: импортирую только звуки до 10 минут !");
+    return refusal(pick("Звук в этом файле длиннее 10 минут: импортирую только звуки до 10 минут !",
+                        "The sound in this file is longer than 10 minutes: only sounds of up to 10 "
+                        "minutes are imported!"));
 }
 
 WavLoadResult unreadableSoundRefusal(const char* reason) {
-    return refusal(std::string("Не могу прочитать звук из этого файла !\n") + reason);
+    return refusal(std::string(pick("Не могу прочитать звук из этого файла !\n",
+                                    "Cannot read the sound of this file!\n")) +
+                   reason);
 }
 
 WavLoadResult soundReadErrorRefusal(const char* reason) {
-    return refusal(std::string("Ошибка при чтении звука из файла !\n") + reason);
+    return refusal(std::string(pick("Ошибка при чтении звука из файла !\n",
+                                    "Error while reading the sound of the file!\n")) +
+                   reason);
 }
 
 WavLoadResult loadImportedSound(ImportedSound&& sound, StrikeRecorder& recorder) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "settings/Language.h"
 #include "settings/Profile.h"
 
 namespace tomaro {
@@ -247,9 +248,11 @@ PaintStep StrikeRecorder::paintStep() {
     if (counter < 0) {
         m_EarlyDone = false;
         step.caption = std::string(kCaptionPrefix) + " " + m_Record.lastFrequencyText +
-                       (m_DeviceOpen ? " - жду удара нового" : " - НЕТ АУДИО");
+                       (m_DeviceOpen ? pick(" - жду удара нового", " - waiting for a strike")
+                                     : pick(" - НЕТ АУДИО", " - NO AUDIO"));
     } else if (counter < kStrikeLength) {
-        std::snprintf(text, sizeof text, "%s - запись удара %0.3f сек", kCaptionPrefix,
+        std::snprintf(text, sizeof text,
+                      pick("%s - запись удара %0.3f сек", "%s - recording %0.3f s"), kCaptionPrefix,
                       counter / kCaptureRateHz);
         step.caption = text;
         if (!m_EarlyDone && m_EarlyAnalysisHook && m_EarlyAnalysisHook(counter)) {
@@ -272,7 +275,8 @@ PaintStep StrikeRecorder::paintStep() {
     }
 
     if (m_Record.analysisPending.load(std::memory_order_acquire)) {
-        step.caption = std::string(kCaptionPrefix) + " - идет обработка удара";
+        step.caption = std::string(kCaptionPrefix) +
+                       pick(" - идет обработка удара", " - analysing the strike");
         if (m_CaptionHook) m_CaptionHook(step.caption);
         if (m_AnalysisHook) m_AnalysisHook();
         m_Record.analysisPending.store(false, std::memory_order_seq_cst);

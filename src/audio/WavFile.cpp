@@ -6,6 +6,7 @@
 
 #include "audio/MappedFile.h"
 #include "audio/StrikeRecorder.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -58,13 +59,16 @@ bool fileRateAccepted(std::int64_t rateHz) {
 WavLoadResult sampleRateRefusal(std::int64_t rateHz) {
     char text[160];
     std::snprintf(text, sizeof text,
-                  "Частота дискретизации этого файла %lld Гц, какая то не такая!",
+                  pick("Частота дискретизации этого файла %lld Гц, какая то не такая!",
+                       "The sample rate of this file is %lld Hz, which is not usable!"),
                   static_cast<long long>(rateHz));
     return refusal(text, MessageIcon::Stop);
 }
 
 WavLoadResult strikeBusyRefusal() {
-    return refusal("Идет запись удара: файл не загружен, повторите через секунду !");
+    return refusal(pick("Идет запись удара: файл не загружен, повторите через секунду !",
+                        "A strike is being recorded: the file was not loaded, try again in a "
+                        "second!"));
 }
 
 bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& header) {
@@ -72,28 +76,31 @@ bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& hea
     header.dataSize = 0;
     header.error.clear();
     if (size < 36) {
-        header.error = "Файл слишком короток, чтобы быть корректным RIFF WAVE файлом !";
+        header.error = pick("Файл слишком короток, чтобы быть корректным RIFF WAVE файлом !",
+                            "The file is too short to be a valid RIFF WAVE file!");
         return false;
     }
     ByteCursor cursor(bytes, size);
     unsigned char block[16];
     cursor.read(block, 8);
     if (std::memcmp(block, "RIFF", 4) != 0) {
-        header.error = "Нет сигнатуры RIFF !";
+        header.error = pick("Нет сигнатуры RIFF !", "No RIFF signature!");
         return false;
     }
     if (u32(block + 4) != size - 8) {
-        header.error = "Размер RIFF не соответствует !";
+        header.error = pick("Размер RIFF не соответствует !", "The RIFF size does not match!");
         return false;
     }
     cursor.read(block, 12);
     const std::uint32_t formatSize = u32(block + 8);
     if (std::memcmp(block, "WAVEfmt ", 8) != 0 || formatSize < 16) {
-        header.error = "WAVEfmt сигнатура или ее размер !";
+        header.error =
+            pick("WAVEfmt сигнатура или ее размер !", "The WAVEfmt signature or its size!");
         return false;
     }
     if (cursor.read(block, 16) < 16) {
-        header.error = "WAVEfmt сигнатура или ее размер !";
+        header.error =
+            pick("WAVEfmt сигнатура или ее размер !", "The WAVEfmt signature or its size!");
         return false;
     }
     header.format.formatTag = u16(block);
@@ -103,22 +110,24 @@ bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& hea
     header.format.blockAlign = u16(block + 12);
     header.format.bitsPerSample = u16(block + 14);
     if (header.format.formatTag != 1) {
-        header.error = "Это не PCM - формат !";
+        header.error = pick("Это не PCM - формат !", "This is not the PCM format!");
         return false;
     }
     if (header.format.bitsPerSample != 8 && header.format.bitsPerSample != 16) {
-        header.error = "Открываю только 8 и 16-битные WAVE - файлы !!!";
+        header.error = pick("Открываю только 8 и 16-битные WAVE - файлы !!!",
+                            "Only 8 and 16-bit WAVE files are opened!!!");
         return false;
     }
     // A file without channels has no frames to read; it would divide by zero below.
     if (header.format.channels == 0) {
-        header.error = "В файле указано 0 каналов !";
+        header.error = pick("В файле указано 0 каналов !", "The file declares 0 channels!");
         return false;
     }
     cursor.skip(formatSize - 16);
     for (;;) {
         if (cursor.read(block, 8) < 8) {
-            header.error = "Не могу найти сегмент данных - конец файла !";
+            header.error = pick("Не могу найти сегмент данных - конец файла !",
+                                "Cannot find the data chunk: end of file!");
             return false;
         }
         const std::uint32_t chunkSize = u32(block + 4);
@@ -135,13 +144,15 @@ WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder,
                           std::optional<int> frontThreshold) {
     MappedFile::Error error = MappedFile::Error::None;
     std::unique_ptr<MappedFile> file = MappedFile::open(path, error);
-    if (error == MappedFile::Error::Open) return refusal("не могу открыть файл !!! \n");
+    if (error == MappedFile::Error::Open)
+        return refusal(pick("не могу открыть файл !!! \n", "cannot open the file!!! \n"));
     if (error == MappedFile::Error::Map) return refusal("CreateFileMapping !!!");
 
     WavHeader header;
     if (!parseWavHeader(file->data(), file->size(), header)) return refusal(header.error);
     if (header.format.bitsPerSample != 16) {
-        return refusal("Открываю только 16-битные WAVE - файлы: 8-битный файл не загружен !");
+        return refusal(pick("Открываю только 16-битные WAVE - файлы: 8-битный файл не загружен !",
+                            "Only 16-bit WAVE files are opened: the 8-bit file was not loaded!"));
     }
     const std::uint32_t rateHz = header.format.sampleRateHz;
     if (!fileRateAccepted(rateHz)) return sampleRateRefusal(rateHz);

@@ -154,6 +154,18 @@ constexpr std::array kOptions = {
                     o.latin = true;
                     return true;
                 }},
+    OptionEntry{"--lang", 1, "ru|en",
+                "language of the texts (read-out, messages, JSON error and lines); default: "
+                "the one chosen in the window",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    Language language = Language::Russian;
+                    if (!parseLanguage(v[0], language)) {
+                        error = "--lang takes ru or en, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.language = language;
+                    return true;
+                }},
     OptionEntry{"--json", 0, "", "print one JSON object per file and line",
                 [](CliOptions& o, std::span<const std::string>, std::string&) {
                     o.json = true;
@@ -295,7 +307,11 @@ std::string usageText() {
         }
         line.resize(kHelpColumn, ' ');
         // Wraps the help at word boundaries below the help column.
-        std::string_view help = entry.help;
+        // In English every text is Latin already: --latin has nothing to replace there.
+        std::string_view help =
+            inEnglish() && entry.name == "--latin"
+                ? "Latin note names (\"4 A\") and Hz in texts (always in English)"
+                : entry.help;
         while (!help.empty()) {
             std::size_t room = kLineWidth - kHelpColumn;
             std::size_t cut = help.size();
@@ -313,9 +329,14 @@ std::string usageText() {
     text +=
         "\nEach file gives one line: the measured frequency, the note of the frequency read\n"
         "out with its deviation in hundredths of a semitone, and the nearest reference with\n"
-        "its drum (\"обер Пл1 12\"\" for an overtone, \"эталон\" for the free reference):\n"
-        "  tom.wav: 115.00 Гц  -1, Ля# -23 %  nearest 116.5 Гц (12\")  (peak ...)\n"
-        "With --transfer 1 a strike on an overtone shows \"read as F Гц\" before the note.\n"
+        "its drum (\"" +
+        std::string(pick("обер Пл1 12\"\" for an overtone, \"эталон\"",
+                         "batter overtone 12\"\" for an overtone, \"reference\"")) +
+        " for the free reference):\n" +
+        pick("  tom.wav: 115.00 Гц  -1, Ля# -23 %  nearest 116.5 Гц (12\")  (peak ...)\n",
+             "  tom.wav: 115.00 Hz  2 A#  -23 ¢  nearest 116.5 Hz (12\")  (peak ...)\n") +
+        "With --transfer 1 a strike on an overtone shows \"read as F " + pick("Гц", "Hz") +
+        "\" before the note.\n"
         "The drums come from your settings or from --kit; the free reference and the note\n"
         "naming of the references dialog always come from your settings (--latin forces\n"
         "Latin names).\n"
@@ -358,7 +379,9 @@ std::string usageText() {
         "output could not be written, 2 on bad usage or when the --kit file cannot be used\n"
         "(nothing is analysed then), 3 when every file was analysed but a reading was\n"
         "rejected (nothing to measure). With --listen: 0 after --strikes readings or a\n"
-        "signal to stop, 1 when the device cannot be opened or is lost (the \"wave ошибка\"\n"
+        "signal to stop, 1 when the device cannot be opened or is lost (the \"" +
+        pick("wave ошибка", "wave error") +
+        "\"\n"
         "text on standard error) or the output could not be written.\n";
     return text;
 }

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "settings/Language.h"
+
 namespace tomaro {
 
 // Exit codes of tomaro-analyze.
@@ -32,6 +34,7 @@ struct CliOptions {
     std::optional<std::array<bool, 3>> switches;
     std::optional<bool> overtoneTransfer;  // --transfer 0|1
     bool latin = false;                    // --latin: Latin letters in texts
+    std::optional<Language> language;      // --lang ru|en; default: the one chosen in the window
     bool json = false;                     // --json: one JSON object per file
     bool track = false;                    // --track: the pitch along each strike
     bool series = false;                   // --series: the files are strikes of one drum
@@ -69,7 +72,7 @@ struct ParsedArguments {
 // options. Numbers accept a decimal comma as well as a point.
 ParsedArguments parseArguments(std::span<const std::string> arguments);
 
-// The --help text (English).
+// The --help text (English; its examples of the readable line in the current language).
 std::string usageText();
 
 }  // namespace tomaro

@@ -14,6 +14,7 @@
 #include "audio/CaptureDevice.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/Report.h"
+#include "settings/Language.h"
 #include "settings/Profile.h"
 
 namespace tomaro {
@@ -109,7 +110,8 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     const std::int64_t startNs = steadyNowNs();
     const QString openError = capture.open(*entry);
     if (!openError.isEmpty()) {
-        err << "tomaro-analyze: wave ошибка: " << openError.toStdString() << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ")
+            << openError.toStdString() << '\n';
         return kExitRefused;
     }
 
@@ -149,7 +151,8 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     };
     QObject::connect(&capture, &CaptureDevice::strikeProgress, &loop, step);
     QObject::connect(&capture, &CaptureDevice::deviceLost, &loop, [&](const QString& text) {
-        err << "tomaro-analyze: wave ошибка: " << text.toStdString() << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << text.toStdString()
+            << '\n';
         status = kExitRefused;
         loop.quit();
     });
@@ -159,7 +162,8 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     loop.exec();
     const QString closeError = capture.close();
     if (!closeError.isEmpty() && status == kExitAnalysed) {
-        err << "tomaro-analyze: wave ошибка: " << closeError.toStdString() << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ")
+            << closeError.toStdString() << '\n';
         status = kExitRefused;
     }
     return status;

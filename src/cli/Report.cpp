@@ -6,6 +6,7 @@
 
 #include "analysis/FixedText.h"
 #include "display/ReadoutText.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -19,14 +20,11 @@ std::string trimmedMessage(std::string message) {
 }
 
 // The owner of the nearest reference as the read-out names it: "12\"", "обер Пл1 12\"", or
-// "эталон" for the free reference.
+// "эталон" for the free reference (in English "batter overtone 12\"", "reference").
 std::string nearestOwner(const nlohmann::ordered_json& report) {
-    if (report["nearest_drum"].is_null()) return "эталон";
-    const int kind = report["nearest_kind"].get<int>();
-    const char* prefix = kind == kBatterOvertone     ? "обер Пл1 "
-                         : kind == kResonantOvertone ? "обер Пл2 "
-                                                     : "";
-    return prefix + report["nearest_drum"].get<std::string>();
+    if (report["nearest_drum"].is_null()) return pick("эталон", "reference");
+    return readout::referenceOwner(report["nearest_kind"].get<int>(),
+                                   report["nearest_drum"].get<std::string>());
 }
 
 // "  -1, Ля# -23 %  nearest 116.5 Гц (12\")", empty outside the read-out's range.
@@ -35,14 +33,14 @@ std::string readoutPart(const nlohmann::ordered_json& report) {
     std::string part;
     const double displayedHz = report["displayed_hz"].get<double>();
     if (displayedHz != report["frequency_hz"].get<double>()) {
-        part += "  read as " + readout::numberText(displayedHz) + " Гц";
+        part += "  read as " + readout::numberText(displayedHz) + pick(" Гц", " Hz");
     }
     part += "  " + report["note"].get<std::string>();
     if (report["nearest_hz"].is_null()) {
         part += "  no reference";
     } else {
-        part += "  nearest " + readout::numberText(report["nearest_hz"].get<double>()) + " Гц (" +
-                nearestOwner(report) + ")";
+        part += "  nearest " + readout::numberText(report["nearest_hz"].get<double>()) +
+                pick(" Гц (", " Hz (") + nearestOwner(report) + ")";
     }
     return part;
 }

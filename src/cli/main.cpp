@@ -13,6 +13,7 @@
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
 #include "cli/Listener.h"
+#include "language/Translations.h"
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
@@ -28,6 +29,12 @@ int main(int argc, char** argv) {
         std::cerr << "tomaro-analyze: " << parsed.error << "\nTry 'tomaro-analyze --help'.\n";
         return tomaro::kExitUsage;
     }
+    // The language chosen in the window unless --lang says otherwise; Russian on a fresh profile.
+    // The profile is only read: every choice of this run stays in an overlay above it.
+    const tomaro::QtProfile profile;
+    const tomaro::Language language =
+        parsed.options.language.value_or(tomaro::storedLanguage(profile));
+    tomaro::setCurrentLanguage(language);
     if (parsed.options.version) {
         std::cout << "tomaro-analyze " TOMARO_VERSION "\n";
         return tomaro::kExitAnalysed;
@@ -40,15 +47,13 @@ int main(int argc, char** argv) {
     }
     if (parsed.options.listen) {
         const QCoreApplication application(argc, argv);
-        const tomaro::QtProfile profile;
+        tomaro::translations::apply(language);  // the sound device's own messages
         return tomaro::runListener(profile, parsed.options, std::cout, std::cerr);
     }
     if (parsed.options.files.empty()) {
         std::cerr << "tomaro-analyze: no WAV file given\n" << tomaro::usageText();
         return tomaro::kExitUsage;
     }
-    // Only read: every choice of this run stays in an overlay above the user's profile.
-    const tomaro::QtProfile profile;
     return tomaro::runAnalyzer(profile, parsed.options, std::cout, std::cerr,
                                tomaro::importSoundFile);
 }

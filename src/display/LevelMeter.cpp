@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "language/TranslatedText.h"
+
 namespace tomaro {
 namespace {
 
@@ -17,7 +19,7 @@ double barWidth(double width, int peak) {
 
 LevelMeter::LevelMeter(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setToolTip(QString::fromUtf8("Уровень входа: сверху левый канал, снизу правый"));
+    i18n::setToolTip(this, this, QT_TR_NOOP("Уровень входа: сверху левый канал, снизу правый"));
 }
 
 QSize LevelMeter::minimumSizeHint() const { return {80, 14}; }
@@ -50,7 +52,7 @@ void LevelMeter::paintEvent(QPaintEvent*) {
         font.setPixelSize(std::clamp(height() - 4, 9, 16));
         painter.setFont(font);
         painter.setPen(QColor(255, 255, 0));
-        painter.drawText(rect(), Qt::AlignCenter, QString::fromUtf8("Перегрузка"));
+        painter.drawText(rect(), Qt::AlignCenter, tr("Перегрузка"));
     }
 }
 

@@ -7,6 +7,7 @@
 
 #include "display/PlotPainting.h"
 #include "display/Readout.h"
+#include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
@@ -32,7 +33,7 @@ QString fromUtf8(std::string_view text) {
 
 NoteWindow::NoteWindow(const Readout& readout, QWidget* parent)
     : QWidget(parent, Qt::Tool), m_Readout(readout) {
-    setWindowTitle(QString::fromUtf8("Tomaro — нота крупно"));
+    i18n::setWindowTitle(this, this, QT_TR_NOOP("Tomaro — нота крупно"));
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAutoFillBackground(false);
 }

@@ -5,6 +5,7 @@
 
 #include "analysis/FixedText.h"
 #include "display/ReadoutText.h"
+#include "settings/Language.h"
 
 namespace tomaro::qualitytext {
 namespace {
@@ -15,16 +16,23 @@ std::string signedText(double value, int decimals) {
     return text;
 }
 
+const char* decibels() { return pick("дБ", "dB"); }
+
+std::string lastAccepted(double hz) {
+    return pick(" · последний принятый ", " · last accepted ") + fixedText(hz, 2) +
+           pick(" Гц", " Hz");
+}
+
 }  // namespace
 
 std::string verdictText(Verdict verdict) {
     switch (verdict) {
         case Verdict::Good:
-            return "Надёжно";
+            return pick("Надёжно", "Reliable");
         case Verdict::Doubtful:
-            return "Сомнительно";
+            return pick("Сомнительно", "Doubtful");
         case Verdict::Rejected:
-            return "Отклонено";
+            return pick("Отклонено", "Rejected");
     }
     return "";
 }
@@ -44,23 +52,23 @@ Rgb verdictColor(Verdict verdict) {
 std::string reasonText(QualityReason reason, const QualityReport& report) {
     switch (reason) {
         case QualityReason::NoTone:
-            return "нет тона";
+            return pick("нет тона", "no tone");
         case QualityReason::Clipped:
-            return "перегрузка в области анализа";
+            return pick("перегрузка в области анализа", "clipping in the analysed stretch");
         case QualityReason::Rival:
-            return "соперник " + readout::numberText(report.rivalHz) + " Гц, " +
-                   signedText(report.rivalDb, 1) + " дБ";
+            return pick("соперник ", "rival ") + readout::numberText(report.rivalHz) +
+                   pick(" Гц, ", " Hz, ") + signedText(report.rivalDb, 1) + " " + decibels();
         case QualityReason::Subharmonic:
-            return "пик на " + readout::numberText(report.subharmonicHz) +
-                   " Гц: возможно, это обертон";
+            return pick("пик на ", "peak at ") + readout::numberText(report.subharmonicHz) +
+                   pick(" Гц: возможно, это обертон", " Hz: this may be an overtone");
         case QualityReason::ShortDecay:
-            return "короткое затухание";
+            return pick("короткое затухание", "short decay");
         case QualityReason::Glide:
-            return "тон плывёт";
+            return pick("тон плывёт", "the pitch glides");
         case QualityReason::LowSnr:
-            return "тон тонет в шуме";
+            return pick("тон тонет в шуме", "the tone is lost in noise");
         case QualityReason::NoStrike:
-            return "нет удара выше порога";
+            return pick("нет удара выше порога", "no strike above the threshold");
     }
     return "";
 }
@@ -76,19 +84,22 @@ std::string qualityLine(const QualityReport& report, double lastAcceptedHz) {
     }
     if (report.has(QualityReason::NoTone)) {
         if (lastAcceptedHz > 0.0) {
-            line += " · последний принятый " + fixedText(lastAcceptedHz, 2) + " Гц";
+            line += lastAccepted(lastAcceptedHz);
         }
         return line;
     }
-    line += " · ОСШ " + fixedText(report.fitSnrDb, 1) + " дБ";
+    line += pick(" · ОСШ ", " · SNR ") + fixedText(report.fitSnrDb, 1) + " " + decibels();
     if (std::isfinite(report.decaySec)) {
-        line += " · затухание " + fixedText(report.decaySec, 2) + " с";
+        line +=
+            pick(" · затухание ", " · decay ") + fixedText(report.decaySec, 2) + pick(" с", " s");
     }
     const double glide = std::round(report.glideCents);
-    line += " · уход " + signedText(glide, 0) + " " +
-            countWord(static_cast<int>(std::fabs(glide)), "цент", "цента", "центов");
+    const int glideCount = static_cast<int>(std::fabs(glide));
+    line += pick(" · уход ", " · glide ") + signedText(glide, 0) + " " +
+            (inEnglish() ? (glideCount == 1 ? "cent" : "cents")
+                         : countWord(glideCount, "цент", "цента", "центов"));
     if (report.verdict == Verdict::Rejected && lastAcceptedHz > 0.0) {
-        line += " · последний принятый " + fixedText(lastAcceptedHz, 2) + " Гц";
+        line += lastAccepted(lastAcceptedHz);
     }
     return line;
 }
@@ -103,11 +114,13 @@ std::string countWord(int count, const char* one, const char* few, const char* m
 }
 
 std::string seriesLine(int count, double medianHz, double spreadCents, bool stable) {
-    if (count <= 0) return "серия: нет ударов";
-    std::string line = "серия: " + std::to_string(count) + " " +
-                       countWord(count, "удар", "удара", "ударов") + ", " + fixedText(medianHz, 2) +
-                       " Гц ± " + fixedText(spreadCents, 1);
-    if (stable) line += " · стабильно";
+    if (count <= 0) return pick("серия: нет ударов", "series: no strikes");
+    const std::string strikes = inEnglish() ? (count == 1 ? "strike" : "strikes")
+                                            : countWord(count, "удар", "удара", "ударов");
+    std::string line = pick("серия: ", "series: ") + std::to_string(count) + " " + strikes + ", " +
+                       fixedText(medianHz, 2) + pick(" Гц ± ", " Hz ± ") +
+                       fixedText(spreadCents, 1);
+    if (stable) line += pick(" · стабильно", " · stable");
     return line;
 }
 

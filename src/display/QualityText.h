@@ -5,9 +5,9 @@
 #include "analysis/StrikeQuality.h"
 #include "display/Color.h"
 
-// Russian texts of the strike quality and of the series for the main window's read-out; the
-// command line uses the stable codes of reasonCode() instead. Numbers use a decimal point. Pure
-// functions, any thread.
+// Texts of the strike quality and of the series for the main window's read-out, in the current
+// language; the command line uses the stable codes of reasonCode() instead. Numbers use a decimal
+// point. Pure functions, any thread.
 namespace tomaro::qualitytext {
 
 // "Надёжно", "Сомнительно", "Отклонено".

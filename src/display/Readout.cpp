@@ -1,17 +1,18 @@
 #include "display/Readout.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "display/ReadoutText.h"
 #include "kit/NumberFormat.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
 
-constexpr std::array<const char*, kReferenceKindCount> kKindPrefixes = {"", "обер Пл1 ",
-                                                                        "обер Пл2 "};
+const char* hertz() { return pick(" Гц", " Hz"); }
+
+const char* percentSign() { return pick(" %", " ¢"); }
 
 }  // namespace
 
@@ -30,17 +31,20 @@ void Readout::update(double measuredHz, const Kit& kit, const ReferenceSwitches&
     std::vector<ReadoutLine> frequencies;
     std::vector<ReadoutLine> notes;
     if (haveStrike) {
-        std::string text = readout::numberText(m_Nearest.displayedHz) + " Гц";
-        if (m_Nearest.displayedHz != measuredHz) text += " из " + readout::numberText(measuredHz);
+        std::string text = readout::numberText(m_Nearest.displayedHz) + hertz();
+        if (m_Nearest.displayedHz != measuredHz) {
+            text += pick(" из ", " from ") + readout::numberText(measuredHz);
+        }
         frequencies.push_back({text, kTextBlack});
         notes.push_back({readout::noteText(m_Nearest.displayedHz, true, latin), kTextBlack});
     }
     bool anyReference = false;
     if (singleHz != 0.0) {
         frequencies.push_back(
-            {readout::numberText(singleHz) + " Гц эталон", kSingleReferenceColor});
-        notes.push_back(
-            {readout::noteText(singleHz, true, latin) + " эталон", kSingleReferenceColor});
+            {readout::numberText(singleHz) + hertz() + pick(" эталон", " reference"),
+             kSingleReferenceColor});
+        notes.push_back({readout::noteText(singleHz, true, latin) + pick(" эталон", " reference"),
+                         kSingleReferenceColor});
         anyReference = true;
     }
     for (int kind = 0; kind < kReferenceKindCount; ++kind) {
@@ -50,11 +54,13 @@ void Readout::update(double measuredHz, const Kit& kit, const ReferenceSwitches&
             if (!kit.isShown(drum) && !isNearest) continue;
             double referenceHz = kit.referenceHz(drum, kind);
             if (referenceHz == 0.0) continue;
-            std::string owner = std::string(kKindPrefixes[kind]) + kit.drumName(drum);
+            std::string owner = readout::referenceOwner(kind, kit.drumName(drum));
             Rgb color = drumColor(drum, kit.count());
-            frequencies.push_back({readout::numberText(referenceHz) + " Гц для " + owner, color});
+            const char* forOwner = pick(" для ", " for ");
+            frequencies.push_back(
+                {readout::numberText(referenceHz) + hertz() + forOwner + owner, color});
             notes.push_back(
-                {readout::noteText(referenceHz, kind != kFundamental, latin) + " для " + owner,
+                {readout::noteText(referenceHz, kind != kFundamental, latin) + forOwner + owner,
                  color});
             anyReference = true;
         }
@@ -62,11 +68,13 @@ void Readout::update(double measuredHz, const Kit& kit, const ReferenceSwitches&
     if (!anyReference) {
         std::string message;
         if (switches.allOff()) {
-            message = "Включите отображение эталонов: основного тона или обертонов";
+            message = pick("Включите отображение эталонов: основного тона или обертонов",
+                           "Switch on the display of references: the fundamental or overtones");
         } else if (kit.count() != 0) {
-            message = "Не выбраны для отображения эталонные частоты!";
+            message = pick("Не выбраны для отображения эталонные частоты!",
+                           "No reference frequencies are chosen for display!");
         } else {
-            message = "Не заданы эталонные частоты!";
+            message = pick("Не заданы эталонные частоты!", "No reference frequencies are set!");
         }
         frequencies.push_back({message, kWarningRed});
     }
@@ -89,18 +97,20 @@ void Readout::update(double measuredHz, const Kit& kit, const ReferenceSwitches&
 
 std::string Readout::nearestSummary(const Kit& kit) const {
     if (m_Nearest.kind < 0 || !(m_Nearest.referenceHz > 0.0)) return {};
-    std::string text = "Ближайший эталон: " + readout::numberText(m_Nearest.referenceHz) + " Гц";
+    std::string text = pick("Ближайший эталон: ", "Nearest reference: ") +
+                       readout::numberText(m_Nearest.referenceHz) + hertz();
     if (m_Nearest.drum >= 0 && m_Nearest.drum < kit.count()) {
-        text += " для " + std::string(kKindPrefixes[m_Nearest.kind]) + kit.drumName(m_Nearest.drum);
+        text += pick(" для ", " for ") +
+                readout::referenceOwner(m_Nearest.kind, kit.drumName(m_Nearest.drum));
     } else {
-        text += " эталон";
+        text += pick(" эталон", " reference");
     }
     const double hundredths = 1200.0 * std::log2(m_Nearest.displayedHz / m_Nearest.referenceHz);
-    return text + ", " + numbers::signedWhole(hundredths) + " %";
+    return text + ", " + numbers::signedWhole(hundredths) + percentSign();
 }
 
 std::string referencesButtonCaption(const Kit& kit, const ReferenceSwitches& switches) {
-    std::string caption = "Эталоны";
+    std::string caption = pick("Эталоны", "References");
     bool any = false;
     auto add = [&](double hz) {
         caption += any ? ", " : " ";
@@ -117,13 +127,13 @@ std::string referencesButtonCaption(const Kit& kit, const ReferenceSwitches& swi
         }
     }
     if (any) {
-        caption += " Гц";
+        caption += hertz();
     } else if (switches.allOff()) {
-        caption += " - включите отображение ниже";
+        caption += pick(" - включите отображение ниже", " - switch on the display below");
     } else if (kit.count() != 0) {
-        caption += " - выбирете отображаемые барабаны";
+        caption += pick(" - выбирете отображаемые барабаны", " - choose the drums to show");
     } else {
-        caption += " - нажмите, чтобы настроить";
+        caption += pick(" - нажмите, чтобы настроить", " - click to set up");
     }
     return caption;
 }

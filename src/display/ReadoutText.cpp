@@ -2,8 +2,10 @@
 
 #include <cmath>
 
+#include "kit/DrumTypes.h"
 #include "kit/Notes.h"
 #include "kit/NumberFormat.h"
+#include "settings/Language.h"
 
 namespace tomaro::readout {
 namespace {
@@ -26,6 +28,7 @@ std::string noteText(double frequencyHz, bool withDeviation, bool latin) {
 
 std::string noteTextForSemitones(double semitones, bool withDeviation, bool latin) {
     if (!std::isfinite(semitones)) semitones = 0.0;
+    latin = latin || inEnglish();
     double rounded = std::floor(semitones + 0.5);
     // Beyond this no frequency a double can hold; the clamp only keeps the integer maths defined.
     rounded = std::fmax(-1e6, std::fmin(1e6, rounded));
@@ -40,12 +43,19 @@ std::string noteTextForSemitones(double semitones, bool withDeviation, bool lati
     std::string name(notes::pitchClassName(pitchClass, latin));
     if (latin) {
         std::string text = std::to_string(octave - 996) + " " + name;
-        if (withDeviation) text += "  " + deviation + " %";
+        if (withDeviation) text += "  " + deviation + pick(" %", " ¢");
         return text;
     }
     std::string text = std::to_string(octave - 999) + ", " + name;
     if (withDeviation) text += " " + deviation + " %";
     return text;
+}
+
+std::string referenceOwner(int kind, const std::string& drumName) {
+    const char* prefix = "";
+    if (kind == 1) prefix = pick("обер Пл1 ", "batter overtone ");
+    if (kind == 2) prefix = pick("обер Пл2 ", "resonant overtone ");
+    return prefix + drums::shownName(drumName);
 }
 
 }  // namespace tomaro::readout

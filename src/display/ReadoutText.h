@@ -14,10 +14,15 @@ std::string numberText(double value);
 // of a semitone when asked. Russian: "%d, %s %+0.0f %%" / "%d, %s" with octave 1 holding middle C
 // ("1, Ля +0 %"); Latin: "%d %s  %+0.0f %%" / "%d %s" with scientific octaves ("4 A  +0 %").
 // A deviation that rounds to zero always shows as "+0". A frequency of 0 or less names middle C.
+// In English the Latin form is always used and the deviation reads in cents: "4 A  +0 ¢".
 std::string noteText(double frequencyHz, bool withDeviation, bool latin);
 
 // The same for a position given in semitones above middle C (261.6256 Hz); the note is
 // floor(semitones + 0.5), so a position half-way between two notes names the upper one, -50.
 std::string noteTextForSemitones(double semitones, bool withDeviation, bool latin);
+
+// The owner of a reference as the read-out names it: the drum's shown name (drums::shownName),
+// after "обер Пл1 " / "обер Пл2 " for the overtone of the batter / resonant head (kind 1 / 2).
+std::string referenceOwner(int kind, const std::string& drumName);
 
 }  // namespace tomaro::readout

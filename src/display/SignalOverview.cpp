@@ -7,13 +7,14 @@
 
 #include "analysis/Stretch.h"
 #include "audio/StrikeRecord.h"
+#include "language/TranslatedText.h"
 
 namespace tomaro {
 SignalOverview::SignalOverview(const StrikeRecord& record, Stretch& stretch, QWidget* parent)
     : QWidget(parent), m_Record(record), m_Stretch(stretch) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::PointingHandCursor);
-    setToolTip(QString::fromUtf8("Щелчок ставит середину области анализа"));
+    i18n::setToolTip(this, this, QT_TR_NOOP("Щелчок ставит середину области анализа"));
 }
 
 QSize SignalOverview::minimumSizeHint() const { return {240, 90}; }
@@ -41,16 +42,16 @@ void SignalOverview::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRect area = plotRect();
     plot::drawBackground(painter, rect());
-    plot::drawTitle(painter, area, QString::fromUtf8("Сигнал · время от фронта, с"));
+    plot::drawTitle(painter, area, tr("Сигнал · время от фронта, с"));
 
     const SampleSource source = m_Record.source();
     if (plot::sourceBeingRecorded(m_Record)) {
-        plot::drawPlaceholder(painter, area, QString::fromUtf8("Идёт запись удара…"));
+        plot::drawPlaceholder(painter, area, tr("Идёт запись удара…"));
         plot::drawFrame(painter, area);
         return;
     }
     if (source.frameCount <= 0) {
-        plot::drawPlaceholder(painter, area, QString::fromUtf8("Нет сигнала"));
+        plot::drawPlaceholder(painter, area, tr("Нет сигнала"));
         plot::drawFrame(painter, area);
         return;
     }

@@ -15,13 +15,14 @@
 #include "display/Readout.h"
 #include "display/ReadoutText.h"
 #include "display/ReferenceSwitches.h"
+#include "kit/DrumTypes.h"
 #include "kit/Kit.h"
+#include "language/TranslatedText.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
 
-constexpr std::array<const char*, kReferenceKindCount> kKindPrefixes = {"", "обер Пл1 ",
-                                                                        "обер Пл2 "};
 // Labelled frequencies of the axis, and the unlabelled ones between them.
 constexpr std::array<double, 7> kMajorTicksHz = {20, 50, 100, 200, 500, 1000, 2000};
 constexpr std::array<double, 18> kMinorTicksHz = {
@@ -29,7 +30,8 @@ constexpr std::array<double, 18> kMinorTicksHz = {
 constexpr int kRightMargin = 18;  // the last label, "2000", is centred on the right edge
 
 QString hertzText(double frequencyHz) {
-    return QString::fromStdString(readout::numberText(frequencyHz)) + QString::fromUtf8(" Гц");
+    return QString::fromStdString(readout::numberText(frequencyHz)) +
+           QString::fromUtf8(pick(" Гц", " Hz"));
 }
 
 // A label with a white backing so it stays readable over the curve and the grid.
@@ -54,7 +56,8 @@ SpectrumView::SpectrumView(Analyzer& analyzer, const AnalysisSettings& settings,
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setCursor(Qt::CrossCursor);
-    setToolTip(QString::fromUtf8("Щелчок выбирает частоту: поиск пойдёт к ближайшему пику"));
+    i18n::setToolTip(this, this,
+                     QT_TR_NOOP("Щелчок выбирает частоту: поиск пойдёт к ближайшему пику"));
 }
 
 QSize SpectrumView::minimumSizeHint() const { return {320, 160}; }
@@ -85,8 +88,7 @@ std::vector<SpectrumView::Marker> SpectrumView::markers() const {
     const bool haveNearest = nearest.referenceHz != kNoReferenceHz;
     const double singleHz = m_Kit.singleReferenceHz();
     if (singleHz != 0.0) {
-        list.push_back({singleHz, plot::toQColor(kSingleReferenceColor),
-                        QString::fromUtf8("эталон"),
+        list.push_back({singleHz, plot::toQColor(kSingleReferenceColor), tr("эталон"),
                         haveNearest && nearest.drum == -1 && nearest.referenceHz == singleHz});
     }
     const int drums = m_Kit.count();
@@ -97,10 +99,10 @@ std::vector<SpectrumView::Marker> SpectrumView::markers() const {
             if (!m_Kit.isShown(drum) && !isNearest) continue;
             const double referenceHz = m_Kit.referenceHz(drum, kind);
             if (referenceHz == 0.0) continue;
-            list.push_back({referenceHz, plot::toQColor(drumColor(drum, drums)),
-                            QString::fromUtf8(kKindPrefixes[kind]) +
-                                QString::fromStdString(m_Kit.drumName(drum)),
-                            isNearest});
+            list.push_back(
+                {referenceHz, plot::toQColor(drumColor(drum, drums)),
+                 QString::fromStdString(readout::referenceOwner(kind, m_Kit.drumName(drum))),
+                 isNearest});
         }
     }
     // With the overtone transfer the nearest reference is the drum's fundamental, which may be
@@ -109,7 +111,8 @@ std::vector<SpectrumView::Marker> SpectrumView::markers() const {
         std::any_of(list.begin(), list.end(), [](const Marker& m) { return m.nearest; });
     if (haveNearest && !marked && nearest.drum >= 0 && nearest.drum < drums) {
         list.push_back({nearest.referenceHz, plot::toQColor(drumColor(nearest.drum, drums)),
-                        QString::fromStdString(m_Kit.drumName(nearest.drum)), true});
+                        QString::fromStdString(drums::shownName(m_Kit.drumName(nearest.drum))),
+                        true});
     }
     return list;
 }
@@ -124,9 +127,9 @@ void SpectrumView::paintEvent(QPaintEvent*) {
         std::clamp<double>(m_Settings.findF0(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
     const double f1 =
         std::clamp<double>(m_Settings.findF1(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
-    QString title = QString::fromUtf8("Спектр, дБ · частота, Гц");
+    QString title = tr("Спектр, дБ · частота, Гц");
     if (f0 < f1) {
-        title += QString::fromUtf8(" · поиск %1–%2 Гц")
+        title += tr(" · поиск %1–%2 Гц")
                      .arg(QString::fromStdString(readout::numberText(f0)),
                           QString::fromStdString(readout::numberText(f1)));
     }
@@ -139,7 +142,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     if (hasSpectrum()) {
         drawMeasured(painter, area);
     } else {
-        plot::drawPlaceholder(painter, area, QString::fromUtf8("Нет спектра"));
+        plot::drawPlaceholder(painter, area, tr("Нет спектра"));
     }
     drawHover(painter, area);
     plot::drawFrame(painter, area);
@@ -208,7 +211,7 @@ void SpectrumView::drawCurve(QPainter& painter, const QRect& area) {
         if (hz >= kMinHz && hz <= kMaxHz) topPower = std::max(topPower, m_Analyzer.power(bin));
     }
     if (!(topPower > 0.0) || !std::isfinite(topPower)) {
-        plot::drawPlaceholder(painter, area, QString::fromUtf8("Тишина"));
+        plot::drawPlaceholder(painter, area, tr("Тишина"));
         return;
     }
     const double topDb = 10.0 * std::log10(topPower);

@@ -9,6 +9,7 @@
 #include "analysis/Analyzer.h"
 #include "analysis/Stretch.h"
 #include "audio/StrikeRecord.h"
+#include "language/TranslatedText.h"
 
 namespace tomaro {
 
@@ -17,7 +18,7 @@ StretchZoom::StretchZoom(const StrikeRecord& record, Stretch& stretch, const Ana
     : QWidget(parent), m_Record(record), m_Stretch(stretch), m_Analyzer(analyzer) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::OpenHandCursor);
-    setToolTip(QString::fromUtf8("Перетащите, чтобы сдвинуть область анализа"));
+    i18n::setToolTip(this, this, QT_TR_NOOP("Перетащите, чтобы сдвинуть область анализа"));
 }
 
 QSize StretchZoom::minimumSizeHint() const { return {240, 90}; }
@@ -39,19 +40,19 @@ void StretchZoom::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRect area = plotRect();
     plot::drawBackground(painter, rect());
-    plot::drawTitle(painter, area, QString::fromUtf8("Область анализа · время от фронта, с"));
+    plot::drawTitle(painter, area, tr("Область анализа · время от фронта, с"));
 
     const SampleSource source = m_Record.source();
     const int start = std::clamp(m_Stretch.start(), 0, std::max(source.frameCount, 0));
     const int end = std::clamp(m_Stretch.end(), start, std::max(source.frameCount, 0));
     const int length = end - start;
     if (plot::sourceBeingRecorded(m_Record)) {
-        plot::drawPlaceholder(painter, area, QString::fromUtf8("Идёт запись удара…"));
+        plot::drawPlaceholder(painter, area, tr("Идёт запись удара…"));
         plot::drawFrame(painter, area);
         return;
     }
     if (length <= 0) {
-        plot::drawPlaceholder(painter, area, QString::fromUtf8("Нет сигнала"));
+        plot::drawPlaceholder(painter, area, tr("Нет сигнала"));
         plot::drawFrame(painter, area);
         return;
     }
@@ -100,8 +101,8 @@ void StretchZoom::drawLegend(QPainter& painter, const QRect& area, bool withFit)
         QString text;
         QColor color;
     };
-    std::vector<Entry> entries{{QString::fromUtf8("сигнал"), plot::strike()}};
-    if (withFit) entries.push_back({QString::fromUtf8("модель"), plot::fit()});
+    std::vector<Entry> entries{{tr("сигнал"), plot::strike()}};
+    if (withFit) entries.push_back({tr("модель"), plot::fit()});
     constexpr double kSwatch = 16.0;
     constexpr double kGap = 12.0;
     double width = 0.0;

@@ -14,6 +14,7 @@
 #include "display/PlotPainting.h"
 #include "display/QualityText.h"
 #include "display/ReadoutText.h"
+#include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
@@ -48,15 +49,15 @@ void QualityLine::clearQuality() {
 }
 
 SeriesLine::SeriesLine(QWidget* parent)
-    : QWidget(parent),
-      m_Label(new QLabel(this)),
-      m_Button(new QPushButton(QStringLiteral("Новая серия"), this)) {
+    : QWidget(parent), m_Label(new QLabel(this)), m_Button(new QPushButton(this)) {
+    i18n::setText(m_Button, this, QT_TR_NOOP("Новая серия"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     m_Label->setObjectName(QStringLiteral("seriesLabel"));
     m_Label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_Button->setObjectName(QStringLiteral("newSeriesButton"));
-    m_Button->setToolTip(QStringLiteral("Начать серию ударов заново (например, после подтяжки)"));
+    i18n::setToolTip(m_Button, this,
+                     QT_TR_NOOP("Начать серию ударов заново (например, после подтяжки)"));
     layout->addWidget(m_Label, 1);
     layout->addWidget(m_Button);
     connect(m_Button, &QPushButton::clicked, this, &SeriesLine::clearRequested);
@@ -75,9 +76,11 @@ PitchTrackView::PitchTrackView(const PitchTrack& track, const Analyzer& analyzer
                                const StrikeRecord& record, const Stretch& stretch, QWidget* parent)
     : QWidget(parent), m_Track(track), m_Analyzer(analyzer), m_Record(record), m_Stretch(stretch) {
     setAttribute(Qt::WA_OpaquePaintEvent);
-    setToolTip(QStringLiteral(
-        "Частота тона по коротким отрезкам (40 мс через 10 мс) от фронта удара: жёлтым — "
-        "область анализа, зелёная линия — измеренная частота, пунктир — медиана серии"));
+    i18n::setToolTip(
+        this, this,
+        QT_TR_NOOP(
+            "Частота тона по коротким отрезкам (40 мс через 10 мс) от фронта удара: жёлтым — "
+            "область анализа, зелёная линия — измеренная частота, пунктир — медиана серии"));
 }
 
 void PitchTrackView::setFrequencies(double mainHz, double seriesMedianHz) {
@@ -96,10 +99,11 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
     const QRect area = plot::plotArea(rect());
     plot::drawBackground(painter, rect());
     const bool hasMain = std::isfinite(m_MainHz) && m_MainHz > 0.0;
-    plot::drawTitle(painter, area,
-                    hasMain ? QStringLiteral("Высота тона во времени · центы от %1 Гц")
-                                  .arg(qs(readout::numberText(m_MainHz)))
-                            : QStringLiteral("Высота тона во времени"));
+    plot::drawTitle(
+        painter, area,
+        hasMain
+            ? tr("Высота тона во времени · центы от %1 Гц").arg(qs(readout::numberText(m_MainHz)))
+            : tr("Высота тона во времени"));
     int valid = 0;
     double lastSec = 0.0;
     double spread = 25.0;  // cents shown above and below the main frequency, at least
@@ -110,7 +114,7 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
         spread = std::max(spread, std::fabs(centsFrom(point.frequencyHz, m_MainHz)));
     }
     if (valid == 0 || plot::sourceBeingRecorded(m_Record)) {
-        plot::drawPlaceholder(painter, area, QStringLiteral("Нет тона"));
+        plot::drawPlaceholder(painter, area, tr("Нет тона"));
         plot::drawFrame(painter, area);
         return;
     }

@@ -17,10 +17,10 @@ namespace tomaro {
 
 CDlgBaraSelect::CDlgBaraSelect(Profile& profile, QWidget* parent)
     : QDialog(parent), m_Profile(profile), m_List(new QTableWidget(drums::kTypeCount, 1, this)) {
-    setWindowTitle(QStringLiteral("Состав барабанной установки"));
+    setWindowTitle(tr("Состав барабанной установки"));
 
     m_List->setObjectName(QStringLiteral("drumList"));
-    m_List->setHorizontalHeaderLabels({QStringLiteral("Диаметр барабана")});
+    m_List->setHorizontalHeaderLabels({tr("Диаметр барабана")});
     m_List->horizontalHeader()->setStretchLastSection(true);
     m_List->horizontalHeader()->setHighlightSections(false);
     m_List->verticalHeader()->hide();
@@ -30,7 +30,7 @@ CDlgBaraSelect::CDlgBaraSelect(Profile& profile, QWidget* parent)
     m_List->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_List->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     for (int type = 0; type < drums::kTypeCount; ++type) {
-        auto* item = new QTableWidgetItem(toQString(drums::typeName(type)));
+        auto* item = new QTableWidgetItem(toQString(drums::shownName(drums::typeName(type))));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
         m_List->setItem(type, 0, item);
     }
@@ -50,7 +50,7 @@ CDlgBaraSelect::CDlgBaraSelect(Profile& profile, QWidget* parent)
     m_List->setMinimumWidth(std::max(m_List->horizontalHeader()->sizeHint().width(),
                                      fontMetrics().averageCharWidth() * 28));
 
-    auto* standardSet = new QPushButton(QStringLiteral("10\" + 12\" + 16\" + бочка"), this);
+    auto* standardSet = new QPushButton(tr("10\" + 12\" + 16\" + бочка"), this);
     standardSet->setObjectName(QStringLiteral("standardSetButton"));
     standardSet->setAutoDefault(false);
     connect(standardSet, &QPushButton::clicked, this, [this] {

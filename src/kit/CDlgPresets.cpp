@@ -23,6 +23,7 @@
 #include <filesystem>
 #include <limits>
 
+#include "kit/DrumTypes.h"
 #include "kit/Kit.h"
 #include "kit/Notes.h"
 #include "kit/QtText.h"
@@ -85,31 +86,41 @@ constexpr int kRowPadding = 6;             // px added to the tallest control of
 constexpr int kWindowFrameAllowance = 60;  // px the title bar and frame take from the screen
 constexpr int kMinimumVisibleRows = 3;
 
-const QString kReferenceTip = QStringLiteral(
+constexpr const char* kReferenceTip = QT_TRANSLATE_NOOP(
+    "tomaro::CDlgPresets",
     "Выбор опорного барабана, при изменении частоты которого автоматически изменяются частоты "
     "остальных с сохранением интервалов. Также можно смотреть интервалы от каждого барабана до "
     "опорного");
-const QString kIntervalTip =
-    QStringLiteral("Интервал в полутонах: либо от 'опорного' барабана, либо от предыдущего");
-const QString kShownTip = QStringLiteral(
+constexpr const char* kIntervalTip =
+    QT_TRANSLATE_NOOP("tomaro::CDlgPresets",
+                      "Интервал в полутонах: либо от 'опорного' барабана, либо от предыдущего");
+constexpr const char* kShownTip = QT_TRANSLATE_NOOP(
+    "tomaro::CDlgPresets",
     "Отображать данный барабан на спектре и использовать его для поиска опорной частоты (как "
     "ближайшей из выбранных к измеренной)");
-const QString kOvertone1Tip = QStringLiteral(
+constexpr const char* kOvertone1Tip = QT_TRANSLATE_NOOP(
+    "tomaro::CDlgPresets",
     "Коэффициент для перехода от основной частоты к частоте обертона ударного (top) пластика "
     "(0.5..10), либо соответствующая частота в Гц (20..20000)");
-const QString kOvertone2Tip = QStringLiteral(
+constexpr const char* kOvertone2Tip = QT_TRANSLATE_NOOP(
+    "tomaro::CDlgPresets",
     "Коэффициент для перехода от основной частоты к частоте обертона резонансного (bottom) "
     "пластика (0.5..10), либо соответствующая частота в Гц (20..20000)");
-const QString kMenuTip =
-    QStringLiteral("Выбор вариантов частот обертонов для различных типов настройки барабана");
-const QString kKitSelectionTip =
-    QStringLiteral("Указать, какие барабаны присутствуют в ударной установке");
-const QString kSingleReferenceTip =
-    QStringLiteral("Вы можете указать произвольную эталонную частоту");
+constexpr const char* kMenuTip =
+    QT_TRANSLATE_NOOP("tomaro::CDlgPresets",
+                      "Выбор вариантов частот обертонов для различных типов настройки барабана");
+constexpr const char* kKitSelectionTip = QT_TRANSLATE_NOOP(
+    "tomaro::CDlgPresets", "Указать, какие барабаны присутствуют в ударной установке");
+constexpr const char* kSingleReferenceTip =
+    QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Вы можете указать произвольную эталонную частоту");
 
-const QString kSaveTitle = QStringLiteral("Выбирите файл для сохранения настроек барабанов");
-const QString kLoadTitle = QStringLiteral("Выбирите файл c настройками барабаной установки");
-const QString kDefaultKitFileName = QStringLiteral("Мои барабаны Tomaro.TKit");
+constexpr const char* kSaveTitle =
+    QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Выбирите файл для сохранения настроек барабанов");
+constexpr const char* kLoadTitle =
+    QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Выбирите файл c настройками барабаной установки");
+// The name the save dialog offers before the user saved a kit; stored only once chosen.
+constexpr const char* kDefaultKitFileName =
+    QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Мои барабаны Tomaro.TKit");
 
 QString rowName(const char* stem, int row) {
     return QString::fromLatin1(stem) + QLatin1Char('_') + QString::number(row);
@@ -175,7 +186,7 @@ CDlgPresets::CDlgPresets(Kit& kit, Profile& profile, std::function<void()> kitCh
       m_Profile(profile),
       m_Services(services.withStandardWindows()) {
     m_Editor.setChangeObserver(std::move(kitChanged));
-    setWindowTitle(QStringLiteral("Tomaro эталонные частоты для настройки"));
+    setWindowTitle(tr("Tomaro эталонные частоты для настройки"));
 
     m_RowsArea = new RowsScrollArea(this);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -212,20 +223,17 @@ QWidget* CDlgPresets::createHeader() {
         m_HeaderGrid->addWidget(label, 0, column, 1, span);
         return label;
     };
-    heading(QStringLiteral("Опорный\nбарабан"), kDrumColumn)->setToolTip(kReferenceTip);
-    heading(QStringLiteral("Нота"), kNoteColumn, kNoteSpinColumn - kNoteColumn + 1);
-    heading(QStringLiteral("Частота,\nГц"), kFrequencyColumn)
-        ->setAlignment(Qt::AlignRight | Qt::AlignBottom);
+    heading(tr("Опорный\nбарабан"), kDrumColumn)->setToolTip(tr(kReferenceTip));
+    heading(tr("Нота"), kNoteColumn, kNoteSpinColumn - kNoteColumn + 1);
+    heading(tr("Частота,\nГц"), kFrequencyColumn)->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     m_IntervalHeading = heading(QString(), kIntervalColumn);
     m_IntervalHeading->setObjectName(QStringLiteral("intervalHeading"));
-    m_IntervalHeading->setToolTip(kIntervalTip);
-    QLabel* shown = heading(QStringLiteral("На\nспектре"), kShownColumn);
+    m_IntervalHeading->setToolTip(tr(kIntervalTip));
+    QLabel* shown = heading(tr("На\nспектре"), kShownColumn);
     shown->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    shown->setToolTip(kShownTip);
-    heading(QStringLiteral("Обертон\nударного пластика"), kOvertone1Column)
-        ->setToolTip(kOvertone1Tip);
-    heading(QStringLiteral("Обертон\nрезонансного пластика"), kOvertone2Column)
-        ->setToolTip(kOvertone2Tip);
+    shown->setToolTip(tr(kShownTip));
+    heading(tr("Обертон\nударного пластика"), kOvertone1Column)->setToolTip(tr(kOvertone1Tip));
+    heading(tr("Обертон\nрезонансного пластика"), kOvertone2Column)->setToolTip(tr(kOvertone2Tip));
     return header;
 }
 
@@ -234,7 +242,7 @@ QWidget* CDlgPresets::createOptions() {
     auto* grid = new QGridLayout(options);
     grid->setContentsMargins(0, 0, 0, 0);
 
-    m_LatinNames = new QCheckBox(QStringLiteral("Латинские обозначения нот и октав"), options);
+    m_LatinNames = new QCheckBox(tr("Латинские обозначения нот и октав"), options);
     m_LatinNames->setObjectName(QStringLiteral("latinNamesBox"));
     connect(m_LatinNames, &QCheckBox::toggled, this, [this](bool latin) {
         m_Editor.setLatinNames(latin);
@@ -242,8 +250,7 @@ QWidget* CDlgPresets::createOptions() {
     });
 
     m_IntervalsFromPrevious = new QCheckBox(
-        QStringLiteral("Показывать интервалы между соседними барабанами (иначе от опорного)"),
-        options);
+        tr("Показывать интервалы между соседними барабанами (иначе от опорного)"), options);
     m_IntervalsFromPrevious->setObjectName(QStringLiteral("intervalsFromPreviousBox"));
     connect(m_IntervalsFromPrevious, &QCheckBox::toggled, this, [this](bool fromPrevious) {
         m_Editor.setIntervalsFromPrevious(fromPrevious);
@@ -251,18 +258,18 @@ QWidget* CDlgPresets::createOptions() {
     });
 
     const Kit& kit = m_Editor.kit();
-    m_SingleReferenceBox = new QCheckBox(QStringLiteral("Задать эталонную частоту, Гц"), options);
+    m_SingleReferenceBox = new QCheckBox(tr("Задать эталонную частоту, Гц"), options);
     m_SingleReferenceBox->setObjectName(QStringLiteral("singleReferenceBox"));
-    m_SingleReferenceBox->setToolTip(kSingleReferenceTip);
+    m_SingleReferenceBox->setToolTip(tr(kSingleReferenceTip));
     m_SingleReferenceBox->setChecked(kit.singleReferenceHz() > 0.0);
     m_SingleReferenceEdit = new QLineEdit(toQString(kit.singleReferenceText()), options);
     m_SingleReferenceEdit->setObjectName(QStringLiteral("singleReferenceEdit"));
-    m_SingleReferenceEdit->setToolTip(kSingleReferenceTip);
+    m_SingleReferenceEdit->setToolTip(tr(kSingleReferenceTip));
     m_SingleReferenceEdit->setFixedWidth(
         m_SingleReferenceEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000.0000")) + 12);
     m_SingleReferenceSpin = new StepSpin(options);
     m_SingleReferenceSpin->setObjectName(QStringLiteral("singleReferenceSpin"));
-    m_SingleReferenceSpin->setToolTip(QStringLiteral("± полутон"));
+    m_SingleReferenceSpin->setToolTip(tr("± полутон"));
     connect(m_SingleReferenceSpin, &StepSpin::stepped, this, &CDlgPresets::stepSingleReference);
     auto enableSingleReference = [this](bool enabled) {
         m_SingleReferenceEdit->setEnabled(enabled);
@@ -299,12 +306,11 @@ QWidget* CDlgPresets::createKitButtons() {
         row->addWidget(pushButton);
         return pushButton;
     };
-    button(QStringLiteral("Выбор барабанов в установке..."), "kitSelectionButton",
-           &CDlgPresets::selectKit)
-        ->setToolTip(kKitSelectionTip);
+    button(tr("Выбор барабанов в установке..."), "kitSelectionButton", &CDlgPresets::selectKit)
+        ->setToolTip(tr(kKitSelectionTip));
     row->addSpacing(12);
-    button(QStringLiteral("Сохранить настройки..."), "saveKitButton", &CDlgPresets::saveKitFile);
-    button(QStringLiteral("Загрузить настройки..."), "loadKitButton", &CDlgPresets::loadKitFile);
+    button(tr("Сохранить настройки..."), "saveKitButton", &CDlgPresets::saveKitFile);
+    button(tr("Загрузить настройки..."), "loadKitButton", &CDlgPresets::loadKitFile);
     return box;
 }
 
@@ -337,9 +343,10 @@ void CDlgPresets::addRow(QGridLayout* grid, int row) {
     controls.background->setAutoFillBackground(true);
     grid->addWidget(controls.background, row, 0, 1, kColumnCount);
 
-    controls.reference = new QRadioButton(toQString(m_Editor.kit().drumName(row)), body);
+    controls.reference =
+        new QRadioButton(toQString(drums::shownName(m_Editor.kit().drumName(row))), body);
     controls.reference->setObjectName(rowName("referenceRadio", row));
-    controls.reference->setToolTip(kReferenceTip);
+    controls.reference->setToolTip(tr(kReferenceTip));
     connect(controls.reference, &QRadioButton::toggled, this, [this, row](bool checked) {
         if (!checked) return;
         m_Editor.chooseReferenceDrum(row);
@@ -351,7 +358,7 @@ void CDlgPresets::addRow(QGridLayout* grid, int row) {
 
     controls.noteSpin = new StepSpin(body);
     controls.noteSpin->setObjectName(rowName("noteSpin", row));
-    controls.noteSpin->setToolTip(QStringLiteral("± полутон"));
+    controls.noteSpin->setToolTip(tr("± полутон"));
     connect(controls.noteSpin, &StepSpin::stepped, this, [this, row](int steps) {
         m_Editor.stepNote(row, steps);
         refresh();
@@ -363,11 +370,11 @@ void CDlgPresets::addRow(QGridLayout* grid, int row) {
 
     controls.interval = new QLabel(body);
     controls.interval->setObjectName(rowName("intervalText", row));
-    controls.interval->setToolTip(kIntervalTip);
+    controls.interval->setToolTip(tr(kIntervalTip));
 
     controls.shown = new QCheckBox(body);
     controls.shown->setObjectName(rowName("showBox", row));
-    controls.shown->setToolTip(kShownTip);
+    controls.shown->setToolTip(tr(kShownTip));
     connect(controls.shown, &QCheckBox::toggled, this, [this, row](bool shown) {
         m_Editor.setShown(row, shown);
         refresh();
@@ -382,13 +389,13 @@ void CDlgPresets::addRow(QGridLayout* grid, int row) {
         connect(edit, &QLineEdit::editingFinished, this, &CDlgPresets::applyOvertoneEdits);
         return edit;
     };
-    controls.overtone1 = overtoneEdit("overtone1Edit", kOvertone1Tip);
-    controls.overtone2 = overtoneEdit("overtone2Edit", kOvertone2Tip);
+    controls.overtone1 = overtoneEdit("overtone1Edit", tr(kOvertone1Tip));
+    controls.overtone2 = overtoneEdit("overtone2Edit", tr(kOvertone2Tip));
 
     controls.menuButton = new QToolButton(body);
     controls.menuButton->setObjectName(rowName("overtoneMenuButton", row));
     controls.menuButton->setText(QStringLiteral("*"));
-    controls.menuButton->setToolTip(kMenuTip);
+    controls.menuButton->setToolTip(tr(kMenuTip));
     // Taking focus on a click ends an overtone edit (and applies it) before the menu opens.
     controls.menuButton->setFocusPolicy(Qt::StrongFocus);
     connect(controls.menuButton, &QToolButton::clicked, this,
@@ -455,7 +462,8 @@ void CDlgPresets::alignColumns(QGridLayout* rowsGrid) {
         if (columnSpan == 1 && heading != nullptr) widen(column, hintWidth(heading));
     }
     // The interval heading changes with the interval option; keep room for both texts.
-    for (const char* text : {"Полутонов от предыдущего", "Полутонов от опорного"}) {
+    for (const char* text : {"Полутонов от предыдущего", "Полутонов от опорного",
+                             "Semitones from the previous", "Semitones from the base"}) {
         widen(kIntervalColumn, metrics.horizontalAdvance(QString::fromUtf8(text)));
     }
 
@@ -599,10 +607,10 @@ FileChoice CDlgPresets::kitFileChoice(const QString& title) const {
     QString folder =
         toQString(m_Profile.readString(Kit::kSection, kKitFileFolderKey, toUtf8(defaultFolder)));
     QString name = toQString(
-        m_Profile.readString(Kit::kSection, kKitFileNameKey, toUtf8(kDefaultKitFileName)));
+        m_Profile.readString(Kit::kSection, kKitFileNameKey, toUtf8(tr(kDefaultKitFileName))));
     return {title,
             QDir(folder).filePath(name),
-            {QStringLiteral("Tomaro - файлы (*.TKit)"), QStringLiteral("Все файлы (*.*)")},
+            {tr("Tomaro - файлы (*.TKit)"), tr("Все файлы (*.*)")},
             QStringLiteral("TKit")};
 }
 
@@ -614,14 +622,14 @@ void CDlgPresets::rememberKitFile(const QString& path) {
 }
 
 void CDlgPresets::saveKitFile() {
-    QString path = m_Services.chooseFileToSave(this, kitFileChoice(kSaveTitle));
+    QString path = m_Services.chooseFileToSave(this, kitFileChoice(tr(kSaveTitle)));
     if (path.isEmpty()) return;
     rememberKitFile(path);
     if (auto message = m_Editor.saveKitFile(toPath(path))) m_Services.showMessage(this, *message);
 }
 
 void CDlgPresets::loadKitFile() {
-    QString path = m_Services.chooseFileToOpen(this, kitFileChoice(kLoadTitle));
+    QString path = m_Services.chooseFileToOpen(this, kitFileChoice(tr(kLoadTitle)));
     if (path.isEmpty()) return;
     rememberKitFile(path);
     if (auto message = m_Editor.loadKitFile(toPath(path))) {

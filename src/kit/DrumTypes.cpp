@@ -1,5 +1,7 @@
 #include "kit/DrumTypes.h"
 
+#include "settings/Language.h"
+
 namespace tomaro::drums {
 namespace {
 
@@ -14,6 +16,14 @@ std::string typeName(int type) {
     if (type == kKick) return "Бочка";
     if (type > kSnare && type < kKick) return std::to_string(type + 4) + "\"";
     return "вне диапазона";
+}
+
+std::string shownName(const std::string& name) {
+    if (!inEnglish()) return name;
+    if (name == "Малый") return "Snare";
+    if (name == "Бочка") return "Kick";
+    if (name == "вне диапазона") return "out of range";
+    return name;
 }
 
 int defaultNote(int type) {

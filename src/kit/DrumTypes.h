@@ -14,6 +14,10 @@ inline constexpr int kKick = 19;
 // "Малый", `%d"` of type + 4, "Бочка"; "вне диапазона" for any other index.
 std::string typeName(int type);
 
+// A drum's name as the user sees it: the stored name ("Малый", "Бочка", `12"`) in Russian; in
+// English "Snare" and "Kick" (sizes stay as they are). Keys and kit files keep the stored name.
+std::string shownName(const std::string& name);
+
 // Reference note of a type before the user sets one: `10"` -9, `12"` -14, `16"` -19, "Бочка" -31,
 // every other type 0.
 int defaultNote(int type);

@@ -8,6 +8,7 @@
 #include "kit/KitFile.h"
 #include "kit/Notes.h"
 #include "kit/NumberFormat.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -19,16 +20,17 @@ struct OvertonePair {
 
 struct Preset {
     const char* text;
+    const char* english;
     OvertonePair values;
 };
 
 constexpr std::array<Preset, 6> kPresets = {{
-    {"Не использовать эталонные обертона", {0.0, 0.0}},
-    {"Барабан без резонансного пластика (2.3)", {2.3, 0.0}},
-    {"Максимальный резонанс (1.75)", {1.75, 1.75}},
-    {"Сильный резонанс (1.5 и 1.85)", {1.5, 1.85}},
-    {"Средний резонанс (1.4 и 2)", {1.4, 2.0}},
-    {"Слабый резонанс (1.2 и 2.3)", {1.2, 2.3}},
+    {"Не использовать эталонные обертона", "Use no overtone references", {0.0, 0.0}},
+    {"Барабан без резонансного пластика (2.3)", "Drum without a resonant head (2.3)", {2.3, 0.0}},
+    {"Максимальный резонанс (1.75)", "Maximum resonance (1.75)", {1.75, 1.75}},
+    {"Сильный резонанс (1.5 и 1.85)", "Strong resonance (1.5 and 1.85)", {1.5, 1.85}},
+    {"Средний резонанс (1.4 и 2)", "Medium resonance (1.4 and 2)", {1.4, 2.0}},
+    {"Слабый резонанс (1.2 и 2.3)", "Weak resonance (1.2 and 2.3)", {1.2, 2.3}},
 }};
 
 // Recommended overtone frequencies in Hz by note, starting at the first note of each range.
@@ -78,7 +80,7 @@ KitRowTexts KitEditor::rowTexts(int row) const {
     if (!isRow(row)) return texts;
     const KitDrum& drum = m_Kit.drum(row);
     double fundamentalHz = m_Kit.noteFrequencyHz(row);
-    texts.drumName = m_Kit.drumName(row);
+    texts.drumName = drums::shownName(m_Kit.drumName(row));
     texts.isReference = row == m_Kit.referencePosition();
     texts.noteText = notes::name(drum.note, m_Kit.latinNames());
     texts.frequencyText = notes::frequencyText(drum.note);
@@ -96,7 +98,9 @@ KitRowTexts KitEditor::rowTexts(int row) const {
 }
 
 std::string KitEditor::intervalHeading() const {
-    return m_Kit.intervalsFromPrevious() ? "Полутонов от предыдущего" : "Полутонов от опорного";
+    return m_Kit.intervalsFromPrevious()
+               ? pick("Полутонов от предыдущего", "Semitones from the previous")
+               : pick("Полутонов от опорного", "Semitones from the base");
 }
 
 void KitEditor::chooseReferenceDrum(int row) {
@@ -161,16 +165,18 @@ std::vector<OvertoneMenuItem> KitEditor::overtoneMenu(int row) const {
     if (!isRow(row)) return items;
     const KitDrum& drum = m_Kit.drum(row);
     if (overtones::isFrequency(drum.overtone1) || overtones::isFrequency(drum.overtone2)) {
-        items.push_back({"Частоту --> в коэффициент",
+        items.push_back({pick("Частоту --> в коэффициент", "Frequency --> to coefficient"),
                          OvertoneMenuItem::Action::FrequencyToCoefficient, 0.0, 0.0});
     }
     for (const Preset& preset : kPresets) {
-        items.push_back({preset.text, OvertoneMenuItem::Action::SetValues, preset.values.overtone1,
-                         preset.values.overtone2});
+        items.push_back({pick(preset.text, preset.english), OvertoneMenuItem::Action::SetValues,
+                         preset.values.overtone1, preset.values.overtone2});
     }
     if (auto pair = recommendedPair(drum)) {
-        items.push_back({"Рекомендуется " + numbers::fixed(pair->overtone1, 0) + " Гц, " +
-                             numbers::fixed(pair->overtone2, 0) + " Гц",
+        const char* hertz = pick(" Гц", " Hz");
+        items.push_back({pick("Рекомендуется ", "Recommended ") +
+                             numbers::fixed(pair->overtone1, 0) + hertz + ", " +
+                             numbers::fixed(pair->overtone2, 0) + hertz,
                          OvertoneMenuItem::Action::SetValues, pair->overtone1, pair->overtone2});
     }
     return items;

@@ -13,6 +13,7 @@
 #include "kit/KitSelection.h"
 #include "kit/NumberFormat.h"
 #include "kit/TextEncoding.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -172,10 +173,17 @@ std::optional<std::string> KitFile::encode(const Kit& kit) {
     return encoding::utf8ToCp1251(text);
 }
 
+namespace {
+
+const char* errorCaption() { return pick("ОШИБКА", "ERROR"); }
+
+}  // namespace
+
 std::string KitFile::toBytes(const Kit& kit) { return encode(kit).value_or(std::string()); }
 
 std::optional<UserMessage> KitFile::save(const Kit& kit, const std::filesystem::path& path) {
-    const UserMessage failure{"Не удалось создать файл", "ОШИБКА", UserMessage::Icon::Error};
+    const UserMessage failure{pick("Не удалось создать файл", "Could not create the file"),
+                              errorCaption(), UserMessage::Icon::Error};
     // Converted before the file is opened, so that a failure leaves an existing file as it was.
     const std::optional<std::string> bytes = encode(kit);
     if (!bytes) return failure;
@@ -196,9 +204,11 @@ int KitFile::loadBytes(std::string_view bytes, Profile& profile) {
 }
 
 std::optional<UserMessage> KitFile::load(const std::filesystem::path& path, Profile& profile) {
-    const UserMessage failure{"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error};
-    const UserMessage tooLarge{"Файл больше 1 МБ - это не файл настроек", "ОШИБКА",
-                               UserMessage::Icon::Error};
+    const UserMessage failure{pick("Не удалось открыть файл", "Could not open the file"),
+                              errorCaption(), UserMessage::Icon::Error};
+    const UserMessage tooLarge{pick("Файл больше 1 МБ - это не файл настроек",
+                                    "The file is larger than 1 MB: it is not a settings file"),
+                               errorCaption(), UserMessage::Icon::Error};
     // Non-blocking, so that opening a named pipe without a writer returns at once; only a regular
     // file is read (a folder, a pipe or a device such as /dev/zero is refused).
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -228,7 +238,8 @@ std::optional<UserMessage> KitFile::load(const std::filesystem::path& path, Prof
     if (length > kMaxFileBytes) return tooLarge;
     bytes.resize(length);
     if (loadBytes(bytes, profile) == 0) {
-        return UserMessage{"Ничего не измелилось", "Сообщение", UserMessage::Icon::Information};
+        return UserMessage{pick("Ничего не измелилось", "Nothing has changed"),
+                           pick("Сообщение", "Message"), UserMessage::Icon::Information};
     }
     return std::nullopt;
 }

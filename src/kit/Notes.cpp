@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "kit/NumberFormat.h"
+#include "settings/Language.h"
 
 namespace tomaro::notes {
 namespace {
@@ -30,6 +31,20 @@ constexpr std::array<std::string_view, 13> kIntervalNames = {"",
                                                              ", большая септима",
                                                              ", чистая октава"};
 
+constexpr std::array<std::string_view, 13> kEnglishIntervalNames = {"",
+                                                                    ", minor second",
+                                                                    ", major second",
+                                                                    ", minor third",
+                                                                    ", major third",
+                                                                    ", perfect fourth",
+                                                                    ", tritone",
+                                                                    ", perfect fifth",
+                                                                    ", minor sixth",
+                                                                    ", major sixth",
+                                                                    ", minor seventh",
+                                                                    ", major seventh",
+                                                                    ", octave"};
+
 int floorDiv(int value, int divisor) {
     int quotient = value / divisor;
     return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
@@ -49,7 +64,7 @@ std::string name(int note, bool latin) {
     int shifted = note + kOctaveOffset;
     int octaveBase = floorDiv(shifted, 12);
     int pitchClass = shifted - octaveBase * 12;
-    if (latin) {
+    if (latin || inEnglish()) {
         return std::to_string(octaveBase - 996) + " " + std::string(kLatinNames[pitchClass]);
     }
     return "окт " + std::to_string(octaveBase - 999) + ", " +
@@ -58,7 +73,8 @@ std::string name(int note, bool latin) {
 
 std::string_view intervalName(int semitones) {
     long long magnitude = std::llabs(static_cast<long long>(semitones));
-    return magnitude <= 12 ? kIntervalNames[magnitude] : std::string_view();
+    if (magnitude > 12) return {};
+    return inEnglish() ? kEnglishIntervalNames[magnitude] : kIntervalNames[magnitude];
 }
 
 std::string intervalText(int semitones) {

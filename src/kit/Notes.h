@@ -21,10 +21,11 @@ std::string_view pitchClassName(int pitchClass, bool latin);
 
 // The note with its octave. Russian: "окт %d, %s" with octave 1 for the octave of middle C
 // ("окт 1, Ля" for 9, "окт 0, Си" for -1); Latin: "%d %s" with scientific octave numbers ("4 A").
+// In English always Latin.
 std::string name(int note, bool latin);
 
 // ", малая секунда" .. ", чистая октава" for 1..12 semitones (the sign is ignored); empty for 0
-// and for more than an octave.
+// and for more than an octave. In English ", minor second" .. ", octave".
 std::string_view intervalName(int semitones);
 
 // "%d" of the signed difference followed by its interval name: "-7, чистая квинта", "0".

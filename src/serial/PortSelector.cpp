@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <utility>
 
+#include "language/TranslatedText.h"
 #include "serial/SerialPort.h"
 #include "settings/Profile.h"
 
@@ -24,11 +25,11 @@ PortSelector::PortSelector(SerialPort& port, Profile& profile, QWidget* parent,
       m_Profile(profile),
       m_ShowError(showError ? std::move(showError) : ErrorDisplay(&PortSelector::showErrorBox)),
       m_Combo(new QComboBox(this)) {
-    auto* label = new QLabel(QString::fromUtf8("Порт"), this);
+    auto* label = i18n::withText(new QLabel(this), this, QT_TR_NOOP("Порт"));
     label->setObjectName(QStringLiteral("portLabel"));
     label->setBuddy(m_Combo);
     m_Combo->setObjectName(QStringLiteral("portSelect"));
-    m_Combo->addItem(QString::fromUtf8("Не выбран"));
+    i18n::setItems(m_Combo, this, {QT_TR_NOOP("Не выбран")});
     for (int n = 1; n <= kPortCount; ++n) m_Combo->addItem(QStringLiteral("COM%1").arg(n));
 
     auto* layout = new QHBoxLayout(this);
@@ -61,7 +62,7 @@ void PortSelector::applySelection(int index) {
     if (index == 0) return;
     if (m_Port.open(index, kBaudRate)) return;
     m_Combo->setCurrentIndex(0);
-    m_ShowError(window(), QString::fromStdString(m_Port.errorText()), QString::fromUtf8("ОШИБКА"));
+    m_ShowError(window(), QString::fromStdString(m_Port.errorText()), tr("ОШИБКА"));
 }
 
 }  // namespace tomaro

@@ -12,20 +12,28 @@
 #include <cerrno>
 #endif
 
+#include "settings/Language.h"
+
 namespace tomaro {
 namespace {
 
-constexpr char kCannotOpen[] = "Не могу открыть выбранный порт";
-constexpr char kCannotSetModeFormat[] =
-    "Не могу установить для порта требуемый режим (скорость %d  бод) !";
-constexpr char kCannotSetTimeouts[] = "Не могу установить тайм-ауты для выбранного порта";
+const char* cannotOpen() {
+    return pick("Не могу открыть выбранный порт", "Cannot open the chosen port");
+}
+const char* cannotSetTimeouts() {
+    return pick("Не могу установить тайм-ауты для выбранного порта",
+                "Cannot set the timeouts of the chosen port");
+}
 
 constexpr unsigned char kXonChar = 17;
 constexpr unsigned char kXoffChar = 19;
 
 std::string cannotSetModeText(int baudRate) {
     char text[160];
-    std::snprintf(text, sizeof text, kCannotSetModeFormat, baudRate);
+    std::snprintf(text, sizeof text,
+                  pick("Не могу установить для порта требуемый режим (скорость %d  бод) !",
+                       "Cannot set the required mode of the port (%d baud)!"),
+                  baudRate);
     return text;
 }
 
@@ -117,14 +125,14 @@ bool SerialPort::open(int portNumber, int baudRate) {
     m_HasModemLines = true;
 
     if (portNumber < 1) {
-        m_ErrorText = kCannotOpen;
+        m_ErrorText = cannotOpen();
         return false;
     }
     // Read and write, existing device only; QSerialPort opens without sharing (see the class
     // comment) and with its own defaults, replaced right after.
     m_Port.setPortName(deviceName(portNumber));
     if (!m_Port.open(QIODevice::ReadWrite)) {
-        m_ErrorText = kCannotOpen;
+        m_ErrorText = cannotOpen();
         return false;
     }
 
@@ -133,7 +141,7 @@ bool SerialPort::open(int portNumber, int baudRate) {
         return false;
     }
     if (!setReadReturnsAtOnce(m_Port.handle())) {
-        fail(kCannotSetTimeouts);
+        fail(cannotSetTimeouts());
         return false;
     }
     // No events are waited on and nothing is sent: the port stays idle.

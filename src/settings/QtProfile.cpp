@@ -1,5 +1,6 @@
 #include "settings/QtProfile.h"
 
+#include <QCoreApplication>
 #include <QDate>
 #include <QFile>
 
@@ -133,12 +134,14 @@ std::string QtProfile::takeNotice() {
     QString text;
     // A write may have come first; the copy was then made before it.
     if (!m_Damaged || keepDamagedCopy()) {
-        text = QStringLiteral(
+        text = QCoreApplication::translate(
+                   "tomaro::QtProfile",
                    "Файл настроек прочитан не полностью:\n%1\nЕго копия сохранена как\n%2\n"
                    "Непрочитанные настройки взяты по умолчанию.")
                    .arg(fileName, m_CopyPath);
     } else {
-        text = QStringLiteral(
+        text = QCoreApplication::translate(
+                   "tomaro::QtProfile",
                    "Файл настроек прочитан не полностью:\n%1\nСохранить его копию не удалось, "
                    "поэтому изменения настроек в него записываться не будут.")
                    .arg(fileName);

@@ -4,6 +4,7 @@
 
 #include "audio/StrikeRecorder.h"
 #include "settings/MemoryProfile.h"
+#include "support/InEnglish.h"
 
 namespace tomaro {
 namespace {
@@ -131,6 +132,20 @@ TEST_F(StrikeRecorderTest, CaptionsFollowTheStrikeFromWaitingToAnalysis) {
     step = m_Recorder.paintStep();
     EXPECT_FALSE(step.analysed);
     EXPECT_EQ(step.caption, "Tomaro1.6 97.30 Гц - жду удара нового");
+}
+
+TEST_F(StrikeRecorderTest, CaptionsInEnglish) {
+    test::InEnglish english;
+    StrikeRecorder closed{m_Record};
+    EXPECT_EQ(closed.paintStep().caption, "Tomaro1.6  - NO AUDIO");
+    m_Recorder.setThreshold(10);
+    feed(
+        frames(kCaptureBufferFrames, [](int i) { return i == kCaptureBufferFrames - 1 ? 99 : 0; }));
+    EXPECT_EQ(m_Recorder.paintStep().caption, "Tomaro1.6 - recording 0.125 s");
+    feedQuiet(8);
+    EXPECT_EQ(m_Recorder.paintStep().caption, "Tomaro1.6 - analysing the strike");
+    m_Record.lastFrequencyText = "97.30 Hz";
+    EXPECT_EQ(m_Recorder.paintStep().caption, "Tomaro1.6 97.30 Hz - waiting for a strike");
 }
 
 TEST_F(StrikeRecorderTest, StrikesAreIgnoredWhileAnalysisIsPendingOrPlaybackRuns) {

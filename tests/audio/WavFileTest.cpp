@@ -7,6 +7,7 @@
 
 #include "audio/StrikeRecorder.h"
 #include "audio/WavFile.h"
+#include "support/InEnglish.h"
 #include "support/WavBuilder.h"
 
 namespace tomaro {
@@ -88,6 +89,18 @@ TEST(WavHeader, EveryBrokenHeaderIsRefusedWithItsMessage) {
     wav = good;
     wav.channels = 0;
     EXPECT_EQ(parseError(wav.bytes()), "В файле указано 0 каналов !");
+}
+
+TEST(WavHeader, RefusalsFollowTheLanguage) {
+    test::InEnglish english;
+    WavBuilder wav;
+    wav.formatTag = 3;
+    EXPECT_EQ(parseError(wav.bytes()), "This is not the PCM format!");
+    EXPECT_EQ(parseError({}), "The file is too short to be a valid RIFF WAVE file!");
+    StrikeRecord record;
+    StrikeRecorder recorder{record};
+    EXPECT_EQ(loadWavFile("/nonexistent/strike.wav", recorder).message,
+              "cannot open the file!!! \n");
 }
 
 TEST(WavHeader, FileWithoutDataChunkIsRefused) {

@@ -126,12 +126,14 @@ protected:
     // Where the program's standard output goes.
     enum class Output { File, Full, Closed };
 
-    ProgramRun run(const std::vector<std::string>& arguments, Output output = Output::File) {
+    ProgramRun run(const std::vector<std::string>& arguments, Output output = Output::File,
+                   const std::vector<std::string>& moreEnvironment = {}) {
         std::vector<std::string> environment;
         for (char** e = environ; *e != nullptr; ++e) {
             if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) environment.push_back(*e);
         }
         environment.push_back("XDG_CONFIG_HOME=" + configDir().string());
+        environment.insert(environment.end(), moreEnvironment.begin(), moreEnvironment.end());
         std::vector<char*> envp;
         for (auto& entry : environment) envp.push_back(entry.data());
         envp.push_back(nullptr);
@@ -455,6 +457,39 @@ TEST_F(AnalyzeProgram, ReadableLineAndLatinLetters) {
     EXPECT_EQ(json["frequency_text"], "97.30 Hz");
     EXPECT_EQ(json["note"], "2 G  -12 %");
     EXPECT_EQ(json["lines"][0]["text"], "97.3 Hz");
+}
+
+TEST_F(AnalyzeProgram, TextsFollowTheStoredLanguageOrLang) {
+    const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 38400, strike(97.3, 48000)));
+    const std::string missing = (m_Dir / "none.wav").string();
+    // A fresh profile reads Russian, whatever the system's locale.
+    const ProgramRun fresh =
+        run({tom}, Output::File, {"LANG=en_US.UTF-8", "LC_ALL=en_US.UTF-8", "LANGUAGE=en"});
+    EXPECT_EQ(fresh.out.rfind(tom + ": 97.30 Гц  -1, Cоль -12 %  nearest 87.3 Гц (16\")", 0), 0u)
+        << fresh.out;
+
+    storeSettings("Options\\m_Language=en\n");
+    const ProgramRun english = run({tom, missing});
+    EXPECT_EQ(english.exitCode, 1);
+    EXPECT_EQ(english.out.rfind(tom + ": 97.30 Hz  2 G  -12 ¢  nearest 87.3 Hz (16\")  (", 0), 0u)
+        << english.out;
+    EXPECT_NE(english.out.find(missing + ": refused: cannot open the file!!!\n"),
+              std::string::npos);
+    const std::vector<Json> json = run({"--json", tom, missing}).jsonLines();
+    EXPECT_EQ(json.at(0)["frequency_text"], "97.30 Hz");
+    EXPECT_EQ(json.at(0)["note"], "2 G  -12 ¢");
+    EXPECT_EQ(json.at(0)["caption"], "References 155.6, 116.5, 87.3, 43.65 Hz");
+    EXPECT_EQ(json.at(0)["lines"][1]["text"], "155.6 Hz for 10\"");
+    EXPECT_EQ(json.at(1)["error"], "cannot open the file!!! \n");
+    const std::string help = run({"--help"}).out;
+    EXPECT_EQ(help.find("Гц"), std::string::npos);
+    EXPECT_NE(help.find("--lang ru|en"), std::string::npos);
+
+    // --lang wins over the stored choice for this run, and the choice stays stored.
+    const std::string before = readFile(settingsFile());
+    EXPECT_EQ(run({"--lang", "ru", tom}).out.rfind(tom + ": 97.30 Гц  -1, Cоль -12 %", 0), 0u);
+    EXPECT_EQ(readFile(settingsFile()), before);
+    EXPECT_EQ(run({"--lang", "de", tom}).exitCode, 2);
 }
 
 // The read-out against a kit. The kit file holds 10" (155.56 Hz, overtones x1.5 and x2),

@@ -1,0 +1,267 @@
+// The language of the interface, on the offscreen platform with the system's locale set to
+// American English: a fresh profile starts in Russian; "Язык / Language" turns every window,
+// dialog, message, title and tooltip to English at once, and back.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+#include <cmath>
+#include <filesystem>
+
+#include "app/CMainDlg.h"
+#include "display/NoteWindow.h"
+#include "kit/CDlgBaraSelect.h"
+#include "kit/CDlgPresets.h"
+#include "language/Translations.h"
+#include "settings/Language.h"
+#include "settings/MemoryProfile.h"
+#include "support/WavBuilder.h"
+
+namespace tomaro {
+
+class EnglishInterfaceTest : public QObject {
+    Q_OBJECT
+
+private:
+    struct Message {
+        QString text;
+        QString caption;
+    };
+
+    std::unique_ptr<CMainDlg> makeWindow() {
+        AppServices services;
+        services.message = [this](QWidget*, const QString& text, const QString& caption,
+                                  QMessageBox::Icon) {
+            m_Messages.push_back({text, caption});
+        };
+        services.chooseOpenFile = [this](QWidget*, const QString& title, const QString&,
+                                         const QString& filters) {
+            m_Messages.push_back({filters, title});
+            return QString();
+        };
+        services.runDialog = [this](QDialog& dialog) {
+            if (m_OnDialog) m_OnDialog(dialog);
+        };
+        auto window = std::make_unique<CMainDlg>(m_Profile, services);
+        window->show();
+        return window;
+    }
+
+    static bool hasCyrillic(const QString& text) {
+        return std::any_of(text.begin(), text.end(),
+                           [](QChar c) { return c.unicode() >= 0x0400 && c.unicode() <= 0x04FF; });
+    }
+
+    // Every text a user can see in `root` and its visible children: titles, tooltips, labels,
+    // buttons, group boxes, the shown entry of each list, line edits and table cells.
+    static QStringList visibleTexts(QWidget* root) {
+        QStringList texts{root->windowTitle(), root->toolTip()};
+        for (QWidget* widget : root->findChildren<QWidget*>()) {
+            if (!widget->isVisibleTo(root)) continue;
+            texts << widget->toolTip();
+            if (auto* label = qobject_cast<QLabel*>(widget)) texts << label->text();
+            if (auto* button = qobject_cast<QAbstractButton*>(widget)) texts << button->text();
+            if (auto* group = qobject_cast<QGroupBox*>(widget)) texts << group->title();
+            if (auto* combo = qobject_cast<QComboBox*>(widget)) texts << combo->currentText();
+            if (auto* edit = qobject_cast<QLineEdit*>(widget)) texts << edit->text();
+            if (auto* table = qobject_cast<QTableWidget*>(widget)) {
+                for (int column = 0; column < table->columnCount(); ++column) {
+                    if (auto* header = table->horizontalHeaderItem(column)) texts << header->text();
+                }
+                for (int row = 0; row < table->rowCount(); ++row) {
+                    for (int column = 0; column < table->columnCount(); ++column) {
+                        if (auto* item = table->item(row, column)) texts << item->text();
+                    }
+                }
+            }
+        }
+        return texts;
+    }
+
+    static QStringList cyrillic(const QStringList& texts) {
+        QStringList found;
+        for (const QString& text : texts) {
+            if (hasCyrillic(text)) found << text;
+        }
+        return found;
+    }
+
+    void chooseLanguage(CMainDlg& window, int index) {
+        auto* combo = window.findChild<QComboBox*>("languageCombo");
+        QVERIFY(combo != nullptr);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+    }
+
+    QString writeTone(double frequencyHz) {
+        test::WavBuilder wav;
+        for (int i = 0; i < 40000; ++i) {
+            const double t = i / 48000.0;
+            wav.samples.push_back(static_cast<std::int16_t>(
+                std::lround(10000 * std::exp(-t / 0.5) * std::sin(2 * M_PI * frequencyHz * t))));
+        }
+        const QString path = m_Dir.filePath(QStringLiteral("tone.wav"));
+        test::writeFile(path.toStdString(), wav.bytes());
+        return path;
+    }
+
+    MemoryProfile m_Profile;
+    QTemporaryDir m_Dir;
+    std::vector<Message> m_Messages;
+    std::function<void(QDialog&)> m_OnDialog;
+
+private slots:
+    void init() {
+        m_Profile = MemoryProfile();
+        m_Profile.writeString("CMainDlg", "m_WaveInDevice", "Нет (не слушать)");
+        m_Messages.clear();
+        m_OnDialog = nullptr;
+        translations::apply(storedLanguage(m_Profile));
+    }
+
+    void cleanup() { translations::apply(Language::Russian); }
+
+    void freshProfileStartsInRussianWhateverTheSystemLocale() {
+        QCOMPARE(QLocale::system().language(), QLocale::English);
+        QCOMPARE(currentLanguage(), Language::Russian);
+        auto window = makeWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6  - НЕТ АУДИО"));
+        QCOMPARE(window->findChild<QComboBox*>("languageCombo")->currentText(),
+                 QStringLiteral("Русский"));
+        QCOMPARE(window->findChild<QPushButton*>("openButton")->text(),
+                 QStringLiteral("Открыть WAV..."));
+        QVERIFY(window->findChild<QPushButton*>("referencesButton")
+                    ->text()
+                    .startsWith(QStringLiteral("Эталоны ")));
+        // The scan sees the tooltips too (here the level meter's, in Russian).
+        QVERIFY(cyrillic(visibleTexts(window.get()))
+                    .contains(QStringLiteral("Уровень входа: сверху левый канал, снизу правый")));
+        // Nothing was chosen, so nothing is stored.
+        QCOMPARE(m_Profile.readString("Options", "m_Language", "unset"), std::string("unset"));
+    }
+
+    void englishReachesEveryWindowDialogAndMessage() {
+        auto window = makeWindow();
+        window->openFile(writeTone(110.0));
+        chooseLanguage(*window, 1);
+        QCOMPARE(m_Profile.readString("Options", "m_Language", ""), std::string("en"));
+        QCOMPARE(currentLanguage(), Language::English);
+        window->step();
+        QVERIFY2(window->windowTitle().startsWith(QStringLiteral("Tomaro1.6 110.")) &&
+                     window->windowTitle().endsWith(QStringLiteral(" Hz - NO AUDIO")),
+                 qPrintable(window->windowTitle()));
+        QVERIFY(window->findChild<QLabel*>("nearestLabel")
+                    ->text()
+                    .startsWith(QStringLiteral("Nearest reference: ")));
+        QCOMPARE(window->findChild<QPushButton*>("openButton")->text(),
+                 QStringLiteral("Open WAV..."));
+        QCOMPARE(cyrillic(visibleTexts(window.get())), QStringList());
+
+        // The large-note window.
+        window->findChild<QCheckBox*>("noteWindowBox")->click();
+        auto* noteWindow = window->findChild<NoteWindow*>("noteWindow");
+        QVERIFY(noteWindow != nullptr && noteWindow->isVisible());
+        QCOMPARE(noteWindow->windowTitle(), QStringLiteral("Tomaro — large note"));
+
+        // The references dialog, its overtone menu and the kit selection; the kick is "Kick".
+        QStringList dialogTexts;
+        m_OnDialog = [&](QDialog& dialog) {
+            dialog.show();
+            dialogTexts << visibleTexts(&dialog);
+            auto& presets = static_cast<CDlgPresets&>(dialog);
+            const std::unique_ptr<QMenu> menu = presets.createOvertoneMenu(0);
+            for (QAction* action : menu->actions()) dialogTexts << action->text();
+            dialog.reject();
+        };
+        window->findChild<QPushButton*>("referencesButton")->click();
+        QVERIFY(dialogTexts.contains(QStringLiteral("Kick")));
+        QVERIFY(dialogTexts.contains(QStringLiteral("Tomaro reference frequencies for tuning")));
+        CDlgBaraSelect selection(m_Profile);
+        selection.show();
+        dialogTexts << visibleTexts(&selection);
+        QCOMPARE(cyrillic(dialogTexts), QStringList());
+
+        // The about box, the file dialogs, a refused file and a sound device that cannot open.
+        window->findChild<QPushButton*>("aboutButton")->click();
+        window->findChild<QPushButton*>("openButton")->click();
+        window->findChild<QPushButton*>("importButton")->click();
+        window->openFile(m_Dir.filePath(QStringLiteral("missing.wav")));
+        auto* devices = window->findChild<QComboBox*>("deviceCombo");
+        devices->setCurrentIndex(devices->count() - 1);
+        emit devices->activated(devices->count() - 1);
+        QVERIFY(m_Messages.size() >= 5);
+        for (const Message& message : m_Messages) {
+            QVERIFY2(!hasCyrillic(message.text + message.caption),
+                     qPrintable(message.caption + ": " + message.text));
+        }
+        QCOMPARE(m_Messages[0].caption, QStringLiteral("About Tomaro"));
+        QCOMPARE(m_Messages[3].text, QStringLiteral("cannot open the file!!! \n"));
+        // The device entries are stored by their names, the first one by its Russian name.
+        QCOMPARE(m_Profile.readString("CMainDlg", "m_WaveInDevice", ""),
+                 std::string("WAVE MAPPER"));
+        devices->setCurrentIndex(0);
+        emit devices->activated(0);
+        QCOMPARE(devices->currentText(), QStringLiteral("None (do not listen)"));
+        QCOMPARE(m_Profile.readString("CMainDlg", "m_WaveInDevice", ""),
+                 std::string("Нет (не слушать)"));
+    }
+
+    void russianComesBackAtOnce() {
+        auto window = makeWindow();
+        window->openFile(writeTone(110.0));
+        window->step();
+        const QString russianNearest = window->findChild<QLabel*>("nearestLabel")->text();
+        const QString russianButton = window->findChild<QPushButton*>("referencesButton")->text();
+        chooseLanguage(*window, 1);
+        QVERIFY(!hasCyrillic(window->findChild<QLabel*>("noteLabel")->text()));
+        chooseLanguage(*window, 0);
+        QCOMPARE(m_Profile.readString("Options", "m_Language", ""), std::string("ru"));
+        QCOMPARE(window->findChild<QLabel*>("nearestLabel")->text(), russianNearest);
+        QCOMPARE(window->findChild<QPushButton*>("referencesButton")->text(), russianButton);
+        QCOMPARE(window->findChild<QGroupBox*>()->title(), QStringLiteral("Результат"));
+        QCOMPARE(window->findChild<QComboBox*>("windowCombo")->itemText(0),
+                 QStringLiteral("П - образное"));
+        QVERIFY(window->windowTitle().endsWith(QStringLiteral(" Гц - НЕТ АУДИО")));
+    }
+
+    void storedEnglishIsTakenAtStart() {
+        storeLanguage(m_Profile, Language::English);
+        translations::apply(storedLanguage(m_Profile));
+        auto window = makeWindow();
+        QCOMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6  - NO AUDIO"));
+        QCOMPARE(window->findChild<QComboBox*>("languageCombo")->currentText(),
+                 QStringLiteral("English"));
+        QCOMPARE(cyrillic(visibleTexts(window.get())), QStringList());
+    }
+
+    void everyTextOfTheTranslationIsTranslated() {
+        QFile file(QStringLiteral(TOMARO_TRANSLATION_SOURCE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString ts = QString::fromUtf8(file.readAll());
+        QVERIFY(ts.contains(QStringLiteral("<source>Результат</source>")));
+        QVERIFY2(!ts.contains(QStringLiteral("type=\"unfinished\"")),
+                 "translations/tomaro_en.ts holds texts without their English");
+    }
+};
+
+}  // namespace tomaro
+
+int main(int argc, char** argv) {
+    // The system speaks American English: the program must still start in Russian.
+    qputenv("LC_ALL", "en_US.UTF-8");
+    qputenv("LANG", "en_US.UTF-8");
+    QApplication application(argc, argv);
+    tomaro::EnglishInterfaceTest test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "EnglishInterfaceTest.moc"

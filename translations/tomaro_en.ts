@@ -1,0 +1,489 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US" sourcelanguage="ru_RU">
+<context>
+    <name>tomaro::CDlgBaraSelect</name>
+    <message>
+        <source>Состав барабанной установки</source>
+        <translation>Drums of the kit</translation>
+    </message>
+    <message>
+        <source>Диаметр барабана</source>
+        <translation>Drum diameter</translation>
+    </message>
+    <message>
+        <source>10&quot; + 12&quot; + 16&quot; + бочка</source>
+        <translation>10&quot; + 12&quot; + 16&quot; + kick</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::CDlgPresets</name>
+    <message>
+        <source>Выбор опорного барабана, при изменении частоты которого автоматически изменяются частоты остальных с сохранением интервалов. Также можно смотреть интервалы от каждого барабана до опорного</source>
+        <translation>The base drum: when its frequency changes, the frequencies of the others change with it and keep their intervals. The intervals from every drum to the base drum can also be shown</translation>
+    </message>
+    <message>
+        <source>Интервал в полутонах: либо от &apos;опорного&apos; барабана, либо от предыдущего</source>
+        <translation>Interval in semitones: either from the &apos;base&apos; drum or from the previous one</translation>
+    </message>
+    <message>
+        <source>Отображать данный барабан на спектре и использовать его для поиска опорной частоты (как ближайшей из выбранных к измеренной)</source>
+        <translation>Show this drum on the spectrum and use it in the search for the reference frequency (as the nearest of the chosen ones to the measured one)</translation>
+    </message>
+    <message>
+        <source>Коэффициент для перехода от основной частоты к частоте обертона ударного (top) пластика (0.5..10), либо соответствующая частота в Гц (20..20000)</source>
+        <translation>Coefficient from the fundamental to the overtone of the batter (top) head (0.5..10), or that frequency in Hz (20..20000)</translation>
+    </message>
+    <message>
+        <source>Коэффициент для перехода от основной частоты к частоте обертона резонансного (bottom) пластика (0.5..10), либо соответствующая частота в Гц (20..20000)</source>
+        <translation>Coefficient from the fundamental to the overtone of the resonant (bottom) head (0.5..10), or that frequency in Hz (20..20000)</translation>
+    </message>
+    <message>
+        <source>Выбор вариантов частот обертонов для различных типов настройки барабана</source>
+        <translation>Choose overtone frequencies for different ways of tuning the drum</translation>
+    </message>
+    <message>
+        <source>Указать, какие барабаны присутствуют в ударной установке</source>
+        <translation>Choose which drums the kit has</translation>
+    </message>
+    <message>
+        <source>Вы можете указать произвольную эталонную частоту</source>
+        <translation>You can set a reference frequency of your own</translation>
+    </message>
+    <message>
+        <source>Выбирите файл для сохранения настроек барабанов</source>
+        <translation>Choose a file to save the drum settings to</translation>
+    </message>
+    <message>
+        <source>Выбирите файл c настройками барабаной установки</source>
+        <translation>Choose a file with the settings of a drum kit</translation>
+    </message>
+    <message>
+        <source>Tomaro эталонные частоты для настройки</source>
+        <translation>Tomaro reference frequencies for tuning</translation>
+    </message>
+    <message>
+        <source>Опорный
+барабан</source>
+        <translation>Base
+drum</translation>
+    </message>
+    <message>
+        <source>Нота</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>Частота,
+Гц</source>
+        <translation>Frequency,
+Hz</translation>
+    </message>
+    <message>
+        <source>На
+спектре</source>
+        <translation>On the
+spectrum</translation>
+    </message>
+    <message>
+        <source>Обертон
+ударного пластика</source>
+        <translation>Overtone of the
+batter head</translation>
+    </message>
+    <message>
+        <source>Обертон
+резонансного пластика</source>
+        <translation>Overtone of the
+resonant head</translation>
+    </message>
+    <message>
+        <source>Латинские обозначения нот и октав</source>
+        <translation>Latin note and octave names</translation>
+    </message>
+    <message>
+        <source>Показывать интервалы между соседними барабанами (иначе от опорного)</source>
+        <translation>Show the intervals between neighbouring drums (otherwise from the base drum)</translation>
+    </message>
+    <message>
+        <source>Задать эталонную частоту, Гц</source>
+        <translation>Set a reference frequency, Hz</translation>
+    </message>
+    <message>
+        <source>± полутон</source>
+        <translation>± semitone</translation>
+    </message>
+    <message>
+        <source>Выбор барабанов в установке...</source>
+        <translation>Drums of the kit...</translation>
+    </message>
+    <message>
+        <source>Сохранить настройки...</source>
+        <translation>Save settings...</translation>
+    </message>
+    <message>
+        <source>Загрузить настройки...</source>
+        <translation>Load settings...</translation>
+    </message>
+    <message>
+        <source>Tomaro - файлы (*.TKit)</source>
+        <translation>Tomaro files (*.TKit)</translation>
+    </message>
+    <message>
+        <source>Все файлы (*.*)</source>
+        <translation>All files (*.*)</translation>
+    </message>
+    <message>
+        <source>Мои барабаны Tomaro.TKit</source>
+        <translation>My Tomaro drums.TKit</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::CMainDlg</name>
+    <message>
+        <source>Нет (не слушать)</source>
+        <translation>None (do not listen)</translation>
+    </message>
+    <message>
+        <source>О программе...</source>
+        <translation>About...</translation>
+    </message>
+    <message>
+        <source>Результат</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>Вход</source>
+        <translation>Input</translation>
+    </message>
+    <message>
+        <source>Устройство:</source>
+        <translation>Device:</translation>
+    </message>
+    <message>
+        <source>Удар начинается с отсчёта, модуль которого больше порога (0..32768)</source>
+        <translation>A strike begins at the first sample whose magnitude is above the threshold (0..32768)</translation>
+    </message>
+    <message>
+        <source>Порог:</source>
+        <translation>Threshold:</translation>
+    </message>
+    <message>
+        <source>Уровень:</source>
+        <translation>Level:</translation>
+    </message>
+    <message>
+        <source>Открыть WAV...</source>
+        <translation>Open WAV...</translation>
+    </message>
+    <message>
+        <source>Импорт звука...</source>
+        <translation>Import sound...</translation>
+    </message>
+    <message>
+        <source>▶ Прослушать</source>
+        <translation>▶ Listen</translation>
+    </message>
+    <message>
+        <source>■ Стоп</source>
+        <translation>■ Stop</translation>
+    </message>
+    <message>
+        <source>Анализ</source>
+        <translation>Analysis</translation>
+    </message>
+    <message>
+        <source>П - образное</source>
+        <translation>Rectangular</translation>
+    </message>
+    <message>
+        <source>Гаусс 1/e</source>
+        <translation>Gauss 1/e</translation>
+    </message>
+    <message>
+        <source>Гаусс 1/e^3</source>
+        <translation>Gauss 1/e^3</translation>
+    </message>
+    <message>
+        <source>Окно:</source>
+        <translation>Window:</translation>
+    </message>
+    <message>
+        <source>Задержка от фронта:</source>
+        <translation>Delay from the front:</translation>
+    </message>
+    <message>
+        <source>Длина области анализа</source>
+        <translation>Length of the analysed stretch</translation>
+    </message>
+    <message>
+        <source>Гц</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>Поиск:</source>
+        <translation>Search:</translation>
+    </message>
+    <message>
+        <source>Учёт затухания</source>
+        <translation>Account for the decay</translation>
+    </message>
+    <message>
+        <source>Настройки анализа по умолчанию</source>
+        <translation>Default analysis settings</translation>
+    </message>
+    <message>
+        <source>Эталоны</source>
+        <translation>References</translation>
+    </message>
+    <message>
+        <source>Основной тон</source>
+        <translation>Fundamental</translation>
+    </message>
+    <message>
+        <source>Ударный</source>
+        <translation>Batter</translation>
+    </message>
+    <message>
+        <source>Резонансный</source>
+        <translation>Resonant</translation>
+    </message>
+    <message>
+        <source>Обертон показывать как есть</source>
+        <translation>Show an overtone as it is</translation>
+    </message>
+    <message>
+        <source>Обертон пересчитывать в основной тон</source>
+        <translation>Convert an overtone to the fundamental</translation>
+    </message>
+    <message>
+        <source>Если удар ближе всего к эталону обертона, показать частоту основного тона барабана</source>
+        <translation>If a strike is nearest to an overtone reference, show the drum&apos;s fundamental frequency</translation>
+    </message>
+    <message>
+        <source>Ноту крупно</source>
+        <translation>Large note</translation>
+    </message>
+    <message>
+        <source>wave ошибка</source>
+        <translation>wave error</translation>
+    </message>
+    <message>
+        <source>— Гц</source>
+        <translation>— Hz</translation>
+    </message>
+    <message>
+        <source>нет тона</source>
+        <translation>no tone</translation>
+    </message>
+    <message>
+        <source>Выбирите файл</source>
+        <translation>Choose a file</translation>
+    </message>
+    <message>
+        <source>WAV - файлы (*.wav);;Все файлы (*.*)</source>
+        <translation>WAV files (*.wav);;All files (*.*)</translation>
+    </message>
+    <message>
+        <source>Tomaro 1.6 — тюнер для акустических барабанов.
+
+Ударьте по барабану перед микрофоном: Tomaro запишет удар, найдёт частоту основного тона, назовёт ноту и сравнит её с эталонами вашей установки. Удар можно также открыть из WAV-файла.</source>
+        <translation>Tomaro 1.6 — a tuner for acoustic drums.
+
+Strike a drum in front of the microphone: Tomaro records the strike, finds the frequency of its main tone, names the note and compares it with the references of your kit. A strike can also be opened from a WAV file.</translation>
+    </message>
+    <message>
+        <source>О программе Tomaro</source>
+        <translation>About Tomaro</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::ImportCommand</name>
+    <message>
+        <source>Звуковые файлы (%1);;Все файлы (*.*)</source>
+        <translation>Sound files (%1);;All files (*.*)</translation>
+    </message>
+    <message>
+        <source>Выберите звуковой файл</source>
+        <translation>Choose a sound file</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::LanguageChoice</name>
+    <message>
+        <source>Язык / Language:</source>
+        <translation>Language:</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::LevelMeter</name>
+    <message>
+        <source>Уровень входа: сверху левый канал, снизу правый</source>
+        <translation>Input level: the left channel above, the right one below</translation>
+    </message>
+    <message>
+        <source>Перегрузка</source>
+        <translation>Clipping</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::NoteWindow</name>
+    <message>
+        <source>Tomaro — нота крупно</source>
+        <translation>Tomaro — large note</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::PitchTrackView</name>
+    <message>
+        <source>Частота тона по коротким отрезкам (40 мс через 10 мс) от фронта удара: жёлтым — область анализа, зелёная линия — измеренная частота, пунктир — медиана серии</source>
+        <translation>Pitch over short pieces (40 ms every 10 ms) from the strike front: yellow is the analysed stretch, the green line the measured frequency, the dashed line the median of the series</translation>
+    </message>
+    <message>
+        <source>Высота тона во времени · центы от %1 Гц</source>
+        <translation>Pitch over time · cents from %1 Hz</translation>
+    </message>
+    <message>
+        <source>Высота тона во времени</source>
+        <translation>Pitch over time</translation>
+    </message>
+    <message>
+        <source>Нет тона</source>
+        <translation>No tone</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::PortAudio</name>
+    <message>
+        <source>открытие устройства</source>
+        <translation>opening the device</translation>
+    </message>
+    <message>
+        <source> ОШИБКА: 
+</source>
+        <translation> ERROR: 
+</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::PortSelector</name>
+    <message>
+        <source>Порт</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>Не выбран</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>ОШИБКА</source>
+        <translation>ERROR</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::QtProfile</name>
+    <message>
+        <source>Файл настроек прочитан не полностью:
+%1
+Его копия сохранена как
+%2
+Непрочитанные настройки взяты по умолчанию.</source>
+        <translation>The settings file was not read completely:
+%1
+A copy of it was saved as
+%2
+The settings that could not be read have their defaults.</translation>
+    </message>
+    <message>
+        <source>Файл настроек прочитан не полностью:
+%1
+Сохранить его копию не удалось, поэтому изменения настроек в него записываться не будут.</source>
+        <translation>The settings file was not read completely:
+%1
+A copy of it could not be saved, so changes of the settings will not be written to it.</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::SeriesLine</name>
+    <message>
+        <source>Новая серия</source>
+        <translation>New series</translation>
+    </message>
+    <message>
+        <source>Начать серию ударов заново (например, после подтяжки)</source>
+        <translation>Start the series of strikes again (for example, after turning a rod)</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::SignalOverview</name>
+    <message>
+        <source>Щелчок ставит середину области анализа</source>
+        <translation>A click places the middle of the analysed stretch</translation>
+    </message>
+    <message>
+        <source>Сигнал · время от фронта, с</source>
+        <translation>Signal · time from the front, s</translation>
+    </message>
+    <message>
+        <source>Идёт запись удара…</source>
+        <translation>Recording the strike…</translation>
+    </message>
+    <message>
+        <source>Нет сигнала</source>
+        <translation>No signal</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::SpectrumView</name>
+    <message>
+        <source>Щелчок выбирает частоту: поиск пойдёт к ближайшему пику</source>
+        <translation>A click picks a frequency: the search goes to the nearest peak</translation>
+    </message>
+    <message>
+        <source>эталон</source>
+        <translation>reference</translation>
+    </message>
+    <message>
+        <source>Спектр, дБ · частота, Гц</source>
+        <translation>Spectrum, dB · frequency, Hz</translation>
+    </message>
+    <message>
+        <source> · поиск %1–%2 Гц</source>
+        <translation> · search %1–%2 Hz</translation>
+    </message>
+    <message>
+        <source>Нет спектра</source>
+        <translation>No spectrum</translation>
+    </message>
+    <message>
+        <source>Тишина</source>
+        <translation>Silence</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::StretchZoom</name>
+    <message>
+        <source>Перетащите, чтобы сдвинуть область анализа</source>
+        <translation>Drag to move the analysed stretch</translation>
+    </message>
+    <message>
+        <source>Область анализа · время от фронта, с</source>
+        <translation>Analysed stretch · time from the front, s</translation>
+    </message>
+    <message>
+        <source>Идёт запись удара…</source>
+        <translation>Recording the strike…</translation>
+    </message>
+    <message>
+        <source>Нет сигнала</source>
+        <translation>No signal</translation>
+    </message>
+    <message>
+        <source>сигнал</source>
+        <translation>signal</translation>
+    </message>
+    <message>
+        <source>модель</source>
+        <translation>model</translation>
+    </message>
+</context>
+</TS>
