@@ -6,6 +6,7 @@
 #include "display/ReadoutText.h"
 #include "display/ReferenceSwitches.h"
 #include "kit/Kit.h"
+#include "kit/Notes.h"
 #include "settings/Profile.h"
 
 namespace tomaro {
@@ -15,20 +16,6 @@ TuneAdvice adviceFor(double cents, double toleranceCents) {
     if (cents < -toleranceCents) return TuneAdvice::Tighten;
     if (cents > toleranceCents) return TuneAdvice::Loosen;
     return TuneAdvice::Ok;
-}
-
-std::string adviceText(TuneAdvice advice) {
-    switch (advice) {
-        case TuneAdvice::Tighten:
-            return "подтянуть";
-        case TuneAdvice::Loosen:
-            return "ослабить";
-        case TuneAdvice::Ok:
-            return "в допуске";
-        case TuneAdvice::None:
-            break;
-    }
-    return {};
 }
 
 namespace tuningstore {
@@ -58,6 +45,10 @@ TuningReading tuningReading(double measuredHz, const Kit& kit, const ReferenceSw
     reading.valid = true;
     reading.measuredHz = measuredHz;
     reading.note = readout::noteText(measuredHz, false, kit.latinNames());
+    const double semitones = 12.0 * std::log2(measuredHz / (440.0 * std::exp2(-9.0 / 12.0)));
+    const int note = static_cast<int>(std::floor(semitones + 0.5)) + 12000;
+    reading.noteName = std::string(notes::pitchClassName(note % 12, kit.latinNames()));
+    reading.octave = note / 12 - (kit.latinNames() ? 996 : 999);
 
     if (tunedDrum >= 0 && tunedDrum < kit.count()) {
         double bestDistance = INFINITY;
@@ -84,7 +75,6 @@ TuningReading tuningReading(double measuredHz, const Kit& kit, const ReferenceSw
         reading.cents = 1200.0 * std::log2(measuredHz / reading.targetHz);
     } else {
         // Hundredths of a semitone from the nearest note, as the read-out's note text gives them.
-        const double semitones = 12.0 * std::log2(measuredHz / (440.0 * std::exp2(-9.0 / 12.0)));
         reading.cents = (semitones - std::floor(semitones + 0.5)) * 100.0;
     }
     reading.advice = adviceFor(reading.cents, toleranceCents);

@@ -19,8 +19,6 @@ enum class TuneAdvice {
 
 // Tighten below -tolerance, loosen above +tolerance, ok between (bounds included).
 TuneAdvice adviceFor(double cents, double toleranceCents);
-// "подтянуть", "ослабить", "в допуске", empty for none.
-std::string adviceText(TuneAdvice advice);
 
 // The tuning view's one reading. Without a target (no reference at all) the deviation is taken
 // from the nearest note, as the read-out does.
@@ -28,10 +26,19 @@ struct TuningReading {
     bool valid = false;       // a frequency within 20 < f < 2000 Hz was read
     double measuredHz = 0.0;  // as measured (the overtone transfer does not apply here)
     std::string note;         // note and octave of the measured frequency: "1, Ля"
+    std::string noteName;     // the note alone ("Ля", "A") and its octave number as the note
+    int octave = 0;           // text counts it (1 or 4 for the A of 440 Hz)
     double targetHz = 0.0;    // the reference compared with; 0: none (deviation from the note)
     int drum = -1;            // kit position of the target; -1 for the free reference or none
     int kind = -1;            // kFundamental, kBatterOvertone, kResonantOvertone; -1 none
     double cents = 0.0;       // measured against the target (or the nearest note)
+    TuneAdvice advice = TuneAdvice::None;
+};
+
+// One rod of a head as the lug drawing shows it.
+struct LugRod {
+    double hz = 0.0;     // 0: not measured
+    double cents = 0.0;  // from the head's reference
     TuneAdvice advice = TuneAdvice::None;
 };
 
