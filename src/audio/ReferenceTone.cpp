@@ -10,6 +10,8 @@ void makeReferenceTone(double frequencyHz, double sampleRateHz, std::span<std::i
     constexpr double kAmplitude = 16384.0;
     constexpr double kAttackSec = 0.005;
     constexpr double kDecaySec = 0.35;
+    constexpr double kReleaseSec = 0.02;
+    const double lengthSec = static_cast<double>(samples.size()) / sampleRateHz;
     const bool valid = std::isfinite(frequencyHz) && frequencyHz > 0.0 && sampleRateHz > 0.0;
     for (std::size_t i = 0; i < samples.size(); ++i) {
         if (!valid) {
@@ -17,7 +19,9 @@ void makeReferenceTone(double frequencyHz, double sampleRateHz, std::span<std::i
             continue;
         }
         const double t = static_cast<double>(i) / sampleRateHz;
-        const double envelope = std::min(1.0, t / kAttackSec) * std::exp(-t / kDecaySec);
+        const double envelope = std::min(1.0, t / kAttackSec) *
+                                std::min(1.0, (lengthSec - t) / kReleaseSec) *
+                                std::exp(-t / kDecaySec);
         const double value =
             kAmplitude * envelope * std::sin(2.0 * std::numbers::pi * frequencyHz * t);
         samples[i] = static_cast<std::int16_t>(std::lround(value));
