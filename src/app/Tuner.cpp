@@ -110,6 +110,15 @@ void Tuner::setToleranceCents(int cents) {
 }
 
 TuningReading Tuner::tuningReading() const {
+    if (m_LugMode) {
+        TuningReading reading =
+            readingAgainst(m_LastLugHz, m_Lugs.referenceHz(), m_Kit.latinNames(), m_ToleranceCents);
+        if (m_Lugs.referenceIsTarget()) {
+            reading.drum = m_TunedDrum;
+            reading.kind = m_LugHead == DrumHead::Batter ? kBatterOvertone : kResonantOvertone;
+        }
+        return reading;
+    }
     double hz = m_LastAcceptedHz;
     if (m_HasResult && m_Quality.report().accepted()) hz = mainFrequencyHz();
     return tomaro::tuningReading(hz, m_Kit, m_Switches, m_TunedDrum, m_ToleranceCents);
@@ -128,6 +137,7 @@ void Tuner::configureLugs() {
     LugSession restored = m_Lugs;
     if (restored.restoreReadings(stored) && restored.count() == m_Lugs.count()) m_Lugs = restored;
     m_LugReadingHz = 0.0;
+    m_LastLugHz = 0.0;
     m_LugBandUsed = m_Lugs.band();
     lugsEdited();
 }
@@ -177,6 +187,7 @@ void Tuner::resetLugs() {
     m_Lugs.reset(m_Lugs.count(), m_Lugs.order());
     saveLugs();
     m_LugReadingHz = 0.0;
+    m_LastLugHz = 0.0;
     m_LugBandUsed = m_Lugs.band();
     lugsEdited();
 }
@@ -193,6 +204,7 @@ void Tuner::readLug(bool accepted) {
         m_Record.source(), m_Record.sampleRateHz, main.stretchStart, main.stretchEnd, params);
     const double hz = result.mainFrequencyHz;
     m_LugReadingHz = accepted && std::isfinite(hz) && hz > 0.0 ? hz : 0.0;
+    if (m_LugReadingHz > 0.0) m_LastLugHz = m_LugReadingHz;
     if (m_LugStrikeCounts && m_LugReadingHz > 0.0) {
         m_Lugs.record(m_LugReadingHz);
         saveLugs();

@@ -114,7 +114,9 @@ public:
     int toleranceCents() const { return m_ToleranceCents; }
     void setToleranceCents(int cents);
     // The tuning view's reading: the current strike when it was not rejected, else the last
-    // accepted one (none before any), against the drum being tuned.
+    // accepted one (none before any), against the drum being tuned. In lug mode the reading in
+    // the lug band against the head's reference (the target, else the mean of the rods; the drum
+    // and kind are those of the target).
     TuningReading tuningReading() const;
 
     // Lug mode: while on, every strike is also read in the lug session's band and a strike that is
@@ -180,6 +182,7 @@ private:
     // first turned on.
     std::unique_ptr<Analyzer> m_LugAnalyzer;
     double m_LugReadingHz = 0.0;
+    double m_LastLugHz = 0.0;  // the last lug reading that was not rejected
     FrequencyBand m_LugBandUsed;
     bool m_HasStrike = false;
     bool m_HasResult = false;

@@ -91,9 +91,9 @@ TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     m_SeriesLine->setObjectName(QStringLiteral("tuningSeriesLine"));
     readingColumn->addWidget(m_QualityLine);
     readingColumn->addWidget(m_SeriesLine);
-    body->addLayout(readingColumn, 5);
+    body->addLayout(readingColumn, 3);
     m_LugPanel = buildLugPanel();
-    body->addWidget(m_LugPanel, 4);
+    body->addWidget(m_LugPanel, 2);
     layout->addLayout(body, 1);
 
     connect(m_SeriesLine, &SeriesLine::clearRequested, this, [this] {
@@ -183,18 +183,21 @@ QWidget* TuningWindow::buildLugPanel() {
     });
     setup->addWidget(m_OrderCombo);
     setup->addStretch(1);
+    column->addLayout(setup);
+    auto* actions = new QHBoxLayout;
+    actions->addStretch(1);
     auto* reset = new QPushButton(tr("Заново"), panel);
     reset->setObjectName(QStringLiteral("lugResetButton"));
     connect(reset, &QPushButton::clicked, this, [this] {
         m_Tuner.resetLugs();
         refresh();
     });
-    setup->addWidget(reset);
+    actions->addWidget(reset);
     auto* exportButton = new QPushButton(tr("Экспорт CSV..."), panel);
     exportButton->setObjectName(QStringLiteral("lugExportButton"));
     connect(exportButton, &QPushButton::clicked, this, &TuningWindow::chooseExportFile);
-    setup->addWidget(exportButton);
-    column->addLayout(setup);
+    actions->addWidget(exportButton);
+    column->addLayout(actions);
 
     m_Diagram = new LugDiagram(panel);
     m_Diagram->setObjectName(QStringLiteral("lugDiagram"));
@@ -228,6 +231,8 @@ void TuningWindow::setLugMode(bool on) {
     const QSignalBlocker block(m_LugButton);
     m_LugButton->setChecked(on);
     m_LugPanel->setVisible(on);
+    // Wide enough that the note keeps a sixth of the height beside the lug panel.
+    setMinimumSize(on ? 860 : 720, 480);
     refresh();
 }
 
@@ -245,7 +250,7 @@ void TuningWindow::refresh() {
         targetName = QString::fromUtf8(kPrefix[std::clamp(reading.kind, 0, 2)]) +
                      qs(m_Tuner.kit().drumName(reading.drum));
     } else if (reading.targetHz > 0.0) {
-        targetName = QStringLiteral("эталон");
+        targetName = m_Tuner.lugMode() ? tr("среднее") : QStringLiteral("эталон");
     }
     m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
     if (m_Tuner.hasResult()) {

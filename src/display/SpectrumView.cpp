@@ -412,8 +412,12 @@ void SpectrumView::drawLugBand(QPainter& painter, const QRect& area) {
     painter.drawLine(QPointF(left, area.top()), QPointF(left, area.bottom()));
     painter.drawLine(QPointF(right, area.top()), QPointF(right, area.bottom()));
     painter.setFont(plot::tickFont(font()));
-    drawBackedText(painter, QRectF(left + 3, area.top() + 18, right - left - 6, 16),
-                   tr("полоса винта"), amber.darker(140));
+    const QString label = tr("полоса винта");
+    const double labelWidth = QFontMetricsF(painter.font()).horizontalAdvance(label) + 6;
+    drawBackedText(painter,
+                   QRectF(std::min(left + 3, area.right() - labelWidth), area.bottom() - 40,
+                          labelWidth, QFontMetricsF(painter.font()).height()),
+                   label, amber.darker(150));
     if (m_LugHz >= kMinHz && m_LugHz <= kMaxHz) {
         const double x = xOfFrequency(m_LugHz);
         painter.setPen(QPen(amber.darker(120), 2.0));

@@ -38,39 +38,18 @@ void saveTolerance(Profile& profile, int cents) {
 
 }  // namespace tuningstore
 
-TuningReading tuningReading(double measuredHz, const Kit& kit, const ReferenceSwitches& switches,
-                            int tunedDrum, double toleranceCents) {
+TuningReading readingAgainst(double measuredHz, double targetHz, bool latinNames,
+                             double toleranceCents) {
     TuningReading reading;
     if (!isReadoutFrequency(measuredHz)) return reading;
     reading.valid = true;
     reading.measuredHz = measuredHz;
-    reading.note = readout::noteText(measuredHz, false, kit.latinNames());
+    reading.note = readout::noteText(measuredHz, false, latinNames);
     const double semitones = 12.0 * std::log2(measuredHz / (440.0 * std::exp2(-9.0 / 12.0)));
     const int note = static_cast<int>(std::floor(semitones + 0.5)) + 12000;
-    reading.noteName = std::string(notes::pitchClassName(note % 12, kit.latinNames()));
-    reading.octave = note / 12 - (kit.latinNames() ? 996 : 999);
-
-    if (tunedDrum >= 0 && tunedDrum < kit.count()) {
-        double bestDistance = INFINITY;
-        for (int kind = 0; kind < kReferenceKindCount; ++kind) {
-            const double hz = kit.referenceHz(tunedDrum, kind);
-            if (hz <= 0.0) continue;
-            const double distance = std::abs(std::log2(measuredHz / hz));
-            if (distance < bestDistance) {
-                bestDistance = distance;
-                reading.targetHz = hz;
-                reading.drum = tunedDrum;
-                reading.kind = kind;
-            }
-        }
-    } else {
-        const NearestReference nearest = findNearestReference(measuredHz, kit, switches, false);
-        if (nearest.referenceHz > 0.0) {
-            reading.targetHz = nearest.referenceHz;
-            reading.drum = nearest.drum;
-            reading.kind = nearest.kind;
-        }
-    }
+    reading.noteName = std::string(notes::pitchClassName(note % 12, latinNames));
+    reading.octave = note / 12 - (latinNames ? 996 : 999);
+    reading.targetHz = targetHz > 0.0 ? targetHz : 0.0;
     if (reading.targetHz > 0.0) {
         reading.cents = 1200.0 * std::log2(measuredHz / reading.targetHz);
     } else {
@@ -78,6 +57,39 @@ TuningReading tuningReading(double measuredHz, const Kit& kit, const ReferenceSw
         reading.cents = (semitones - std::floor(semitones + 0.5)) * 100.0;
     }
     reading.advice = adviceFor(reading.cents, toleranceCents);
+    return reading;
+}
+
+TuningReading tuningReading(double measuredHz, const Kit& kit, const ReferenceSwitches& switches,
+                            int tunedDrum, double toleranceCents) {
+    if (!isReadoutFrequency(measuredHz)) return {};
+    double targetHz = 0.0;
+    int drum = -1;
+    int kind = -1;
+    if (tunedDrum >= 0 && tunedDrum < kit.count()) {
+        double bestDistance = INFINITY;
+        for (int candidate = 0; candidate < kReferenceKindCount; ++candidate) {
+            const double hz = kit.referenceHz(tunedDrum, candidate);
+            if (hz <= 0.0) continue;
+            const double distance = std::abs(std::log2(measuredHz / hz));
+            if (distance < bestDistance) {
+                bestDistance = distance;
+                targetHz = hz;
+                drum = tunedDrum;
+                kind = candidate;
+            }
+        }
+    } else {
+        const NearestReference nearest = findNearestReference(measuredHz, kit, switches, false);
+        if (nearest.referenceHz > 0.0) {
+            targetHz = nearest.referenceHz;
+            drum = nearest.drum;
+            kind = nearest.kind;
+        }
+    }
+    TuningReading reading = readingAgainst(measuredHz, targetHz, kit.latinNames(), toleranceCents);
+    reading.drum = drum;
+    reading.kind = kind;
     return reading;
 }
 

@@ -53,6 +53,11 @@ int loadTolerance(const Profile& profile);
 void saveTolerance(Profile& profile, int cents);
 }  // namespace tuningstore
 
+// The reading of `measuredHz` against `targetHz` (0: none, the deviation is then taken from the
+// nearest note); drum and kind are left at -1.
+TuningReading readingAgainst(double measuredHz, double targetHz, bool latinNames,
+                             double toleranceCents);
+
 // The reading of `measuredHz`. With `tunedDrum` a kit position, the target is that drum's nearest
 // reference (in cents) among its note and its two overtone references, whatever the display
 // switches; with -1 the read-out's nearest reference (switches and free reference as there;

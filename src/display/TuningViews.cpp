@@ -168,6 +168,13 @@ void TuningView::paintEvent(QPaintEvent*) {
         numbers += QStringLiteral("   %1%2 ¢")
                        .arg(m_Reading.cents >= 0 ? QStringLiteral("+") : QString())
                        .arg(m_Reading.cents, 0, 'f', 1);
+        // Smaller when the window is narrow, so that the line stays whole.
+        const double numbersWidth = QFontMetricsF(line).horizontalAdvance(numbers);
+        if (numbersWidth > w * 0.96) {
+            line.setPixelSize(
+                std::max(8, static_cast<int>(line.pixelSize() * w * 0.96 / numbersWidth)));
+            painter.setFont(line);
+        }
         painter.setPen(kText);
         painter.drawText(QRectF(0, rowTop, w, rowHeight), Qt::AlignCenter, numbers);
         QFont adviceFont = line;

@@ -174,6 +174,11 @@ private slots:
         QVERIFY(headLine->text().contains(QStringLiteral("разброс 32")));
         QVERIFY(!headLine->text().contains(QStringLiteral("ровно")));
         QCOMPARE(diagram->selected(), 1);  // round again
+        // The large reading is the last rod's, read in the band, against the head's target.
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        QVERIFY(std::abs(view->reading().measuredHz - lugs.readingHz(8)) < 1e-9);
+        QVERIFY(std::abs(view->reading().targetHz - kTargetHz) < 0.01);
+        QCOMPARE(view->reading().kind, 1);
 
         // Rod 6 was turned: a click on it, and the next tap goes there.
         tuning->show();
