@@ -20,6 +20,7 @@
 #include "app/ImportCommand.h"
 #include "app/OpenFileState.h"
 #include "app/StepField.h"
+#include "app/TuningWindow.h"
 #include "audio/CaptureDevice.h"
 #include "audio/Player.h"
 #include "display/LevelMeter.h"
@@ -399,7 +400,32 @@ QWidget* CMainDlg::buildReferencesGroup() {
         setNoteWindowShown(on);
     });
     layout->addWidget(m_NoteWindowBox);
+
+    auto* tuning = new QHBoxLayout;
+    tuning->addWidget(new QLabel(tr("Настраиваю:"), box));
+    m_DrumChoice = new DrumChoice(m_Tuner, box);
+    m_DrumChoice->setObjectName(QStringLiteral("drumChoice"));
+    connect(m_DrumChoice, &DrumChoice::drumChosen, this, &CMainDlg::refreshViews);
+    tuning->addWidget(m_DrumChoice, 1);
+    auto* open = new QPushButton(tr("Настройка..."), box);
+    open->setObjectName(QStringLiteral("tuningButton"));
+    connect(open, &QPushButton::clicked, this, &CMainDlg::showTuningWindow);
+    tuning->addWidget(open);
+    layout->addLayout(tuning);
     return box;
+}
+
+void CMainDlg::showTuningWindow() {
+    if (!m_TuningWindow) {
+        m_TuningWindow = std::make_unique<TuningWindow>(m_Tuner, *m_Player, this);
+        connect(m_TuningWindow.get(), &TuningWindow::tunerChanged, this, &CMainDlg::refreshViews);
+        connect(m_TuningWindow.get(), &TuningWindow::analysisRequested, this,
+                &CMainDlg::analysisChanged);
+        connect(m_TuningWindow.get(), &TuningWindow::soundError, this, &CMainDlg::showSoundError);
+    }
+    m_TuningWindow->refresh();
+    m_TuningWindow->show();
+    m_TuningWindow->raise();
 }
 
 QWidget* CMainDlg::buildGraphs() {
@@ -537,6 +563,8 @@ void CMainDlg::refreshViews() {
     const SeriesState& series = m_Tuner.series().state();
     m_SeriesLine->showSeries(series.count, series.medianHz, series.spreadCents, series.stable);
     m_PitchView->setFrequencies(m_Tuner.hasResult() && !noTone ? measured : 0.0, series.medianHz);
+    m_DrumChoice->reload();
+    if (m_TuningWindow) m_TuningWindow->refresh();
     updatePlayButton();
     updateGraphs();
 }
@@ -641,6 +669,7 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
     // The large-note window closes with the program, but stays remembered as open.
     if (m_NoteWindow) m_NoteWindow->disconnect(this);
     m_Player->stop();
+    if (m_TuningWindow) m_TuningWindow->close();
     const QString error = m_Capture->close();
     if (!error.isEmpty()) showSoundError(error);
     m_SerialPort->close();

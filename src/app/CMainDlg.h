@@ -28,6 +28,8 @@ class StretchZoom;
 class Profile;
 class SerialPort;
 class StepField;
+class DrumChoice;
+class TuningWindow;
 
 // The main window: the controls on the left, the graphs on the right, the read-out large at the
 // top of the controls. It wires widgets to the Tuner and the devices and holds no analysis, kit or
@@ -40,6 +42,8 @@ public:
     ~CMainDlg() override;
 
     Tuner& tuner() { return m_Tuner; }
+    // The window "Настройка", made when first opened (null before).
+    TuningWindow* tuningWindow() { return m_TuningWindow.get(); }
 
     // Loads `path` as the open command does after its dialog, without remembering it. The
     // QByteArray forms take the path in the file system's own bytes, which keep a name that is
@@ -90,6 +94,7 @@ private:
     void play();
     void updatePlayButton();
     void showAbout();
+    void showTuningWindow();
 
     Profile& m_Profile;
     AppServices m_Services;
@@ -126,6 +131,8 @@ private:
     SpectrumView* m_Spectrum = nullptr;
     PitchTrackView* m_PitchView = nullptr;
     std::unique_ptr<NoteWindow> m_NoteWindow;
+    DrumChoice* m_DrumChoice = nullptr;
+    std::unique_ptr<TuningWindow> m_TuningWindow;
 };
 
 }  // namespace tomaro

@@ -2,14 +2,56 @@
 // (main-window.png) and in English (main-window-en.png):
 //   tomaro-screenshots OUTPUT_DIR DEMO_STRIKE.wav
 // Runs on the offscreen platform with settings kept in memory, so the user's profile is untouched.
+// The tuning view and lug mode are fed with synthetic taps written to a temporary folder.
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QPushButton>
 #include <QStyleFactory>
+#include <QTemporaryDir>
+#include <QTranslator>
+#include <QtEndian>
+#include <cmath>
 #include <cstdio>
 
 #include "app/CMainDlg.h"
+#include "app/TuningWindow.h"
 #include "language/Translations.h"
 #include "settings/MemoryProfile.h"
+
+namespace {
+
+// A tap near a rod as a mono 16-bit WAV file: the rod's mode at `hz` and a louder head mode at
+// 1.6 times it, dying away in about a second.
+QString writeTap(const QTemporaryDir& dir, const QString& name, double hz) {
+    QByteArray data;
+    for (int i = 0; i < 40000; ++i) {
+        const double t = i / 48000.0;
+        const double value = std::exp(-t / 0.4) * (6000 * std::sin(2 * M_PI * hz * t) +
+                                                   9000 * std::sin(2 * M_PI * 1.6 * hz * t));
+        const auto sample = qToLittleEndian(static_cast<qint16>(std::lround(value)));
+        data.append(reinterpret_cast<const char*>(&sample), 2);
+    }
+    auto u32 = [](quint32 v) {
+        v = qToLittleEndian(v);
+        return QByteArray(reinterpret_cast<const char*>(&v), 4);
+    };
+    auto u16 = [](quint16 v) {
+        v = qToLittleEndian(v);
+        return QByteArray(reinterpret_cast<const char*>(&v), 2);
+    };
+    const QByteArray bytes = "RIFF" + u32(36 + data.size()) + "WAVEfmt " + u32(16) + u16(1) +
+                             u16(1) + u32(48000) + u32(96000) + u16(2) + u16(16) + "data" +
+                             u32(data.size()) + data;
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(bytes);
+    return path;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -45,6 +87,35 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     window.grab().save(out.filePath("main-window.png"));
     std::printf("%s\n", qPrintable(out.filePath("main-window.png")));
+
+    // The tuning view: the 12" tuned against its batter overtone (1.5 x 116.54 Hz), a strike 14
+    // cents flat.
+    const double targetHz = 1.5 * 440 * std::exp2(-23 / 12.0);
+    QTemporaryDir taps;
+    auto* choice = window.findChild<QComboBox*>(QStringLiteral("drumChoice"));
+    choice->setCurrentIndex(2);
+    emit choice->activated(2);
+    window.findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+    tomaro::TuningWindow* tuning = window.tuningWindow();
+    tuning->resize(1100, 700);
+    window.openFile(
+        writeTap(taps, QStringLiteral("flat.wav"), targetHz / 1.6 * std::exp2(-0.14 / 12)));
+    QApplication::processEvents();
+    tuning->grab().save(out.filePath("tuning-view.png"));
+    std::printf("%s\n", qPrintable(out.filePath("tuning-view.png")));
+
+    // Lug mode: the six rods of the 12"'s batter head tapped in star order, two still uneven.
+    tuning->setLugMode(true);
+    tuning->resize(1366, 800);
+    const double cents[] = {1.0, -3.0, 2.0, -11.0, 0.0, 13.0};
+    for (int lug : {1, 4, 2, 5, 3, 6}) {
+        window.openFile(writeTap(taps, QStringLiteral("rod%1.wav").arg(lug),
+                                 targetHz * std::exp2(cents[lug - 1] / 1200)));
+    }
+    QApplication::processEvents();
+    tuning->grab().save(out.filePath("lug-mode.png"));
+    std::printf("%s\n", qPrintable(out.filePath("lug-mode.png")));
+
     // The same window after "Язык / Language" turned it to English.
     tomaro::translations::apply(tomaro::Language::English);
     window.step();

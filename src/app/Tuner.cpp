@@ -1,6 +1,7 @@
 #include "app/Tuner.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "display/NearestReference.h"
 #include "settings/Profile.h"
@@ -16,6 +17,8 @@ Tuner::Tuner(Profile& profile)
       m_OvertoneTransfer(loadOvertoneTransfer(profile)) {
     m_Recorder.setThreshold(readThreshold(profile));
     m_Kit.load(profile);
+    m_ToleranceCents = tuningstore::loadTolerance(profile);
+    m_LugHead = lugstore::loadHead(profile);
     m_Stretch.setStrike(m_Record);
     m_Recorder.setStrikeReplacedHook([this] {
         // A frequency picked on the previous strike's spectrum means nothing for this one.
@@ -37,6 +40,7 @@ Tuner::Tuner(Profile& profile)
         m_Stretch.setStrike(m_Record);
         m_ReadEarly = false;
     });
+    findTunedDrum();
     updateReadout();
 }
 
@@ -76,7 +80,135 @@ void Tuner::reloadKit() {
 
 void Tuner::kitChanged() {
     clearSeries();
+    findTunedDrum();
     updateReadout();
+}
+
+void Tuner::findTunedDrum() {
+    const std::string name = tuningstore::loadDrumName(m_Profile);
+    m_TunedDrum = -1;
+    for (int position = 0; position < m_Kit.count() && !name.empty(); ++position) {
+        if (m_Kit.drumName(position) == name) {
+            m_TunedDrum = position;
+            break;
+        }
+    }
+    configureLugs();
+}
+
+void Tuner::setTunedDrum(int position) {
+    if (position < 0 || position >= m_Kit.count()) position = -1;
+    tuningstore::saveDrumName(m_Profile, position >= 0 ? m_Kit.drumName(position) : "");
+    findTunedDrum();
+}
+
+void Tuner::setToleranceCents(int cents) {
+    tuningstore::saveTolerance(m_Profile, cents);
+    m_ToleranceCents = tuningstore::loadTolerance(m_Profile);
+    m_Lugs.setToleranceCents(m_ToleranceCents);
+    m_LugsBefore.setToleranceCents(m_ToleranceCents);
+}
+
+TuningReading Tuner::tuningReading() const {
+    if (m_LugMode) {
+        TuningReading reading =
+            readingAgainst(m_LastLugHz, m_Lugs.referenceHz(), m_Kit.latinNames(), m_ToleranceCents);
+        if (m_Lugs.referenceIsTarget()) {
+            reading.drum = m_TunedDrum;
+            reading.kind = m_LugHead == DrumHead::Batter ? kBatterOvertone : kResonantOvertone;
+        }
+        return reading;
+    }
+    double hz = m_LastAcceptedHz;
+    if (m_HasResult && m_Quality.report().accepted()) hz = mainFrequencyHz();
+    return tomaro::tuningReading(hz, m_Kit, m_Switches, m_TunedDrum, m_ToleranceCents);
+}
+
+void Tuner::configureLugs() {
+    const int type = m_TunedDrum >= 0 ? m_Kit.drum(m_TunedDrum).type : -1;
+    m_Lugs.reset(lugstore::loadCount(m_Profile, type), lugstore::loadOrder(m_Profile));
+    const FrequencyBand search = lugstore::loadSearchRange(m_Profile);
+    m_Lugs.setSearchRange(search.loHz, search.hiHz);
+    m_Lugs.setToleranceCents(m_ToleranceCents);
+    const int kind = m_LugHead == DrumHead::Batter ? kBatterOvertone : kResonantOvertone;
+    m_Lugs.setTargetHz(m_TunedDrum >= 0 ? m_Kit.referenceHz(m_TunedDrum, kind) : 0.0);
+    const std::string stored = lugstore::loadReadings(m_Profile, type, m_LugHead);
+    // A stored head of another count than the drum's rods now is not shown again.
+    LugSession restored = m_Lugs;
+    if (restored.restoreReadings(stored) && restored.count() == m_Lugs.count()) m_Lugs = restored;
+    m_LugReadingHz = 0.0;
+    m_LastLugHz = 0.0;
+    m_LugBandUsed = m_Lugs.band();
+    lugsEdited();
+}
+
+void Tuner::saveLugs() {
+    const int type = m_TunedDrum >= 0 ? m_Kit.drum(m_TunedDrum).type : -1;
+    lugstore::saveReadings(m_Profile, type, m_LugHead,
+                           m_Lugs.measuredCount() > 0 ? m_Lugs.readingsText() : std::string());
+}
+
+void Tuner::lugsEdited() {
+    m_LugsBefore = m_Lugs;
+    m_LugStrikeCounts = false;
+}
+
+void Tuner::setLugMode(bool on) {
+    if (on && !m_LugAnalyzer) m_LugAnalyzer = std::make_unique<Analyzer>();
+    m_LugMode = on;
+    lugsEdited();
+}
+
+void Tuner::setLugHead(DrumHead head) {
+    m_LugHead = head;
+    lugstore::saveHead(m_Profile, head);
+    configureLugs();
+}
+
+void Tuner::setLugCount(int count) {
+    const int type = m_TunedDrum >= 0 ? m_Kit.drum(m_TunedDrum).type : -1;
+    lugstore::saveCount(m_Profile, type, std::clamp(count, lugs::kMinCount, lugs::kMaxCount));
+    lugstore::saveReadings(m_Profile, type, m_LugHead, "");
+    configureLugs();
+}
+
+void Tuner::setLugOrder(LugOrder order) {
+    lugstore::saveOrder(m_Profile, order);
+    m_Lugs.setOrder(order);
+    lugsEdited();
+}
+
+void Tuner::selectLug(int lug) {
+    m_Lugs.select(lug);
+    lugsEdited();
+}
+
+void Tuner::resetLugs() {
+    m_Lugs.reset(m_Lugs.count(), m_Lugs.order());
+    saveLugs();
+    m_LugReadingHz = 0.0;
+    m_LastLugHz = 0.0;
+    m_LugBandUsed = m_Lugs.band();
+    lugsEdited();
+}
+
+void Tuner::readLug(bool accepted) {
+    if (m_LugStrikeCounts) m_Lugs = m_LugsBefore;
+    m_LugBandUsed = m_Lugs.band();
+    // The band's own pass over the stretch the main pass read, with the user's window and decay.
+    Analyzer::Params params = Analyzer::paramsOf(m_Settings);
+    params.findF0Hz = static_cast<int>(std::floor(m_LugBandUsed.loHz));
+    params.findF1Hz = static_cast<int>(std::ceil(m_LugBandUsed.hiHz));
+    const AnalysisResult& main = m_Analyzer.result();
+    const AnalysisResult& result = m_LugAnalyzer->analyze(
+        m_Record.source(), m_Record.sampleRateHz, main.stretchStart, main.stretchEnd, params);
+    const double hz = result.mainFrequencyHz;
+    m_LugReadingHz = accepted && std::isfinite(hz) && hz > 0.0 ? hz : 0.0;
+    if (m_LugReadingHz > 0.0) m_LastLugHz = m_LugReadingHz;
+    if (m_LugStrikeCounts && m_LugReadingHz > 0.0) {
+        m_Lugs.record(m_LugReadingHz);
+        saveLugs();
+    }
 }
 
 void Tuner::clearSeries() {
@@ -86,6 +218,8 @@ void Tuner::clearSeries() {
 }
 
 void Tuner::beginSeriesStrike() {
+    m_LugsBefore = m_Lugs;
+    m_LugStrikeCounts = m_LugMode;
     m_SeriesBefore = m_Series;
     m_LastAcceptedBefore = m_LastAcceptedHz;
     m_StrikeCounts = true;
@@ -102,6 +236,7 @@ void Tuner::evaluateStrike() {
         m_Track.compute(m_Record.source(), m_Record.sampleRateHz, m_Record.startIndex,
                         result.mainFrequencyHz, params.windowKind);
     }
+    if (m_LugMode) readLug(quality.accepted());
     if (!m_StrikeCounts) return;
     m_Series = m_SeriesBefore;
     m_LastAcceptedHz = m_LastAcceptedBefore;

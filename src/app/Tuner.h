@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "analysis/AnalysisSettings.h"
@@ -7,12 +8,14 @@
 #include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
 #include "analysis/StrikeQuality.h"
+#include "app/LugSession.h"
 #include "app/StrikeSeries.h"
 #include "audio/StrikeRecord.h"
 #include "audio/StrikeRecorder.h"
 #include "audio/WavFile.h"
 #include "display/Readout.h"
 #include "display/ReferenceSwitches.h"
+#include "display/TuningReading.h"
 #include "kit/Kit.h"
 
 namespace tomaro {
@@ -106,12 +109,49 @@ public:
     // read-out are built again in it; the caption follows at the next paint step.
     void languageChanged();
 
+    // The drum being tuned ("Настраиваю:"): a kit position, or -1 for the nearest reference (the
+    // default). Stored by name in section "Tuning"; a kit change finds it again by name.
+    int tunedDrum() const { return m_TunedDrum; }
+    void setTunedDrum(int position);
+    // The tuning view's green zone, +-cents (1..50, default 5), stored in section "Tuning".
+    int toleranceCents() const { return m_ToleranceCents; }
+    void setToleranceCents(int cents);
+    // The tuning view's reading: the current strike when it was not rejected, else the last
+    // accepted one (none before any), against the drum being tuned. In lug mode the reading in
+    // the lug band against the head's reference (the target, else the mean of the rods; the drum
+    // and kind are those of the target).
+    TuningReading tuningReading() const;
+
+    // Lug mode: while on, every strike is also read in the lug session's band and a strike that is
+    // not rejected goes to the selected rod. The set-up comes from section "Lugs" for the drum
+    // being tuned and its head, and the last measurement of that head is shown again.
+    bool lugMode() const { return m_LugMode; }
+    void setLugMode(bool on);
+    const LugSession& lugs() const { return m_Lugs; }
+    DrumHead lugHead() const { return m_LugHead; }
+    void setLugHead(DrumHead head);
+    // A new count starts the head afresh (stored for the drum).
+    void setLugCount(int count);
+    void setLugOrder(LugOrder order);
+    void selectLug(int lug);
+    // Forgets the head's readings (and their stored copy).
+    void resetLugs();
+    // The last strike read in the lug band (0: none, or lug mode off) and that band.
+    double lugReadingHz() const { return m_LugReadingHz; }
+    FrequencyBand lugBand() const { return m_LugBandUsed; }
+
 private:
     void analyse();
     bool analyseEarly(int recordedFrames);
     // A new strike: the series as it was before it, which every pass over it starts from.
     void beginSeriesStrike();
     void takeShownStrike();
+    void findTunedDrum();
+    void configureLugs();
+    void readLug(bool accepted);
+    void saveLugs();
+    // The lug session was changed by the user: the current strike no longer goes to a rod.
+    void lugsEdited();
 
     Profile& m_Profile;
     StrikeRecord m_Record;
@@ -134,6 +174,19 @@ private:
     bool m_StrikeCounts = true;
     bool m_ReadEarly = false;  // the live strike being recorded was read early
     bool m_OvertoneTransfer = false;
+    int m_TunedDrum = -1;
+    int m_ToleranceCents = tuningstore::kDefaultToleranceCents;
+    bool m_LugMode = false;
+    DrumHead m_LugHead = DrumHead::Batter;
+    LugSession m_Lugs;
+    LugSession m_LugsBefore;  // as before the current strike, as for the series
+    bool m_LugStrikeCounts = false;
+    // The lug band's own pass, so that the main reading stays as it is; made when lug mode is
+    // first turned on.
+    std::unique_ptr<Analyzer> m_LugAnalyzer;
+    double m_LugReadingHz = 0.0;
+    double m_LastLugHz = 0.0;  // the last lug reading that was not rejected
+    FrequencyBand m_LugBandUsed;
     bool m_HasStrike = false;
     bool m_HasResult = false;
 };

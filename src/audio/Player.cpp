@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "audio/ReferenceTone.h"
 #include "audio/StrikeRecorder.h"
 
 namespace tomaro {
@@ -75,11 +76,24 @@ QString Player::play(int centreFrame) {
     for (int i = 0; i < count; ++i) m_State->samples[i] = source.at(first + i);
     m_State->count = count;
     m_State->position = 0;
+    return startStream(record.sampleRateHz);
+}
 
+QString Player::playTone(double frequencyHz) {
+    stop();
+    if (!m_Session.ok()) return soundErrorText("waveOutOpen", m_Session.error());
+    if (!m_Recorder.beginPlayback()) return {};  // a strike is being recorded: wait for it
+    makeReferenceTone(frequencyHz, kCaptureRateHz, m_State->samples);
+    m_State->count = static_cast<int>(m_State->samples.size());
+    m_State->position = 0;
+    return startStream(kCaptureRateHz);
+}
+
+QString Player::startStream(double sampleRateHz) {
     PaStream* stream = nullptr;
     PaError result =
-        Pa_OpenDefaultStream(&stream, 0, 1, paInt16, record.sampleRateHz,
-                             paFramesPerBufferUnspecified, playbackCallback, m_State.get());
+        Pa_OpenDefaultStream(&stream, 0, 1, paInt16, sampleRateHz, paFramesPerBufferUnspecified,
+                             playbackCallback, m_State.get());
     if (result != paNoError) {
         m_Recorder.endPlayback(0);
         return soundErrorText("waveOutOpen", result);

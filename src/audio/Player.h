@@ -27,6 +27,9 @@ public:
     // empty string on success, else the text for the "wave ошибка" box. Fails while a strike is
     // being recorded.
     QString play(int centreFrame);
+    // Plays the reference tone (makeReferenceTone) at `frequencyHz` for one second at 48000 Hz
+    // on the same path: the trigger is blocked while it plays. Same return as play().
+    QString playTone(double frequencyHz);
     // Stops at once; finished() follows.
     void stop();
     bool isPlaying() const { return m_Stream != nullptr; }
@@ -40,6 +43,7 @@ signals:
     void finished();  // playback ended (or was stopped); the play buttons come back
 
 private:
+    QString startStream(double sampleRateHz);
     void drainNotifications();
     void closeStream();
 

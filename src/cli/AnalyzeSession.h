@@ -35,6 +35,8 @@ struct FileAnalysis {
     QualityReport quality;      // how far the reading can be trusted
     std::vector<PitchPoint> track;  // the pitch along the strike (valid points only)
     SeriesState series;             // the series after this strike
+    int lug = 0;                    // with --lugs: the rod tapped (1..N)
+    double lugHz = 0.0;             // with --lugs: the reading in the lug band (0: none)
 
     // The read-out of the main frequency against the kit, as the main window shows it.
     NearestReference nearest;
@@ -64,6 +66,12 @@ public:
     FileAnalysis currentReading(const std::string& label);
 
     Tuner& tuner() { return m_Tuner; }
+
+    // Lug mode for --lugs: the drum by its kit name (the error text when the kit has none of
+    // that name), the head, the order, the tolerance and a fresh head of `lugs` rods.
+    bool setUpLugs(const CliOptions& options, std::string& error);
+    // The file as the tap at rod `lug`.
+    FileAnalysis analyseLug(const std::string& path, int lug);
 
     // Files are read by `importer` from now on (null: the WAV loader again).
     void setImporter(FileLoader importer) { m_Importer = importer; }

@@ -227,6 +227,55 @@ constexpr std::array kOptions = {
                     o.import = true;
                     return true;
                 }},
+    OptionEntry{"--lugs", 1, "N",
+                "lug mode: the files are taps near rods 1, 2, ... (clockwise from the top) of "
+                "one head with N rods (4..16); prints each rod and the head",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    int count = 0;
+                    if (!parseInt(v[0], count) || count < 4 || count > 16) {
+                        error = "--lugs takes a whole number from 4 to 16, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.lugs = count;
+                    return true;
+                }},
+    OptionEntry{"--order", 1, "star|clockwise",
+                "with --lugs: the tapping order (default: the one stored in the window)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    if (v[0] != "star" && v[0] != "clockwise") {
+                        error = "--order takes star or clockwise, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.clockwiseOrder = v[0] == "clockwise";
+                    return true;
+                }},
+    OptionEntry{"--drum", 1, "NAME",
+                "with --lugs: the drum being tuned, as the kit names it (12\", Малый, Бочка); "
+                "its overtone reference of the head is the target",
+                [](CliOptions& o, std::span<const std::string> v, std::string&) {
+                    o.drum = v[0];
+                    return true;
+                }},
+    OptionEntry{"--head", 1, "batter|reso", "with --lugs: the head tapped (default batter)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    if (v[0] != "batter" && v[0] != "reso") {
+                        error = "--head takes batter or reso, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.resonantHead = v[0] == "reso";
+                    return true;
+                }},
+    OptionEntry{"--tolerance", 1, "C",
+                "with --lugs: rods within +-C cents (1..50) are ok; default: the stored one (5)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    int cents = 0;
+                    if (!parseInt(v[0], cents) || cents < 1 || cents > 50) {
+                        error = "--tolerance takes a whole number from 1 to 50, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.toleranceCents = cents;
+                    return true;
+                }},
     OptionEntry{"--version", 0, "", "print the version and exit",
                 [](CliOptions& o, std::span<const std::string>, std::string&) {
                     o.version = true;
@@ -283,6 +332,20 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
         parsed.error = "--device, --threshold and --strikes go with --listen";
         return parsed;
     }
+    if (!options.lugs && (options.clockwiseOrder || options.drum || options.resonantHead ||
+                          options.toleranceCents)) {
+        parsed.error = "--order, --drum, --head and --tolerance go with --lugs";
+        return parsed;
+    }
+    if (options.lugs && options.listen) {
+        parsed.error = "--lugs reads files, not the input device";
+        return parsed;
+    }
+    if (options.lugs && static_cast<int>(options.files.size()) > *options.lugs) {
+        parsed.error = "more files than rods: --lugs " + std::to_string(*options.lugs) +
+                       " takes at most " + std::to_string(*options.lugs) + " files";
+        return parsed;
+    }
     parsed.ok = true;
     return parsed;
 }
@@ -293,6 +356,8 @@ std::string usageText() {
     std::string text =
         "Usage: tomaro-analyze [options] FILE.wav...\n"
         "       tomaro-analyze --listen [--device NAME] [--threshold N] [--strikes N] [options]\n"
+        "       tomaro-analyze --lugs N [--order star|clockwise] [--drum NAME --head batter|reso]\n"
+        "                      [--tolerance C] [options] FILE...\n"
         "Finds the main frequency of a drum strike stored in each WAV file, exactly as the\n"
         "Tomaro window does when it opens the file, names its note and finds the nearest\n"
         "reference of the drum kit. Without options the analysis uses your stored Tomaro\n"
@@ -375,6 +440,17 @@ std::string usageText() {
         "\"file\": \"strike N\") as soon as its analysed stretch is recorded, about half a\n"
         "second after the hit; the JSON object adds t_trigger_s and t_reading_s, the seconds\n"
         "from the start of listening to the strike's trigger and to its reading.\n"
+        "\nWith --lugs N the files are taps about 2-3 cm in from rods 1, 2, ... (clockwise\n"
+        "from the top; fewer files leave the last rods unmeasured). Each rod is read in a\n"
+        "band: +-20 % around the head's target (the --drum's overtone reference of the\n"
+        "--head) when the kit has one, else +-20 % around rod 1's reading, which is\n"
+        "searched over 60..1200 Hz (the window's lug search range). Each rod line gives its\n"
+        "frequency, its cents from the reference (the target, else the mean of the rods)\n"
+        "and tighten, loosen or ok; the head line its spread and whether it is even. With\n"
+        "--json every file's object adds lug, lug_hz (null when not read) and cents, then\n"
+        "one object {\"lugs\": {count, measured, reference (target or mean), reference_hz,\n"
+        "band_hz [lo, hi], spread_cents, even, order (the tapping order), adjust [{lug,\n"
+        "cents, action}] for every rod measured}}.\n"
         "\nExit status: 0 when every file was analysed, 1 when a file was refused or the\n"
         "output could not be written, 2 on bad usage or when the --kit file cannot be used\n"
         "(nothing is analysed then), 3 when every file was analysed but a reading was\n"

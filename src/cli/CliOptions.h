@@ -46,6 +46,12 @@ struct CliOptions {
     std::optional<int> strikes;         // --strikes N (>= 1): stop after N readings
     bool version = false;               // --version
     bool import = false;  // --import: read the files through the sound import, not as WAV files
+    // --lugs N (4..16): the files are taps at rods 1, 2, ... of one head, clockwise.
+    std::optional<int> lugs;
+    std::optional<bool> clockwiseOrder;  // --order star|clockwise (default: the stored order)
+    std::optional<std::string> drum;     // --drum NAME: the drum being tuned, as the kit names it
+    std::optional<bool> resonantHead;    // --head batter|reso
+    std::optional<int> toleranceCents;   // --tolerance C, 1..50
     std::vector<std::string> files;
 };
 

@@ -163,6 +163,75 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
     return report;
 }
 
+nlohmann::ordered_json lugFileReport(nlohmann::ordered_json report, const FileAnalysis& file,
+                                     const LugSession& lugs) {
+    report["lug"] = file.lug;
+    const bool read = lugs.readingHz(file.lug) > 0.0 && file.lugHz > 0.0;
+    report["lug_hz"] = read ? nlohmann::ordered_json(file.lugHz) : nullptr;
+    report["cents"] =
+        read && lugs.referenceHz() > 0.0 ? nlohmann::ordered_json(lugs.cents(file.lug)) : nullptr;
+    return report;
+}
+
+nlohmann::ordered_json lugSummary(const LugSession& lugs) {
+    nlohmann::ordered_json head;
+    head["count"] = lugs.count();
+    head["measured"] = lugs.measuredCount();
+    head["reference"] = lugs.referenceIsTarget() ? "target" : "mean";
+    head["reference_hz"] = lugs.referenceHz() > 0.0 ? nlohmann::ordered_json(lugs.referenceHz())
+                                                    : nlohmann::ordered_json(nullptr);
+    const FrequencyBand band = lugs.band();
+    head["band_hz"] = {band.loHz, band.hiHz};
+    head["spread_cents"] = lugs.spreadCents();
+    head["even"] = lugs.even();
+    head["order"] = lugs.tappingOrder();
+    auto& adjust = head["adjust"] = nlohmann::ordered_json::array();
+    for (int lug = 1; lug <= lugs.count(); ++lug) {
+        if (lugs.action(lug) == LugAction::None) continue;
+        adjust.push_back({{"lug", lug},
+                          {"cents", lugs.cents(lug)},
+                          {"action", lugs::actionCode(lugs.action(lug))}});
+    }
+    nlohmann::ordered_json summary;
+    summary["lugs"] = head;
+    return summary;
+}
+
+std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& file,
+                    const LugSession& lugs) {
+    std::string line = "rod " + std::to_string(file.lug) + ": ";
+    const std::string name = report["file"].get<std::string>();
+    if (report.contains("error")) {
+        return line + "not read  (" + name +
+               ": refused: " + trimmedMessage(report["error"].get<std::string>()) + ")";
+    }
+    if (lugs.readingHz(file.lug) <= 0.0 || file.lugHz <= 0.0) {
+        std::string why = report["quality"]["verdict"].get<std::string>();
+        for (const auto& reason : report["quality"]["reasons"]) {
+            why += " " + reason.get<std::string>();
+        }
+        return line + "not read  (" + name + ": " + why + ")";
+    }
+    line += fixedText(file.lugHz, 2) + " Hz  " + fixedText(lugs.cents(file.lug), 1) + " c  " +
+            lugs::actionCode(lugs.action(file.lug)) + "  (" + name + ")";
+    return line;
+}
+
+std::string headLine(const nlohmann::ordered_json& summary) {
+    const auto& head = summary["lugs"];
+    std::string line = "head: " + std::to_string(head["count"].get<int>()) + " rods, " +
+                       std::to_string(head["measured"].get<int>()) + " measured, reference ";
+    line += head["reference_hz"].is_null()
+                ? std::string("none")
+                : fixedText(head["reference_hz"].get<double>(), 2) + " Hz (" +
+                      head["reference"].get<std::string>() + ")";
+    line += ", band " + fixedText(head["band_hz"][0].get<double>(), 1) + ".." +
+            fixedText(head["band_hz"][1].get<double>(), 1) + " Hz, spread " +
+            fixedText(head["spread_cents"].get<double>(), 1) + " c, " +
+            (head["even"].get<bool>() ? "even" : "not even");
+    return line;
+}
+
 std::string reportJsonLine(const nlohmann::ordered_json& report) {
     return report.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "app/LugSession.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
 
@@ -35,6 +36,21 @@ std::string reportJsonLine(const nlohmann::ordered_json& report);
 // when it is not good ("  doubtful: rival glide") and the series with --series; or
 // "FILE: refused: MESSAGE".
 std::string reportLine(const nlohmann::ordered_json& report, const CliOptions& options);
+
+// With --lugs: the file's report with "lug", "lug_hz" (null when not read) and "cents" (from the
+// head's reference; null when not read) added.
+nlohmann::ordered_json lugFileReport(nlohmann::ordered_json report, const FileAnalysis& file,
+                                     const LugSession& lugs);
+// {"lugs": {count, measured, reference ("target" or "mean"), reference_hz (null: none),
+// band_hz [lo, hi], spread_cents, even, order [...], adjust [{lug, cents, action}, ...]}}, the
+// adjustments of every rod measured.
+nlohmann::ordered_json lugSummary(const LugSession& lugs);
+// "rod 3: 201.32 Hz  -4.1 c  ok  (tap.wav)", "rod 3: not read  (tap.wav: rejected: no_tone)".
+std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& file,
+                    const LugSession& lugs);
+// "head: 8 rods, 8 measured, reference 200.4 Hz (mean), band 160.3..240.5 Hz, spread 3.2 c,
+// even".
+std::string headLine(const nlohmann::ordered_json& summary);
 
 // Latin letters for the program's own Cyrillic texts ("Гц" -> "Hz").
 std::string latinText(std::string text);

@@ -136,6 +136,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     plot::drawTitle(painter, area, title);
 
     drawSearchRange(painter, area);
+    drawLugBand(painter, area);
     drawAxes(painter, area);
     if (hasSpectrum()) drawCurve(painter, area);
     drawMarkers(painter, area);
@@ -390,6 +391,41 @@ void SpectrumView::drawMeasured(QPainter& painter, const QRect& area) {
     painter.drawRoundedRect(box, 4.0, 4.0);
     painter.setPen(Qt::white);
     painter.drawText(box, Qt::AlignCenter, text);
+    painter.restore();
+}
+
+void SpectrumView::setLugBand(double loHz, double hiHz, double readingHz) {
+    m_LugLoHz = loHz;
+    m_LugHiHz = hiHz;
+    m_LugHz = readingHz;
+    update();
+}
+
+void SpectrumView::drawLugBand(QPainter& painter, const QRect& area) {
+    if (!(m_LugLoHz < m_LugHiHz)) return;
+    const double left = xOfFrequency(std::clamp(m_LugLoHz, kMinHz, kMaxHz));
+    const double right = xOfFrequency(std::clamp(m_LugHiHz, kMinHz, kMaxHz));
+    if (!(left < right)) return;
+    painter.save();
+    const QColor amber(230, 150, 20);
+    QColor fill = amber;
+    fill.setAlpha(45);
+    painter.fillRect(QRectF(left, area.top(), right - left, area.height()), fill);
+    painter.setPen(QPen(amber, 1.0, Qt::DashLine));
+    painter.drawLine(QPointF(left, area.top()), QPointF(left, area.bottom()));
+    painter.drawLine(QPointF(right, area.top()), QPointF(right, area.bottom()));
+    painter.setFont(plot::tickFont(font()));
+    const QString label = tr("полоса винта");
+    const double labelWidth = QFontMetricsF(painter.font()).horizontalAdvance(label) + 6;
+    drawBackedText(painter,
+                   QRectF(std::min(left + 3, area.right() - labelWidth), area.bottom() - 40,
+                          labelWidth, QFontMetricsF(painter.font()).height()),
+                   label, amber.darker(150));
+    if (m_LugHz >= kMinHz && m_LugHz <= kMaxHz) {
+        const double x = xOfFrequency(m_LugHz);
+        painter.setPen(QPen(amber.darker(120), 2.0));
+        painter.drawLine(QPointF(x, area.top()), QPointF(x, area.bottom()));
+    }
     painter.restore();
 }
 

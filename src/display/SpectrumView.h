@@ -57,6 +57,10 @@ public:
     // The references drawn now, in the read-out's order.
     std::vector<Marker> markers() const;
 
+    // Lug mode: the band a rod is read in (Hz; loHz >= hiHz: none) and the rod's reading in it
+    // (0: none), drawn over the spectrum.
+    void setLugBand(double loHz, double hiHz, double readingHz);
+
 signals:
     // The user clicked the spectrum at this frequency (Hz); it is set as the picked frequency of
     // the analyzer, and the analysis is due.
@@ -76,6 +80,7 @@ private:
     void drawMarkers(QPainter& painter, const QRect& area);
     void drawMeasured(QPainter& painter, const QRect& area);
     void drawHover(QPainter& painter, const QRect& area);
+    void drawLugBand(QPainter& painter, const QRect& area);
 
     Analyzer& m_Analyzer;
     const AnalysisSettings& m_Settings;
@@ -84,6 +89,9 @@ private:
     const Readout& m_Readout;
     std::vector<QPointF> m_Points;  // the curve, reused between paints
     double m_HoverX = -1.0;         // mouse x over the plot, or -1
+    double m_LugLoHz = 0.0;
+    double m_LugHiHz = 0.0;
+    double m_LugHz = 0.0;
 };
 
 }  // namespace tomaro

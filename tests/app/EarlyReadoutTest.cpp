@@ -108,6 +108,18 @@ TEST(EarlyReadout, LiveStrikeIsReadWhenItsStretchIsRecordedWithTheFullSecondsRes
     }
 }
 
+TEST(EarlyReadout, LiveTapReadEarlyAndAtCompletionGoesToOneRod) {
+    MemoryProfile profile;
+    Tuner tuner(profile);
+    tuner.setLugMode(true);
+    tuner.setLugCount(8);
+    const LiveRun run = feed(tuner, 1000);
+    ASSERT_GE(run.earlyStep, 0);
+    EXPECT_EQ(tuner.lugs().measuredCount(), 1);
+    EXPECT_NEAR(tuner.lugs().readingHz(1), 131.0, 0.2);
+    EXPECT_EQ(tuner.lugs().selected(), 5);
+}
+
 TEST(EarlyReadout, GraphsOfTheEarlyReadingHoldOnlyRecordedSamples) {
     MemoryProfile profile;
     Tuner tuner(profile);

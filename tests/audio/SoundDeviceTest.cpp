@@ -170,6 +170,23 @@ private slots:
         QVERIFY2(blocksFound >= 36, qPrintable(QString::number(blocksFound)));
     }
 
+    void referenceToneBlocksTheTriggerWhileItPlays() {
+        StrikeRecord record;
+        StrikeRecorder recorder(record);
+        recorder.setThreshold(3000);
+        CaptureDevice device(recorder);
+        QCOMPARE(device.open(mapperEntry(device)), QString());
+        Player player(recorder);
+        QSignalSpy finished(&player, &Player::finished);
+        QCOMPARE(player.playTone(440.0), QString());
+        QVERIFY(player.isPlaying());
+        QVERIFY(recorder.playing());
+        QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 10000);
+        QVERIFY(!recorder.playing());
+        // The tone at half of full scale came back through the monitor but started no strike.
+        QCOMPARE(record.counter.load(), -1);
+    }
+
     // Last, since it takes the sound server's only device away.
     void unpluggedDeviceEndsTheRecordingAndIsReportedOnce() {
         StrikeRecord record;

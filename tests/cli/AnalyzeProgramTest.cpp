@@ -674,5 +674,52 @@ TEST_F(AnalyzeProgram, VersionComesFromTheBuild) {
     EXPECT_EQ(result.out, std::string("tomaro-analyze ") + TOMARO_VERSION + "\n");
 }
 
+// Taps near the rods of the 12"'s batter head, whose target is its overtone 1.5 x 116.54 Hz.
+TEST_F(KitReadout, LugModeReadsEachRodInTheTargetsBandAndAdvisesEveryRod) {
+    const double targetHz = 1.5 * 440 * std::pow(2.0, -23 / 12.0);
+    const std::string rod1 =
+        write("rod1.wav", wavBytes(48000, 1, 16, 38400, strike(targetHz, 48000)));
+    // Rod 2 rings louder at 300 Hz, another mode of the head; it is read at its 171 Hz.
+    const std::string rod2 =
+        write("rod2.wav", wavBytes(48000, 1, 16, 38400, [](int i, int) {
+                  const double t = i / 48000.0;
+                  return std::exp(-t / 0.3) * (5000 * std::cos(kTwoPi * 171.0 * t) +
+                                               9000 * std::cos(kTwoPi * 300.0 * t));
+              }));
+    const std::string rod3 = write("rod3.wav", wavBytes(48000, 1, 16, 38400, strike(178.0, 48000)));
+    const ProgramRun result = run({"--json", "--kit", m_Kit, "--lugs", "4", "--drum", "12\"",
+                                   "--head", "batter", "--tolerance", "5", rod1, rod2, rod3});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto lines = result.jsonLines();
+    ASSERT_EQ(lines.size(), 4u);
+    EXPECT_EQ(lines[1]["lug"], 2);
+    EXPECT_NEAR(lines[1]["frequency_hz"].get<double>(), 300.0, 0.01);  // the main reading
+    EXPECT_NEAR(lines[1]["lug_hz"].get<double>(), 171.0, 0.01);
+    EXPECT_NEAR(lines[1]["cents"].get<double>(), 1200 * std::log2(171.0 / targetHz), 0.2);
+    const Json& head = lines[3]["lugs"];
+    EXPECT_EQ(head["count"], 4);
+    EXPECT_EQ(head["measured"], 3);
+    EXPECT_EQ(head["reference"], "target");
+    EXPECT_NEAR(head["reference_hz"].get<double>(), targetHz, 0.01);
+    EXPECT_NEAR(head["band_hz"][0].get<double>(), 0.8 * targetHz, 0.01);
+    EXPECT_NEAR(head["band_hz"][1].get<double>(), 1.2 * targetHz, 0.01);
+    EXPECT_EQ(head["even"], false);
+    EXPECT_EQ(head["order"], Json::array({1, 3, 2, 4}));
+    ASSERT_EQ(head["adjust"].size(), 3u);
+    EXPECT_EQ(head["adjust"][0]["action"], "ok");
+    EXPECT_EQ(head["adjust"][1]["action"], "tighten");
+    EXPECT_EQ(head["adjust"][2]["action"], "loosen");
+
+    // Without a target (the resonant head has no overtone reference) the mean is the reference.
+    const ProgramRun plain =
+        run({"--kit", m_Kit, "--lugs", "4", "--drum", "12\"", "--head", "reso", rod1, rod3});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_NE(plain.out.find("rod 1: 174.81 Hz  -15.7 c  tighten"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("reference 176.41 Hz (mean)"), std::string::npos) << plain.out;
+
+    EXPECT_EQ(run({"--kit", m_Kit, "--lugs", "4", "--drum", "13\"", rod1}).exitCode, 2);
+    EXPECT_EQ(run({"--lugs", "4", rod1, rod1, rod1, rod1, rod1}).exitCode, 2);
+}
+
 }  // namespace
 }  // namespace tomaro

@@ -126,5 +126,24 @@ TEST(OverlayProfile, ReadsThroughButNeverWritesThrough) {
     EXPECT_EQ(user.writeCount(), writes);
 }
 
+TEST(CliOptions, LugOptionsGoWithLugsAndNoMoreFilesThanRods) {
+    const ParsedArguments lugs = parse({"--lugs", "6", "--order", "clockwise", "--drum", "12\"",
+                                        "--head", "reso", "--tolerance", "3", "a.wav", "b.wav"});
+    ASSERT_TRUE(lugs.ok) << lugs.error;
+    EXPECT_EQ(lugs.options.lugs, 6);
+    EXPECT_EQ(lugs.options.clockwiseOrder, true);
+    EXPECT_EQ(lugs.options.drum, "12\"");
+    EXPECT_EQ(lugs.options.resonantHead, true);
+    EXPECT_EQ(lugs.options.toleranceCents, 3);
+    EXPECT_FALSE(parse({"--lugs", "3", "a.wav"}).ok);
+    EXPECT_FALSE(parse({"--lugs", "17", "a.wav"}).ok);
+    EXPECT_FALSE(parse({"--order", "star", "a.wav"}).ok);
+    EXPECT_FALSE(parse({"--lugs", "4", "--order", "spiral", "a.wav"}).ok);
+    EXPECT_FALSE(parse({"--lugs", "4", "--tolerance", "0", "a.wav"}).ok);
+    const ParsedArguments tooMany = parse({"--lugs", "4", "1", "2", "3", "4", "5"});
+    EXPECT_FALSE(tooMany.ok);
+    EXPECT_NE(tooMany.error.find("more files than rods"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace tomaro

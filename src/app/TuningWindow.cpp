@@ -1,0 +1,332 @@
+#include "app/TuningWindow.h"
+
+#include <QFile>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "app/Tuner.h"
+#include "audio/Player.h"
+#include "display/ReadoutText.h"
+#include "display/SpectrumView.h"
+#include "display/StrikeQualityViews.h"
+#include "display/TuningViews.h"
+
+namespace tomaro {
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+QString hertz(double hz) { return qs(readout::numberText(hz)) + TuningWindow::tr(" Гц"); }
+
+// A dim-stage scheme for the whole window: light text on near-black.
+QPalette darkPalette(QPalette palette) {
+    const QColor window(28, 31, 36);
+    const QColor base(38, 42, 48);
+    const QColor text(228, 232, 238);
+    palette.setColor(QPalette::Window, window);
+    palette.setColor(QPalette::WindowText, text);
+    palette.setColor(QPalette::Base, base);
+    palette.setColor(QPalette::AlternateBase, window);
+    palette.setColor(QPalette::Text, text);
+    palette.setColor(QPalette::Button, base);
+    palette.setColor(QPalette::ButtonText, text);
+    palette.setColor(QPalette::Highlight, QColor(200, 140, 30));
+    palette.setColor(QPalette::HighlightedText, Qt::black);
+    palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(110, 116, 126));
+    palette.setColor(QPalette::Disabled, QPalette::Text, QColor(110, 116, 126));
+    return palette;
+}
+
+}  // namespace
+
+DrumChoice::DrumChoice(Tuner& tuner, QWidget* parent) : QComboBox(parent), m_Tuner(tuner) {
+    setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    reload();
+    connect(this, &QComboBox::activated, this, [this](int entry) {
+        m_Tuner.setTunedDrum(entry - 1);
+        emit drumChosen();
+    });
+}
+
+void DrumChoice::reload() {
+    QStringList names{tr("ближайший эталон")};
+    for (int position = 0; position < m_Tuner.kit().count(); ++position) {
+        names << qs(m_Tuner.kit().drumName(position));
+    }
+    QStringList shown;
+    for (int entry = 0; entry < count(); ++entry) shown << itemText(entry);
+    const QSignalBlocker block(this);
+    if (shown != names) {
+        clear();
+        addItems(names);
+    }
+    setCurrentIndex(m_Tuner.tunedDrum() + 1);
+}
+
+TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_Tuner(tuner), m_Player(player) {
+    setObjectName(QStringLiteral("tuningWindow"));
+    setWindowTitle(tr("Настройка"));
+    setPalette(darkPalette(palette()));
+    setAutoFillBackground(true);
+    setMinimumSize(720, 480);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(buildTopBar());
+    auto* body = new QHBoxLayout;
+    auto* readingColumn = new QVBoxLayout;
+    m_View = new TuningView(this);
+    m_View->setObjectName(QStringLiteral("tuningView"));
+    readingColumn->addWidget(m_View, 1);
+    m_QualityLine = new QualityLine(this);
+    m_QualityLine->setObjectName(QStringLiteral("tuningQualityLine"));
+    m_SeriesLine = new SeriesLine(this);
+    m_SeriesLine->setObjectName(QStringLiteral("tuningSeriesLine"));
+    readingColumn->addWidget(m_QualityLine);
+    readingColumn->addWidget(m_SeriesLine);
+    body->addLayout(readingColumn, 3);
+    m_LugPanel = buildLugPanel();
+    body->addWidget(m_LugPanel, 2);
+    layout->addLayout(body, 1);
+
+    connect(m_SeriesLine, &SeriesLine::clearRequested, this, [this] {
+        m_Tuner.clearSeries();
+        emit tunerChanged();
+    });
+    connect(&m_Player, &Player::finished, this, &TuningWindow::refresh);
+    auto* fullScreen = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    connect(fullScreen, &QShortcut::activated, this,
+            [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+    setLugMode(m_Tuner.lugMode());
+    resize(1100, 720);
+}
+
+QWidget* TuningWindow::buildTopBar() {
+    auto* bar = new QWidget(this);
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addWidget(new QLabel(tr("Настраиваю:"), bar));
+    m_DrumChoice = new DrumChoice(m_Tuner, bar);
+    m_DrumChoice->setObjectName(QStringLiteral("tuningDrumChoice"));
+    connect(m_DrumChoice, &DrumChoice::drumChosen, this, &TuningWindow::tunerChanged);
+    row->addWidget(m_DrumChoice);
+    row->addSpacing(12);
+    row->addWidget(new QLabel(tr("Допуск: ±"), bar));
+    m_ToleranceSpin = new QSpinBox(bar);
+    m_ToleranceSpin->setObjectName(QStringLiteral("toleranceSpin"));
+    m_ToleranceSpin->setRange(1, 50);
+    m_ToleranceSpin->setSuffix(tr(" ¢"));
+    m_ToleranceSpin->setValue(m_Tuner.toleranceCents());
+    m_ToleranceSpin->setToolTip(tr("Зелёная зона: отклонение в сотых долях полутона"));
+    connect(m_ToleranceSpin, &QSpinBox::valueChanged, this, [this](int cents) {
+        m_Tuner.setToleranceCents(cents);
+        refresh();
+    });
+    row->addWidget(m_ToleranceSpin);
+    row->addStretch(1);
+    m_ToneButton = new QPushButton(tr("Эталонный тон"), bar);
+    m_ToneButton->setObjectName(QStringLiteral("toneButton"));
+    m_ToneButton->setToolTip(tr("Прослушать целевую частоту (1 с)"));
+    connect(m_ToneButton, &QPushButton::clicked, this, &TuningWindow::playTone);
+    row->addWidget(m_ToneButton);
+    m_LugButton = new QPushButton(tr("По винтам"), bar);
+    m_LugButton->setObjectName(QStringLiteral("lugModeButton"));
+    m_LugButton->setCheckable(true);
+    m_LugButton->setToolTip(tr("Выровнять пластик: удары у каждого винта по очереди"));
+    connect(m_LugButton, &QPushButton::toggled, this, &TuningWindow::setLugMode);
+    row->addWidget(m_LugButton);
+    auto* fullScreen = new QPushButton(tr("Во весь экран (F11)"), bar);
+    connect(fullScreen, &QPushButton::clicked, this,
+            [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+    row->addWidget(fullScreen);
+    return bar;
+}
+
+QWidget* TuningWindow::buildLugPanel() {
+    auto* panel = new QWidget(this);
+    panel->setObjectName(QStringLiteral("lugPanel"));
+    auto* column = new QVBoxLayout(panel);
+    column->setContentsMargins(0, 0, 0, 0);
+    auto* setup = new QHBoxLayout;
+    m_HeadCombo = new QComboBox(panel);
+    m_HeadCombo->setObjectName(QStringLiteral("headCombo"));
+    m_HeadCombo->addItems({tr("ударный пластик"), tr("резонансный пластик")});
+    connect(m_HeadCombo, &QComboBox::activated, this, [this](int entry) {
+        m_Tuner.setLugHead(entry == 1 ? DrumHead::Resonant : DrumHead::Batter);
+        refresh();
+    });
+    setup->addWidget(m_HeadCombo);
+    setup->addWidget(new QLabel(tr("Винтов:"), panel));
+    m_CountSpin = new QSpinBox(panel);
+    m_CountSpin->setObjectName(QStringLiteral("lugCountSpin"));
+    m_CountSpin->setRange(lugs::kMinCount, lugs::kMaxCount);
+    m_CountSpin->setKeyboardTracking(false);
+    connect(m_CountSpin, &QSpinBox::valueChanged, this, [this](int count) {
+        m_Tuner.setLugCount(count);
+        refresh();
+    });
+    setup->addWidget(m_CountSpin);
+    m_OrderCombo = new QComboBox(panel);
+    m_OrderCombo->setObjectName(QStringLiteral("lugOrderCombo"));
+    m_OrderCombo->addItems({tr("звездой"), tr("по часовой")});
+    m_OrderCombo->setToolTip(tr("Звездой: противоположные винты по очереди"));
+    connect(m_OrderCombo, &QComboBox::activated, this, [this](int entry) {
+        m_Tuner.setLugOrder(entry == 1 ? LugOrder::Clockwise : LugOrder::Star);
+        refresh();
+    });
+    setup->addWidget(m_OrderCombo);
+    setup->addStretch(1);
+    column->addLayout(setup);
+    auto* actions = new QHBoxLayout;
+    actions->addStretch(1);
+    auto* reset = new QPushButton(tr("Заново"), panel);
+    reset->setObjectName(QStringLiteral("lugResetButton"));
+    connect(reset, &QPushButton::clicked, this, [this] {
+        m_Tuner.resetLugs();
+        refresh();
+    });
+    actions->addWidget(reset);
+    auto* exportButton = new QPushButton(tr("Экспорт CSV..."), panel);
+    exportButton->setObjectName(QStringLiteral("lugExportButton"));
+    connect(exportButton, &QPushButton::clicked, this, &TuningWindow::chooseExportFile);
+    actions->addWidget(exportButton);
+    column->addLayout(actions);
+
+    m_Diagram = new LugDiagram(panel);
+    m_Diagram->setObjectName(QStringLiteral("lugDiagram"));
+    connect(m_Diagram, &LugDiagram::rodClicked, this, [this](int lug) {
+        m_Tuner.selectLug(lug);
+        refresh();
+    });
+    column->addWidget(m_Diagram, 3);
+    m_HeadLine = new QLabel(panel);
+    m_HeadLine->setObjectName(QStringLiteral("lugHeadLine"));
+    m_HeadLine->setWordWrap(true);
+    QFont bigger = m_HeadLine->font();
+    bigger.setPointSizeF(bigger.pointSizeF() * 1.4);
+    bigger.setBold(true);
+    m_HeadLine->setFont(bigger);
+    column->addWidget(m_HeadLine);
+    auto* hint = new QLabel(
+        tr("Ударяйте в 2–3 см от подсвеченного винта, приглушив другой пластик."), panel);
+    hint->setWordWrap(true);
+    column->addWidget(hint);
+    m_Spectrum = new SpectrumView(m_Tuner.analyzer(), m_Tuner.settings(), m_Tuner.kit(),
+                                  m_Tuner.switches(), m_Tuner.readout(), panel);
+    m_Spectrum->setObjectName(QStringLiteral("lugSpectrum"));
+    connect(m_Spectrum, &SpectrumView::frequencyPicked, this, &TuningWindow::analysisRequested);
+    column->addWidget(m_Spectrum, 2);
+    return panel;
+}
+
+void TuningWindow::setLugMode(bool on) {
+    m_Tuner.setLugMode(on);
+    const QSignalBlocker block(m_LugButton);
+    m_LugButton->setChecked(on);
+    m_LugPanel->setVisible(on);
+    // Wide enough that the note keeps a sixth of the height beside the lug panel.
+    setMinimumSize(on ? 860 : 720, 480);
+    refresh();
+}
+
+void TuningWindow::refresh() {
+    m_DrumChoice->reload();
+    {
+        const QSignalBlocker block(m_ToleranceSpin);
+        m_ToleranceSpin->setValue(m_Tuner.toleranceCents());
+    }
+    const TuningReading reading = m_Tuner.tuningReading();
+    const bool rejected = m_Tuner.hasResult() && !m_Tuner.quality().accepted();
+    QString targetName;
+    if (reading.drum >= 0) {
+        static const char* const kPrefix[] = {"", "обер Пл1 ", "обер Пл2 "};
+        targetName = QString::fromUtf8(kPrefix[std::clamp(reading.kind, 0, 2)]) +
+                     qs(m_Tuner.kit().drumName(reading.drum));
+    } else if (reading.targetHz > 0.0) {
+        targetName = m_Tuner.lugMode() ? tr("среднее") : QStringLiteral("эталон");
+    }
+    m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
+    if (m_Tuner.hasResult()) {
+        m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());
+    } else {
+        m_QualityLine->clearQuality();
+    }
+    const SeriesState& series = m_Tuner.series().state();
+    m_SeriesLine->showSeries(series.count, series.medianHz, series.spreadCents, series.stable);
+    m_ToneButton->setEnabled(toneHz() > 0.0 && !m_Player.isPlaying() &&
+                             !m_Tuner.recorder().recording());
+    if (m_Tuner.lugMode()) showLugs();
+}
+
+void TuningWindow::showLugs() {
+    const LugSession& lugs = m_Tuner.lugs();
+    {
+        const QSignalBlocker blockHead(m_HeadCombo);
+        const QSignalBlocker blockCount(m_CountSpin);
+        const QSignalBlocker blockOrder(m_OrderCombo);
+        m_HeadCombo->setCurrentIndex(m_Tuner.lugHead() == DrumHead::Resonant ? 1 : 0);
+        m_CountSpin->setValue(lugs.count());
+        m_OrderCombo->setCurrentIndex(lugs.order() == LugOrder::Clockwise ? 1 : 0);
+    }
+    std::vector<LugRod> rods;
+    for (int lug = 1; lug <= lugs.count(); ++lug) {
+        rods.push_back({lugs.readingHz(lug), lugs.cents(lug), lugs.action(lug)});
+    }
+    m_Diagram->setRods(std::move(rods), lugs.selected());
+
+    QString line;
+    if (lugs.referenceHz() > 0.0) {
+        line = (lugs.referenceIsTarget() ? tr("Цель %1") : tr("Среднее %1"))
+                   .arg(hertz(lugs.referenceHz()));
+    } else {
+        line = tr("Цели нет: эталон — среднее по винтам");
+    }
+    if (lugs.measuredCount() >= 2) {
+        line += tr(" · разброс %1 ¢").arg(lugs.spreadCents(), 0, 'f', 1);
+        if (lugs.even()) line += tr(" · ровно");
+    }
+    line += tr(" · винт %1").arg(lugs.selected());
+    m_HeadLine->setText(line);
+    const FrequencyBand band = m_Tuner.lugs().band();
+    m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugReadingHz());
+}
+
+double TuningWindow::toneHz() const {
+    if (m_Tuner.lugMode() && m_Tuner.lugs().referenceHz() > 0.0) {
+        return m_Tuner.lugs().referenceHz();
+    }
+    return m_Tuner.tuningReading().targetHz;
+}
+
+void TuningWindow::playTone() {
+    const QString error = m_Player.playTone(toneHz());
+    if (!error.isEmpty()) emit soundError(error);
+    refresh();
+}
+
+bool TuningWindow::exportCsv(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    const QByteArray bytes = QByteArray::fromStdString(m_Tuner.lugs().csv());
+    return file.write(bytes) == bytes.size() && file.flush();
+}
+
+void TuningWindow::chooseExportFile() {
+    const QString path =
+        QFileDialog::getSaveFileName(this, tr("Экспорт замеров по винтам"),
+                                     QStringLiteral("lugs.csv"), tr("CSV - файлы (*.csv)"));
+    if (path.isEmpty()) return;
+    if (!exportCsv(path)) {
+        QMessageBox::warning(this, QStringLiteral("Tomaro"),
+                             tr("Не удалось записать файл %1").arg(path));
+    }
+}
+
+}  // namespace tomaro

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QComboBox>
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+class QSpinBox;
+
+namespace tomaro {
+
+class LugDiagram;
+class Player;
+class QualityLine;
+class SeriesLine;
+class SpectrumView;
+class Tuner;
+class TuningView;
+
+// "Настраиваю:": the nearest reference ("ближайший эталон", the default) or one drum of the kit.
+// A choice is handed to the Tuner, which stores it. User-interface thread only.
+class DrumChoice : public QComboBox {
+    Q_OBJECT
+
+public:
+    DrumChoice(Tuner& tuner, QWidget* parent = nullptr);
+    // Lists the kit's drums again and shows the Tuner's choice (after a kit change, or a choice
+    // made in the other window).
+    void reload();
+
+signals:
+    void drumChosen();
+
+private:
+    Tuner& m_Tuner;
+};
+
+// The window "Настройка": one reading large enough to read from the drum stool, against the drum
+// being tuned, with the strike quality and the series; the reference tone; and lug mode ("По
+// винтам"), which evens out one head rod by rod. It shows the Tuner and asks it to act; the main
+// window calls refresh() after every analysis. F11 toggles full screen. User-interface thread
+// only.
+class TuningWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    TuningWindow(Tuner& tuner, Player& player, QWidget* parent = nullptr);
+
+    void refresh();
+    // Writes the head's measurement as CSV; false when the file cannot be written.
+    bool exportCsv(const QString& path);
+    void setLugMode(bool on);
+
+signals:
+    // The tuner's state changed here (series cleared, drum chosen): the main window shows it.
+    void tunerChanged();
+    // A frequency was picked on the spectrum: the strike is to be analysed again.
+    void analysisRequested();
+    // Playing the reference tone failed: the text for the "wave ошибка" box.
+    void soundError(const QString& text);
+
+private:
+    QWidget* buildTopBar();
+    QWidget* buildLugPanel();
+    void showLugs();
+    void playTone();
+    double toneHz() const;
+    void chooseExportFile();
+
+    Tuner& m_Tuner;
+    Player& m_Player;
+    DrumChoice* m_DrumChoice = nullptr;
+    QSpinBox* m_ToleranceSpin = nullptr;
+    QPushButton* m_ToneButton = nullptr;
+    QPushButton* m_LugButton = nullptr;
+    TuningView* m_View = nullptr;
+    QualityLine* m_QualityLine = nullptr;
+    SeriesLine* m_SeriesLine = nullptr;
+    QWidget* m_LugPanel = nullptr;
+    QComboBox* m_HeadCombo = nullptr;
+    QSpinBox* m_CountSpin = nullptr;
+    QComboBox* m_OrderCombo = nullptr;
+    LugDiagram* m_Diagram = nullptr;
+    QLabel* m_HeadLine = nullptr;
+    SpectrumView* m_Spectrum = nullptr;
+};
+
+}  // namespace tomaro

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+#include "app/LugSession.h"
+#include "app/Tuner.h"
+#include "settings/MemoryProfile.h"
+#include "support/WavBuilder.h"
+
+namespace tomaro {
+namespace {
+
+TEST(LugOrder, EveryOrderVisitsEveryRodOnceFromRodOneForFourToSixteenRods) {
+    for (int count = lugs::kMinCount; count <= lugs::kMaxCount; ++count) {
+        for (LugOrder order : {LugOrder::Star, LugOrder::Clockwise}) {
+            std::vector<int> rods = lugs::tappingOrder(count, order);
+            ASSERT_EQ(static_cast<int>(rods.size()), count);
+            EXPECT_EQ(rods.front(), 1);
+            if (order == LugOrder::Star) {
+                for (std::size_t step = 1; step < rods.size(); step += 2) {
+                    EXPECT_EQ(rods[step], lugs::opposite(rods[step - 1], count))
+                        << count << " rods, step " << step;
+                }
+            } else {
+                std::vector<int> clockwise(count);
+                std::iota(clockwise.begin(), clockwise.end(), 1);
+                EXPECT_EQ(rods, clockwise);
+            }
+            std::sort(rods.begin(), rods.end());
+            EXPECT_EQ(std::adjacent_find(rods.begin(), rods.end()), rods.end());
+            EXPECT_EQ(rods.back(), count);
+        }
+    }
+    EXPECT_EQ(lugs::tappingOrder(8, LugOrder::Star), (std::vector<int>{1, 5, 2, 6, 3, 7, 4, 8}));
+    EXPECT_EQ(lugs::tappingOrder(6, LugOrder::Star), (std::vector<int>{1, 4, 2, 5, 3, 6}));
+    // Odd counts: the opposite rod is half the rods (rounded down) further clockwise.
+    EXPECT_EQ(lugs::tappingOrder(5, LugOrder::Star), (std::vector<int>{1, 3, 2, 4, 5}));
+    EXPECT_EQ(lugs::opposite(9, 9), 4);
+}
+
+TEST(LugOrder, DefaultRodCountsFollowTheDrumType) {
+    EXPECT_EQ(lugs::defaultCount(4), 6);   // 8"
+    EXPECT_EQ(lugs::defaultCount(9), 6);   // 13"
+    EXPECT_EQ(lugs::defaultCount(10), 8);  // 14"
+    EXPECT_EQ(lugs::defaultCount(14), 8);  // 18"
+    EXPECT_EQ(lugs::defaultCount(0), 8);   // snare
+    EXPECT_EQ(lugs::defaultCount(19), 10);
+}
+
+TEST(LugSession, SelectionFollowsTheOrderAndAClickedRodIsMeasuredAgain) {
+    LugSession session;
+    session.reset(8, LugOrder::Star);
+    EXPECT_EQ(session.selected(), 1);
+    EXPECT_TRUE(session.record(200.0));
+    EXPECT_EQ(session.selected(), 5);
+    EXPECT_FALSE(session.record(std::nan("")));
+    session.select(3);
+    session.record(210.0);
+    EXPECT_EQ(session.readingHz(3), 210.0);
+    EXPECT_EQ(session.selected(), 7);
+    EXPECT_EQ(session.measuredCount(), 2);
+}
+
+TEST(LugSession, BandIsAroundTheTargetElseLockedToTheFirstReading) {
+    LugSession session;
+    session.reset(6, LugOrder::Clockwise);
+    EXPECT_FALSE(session.bandLocked());
+    EXPECT_EQ(session.band().loHz, LugSession::kDefaultSearchF0Hz);
+    EXPECT_EQ(session.band().hiHz, LugSession::kDefaultSearchF1Hz);
+    session.record(250.0);
+    session.record(270.0);
+    // Locked to the first reading, not the mean nor the last.
+    EXPECT_DOUBLE_EQ(session.band().loHz, 200.0);
+    EXPECT_DOUBLE_EQ(session.band().hiHz, 300.0);
+    session.setTargetHz(180.0);
+    EXPECT_DOUBLE_EQ(session.band().loHz, 144.0);
+    EXPECT_DOUBLE_EQ(session.band().hiHz, 216.0);
+    session.reset(6, LugOrder::Clockwise);
+    session.setTargetHz(0.0);
+    EXPECT_FALSE(session.bandLocked());
+}
+
+TEST(LugSession, ReferenceIsTheTargetElseTheMeanAndAdviceFollowsTheTolerance) {
+    LugSession session;
+    session.reset(4, LugOrder::Clockwise);
+    session.setToleranceCents(5.0);
+    EXPECT_EQ(session.referenceHz(), 0.0);
+    const double mean = 200.0;
+    session.record(mean * std::exp2(-10.0 / 1200));  // 1: flat
+    session.record(mean * std::exp2(+10.0 / 1200));  // 2: sharp
+    session.record(mean);                            // 3
+    EXPECT_FALSE(session.referenceIsTarget());
+    const double expectedMean =
+        (mean * std::exp2(-10.0 / 1200) + mean * std::exp2(10.0 / 1200) + mean) / 3;
+    EXPECT_DOUBLE_EQ(session.referenceHz(), expectedMean);
+    EXPECT_EQ(session.action(1), LugAction::Tighten);
+    EXPECT_EQ(session.action(2), LugAction::Loosen);
+    EXPECT_EQ(session.action(3), LugAction::Ok);
+    EXPECT_EQ(session.action(4), LugAction::None);
+    EXPECT_NEAR(session.spreadCents(), 20.0, 1e-9);
+    EXPECT_FALSE(session.even());  // rod 4 is not measured
+
+    session.setTargetHz(mean * std::exp2(10.0 / 1200));
+    EXPECT_TRUE(session.referenceIsTarget());
+    EXPECT_NEAR(session.cents(1), -20.0, 1e-9);
+    EXPECT_EQ(session.action(2), LugAction::Ok);
+    EXPECT_EQ(session.action(3), LugAction::Tighten);
+
+    // The tolerance bound itself is within it.
+    EXPECT_EQ(adviceFor(-5.0, 5.0), TuneAdvice::Ok);
+    EXPECT_EQ(adviceFor(5.01, 5.0), TuneAdvice::Loosen);
+
+    LugSession level;
+    level.reset(4, LugOrder::Star);
+    for (double cents : {0.0, 2.0, -2.0, 1.0}) level.record(300.0 * std::exp2(cents / 1200));
+    EXPECT_NEAR(level.spreadCents(), 4.0, 1e-9);
+    EXPECT_TRUE(level.even());
+}
+
+TEST(LugSession, StoredReadingsComeBackAndBadTextIsRefused) {
+    LugSession session;
+    session.reset(5, LugOrder::Star);
+    session.record(201.5);
+    session.setReading(4, 198.25);
+    LugSession restored;
+    ASSERT_TRUE(restored.restoreReadings(session.readingsText()));
+    EXPECT_EQ(restored.count(), 5);
+    EXPECT_DOUBLE_EQ(restored.readingHz(1), 201.5);
+    EXPECT_DOUBLE_EQ(restored.readingHz(4), 198.25);
+    EXPECT_EQ(restored.readingHz(2), 0.0);
+    EXPECT_FALSE(restored.restoreReadings("1;2;3"));
+    EXPECT_FALSE(restored.restoreReadings("1;x;3;4"));
+    EXPECT_EQ(restored.count(), 5);
+    EXPECT_EQ(session.csv().substr(0, session.csv().find('\n')),
+              "lug,angle_deg,frequency_hz,cents,action");
+}
+
+// A rod tap of one second at 48 kHz: two decaying modes, `strongHz` the louder.
+std::string writeTap(const std::string& name, double weakHz, double strongHz) {
+    test::WavBuilder wav;
+    for (int i = 0; i < 42000; ++i) {
+        const double t = i / 48000.0;
+        const double value = std::exp(-t / 0.4) * (5000 * std::sin(2 * M_PI * weakHz * t) +
+                                                   9000 * std::sin(2 * M_PI * strongHz * t));
+        wav.samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+    }
+    const std::string path = ::testing::TempDir() + name;
+    test::writeFile(path, wav.bytes());
+    return path;
+}
+
+TEST(TunerLugs, BandLockReadsTheLockedModeWhenAnotherModeIsStrongest) {
+    MemoryProfile profile;
+    Tuner tuner(profile);
+    tuner.setLugMode(true);
+    tuner.setLugCount(8);
+    // The first rod: searched over 60..1200 Hz, its strongest mode is taken (200 Hz).
+    ASSERT_TRUE(tuner.loadFile(writeTap("tomaro_lug_first.wav", 500.0, 200.0)).ok);
+    tuner.paintStep();
+    EXPECT_NEAR(tuner.lugs().readingHz(1), 200.0, 0.5);
+    EXPECT_EQ(tuner.lugs().selected(), 5);
+    // The next tap rings louder at 330 Hz, another mode: the lock still reads 205 Hz.
+    ASSERT_TRUE(tuner.loadFile(writeTap("tomaro_lug_other.wav", 205.0, 330.0)).ok);
+    tuner.paintStep();
+    EXPECT_NEAR(tuner.mainFrequencyHz(), 330.0, 0.5);
+    EXPECT_NEAR(tuner.lugs().readingHz(5), 205.0, 0.5);
+    EXPECT_TRUE(tuner.lugBand().contains(205.0));
+    // Analysing the same strike again (a setting changed) does not give it to a second rod.
+    tuner.requestAnalysis();
+    tuner.paintStep();
+    EXPECT_EQ(tuner.lugs().measuredCount(), 2);
+    // The head is kept for the next session.
+    Tuner again(profile);
+    EXPECT_NEAR(again.lugs().readingHz(5), 205.0, 0.5);
+}
+
+TEST(TuningReading, ChosenDrumIsMeasuredAgainstItsOwnReferencesNotTheNearest) {
+    Kit kit;
+    // 12" at note -14 (116.5 Hz) with a batter overtone of 1.5; 16" at -19 (87.3 Hz).
+    kit.assign({KitDrum{8, -14, true, 1.5, 0.0}, KitDrum{12, -19, true, 0.0, 0.0}});
+    ReferenceSwitches switches;
+    switches.fundamental = true;
+    const double measuredHz = 90.0;
+    const TuningReading nearest = tuningReading(measuredHz, kit, switches, -1, 5.0);
+    EXPECT_EQ(nearest.drum, 1);
+    EXPECT_NEAR(nearest.cents, 1200 * std::log2(90.0 / kit.noteFrequencyHz(1)), 1e-9);
+    EXPECT_EQ(nearest.advice, TuneAdvice::Loosen);
+    // Tuning the 12": its fundamental, whatever drum lies nearer; the overtone counts though its
+    // switch is off.
+    const TuningReading tuned = tuningReading(measuredHz, kit, switches, 0, 5.0);
+    EXPECT_EQ(tuned.drum, 0);
+    EXPECT_EQ(tuned.kind, kFundamental);
+    EXPECT_EQ(tuned.advice, TuneAdvice::Tighten);
+    const TuningReading overtone =
+        tuningReading(kit.referenceHz(0, 1) * 1.001, kit, switches, 0, 5.0);
+    EXPECT_EQ(overtone.kind, kBatterOvertone);
+    EXPECT_EQ(overtone.advice, TuneAdvice::Ok);
+    EXPECT_FALSE(tuningReading(2000.0, kit, switches, 0, 5.0).valid);
+}
+
+}  // namespace
+}  // namespace tomaro

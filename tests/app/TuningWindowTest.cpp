@@ -1,0 +1,242 @@
+// The window "Настройка" on the offscreen platform, fed with strikes as files through the main
+// window: the reading against the drum being tuned, and a whole lug session on one head.
+#include <QComboBox>
+#include <QLabel>
+#include <QLayout>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QtTest>
+#include <cmath>
+
+#include "app/CMainDlg.h"
+#include "app/TuningWindow.h"
+#include "display/TuningViews.h"
+#include "settings/MemoryProfile.h"
+#include "support/WavBuilder.h"
+
+namespace tomaro {
+
+class TuningWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    // The 12" of the kit has its batter overtone at 1.5 x 116.54 Hz.
+    static constexpr double kTargetHz = 1.5 * 116.54094037952248;
+
+    std::unique_ptr<CMainDlg> makeWindow() {
+        AppServices services;
+        services.message = [this](QWidget*, const QString& text, const QString&,
+                                  QMessageBox::Icon) { m_Messages << text; };
+        services.runDialog = [](QDialog&) {};
+        return std::make_unique<CMainDlg>(m_Profile, services);
+    }
+
+    // A tap near a rod: the rod's mode at `hz`, and a louder mode of the head at 1.6 times it.
+    QString writeTap(const QString& name, double hz, double amplitude = 5000) {
+        test::WavBuilder wav;
+        for (int i = 0; i < 40000; ++i) {
+            const double t = i / 48000.0;
+            const double value = std::exp(-t / 0.4) * (amplitude * std::sin(2 * M_PI * hz * t) +
+                                                       9000 * std::sin(2 * M_PI * 1.6 * hz * t));
+            wav.samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+        }
+        const QString path = m_Dir.filePath(name);
+        test::writeFile(path.toStdString(), wav.bytes());
+        return path;
+    }
+
+    QString writeSilence() {
+        test::WavBuilder wav;
+        wav.samples.assign(30000, 0);
+        const QString path = m_Dir.filePath("silence.wav");
+        test::writeFile(path.toStdString(), wav.bytes());
+        return path;
+    }
+
+    static void choose(QComboBox* combo, int entry) {
+        combo->setCurrentIndex(entry);
+        emit combo->activated(entry);
+    }
+
+    MemoryProfile m_Profile;
+    QTemporaryDir m_Dir;
+    QStringList m_Messages;
+
+private slots:
+    void init() {
+        m_Profile = MemoryProfile();
+        m_Profile.writeString("CMainDlg", "m_WaveInDevice", "Нет (не слушать)");
+        for (int type : {0, 8, 12, 19})
+            m_Profile.writeInt("CDlgBaraSelect", "Bara_" + std::to_string(type), 1);
+        m_Profile.writeInt("CDlgPresets", "Baraban_12дюймовm_Ober1", 1500);
+        m_Messages.clear();
+    }
+
+    void chosenDrumIsTheTargetAndARejectedStrikeKeepsTheLastGoodReading() {
+        auto window = makeWindow();
+        auto* choice = window->findChild<QComboBox*>(QStringLiteral("drumChoice"));
+        QVERIFY(choice != nullptr);
+        QCOMPARE(choice->itemText(0), QStringLiteral("ближайший эталон"));
+        QCOMPARE(choice->currentIndex(), 0);
+        choose(choice, 2);  // 12"
+        QCOMPARE(QString::fromStdString(m_Profile.readString("Tuning", "Drum", "")),
+                 QStringLiteral("12\""));
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        QVERIFY(tuning != nullptr && tuning->isVisible());
+        QCOMPARE(tuning->windowTitle(), QStringLiteral("Настройка"));
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+
+        // 12 cents flat of the overtone target: tighten. The main reading takes the louder mode
+        // at 1.6 x, which is nearest the 12"'s overtone as well.
+        window->openFile(writeTap("flat.wav", kTargetHz / 1.6 * std::exp2(-12.0 / 1200), 100));
+        QVERIFY(view->reading().valid);
+        QCOMPARE(view->reading().drum, 1);
+        QCOMPARE(view->reading().kind, 1);
+        QVERIFY(std::abs(view->reading().cents + 12.0) < 0.5);
+        QCOMPARE(view->adviceLabel(), QStringLiteral("▲ подтянуть"));
+        QVERIFY(!view->rejected());
+
+        window->openFile(writeSilence());
+        QVERIFY(view->rejected());
+        QVERIFY(view->reading().valid);
+        QVERIFY(std::abs(view->reading().cents + 12.0) < 0.5);
+
+        // The tolerance widens the green zone: 15 cents takes the reading in.
+        tuning->findChild<QSpinBox*>(QStringLiteral("toleranceSpin"))->setValue(15);
+        QCOMPARE(view->adviceLabel(), QStringLiteral("в допуске"));
+        QCOMPARE(m_Profile.readInt("Tuning", "ToleranceCents", 0), 15);
+
+        // A new window finds the drum again by its name.
+        window.reset();
+        auto again = makeWindow();
+        QCOMPARE(again->findChild<QComboBox*>(QStringLiteral("drumChoice"))->currentIndex(), 2);
+    }
+
+    void noteFillsAtLeastASixthOfTheWindowAtAnySize() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        window->openFile(writeTap("sol.wav", 196.0 / 1.6, 100));  // a G, the widest name
+        for (bool lugs : {false, true}) {
+            tuning->setLugMode(lugs);
+            for (QSize size :
+                 {QSize(720, 480), QSize(1024, 700), QSize(1600, 1000), QSize(1920, 1080)}) {
+                tuning->resize(size);
+                tuning->layout()->activate();
+                QVERIFY2(view->notePixelSize() * 6 >= tuning->height(),
+                         qPrintable(QStringLiteral("%1x%2 lugs %3: %4 px")
+                                        .arg(size.width())
+                                        .arg(size.height())
+                                        .arg(lugs)
+                                        .arg(view->notePixelSize())));
+            }
+        }
+    }
+
+    void wholeEightRodSessionEvensOutTheHead() {
+        auto window = makeWindow();
+        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        auto* lugButton = tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"));
+        lugButton->click();
+        QVERIFY(window->tuner().lugMode());
+        auto* panel = tuning->findChild<QWidget*>(QStringLiteral("lugPanel"));
+        QVERIFY(panel->isVisible());
+        auto* count = tuning->findChild<QSpinBox*>(QStringLiteral("lugCountSpin"));
+        QCOMPARE(count->value(), 6);  // a 12" tom
+        count->setValue(8);
+        QCOMPARE(m_Profile.readInt("Lugs", "Baraban_12дюймов_Count", 0), 8);
+        auto* diagram = tuning->findChild<LugDiagram*>(QStringLiteral("lugDiagram"));
+        auto* headLine = tuning->findChild<QLabel*>(QStringLiteral("lugHeadLine"));
+
+        // Deviations of rods 1..8 from the target; each tap's loudest mode is another one.
+        const double cents[] = {0, -12, 8, 3, -4, 20, 1, -2};
+        const int star[] = {1, 5, 2, 6, 3, 7, 4, 8};
+        for (int step = 0; step < 8; ++step) {
+            const int lug = star[step];
+            QCOMPARE(diagram->selected(), lug);
+            window->openFile(writeTap(QStringLiteral("rod%1.wav").arg(lug),
+                                      kTargetHz * std::exp2(cents[lug - 1] / 1200)));
+        }
+        const LugSession& lugs = window->tuner().lugs();
+        QCOMPARE(lugs.measuredCount(), 8);
+        QVERIFY(lugs.referenceIsTarget());
+        for (int lug = 1; lug <= 8; ++lug) {
+            QVERIFY2(std::abs(lugs.cents(lug) - cents[lug - 1]) < 0.5,
+                     qPrintable(QString::number(lug)));
+        }
+        QCOMPARE(lugs.action(2), LugAction::Tighten);
+        QCOMPARE(lugs.action(6), LugAction::Loosen);
+        QCOMPARE(lugs.action(7), LugAction::Ok);
+        QVERIFY(headLine->text().contains(QStringLiteral("разброс 32")));
+        QVERIFY(!headLine->text().contains(QStringLiteral("ровно")));
+        QCOMPARE(diagram->selected(), 1);  // round again
+        // The large reading is the last rod's, read in the band, against the head's target.
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        QVERIFY(std::abs(view->reading().measuredHz - lugs.readingHz(8)) < 1e-9);
+        QVERIFY(std::abs(view->reading().targetHz - kTargetHz) < 0.01);
+        QCOMPARE(view->reading().kind, 1);
+
+        // Rod 6 was turned: a click on it, and the next tap goes there.
+        tuning->show();
+        QTest::mouseClick(diagram, Qt::LeftButton, {}, diagram->rodCentre(6).toPoint());
+        QCOMPARE(diagram->selected(), 6);
+        window->openFile(writeTap("rod6-again.wav", kTargetHz * std::exp2(1.0 / 1200)));
+        QVERIFY(std::abs(lugs.cents(6) - 1.0) < 0.5);
+        QCOMPARE(diagram->selected(), 3);  // after 6 in the star order
+        // A rejected strike goes to no rod.
+        window->openFile(writeSilence());
+        QCOMPARE(diagram->selected(), 3);
+
+        // The head is kept per drum and head and shown again when the drum is chosen again.
+        const std::string stored = m_Profile.readString("Lugs", "Baraban_12дюймов_batter", "");
+        QCOMPARE(std::count(stored.begin(), stored.end(), ';'), 7);
+        auto* choice = tuning->findChild<QComboBox*>(QStringLiteral("tuningDrumChoice"));
+        choose(choice, 0);
+        QCOMPARE(window->tuner().lugs().measuredCount(), 0);
+        choose(choice, 2);
+        QCOMPARE(window->tuner().lugs().measuredCount(), 8);
+        QVERIFY(std::abs(window->tuner().lugs().cents(6) - 1.0) < 0.5);
+
+        // The CSV holds a header and one line per rod.
+        const QString csvPath = m_Dir.filePath("head.csv");
+        QVERIFY(tuning->exportCsv(csvPath));
+        QFile csv(csvPath);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        const QList<QByteArray> rows = csv.readAll().trimmed().split('\n');
+        QCOMPARE(rows.size(), 9);
+        QVERIFY(rows[2].startsWith("2,45.0,"));
+        QVERIFY(rows[2].endsWith(",tighten"));
+        QVERIFY(!tuning->exportCsv(m_Dir.filePath("no/such/folder/head.csv")));
+
+        // Even: every rod within the tolerance of the others.
+        tuning->findChild<QPushButton*>(QStringLiteral("lugResetButton"))->click();
+        QCOMPARE(window->tuner().lugs().measuredCount(), 0);
+        for (int step = 0; step < 8; ++step) {
+            window->openFile(writeTap(QStringLiteral("even%1.wav").arg(step),
+                                      kTargetHz * std::exp2((step % 3 - 1) * 1.5 / 1200)));
+        }
+        QVERIFY(window->tuner().lugs().even());
+        QVERIFY(headLine->text().contains(QStringLiteral("ровно")));
+    }
+
+    void f11TogglesFullScreen() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
+        QTest::keyClick(tuning, Qt::Key_F11);
+        QVERIFY(tuning->windowState() & Qt::WindowFullScreen);
+        QTest::keyClick(tuning, Qt::Key_F11);
+        QVERIFY(!(tuning->windowState() & Qt::WindowFullScreen));
+    }
+};
+
+}  // namespace tomaro
+
+QTEST_MAIN(tomaro::TuningWindowTest)
+#include "TuningWindowTest.moc"
