@@ -295,6 +295,21 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
         <source>О программе Tomaro</source>
         <translation>About Tomaro</translation>
     </message>
+    <message>
+        <source>Настраиваю:</source>
+        <translation>Tuning:</translation>
+    </message>
+    <message>
+        <source>Настройка...</source>
+        <translation>Tuning...</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::DrumChoice</name>
+    <message>
+        <source>ближайший эталон</source>
+        <translation>nearest reference</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::ImportCommand</name>
@@ -458,6 +473,10 @@ A copy of it could not be saved, so changes of the settings will not be written 
         <source>Тишина</source>
         <translation>Silence</translation>
     </message>
+    <message>
+        <source>полоса винта</source>
+        <translation>rod band</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::StretchZoom</name>
@@ -484,6 +503,152 @@ A copy of it could not be saved, so changes of the settings will not be written 
     <message>
         <source>модель</source>
         <translation>model</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::TuningView</name>
+    <message>
+        <source> Гц</source>
+        <translation> Hz</translation>
+    </message>
+    <message>
+        <source>подтянуть</source>
+        <translation>tighten</translation>
+    </message>
+    <message>
+        <source>ослабить</source>
+        <translation>loosen</translation>
+    </message>
+    <message>
+        <source>в допуске</source>
+        <translation>in tolerance</translation>
+    </message>
+    <message>
+        <source>удар отклонён</source>
+        <translation>strike rejected</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::TuningWindow</name>
+    <message>
+        <source> Гц</source>
+        <translation> Hz</translation>
+    </message>
+    <message>
+        <source>Настройка</source>
+        <translation>Tuning</translation>
+    </message>
+    <message>
+        <source>Настраиваю:</source>
+        <translation>Tuning:</translation>
+    </message>
+    <message>
+        <source>Допуск: ±</source>
+        <translation>Tolerance: ±</translation>
+    </message>
+    <message>
+        <source>Зелёная зона: отклонение в сотых долях полутона</source>
+        <translation>Green zone: deviation in cents</translation>
+    </message>
+    <message>
+        <source>Эталонный тон</source>
+        <translation>Reference tone</translation>
+    </message>
+    <message>
+        <source>Прослушать целевую частоту (1 с)</source>
+        <translation>Play the target frequency (1 s)</translation>
+    </message>
+    <message>
+        <source>По винтам</source>
+        <translation>Lug by lug</translation>
+    </message>
+    <message>
+        <source>Выровнять пластик: удары у каждого винта по очереди</source>
+        <translation>Even out the head: tap at each tension rod in turn</translation>
+    </message>
+    <message>
+        <source>Во весь экран (F11)</source>
+        <translation>Full screen (F11)</translation>
+    </message>
+    <message>
+        <source>ударный пластик</source>
+        <translation>batter head</translation>
+    </message>
+    <message>
+        <source>резонансный пластик</source>
+        <translation>resonant head</translation>
+    </message>
+    <message>
+        <source>Винтов:</source>
+        <translation>Rods:</translation>
+    </message>
+    <message>
+        <source>звездой</source>
+        <translation>star</translation>
+    </message>
+    <message>
+        <source>по часовой</source>
+        <translation>clockwise</translation>
+    </message>
+    <message>
+        <source>Звездой: противоположные винты по очереди</source>
+        <translation>Star: opposite rods in turn</translation>
+    </message>
+    <message>
+        <source>Заново</source>
+        <translation>Start over</translation>
+    </message>
+    <message>
+        <source>Экспорт CSV...</source>
+        <translation>Export CSV...</translation>
+    </message>
+    <message>
+        <source>Ударяйте в 2–3 см от подсвеченного винта, приглушив другой пластик.</source>
+        <translation>Tap 2–3 cm in from the highlighted rod, with the other head muted.</translation>
+    </message>
+    <message>
+        <source>среднее</source>
+        <translation>mean</translation>
+    </message>
+    <message>
+        <source>эталон</source>
+        <translation>reference</translation>
+    </message>
+    <message>
+        <source>Цель %1</source>
+        <translation>Target %1</translation>
+    </message>
+    <message>
+        <source>Среднее %1</source>
+        <translation>Mean %1</translation>
+    </message>
+    <message>
+        <source>Цели нет: эталон — среднее по винтам</source>
+        <translation>No target: the reference is the mean of the rods</translation>
+    </message>
+    <message>
+        <source> · разброс %1 ¢</source>
+        <translation> · spread %1 ¢</translation>
+    </message>
+    <message>
+        <source> · ровно</source>
+        <translation> · even</translation>
+    </message>
+    <message>
+        <source> · винт %1</source>
+        <translation> · rod %1</translation>
+    </message>
+    <message>
+        <source>Экспорт замеров по винтам</source>
+        <translation>Export the rod measurements</translation>
+    </message>
+    <message>
+        <source>CSV - файлы (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Не удалось записать файл %1</source>
+        <translation>Could not write the file %1</translation>
     </message>
 </context>
 </TS>

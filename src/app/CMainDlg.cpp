@@ -402,12 +402,12 @@ QWidget* CMainDlg::buildReferencesGroup() {
     layout->addWidget(m_NoteWindowBox);
 
     auto* tuning = new QHBoxLayout;
-    tuning->addWidget(new QLabel(tr("Настраиваю:"), box));
+    tuning->addWidget(i18n::label(box, this, QT_TR_NOOP("Настраиваю:")));
     m_DrumChoice = new DrumChoice(m_Tuner, box);
     m_DrumChoice->setObjectName(QStringLiteral("drumChoice"));
     connect(m_DrumChoice, &DrumChoice::drumChosen, this, &CMainDlg::refreshViews);
     tuning->addWidget(m_DrumChoice, 1);
-    auto* open = new QPushButton(tr("Настройка..."), box);
+    auto* open = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("Настройка..."));
     open->setObjectName(QStringLiteral("tuningButton"));
     connect(open, &QPushButton::clicked, this, &CMainDlg::showTuningWindow);
     tuning->addWidget(open);

@@ -1,5 +1,6 @@
 #include "app/TuningWindow.h"
 
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -17,6 +18,8 @@
 #include "display/SpectrumView.h"
 #include "display/StrikeQualityViews.h"
 #include "display/TuningViews.h"
+#include "kit/DrumTypes.h"
+#include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
@@ -58,7 +61,7 @@ DrumChoice::DrumChoice(Tuner& tuner, QWidget* parent) : QComboBox(parent), m_Tun
 void DrumChoice::reload() {
     QStringList names{tr("ближайший эталон")};
     for (int position = 0; position < m_Tuner.kit().count(); ++position) {
-        names << qs(m_Tuner.kit().drumName(position));
+        names << qs(drums::shownName(m_Tuner.kit().drumName(position)));
     }
     QStringList shown;
     for (int entry = 0; entry < count(); ++entry) shown << itemText(entry);
@@ -73,7 +76,7 @@ void DrumChoice::reload() {
 TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     : QWidget(parent, Qt::Window), m_Tuner(tuner), m_Player(player) {
     setObjectName(QStringLiteral("tuningWindow"));
-    setWindowTitle(tr("Настройка"));
+    i18n::setWindowTitle(this, this, QT_TR_NOOP("Настройка"));
     setPalette(darkPalette(palette()));
     setAutoFillBackground(true);
     setMinimumSize(720, 480);
@@ -112,37 +115,40 @@ QWidget* TuningWindow::buildTopBar() {
     auto* bar = new QWidget(this);
     auto* row = new QHBoxLayout(bar);
     row->setContentsMargins(0, 0, 0, 0);
-    row->addWidget(new QLabel(tr("Настраиваю:"), bar));
+    row->addWidget(i18n::label(bar, this, QT_TR_NOOP("Настраиваю:")));
     m_DrumChoice = new DrumChoice(m_Tuner, bar);
     m_DrumChoice->setObjectName(QStringLiteral("tuningDrumChoice"));
     connect(m_DrumChoice, &DrumChoice::drumChosen, this, &TuningWindow::tunerChanged);
     row->addWidget(m_DrumChoice);
     row->addSpacing(12);
-    row->addWidget(new QLabel(tr("Допуск: ±"), bar));
+    row->addWidget(i18n::label(bar, this, QT_TR_NOOP("Допуск: ±")));
     m_ToleranceSpin = new QSpinBox(bar);
     m_ToleranceSpin->setObjectName(QStringLiteral("toleranceSpin"));
     m_ToleranceSpin->setRange(1, 50);
-    m_ToleranceSpin->setSuffix(tr(" ¢"));
+    m_ToleranceSpin->setSuffix(QStringLiteral(" ¢"));
     m_ToleranceSpin->setValue(m_Tuner.toleranceCents());
-    m_ToleranceSpin->setToolTip(tr("Зелёная зона: отклонение в сотых долях полутона"));
+    i18n::setToolTip(m_ToleranceSpin, this,
+                     QT_TR_NOOP("Зелёная зона: отклонение в сотых долях полутона"));
     connect(m_ToleranceSpin, &QSpinBox::valueChanged, this, [this](int cents) {
         m_Tuner.setToleranceCents(cents);
         refresh();
     });
     row->addWidget(m_ToleranceSpin);
     row->addStretch(1);
-    m_ToneButton = new QPushButton(tr("Эталонный тон"), bar);
+    m_ToneButton = i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("Эталонный тон"));
     m_ToneButton->setObjectName(QStringLiteral("toneButton"));
-    m_ToneButton->setToolTip(tr("Прослушать целевую частоту (1 с)"));
+    i18n::setToolTip(m_ToneButton, this, QT_TR_NOOP("Прослушать целевую частоту (1 с)"));
     connect(m_ToneButton, &QPushButton::clicked, this, &TuningWindow::playTone);
     row->addWidget(m_ToneButton);
-    m_LugButton = new QPushButton(tr("По винтам"), bar);
+    m_LugButton = i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("По винтам"));
     m_LugButton->setObjectName(QStringLiteral("lugModeButton"));
     m_LugButton->setCheckable(true);
-    m_LugButton->setToolTip(tr("Выровнять пластик: удары у каждого винта по очереди"));
+    i18n::setToolTip(m_LugButton, this,
+                     QT_TR_NOOP("Выровнять пластик: удары у каждого винта по очереди"));
     connect(m_LugButton, &QPushButton::toggled, this, &TuningWindow::setLugMode);
     row->addWidget(m_LugButton);
-    auto* fullScreen = new QPushButton(tr("Во весь экран (F11)"), bar);
+    auto* fullScreen =
+        i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("Во весь экран (F11)"));
     connect(fullScreen, &QPushButton::clicked, this,
             [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
     row->addWidget(fullScreen);
@@ -157,13 +163,14 @@ QWidget* TuningWindow::buildLugPanel() {
     auto* setup = new QHBoxLayout;
     m_HeadCombo = new QComboBox(panel);
     m_HeadCombo->setObjectName(QStringLiteral("headCombo"));
-    m_HeadCombo->addItems({tr("ударный пластик"), tr("резонансный пластик")});
+    i18n::setItems(m_HeadCombo, this,
+                   {QT_TR_NOOP("ударный пластик"), QT_TR_NOOP("резонансный пластик")});
     connect(m_HeadCombo, &QComboBox::activated, this, [this](int entry) {
         m_Tuner.setLugHead(entry == 1 ? DrumHead::Resonant : DrumHead::Batter);
         refresh();
     });
     setup->addWidget(m_HeadCombo);
-    setup->addWidget(new QLabel(tr("Винтов:"), panel));
+    setup->addWidget(i18n::label(panel, this, QT_TR_NOOP("Винтов:")));
     m_CountSpin = new QSpinBox(panel);
     m_CountSpin->setObjectName(QStringLiteral("lugCountSpin"));
     m_CountSpin->setRange(lugs::kMinCount, lugs::kMaxCount);
@@ -175,8 +182,8 @@ QWidget* TuningWindow::buildLugPanel() {
     setup->addWidget(m_CountSpin);
     m_OrderCombo = new QComboBox(panel);
     m_OrderCombo->setObjectName(QStringLiteral("lugOrderCombo"));
-    m_OrderCombo->addItems({tr("звездой"), tr("по часовой")});
-    m_OrderCombo->setToolTip(tr("Звездой: противоположные винты по очереди"));
+    i18n::setItems(m_OrderCombo, this, {QT_TR_NOOP("звездой"), QT_TR_NOOP("по часовой")});
+    i18n::setToolTip(m_OrderCombo, this, QT_TR_NOOP("Звездой: противоположные винты по очереди"));
     connect(m_OrderCombo, &QComboBox::activated, this, [this](int entry) {
         m_Tuner.setLugOrder(entry == 1 ? LugOrder::Clockwise : LugOrder::Star);
         refresh();
@@ -186,14 +193,14 @@ QWidget* TuningWindow::buildLugPanel() {
     column->addLayout(setup);
     auto* actions = new QHBoxLayout;
     actions->addStretch(1);
-    auto* reset = new QPushButton(tr("Заново"), panel);
+    auto* reset = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("Заново"));
     reset->setObjectName(QStringLiteral("lugResetButton"));
     connect(reset, &QPushButton::clicked, this, [this] {
         m_Tuner.resetLugs();
         refresh();
     });
     actions->addWidget(reset);
-    auto* exportButton = new QPushButton(tr("Экспорт CSV..."), panel);
+    auto* exportButton = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("Экспорт CSV..."));
     exportButton->setObjectName(QStringLiteral("lugExportButton"));
     connect(exportButton, &QPushButton::clicked, this, &TuningWindow::chooseExportFile);
     actions->addWidget(exportButton);
@@ -214,8 +221,9 @@ QWidget* TuningWindow::buildLugPanel() {
     bigger.setBold(true);
     m_HeadLine->setFont(bigger);
     column->addWidget(m_HeadLine);
-    auto* hint = new QLabel(
-        tr("Ударяйте в 2–3 см от подсвеченного винта, приглушив другой пластик."), panel);
+    auto* hint = i18n::label(
+        panel, this,
+        QT_TR_NOOP("Ударяйте в 2–3 см от подсвеченного винта, приглушив другой пластик."));
     hint->setWordWrap(true);
     column->addWidget(hint);
     m_Spectrum = new SpectrumView(m_Tuner.analyzer(), m_Tuner.settings(), m_Tuner.kit(),
@@ -246,11 +254,10 @@ void TuningWindow::refresh() {
     const bool rejected = m_Tuner.hasResult() && !m_Tuner.quality().accepted();
     QString targetName;
     if (reading.drum >= 0) {
-        static const char* const kPrefix[] = {"", "обер Пл1 ", "обер Пл2 "};
-        targetName = QString::fromUtf8(kPrefix[std::clamp(reading.kind, 0, 2)]) +
-                     qs(m_Tuner.kit().drumName(reading.drum));
+        targetName = qs(readout::referenceOwner(std::clamp(reading.kind, 0, 2),
+                                                m_Tuner.kit().drumName(reading.drum)));
     } else if (reading.targetHz > 0.0) {
-        targetName = m_Tuner.lugMode() ? tr("среднее") : QStringLiteral("эталон");
+        targetName = m_Tuner.lugMode() ? tr("среднее") : tr("эталон");
     }
     m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
     if (m_Tuner.hasResult()) {
@@ -296,6 +303,13 @@ void TuningWindow::showLugs() {
     m_HeadLine->setText(line);
     const FrequencyBand band = m_Tuner.lugs().band();
     m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugReadingHz());
+}
+
+void TuningWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::LanguageChange || m_View == nullptr) return;
+    i18n::retranslate(this);
+    refresh();
 }
 
 double TuningWindow::toneHz() const {

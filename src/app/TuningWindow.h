@@ -59,6 +59,10 @@ signals:
     // Playing the reference tone failed: the text for the "wave ошибка" box.
     void soundError(const QString& text);
 
+protected:
+    // A change of language sets the kept texts again and builds the shown ones anew.
+    void changeEvent(QEvent* event) override;
+
 private:
     QWidget* buildTopBar();
     QWidget* buildLugPanel();

@@ -6,6 +6,7 @@
 
 #include "cli/Report.h"
 #include "display/ReadoutText.h"
+#include "kit/DrumTypes.h"
 #include "kit/KitFile.h"
 
 namespace tomaro {
@@ -67,8 +68,10 @@ FileAnalysis AnalyzeSession::analyse(const std::string& path) {
 bool AnalyzeSession::setUpLugs(const CliOptions& options, std::string& error) {
     int drum = -1;
     if (options.drum) {
+        // By the stored name ("Малый") or, in English, by the shown one ("Snare") as well.
         for (int position = 0; position < m_Tuner.kit().count(); ++position) {
-            if (m_Tuner.kit().drumName(position) == *options.drum) drum = position;
+            const std::string name = m_Tuner.kit().drumName(position);
+            if (name == *options.drum || drums::shownName(name) == *options.drum) drum = position;
         }
         if (drum < 0) {
             error = "the kit has no drum '" + *options.drum + "'";

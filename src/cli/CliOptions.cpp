@@ -372,11 +372,16 @@ std::string usageText() {
         }
         line.resize(kHelpColumn, ' ');
         // Wraps the help at word boundaries below the help column.
-        // In English every text is Latin already: --latin has nothing to replace there.
-        std::string_view help =
-            inEnglish() && entry.name == "--latin"
-                ? "Latin note names (\"4 A\") and Hz in texts (always in English)"
-                : entry.help;
+        // In English every text is Latin already: --latin has nothing to replace there; the
+        // snare and the kick go by their English names.
+        std::string_view help = entry.help;
+        if (inEnglish() && entry.name == "--latin") {
+            help = "Latin note names (\"4 A\") and Hz in texts (always in English)";
+        } else if (inEnglish() && entry.name == "--drum") {
+            help =
+                "with --lugs: the drum being tuned, as the kit names it (12\", Snare, Kick); its "
+                "overtone reference of the head is the target";
+        }
         while (!help.empty()) {
             std::size_t room = kLineWidth - kHelpColumn;
             std::size_t cut = help.size();

@@ -7,6 +7,7 @@
 #include "display/ReferenceSwitches.h"
 #include "kit/Kit.h"
 #include "kit/Notes.h"
+#include "settings/Language.h"
 #include "settings/Profile.h"
 
 namespace tomaro {
@@ -42,6 +43,8 @@ TuningReading readingAgainst(double measuredHz, double targetHz, bool latinNames
                              double toleranceCents) {
     TuningReading reading;
     if (!isReadoutFrequency(measuredHz)) return reading;
+    // In English the notes are Latin whatever the kit says, as in the read-out.
+    latinNames = latinNames || inEnglish();
     reading.valid = true;
     reading.measuredHz = measuredHz;
     reading.note = readout::noteText(measuredHz, false, latinNames);

@@ -54,7 +54,8 @@ void saveTolerance(Profile& profile, int cents);
 }  // namespace tuningstore
 
 // The reading of `measuredHz` against `targetHz` (0: none, the deviation is then taken from the
-// nearest note); drum and kind are left at -1.
+// nearest note); drum and kind are left at -1. The note is named in Latin when `latinNames` or
+// the current language is English.
 TuningReading readingAgainst(double measuredHz, double targetHz, bool latinNames,
                              double toleranceCents);
 

@@ -63,6 +63,18 @@ QString TuningView::adviceLabel() const {
     return {};
 }
 
+QString TuningView::readingLine() const {
+    if (!m_Reading.valid) return {};
+    QString numbers = hertz(m_Reading.measuredHz);
+    if (m_Reading.targetHz > 0.0) {
+        numbers += QStringLiteral("  →  ") + hertz(m_Reading.targetHz);
+        if (!m_TargetName.isEmpty()) numbers += QStringLiteral(" (") + m_TargetName + ')';
+    }
+    return numbers + QStringLiteral("   %1%2 ¢")
+                         .arg(m_Reading.cents >= 0 ? QStringLiteral("+") : QString())
+                         .arg(m_Reading.cents, 0, 'f', 1);
+}
+
 QSize TuningView::minimumSizeHint() const { return {360, 240}; }
 
 QRectF TuningView::noteArea() const { return QRectF(0, height() * 0.02, width(), height() * 0.56); }
@@ -160,14 +172,7 @@ void TuningView::paintEvent(QPaintEvent*) {
     const double rowTop = h * 0.76;
     const double rowHeight = line.pixelSize() * 1.4;
     if (m_Reading.valid) {
-        QString numbers = hertz(m_Reading.measuredHz);
-        if (m_Reading.targetHz > 0.0) {
-            numbers += QStringLiteral("  →  ") + hertz(m_Reading.targetHz);
-            if (!m_TargetName.isEmpty()) numbers += QStringLiteral(" (") + m_TargetName + ')';
-        }
-        numbers += QStringLiteral("   %1%2 ¢")
-                       .arg(m_Reading.cents >= 0 ? QStringLiteral("+") : QString())
-                       .arg(m_Reading.cents, 0, 'f', 1);
+        const QString numbers = readingLine();
         // Smaller when the window is narrow, so that the line stays whole.
         const double numbersWidth = QFontMetricsF(line).horizontalAdvance(numbers);
         if (numbersWidth > w * 0.96) {
@@ -199,6 +204,16 @@ void LugDiagram::setRods(std::vector<LugRod> rods, int selected) {
     m_Rods = std::move(rods);
     m_Selected = selected;
     update();
+}
+
+QString LugDiagram::rodLabel(int lug) const {
+    if (lug < 1 || lug > static_cast<int>(m_Rods.size())) return {};
+    const LugRod& rod = m_Rods[lug - 1];
+    if (rod.hz <= 0.0) return QStringLiteral("—");
+    return QStringLiteral("%1\n%2%3 ¢")
+        .arg(hertz(rod.hz))
+        .arg(rod.cents >= 0 ? QStringLiteral("+") : QString())
+        .arg(rod.cents, 0, 'f', 1);
 }
 
 QSize LugDiagram::minimumSizeHint() const { return {220, 220}; }
@@ -247,16 +262,11 @@ void LugDiagram::paintEvent(QPaintEvent*) {
                          QString::number(lug));
         // The rod's reading outside the rim, away from the centre.
         const QPointF out = centre + (at - centre) * 1.33;
-        QString text = rod.hz > 0.0 ? QStringLiteral("%1\n%2%3 ¢")
-                                          .arg(hertz(rod.hz))
-                                          .arg(rod.cents >= 0 ? QStringLiteral("+") : QString())
-                                          .arg(rod.cents, 0, 'f', 1)
-                                    : QStringLiteral("—");
         painter.setFont(label);
         painter.setPen(rod.hz > 0.0 ? color.lighter(120) : kDim);
         painter.drawText(
             QRectF(out.x() - 60, out.y() - label.pixelSize() * 1.3, 120, label.pixelSize() * 2.6),
-            Qt::AlignCenter, text);
+            Qt::AlignCenter, rodLabel(lug));
     }
 }
 

@@ -27,6 +27,8 @@ public:
     bool rejected() const { return m_Rejected; }
     // The advice as drawn ("▲ подтянуть", "▼ ослабить", "в допуске"), empty for none.
     QString adviceLabel() const;
+    // The line under the bar as drawn: "110 Гц  →  116.5 Гц (12\")   -9.6 ¢", empty for none.
+    QString readingLine() const;
     // The pixel size of the note name at the widget's present size.
     int notePixelSize() const;
 
@@ -59,6 +61,8 @@ public:
     int selected() const { return m_Selected; }
     // Where rod `lug` is drawn at the present size.
     QPointF rodCentre(int lug) const;
+    // The reading drawn beside rod `lug`: its frequency and deviation, "—" when not measured.
+    QString rodLabel(int lug) const;
 
     QSize minimumSizeHint() const override;
     QSize sizeHint() const override;

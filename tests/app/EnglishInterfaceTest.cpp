@@ -11,13 +11,16 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QtTest>
 #include <cmath>
 #include <filesystem>
 
 #include "app/CMainDlg.h"
+#include "app/TuningWindow.h"
 #include "display/NoteWindow.h"
+#include "display/TuningViews.h"
 #include "kit/CDlgBaraSelect.h"
 #include "kit/CDlgPresets.h"
 #include "language/Translations.h"
@@ -101,14 +104,14 @@ private:
         emit combo->activated(index);
     }
 
-    QString writeTone(double frequencyHz) {
+    QString writeTone(double frequencyHz, const QString& name = QStringLiteral("tone.wav")) {
         test::WavBuilder wav;
         for (int i = 0; i < 40000; ++i) {
             const double t = i / 48000.0;
             wav.samples.push_back(static_cast<std::int16_t>(
                 std::lround(10000 * std::exp(-t / 0.5) * std::sin(2 * M_PI * frequencyHz * t))));
         }
-        const QString path = m_Dir.filePath(QStringLiteral("tone.wav"));
+        const QString path = m_Dir.filePath(name);
         test::writeFile(path.toStdString(), wav.bytes());
         return path;
     }
@@ -240,6 +243,77 @@ private slots:
         QCOMPARE(window->findChild<QComboBox*>("languageCombo")->currentText(),
                  QStringLiteral("English"));
         QCOMPARE(cyrillic(visibleTexts(window.get())), QStringList());
+    }
+
+    // The snare, the 12" with its batter overtone at 1.5 x 116.54 Hz and the kick; a strike 12
+    // cents below that overtone, the 12" chosen. The window "Tuning" opens in English, in normal
+    // mode and in lug mode with an even head, and turns Russian again at once.
+    void tuningWindowAndLugModeFollowTheLanguage() {
+        for (int type : {0, 8, 19}) {
+            m_Profile.writeInt("CDlgBaraSelect", "Bara_" + std::to_string(type), 1);
+        }
+        m_Profile.writeInt("CDlgPresets", "Baraban_12дюймовm_Ober1", 1500);
+        const double targetHz = 1.5 * 440 * std::pow(2.0, -23 / 12.0);
+        auto window = makeWindow();
+        auto* choice = window->findChild<QComboBox*>("drumChoice");
+        choice->setCurrentIndex(2);
+        emit choice->activated(2);
+        window->openFile(writeTone(targetHz * std::exp2(-12.0 / 1200)));
+        chooseLanguage(*window, 1);
+        QCOMPARE(cyrillic(visibleTexts(window.get())), QStringList());
+
+        window->findChild<QPushButton*>("tuningButton")->click();
+        TuningWindow* tuning = window->tuningWindow();
+        QVERIFY(tuning != nullptr && tuning->isVisible());
+        QCOMPARE(tuning->windowTitle(), QStringLiteral("Tuning"));
+        auto* view = tuning->findChild<TuningView*>("tuningView");
+        auto* tunedDrum = tuning->findChild<QComboBox*>("tuningDrumChoice");
+        QStringList texts = visibleTexts(tuning);
+        for (QComboBox* drums : {choice, tunedDrum}) {
+            for (int entry = 0; entry < drums->count(); ++entry) texts << drums->itemText(entry);
+        }
+        QVERIFY(texts.contains(QStringLiteral("Snare")) && texts.contains(QStringLiteral("Kick")));
+        QCOMPARE(tunedDrum->currentText(), QStringLiteral("12\""));
+        QCOMPARE(view->adviceLabel(), QStringLiteral("▲ tighten"));
+        QVERIFY2(view->readingLine().contains(QStringLiteral(" Hz (batter overtone 12\")")),
+                 qPrintable(view->readingLine()));
+        texts << QString::fromStdString(view->reading().noteName) << view->readingLine();
+        QCOMPARE(cyrillic(texts), QStringList());
+
+        // Lug mode: four rods within a cent of each other even out the head.
+        tuning->findChild<QPushButton*>("lugModeButton")->click();
+        tuning->findChild<QSpinBox*>("lugCountSpin")->setValue(4);
+        for (int rod = 0; rod < 4; ++rod) {
+            window->openFile(writeTone(targetHz * std::exp2((rod % 2) / 1200.0),
+                                       QStringLiteral("rod%1.wav").arg(rod)));
+        }
+        QVERIFY(window->tuner().lugs().even());
+        auto* headLine = tuning->findChild<QLabel*>("lugHeadLine");
+        QVERIFY2(headLine->text().contains(QStringLiteral(" · even")),
+                 qPrintable(headLine->text()));
+        QCOMPARE(view->adviceLabel(), QStringLiteral("in tolerance"));
+        auto* diagram = tuning->findChild<LugDiagram*>("lugDiagram");
+        texts = visibleTexts(tuning);
+        for (int rod = 1; rod <= 4; ++rod) texts << diagram->rodLabel(rod);
+        texts << QString::fromStdString(view->reading().noteName) << view->readingLine();
+        QCOMPARE(cyrillic(texts), QStringList());
+
+        // Russian again, at once and in both windows.
+        chooseLanguage(*window, 0);
+        QCOMPARE(tuning->windowTitle(), QStringLiteral("Настройка"));
+        QCOMPARE(tuning->findChild<QPushButton*>("lugModeButton")->text(),
+                 QStringLiteral("По винтам"));
+        QCOMPARE(tuning->findChild<QComboBox*>("headCombo")->currentText(),
+                 QStringLiteral("ударный пластик"));
+        QVERIFY(headLine->text().contains(QStringLiteral(" · ровно")));
+        QCOMPARE(view->adviceLabel(), QStringLiteral("в допуске"));
+        QVERIFY(view->readingLine().contains(QStringLiteral(" Гц (обер Пл1 12\")")));
+        QVERIFY(hasCyrillic(diagram->rodLabel(1)));
+        QCOMPARE(tunedDrum->itemText(0), QStringLiteral("ближайший эталон"));
+        QCOMPARE(choice->itemText(1), QStringLiteral("Малый"));
+        const QStringList russian = visibleTexts(window.get());
+        QVERIFY(russian.contains(QStringLiteral("Настраиваю:")));
+        QVERIFY(russian.contains(QStringLiteral("Настройка...")));
     }
 
     void everyTextOfTheTranslationIsTranslated() {

@@ -22,6 +22,7 @@
 
 #include "kit/Kit.h"
 #include "kit/KitFile.h"
+#include "support/InEnglish.h"
 
 extern char** environ;
 
@@ -490,6 +491,43 @@ TEST_F(AnalyzeProgram, TextsFollowTheStoredLanguageOrLang) {
     EXPECT_EQ(run({"--lang", "ru", tom}).out.rfind(tom + ": 97.30 Гц  -1, Cоль -12 %", 0), 0u);
     EXPECT_EQ(readFile(settingsFile()), before);
     EXPECT_EQ(run({"--lang", "de", tom}).exitCode, 2);
+}
+
+// Lug mode in English: the rod lines, a refused rod, the head line and the help hold no Cyrillic;
+// the snare goes by "Snare" there and by its stored name "Малый" in Russian.
+TEST_F(AnalyzeProgram, LugModeTextsFollowTheLanguage) {
+    Kit kit;
+    kit.assign({{0, -3, true, 1.5, 0.0}, {19, -31, false, 0.0, 0.0}});
+    const std::string kitFile = write("kit.TKit", KitFile::toBytes(kit));
+    const double targetHz = 1.5 * 220.0;  // the snare at A 220 Hz, its batter overtone
+    const std::string rod1 =
+        write("rod1.wav", wavBytes(48000, 1, 16, 38400, strike(targetHz * 0.99, 48000)));
+    const std::string rod2 =
+        write("rod2.wav", wavBytes(48000, 1, 16, 38400, strike(targetHz * 1.01, 48000)));
+    const std::string missing = (m_Dir / "none.wav").string();
+
+    const ProgramRun english = run(
+        {"--lang", "en", "--kit", kitFile, "--lugs", "4", "--drum", "Snare", rod1, rod2, missing});
+    EXPECT_EQ(english.exitCode, 1) << english.err;
+    EXPECT_EQ(english.out.rfind("rod 1: ", 0), 0u) << english.out;
+    EXPECT_NE(english.out.find("rod 2: "), std::string::npos) << english.out;
+    EXPECT_NE(english.out.find("rod 3: not read  (" + missing + ": refused: cannot open the file"),
+              std::string::npos)
+        << english.out;
+    EXPECT_NE(english.out.find("head: 4 rods, 2 measured, reference "), std::string::npos);
+    EXPECT_NE(english.out.find(" Hz (target)"), std::string::npos) << english.out;
+    EXPECT_FALSE(test::hasCyrillic(english.out + english.err)) << english.out << english.err;
+    EXPECT_FALSE(test::hasCyrillic(run({"--lang", "en", "--help"}).out));
+
+    // In Russian the refused rod says so in Russian, and the snare is "Малый" only.
+    const ProgramRun russian =
+        run({"--kit", kitFile, "--lugs", "4", "--drum", "Малый", rod1, rod2, missing});
+    EXPECT_EQ(russian.exitCode, 1) << russian.err;
+    EXPECT_TRUE(test::hasCyrillic(russian.out)) << russian.out;
+    const std::size_t rod3 = russian.out.find("rod 3: ");
+    ASSERT_NE(rod3, std::string::npos);
+    EXPECT_EQ(english.out.substr(0, english.out.find("rod 3: ")), russian.out.substr(0, rod3));
+    EXPECT_EQ(run({"--kit", kitFile, "--lugs", "4", "--drum", "Snare", rod1}).exitCode, 2);
 }
 
 // The read-out against a kit. The kit file holds 10" (155.56 Hz, overtones x1.5 and x2),

@@ -7,6 +7,7 @@
 #include "display/QualityText.h"
 #include "display/Readout.h"
 #include "display/ReadoutText.h"
+#include "display/TuningReading.h"
 #include "kit/DrumTypes.h"
 #include "kit/KitEditor.h"
 #include "kit/Notes.h"
@@ -68,6 +69,10 @@ TEST(EnglishTexts, NotesAreLatinWhateverTheKitSays) {
         EXPECT_EQ(readout::noteText(261.6256, false, false), "4 C");
         EXPECT_EQ(notes::name(9, false), "4 A");
         EXPECT_EQ(notes::intervalText(-7), "-7, perfect fifth");
+        // The tuning view's large note as well: G of octave 2 for 98 Hz.
+        const TuningReading reading = readingAgainst(98.0, 0.0, false, 5.0);
+        EXPECT_EQ(reading.noteName, "G");
+        EXPECT_EQ(reading.octave, 2);
         EXPECT_EQ(drums::shownName("Бочка"), "Kick");
         EXPECT_EQ(drums::shownName("Малый"), "Snare");
         EXPECT_EQ(drums::shownName("14\""), "14\"");
@@ -75,6 +80,7 @@ TEST(EnglishTexts, NotesAreLatinWhateverTheKitSays) {
         EXPECT_EQ(drums::typeKey(drums::kKick), "Baraban_Бочка");
     }
     EXPECT_EQ(readout::noteText(440.0, true, false), "1, Ля +0 %");
+    EXPECT_EQ(readingAgainst(98.0, 0.0, false, 5.0).octave, -1);
     EXPECT_EQ(drums::shownName("Бочка"), "Бочка");
 }
 
