@@ -148,10 +148,6 @@ resonant head</translation>
         <translation>About...</translation>
     </message>
     <message>
-        <source>Результат</source>
-        <translation>Result</translation>
-    </message>
-    <message>
         <source>Вход</source>
         <translation>Input</translation>
     </message>
@@ -266,14 +262,6 @@ resonant head</translation>
     <message>
         <source>wave ошибка</source>
         <translation>wave error</translation>
-    </message>
-    <message>
-        <source>— Гц</source>
-        <translation>— Hz</translation>
-    </message>
-    <message>
-        <source>нет тона</source>
-        <translation>no tone</translation>
     </message>
     <message>
         <source>Выбирите файл</source>
@@ -415,6 +403,21 @@ The settings that could not be read have their defaults.</translation>
         <translation>The settings file was not read completely:
 %1
 A copy of it could not be saved, so changes of the settings will not be written to it.</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::ReadoutPanel</name>
+    <message>
+        <source>Результат</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>— Гц</source>
+        <translation>— Hz</translation>
+    </message>
+    <message>
+        <source>нет тона</source>
+        <translation>no tone</translation>
     </message>
 </context>
 <context>

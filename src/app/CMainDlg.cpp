@@ -19,6 +19,7 @@
 #include "app/ElidedButton.h"
 #include "app/ImportCommand.h"
 #include "app/OpenFileState.h"
+#include "app/ReadoutPanel.h"
 #include "app/StepField.h"
 #include "app/TuningWindow.h"
 #include "audio/CaptureDevice.h"
@@ -48,12 +49,6 @@ constexpr const char* kNoteWindowKey = "m_IsShowNotaDlg";
 constexpr const char* kNoDevice = QT_TRANSLATE_NOOP("tomaro::CMainDlg", "Нет (не слушать)");
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-QLabel* makeLabel(const QString& text, QWidget* parent, const char* objectName) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(objectName));
-    return label;
-}
 
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
@@ -86,7 +81,12 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
     panel->setObjectName(QStringLiteral("controlPanel"));
     auto* panelLayout = new QVBoxLayout(panel);
     panelLayout->setContentsMargins(0, 0, 0, 0);
-    panelLayout->addWidget(buildReadout());
+    m_Readout = new ReadoutPanel(panel);
+    connect(m_Readout, &ReadoutPanel::clearSeriesRequested, this, [this] {
+        m_Tuner.clearSeries();
+        refreshViews();
+    });
+    panelLayout->addWidget(m_Readout);
     panelLayout->addWidget(buildInputGroup());
     panelLayout->addWidget(buildAnalysisGroup());
     panelLayout->addWidget(buildReferencesGroup());
@@ -161,38 +161,6 @@ CMainDlg::~CMainDlg() {
     m_Capture->close();
     // The widgets go first: a field losing focus now must not reach the tuner as it goes.
     delete takeCentralWidget();
-}
-
-QWidget* CMainDlg::buildReadout() {
-    auto* box = i18n::withText(new QGroupBox(this), this, QT_TR_NOOP("Результат"));
-    auto* layout = new QVBoxLayout(box);
-    m_FrequencyLabel = makeLabel(QString(), box, "frequencyLabel");
-    m_NoteLabel = makeLabel(QString(), box, "noteLabel");
-    m_NearestLabel = makeLabel(QString(), box, "nearestLabel");
-    QFont big = m_FrequencyLabel->font();
-    big.setPointSizeF(big.pointSizeF() * 2.6);
-    big.setBold(true);
-    m_FrequencyLabel->setFont(big);
-    QFont medium = m_NoteLabel->font();
-    medium.setPointSizeF(medium.pointSizeF() * 1.7);
-    m_NoteLabel->setFont(medium);
-    m_NearestLabel->setWordWrap(true);
-    for (QLabel* label : {m_FrequencyLabel, m_NoteLabel, m_NearestLabel}) {
-        label->setAlignment(Qt::AlignCenter);
-        label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-        layout->addWidget(label);
-    }
-    m_QualityLine = new QualityLine(box);
-    m_QualityLine->setObjectName(QStringLiteral("qualityLine"));
-    m_SeriesLine = new SeriesLine(box);
-    m_SeriesLine->setObjectName(QStringLiteral("seriesLine"));
-    layout->addWidget(m_QualityLine);
-    layout->addWidget(m_SeriesLine);
-    connect(m_SeriesLine, &SeriesLine::clearRequested, this, [this] {
-        m_Tuner.clearSeries();
-        refreshViews();
-    });
-    return box;
 }
 
 QWidget* CMainDlg::buildInputGroup() {
@@ -536,32 +504,10 @@ void CMainDlg::referencesUpdate() {
 }
 
 void CMainDlg::refreshViews() {
-    const Readout& readout = m_Tuner.readout();
-    const double measured = m_Tuner.mainFrequencyHz();
-    // A strike without a tone says so instead of a frequency; the caption keeps its text.
+    m_Readout->showReading(m_Tuner);
     const bool noTone = m_Tuner.hasResult() && m_Tuner.quality().has(QualityReason::NoTone);
-    const bool inRange = isReadoutFrequency(measured) && !noTone;
-    if (!m_Tuner.hasResult()) {
-        m_FrequencyLabel->setText(tr("— Гц"));
-    } else if (noTone) {
-        m_FrequencyLabel->setText(tr("нет тона"));
-    } else if (inRange && readout.nearest().displayedHz != measured) {
-        // An overtone read as its drum's fundamental: "117.4 Гц из 176.1", as the read-out says.
-        m_FrequencyLabel->setText(qs(readout.lines().front().text));
-    } else {
-        m_FrequencyLabel->setText(qs(m_Tuner.record().lastFrequencyText));
-    }
-    m_NoteLabel->setText(inRange ? qs(readout::noteText(readout.nearest().displayedHz, true,
-                                                        m_Tuner.kit().latinNames()))
-                                 : QString());
-    m_NearestLabel->setText(inRange ? qs(readout.nearestSummary(m_Tuner.kit())) : QString());
-    if (m_Tuner.hasResult()) {
-        m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());
-    } else {
-        m_QualityLine->clearQuality();
-    }
+    const double measured = m_Tuner.mainFrequencyHz();
     const SeriesState& series = m_Tuner.series().state();
-    m_SeriesLine->showSeries(series.count, series.medianHz, series.spreadCents, series.stable);
     m_PitchView->setFrequencies(m_Tuner.hasResult() && !noTone ? measured : 0.0, series.medianHz);
     m_DrumChoice->reload();
     if (m_TuningWindow) m_TuningWindow->refresh();
@@ -687,7 +633,7 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
 void CMainDlg::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
     if (event->type() == QEvent::ActivationChange) scheduleStep();
-    if (event->type() != QEvent::LanguageChange || m_FrequencyLabel == nullptr) return;
+    if (event->type() != QEvent::LanguageChange || m_Readout == nullptr) return;
     // The kept texts of every widget, then the texts the core builds in the new language.
     i18n::retranslate(this);
     m_DeviceCombo->setItemText(0, tr(kNoDevice));

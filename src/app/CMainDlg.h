@@ -19,8 +19,7 @@ class ElidedButton;
 class LevelMeter;
 class NoteWindow;
 class PitchTrackView;
-class QualityLine;
-class SeriesLine;
+class ReadoutPanel;
 class Player;
 class SignalOverview;
 class SpectrumView;
@@ -74,7 +73,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QWidget* buildReadout();
     QWidget* buildInputGroup();
     QWidget* buildAnalysisGroup();
     QWidget* buildReferencesGroup();
@@ -104,11 +102,7 @@ private:
     std::unique_ptr<SerialPort> m_SerialPort;
     bool m_StepScheduled = false;
 
-    QLabel* m_FrequencyLabel = nullptr;
-    QLabel* m_NoteLabel = nullptr;
-    QLabel* m_NearestLabel = nullptr;
-    QualityLine* m_QualityLine = nullptr;
-    SeriesLine* m_SeriesLine = nullptr;
+    ReadoutPanel* m_Readout = nullptr;
     QComboBox* m_DeviceCombo = nullptr;
     QSpinBox* m_ThresholdSpin = nullptr;
     QComboBox* m_WindowCombo = nullptr;

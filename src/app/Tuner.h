@@ -37,11 +37,13 @@ public:
 
     Profile& profile() { return m_Profile; }
     StrikeRecord& record() { return m_Record; }
+    const StrikeRecord& record() const { return m_Record; }
     StrikeRecorder& recorder() { return m_Recorder; }
     Stretch& stretch() { return m_Stretch; }
     AnalysisSettings& settings() { return m_Settings; }
     Analyzer& analyzer() { return m_Analyzer; }
     Kit& kit() { return m_Kit; }
+    const Kit& kit() const { return m_Kit; }
     ReferenceSwitches& switches() { return m_Switches; }
     const Readout& readout() const { return m_Readout; }
 
