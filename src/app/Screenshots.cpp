@@ -88,6 +88,15 @@ int main(int argc, char** argv) {
     window.grab().save(out.filePath("main-window.png"));
     std::printf("%s\n", qPrintable(out.filePath("main-window.png")));
 
+    // The same window after "Язык / Language" turned it to English.
+    tomaro::translations::apply(tomaro::Language::English);
+    window.step();
+    QApplication::processEvents();
+    window.grab().save(out.filePath("main-window-en.png"));
+    std::printf("%s\n", qPrintable(out.filePath("main-window-en.png")));
+    tomaro::translations::apply(tomaro::Language::Russian);
+    window.step();
+
     // The tuning view: the 12" tuned against its batter overtone (1.5 x 116.54 Hz), a strike 14
     // cents flat.
     const double targetHz = 1.5 * 440 * std::exp2(-23 / 12.0);
@@ -116,11 +125,5 @@ int main(int argc, char** argv) {
     tuning->grab().save(out.filePath("lug-mode.png"));
     std::printf("%s\n", qPrintable(out.filePath("lug-mode.png")));
 
-    // The same window after "Язык / Language" turned it to English.
-    tomaro::translations::apply(tomaro::Language::English);
-    window.step();
-    QApplication::processEvents();
-    window.grab().save(out.filePath("main-window-en.png"));
-    std::printf("%s\n", qPrintable(out.filePath("main-window-en.png")));
     return 0;
 }
