@@ -478,7 +478,9 @@ void CMainDlg::step() {
         emit analysed();
         // The caption returns to waiting with the new frequency at the next step.
         scheduleStep();
-    } else {
+    } else if (!m_Tuner.recorder().recording()) {
+        // While a strike is being recorded the graphs show the previous one (or its early
+        // reading) unchanged: no repaint for every 25 ms of capture.
         updateGraphs();
     }
 }

@@ -205,10 +205,11 @@ void Tuner::readLug(bool accepted) {
     const double hz = result.mainFrequencyHz;
     m_LugReadingHz = accepted && std::isfinite(hz) && hz > 0.0 ? hz : 0.0;
     if (m_LugReadingHz > 0.0) m_LastLugHz = m_LugReadingHz;
-    if (m_LugStrikeCounts && m_LugReadingHz > 0.0) {
-        m_Lugs.record(m_LugReadingHz);
-        saveLugs();
-    }
+    if (!m_LugStrikeCounts) return;
+    if (m_LugReadingHz > 0.0) m_Lugs.record(m_LugReadingHz);
+    // Stored after every pass over the strike: a pass that no longer accepts it takes its reading
+    // back from the settings as well as from the screen.
+    saveLugs();
 }
 
 void Tuner::clearSeries() {

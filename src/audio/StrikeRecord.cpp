@@ -34,12 +34,21 @@ SampleSource StrikeRecord::source() const {
     return source;
 }
 
-int findStrikeFront(const SampleSource& source, int threshold, int from) {
-    for (int frame = std::max(from, 0); frame < source.frameCount; ++frame) {
+int findStrikeFront(const SampleSource& source, int threshold, int from, double sampleRateHz) {
+    const double limit = std::max(from, 0) + kFrontSearchSec * std::max(sampleRateHz, 0.0);
+    const int end = limit < source.frameCount ? static_cast<int>(limit) : source.frameCount;
+    for (int frame = std::max(from, 0); frame < end; ++frame) {
         const int value = source.at(frame);
         if (value > threshold || -value > threshold) return frame;
     }
     return -1;
+}
+
+int StrikeRecord::placeStrikeFront(int threshold, int dataStart) {
+    const int front = findStrikeFront(source(), threshold, dataStart, sampleRateHz);
+    frontFound = front >= 0;
+    if (front - dataStart > kLeadInLength) startIndex = front;
+    return front >= 0 ? front - dataStart : -1;
 }
 
 void StrikeRecord::releaseDirectFile() {

@@ -33,8 +33,12 @@ struct SampleSource {
 };
 
 // The strike front as the live trigger finds it: the first frame at or after `from` whose sample
-// has an absolute value strictly above `threshold`; -1 when there is none. Any thread.
-int findStrikeFront(const SampleSource& source, int threshold, int from = 0);
+// has an absolute value strictly above `threshold`; -1 when there is none. At most
+// kFrontSearchSec seconds of frames at `sampleRateHz` are searched, so that a quiet recording of
+// hours is not read whole (on the user-interface thread) for a front it does not have. Any thread.
+inline constexpr double kFrontSearchSec = 600.0;
+int findStrikeFront(const SampleSource& source, int threshold, int from = 0,
+                    double sampleRateHz = 48000.0);
 
 // The samples of one strike and the state shared between the capture thread and the
 // user-interface thread.
@@ -88,6 +92,12 @@ struct StrikeRecord {
     // Whether the samples are read in place (a mapped file or held samples), not from the buffer
     // the capture thread records into.
     bool readsInPlace() const { return directData != nullptr || directSamples != nullptr; }
+
+    // A file or sound just loaded, its samples from frame `dataStart` on: looks for the strike
+    // front above `threshold` and, when it lies more than the 6000-frame lead-in into the data,
+    // counts the analysed stretch from it. Sets frontFound; returns the front's frame in the
+    // data, or -1 when no sample is above the threshold.
+    int placeStrikeFront(int threshold, int dataStart);
 
     // Unmaps and closes a direct-mode file and frees held samples; the samples come from the
     // buffer again.

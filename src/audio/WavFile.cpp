@@ -197,11 +197,8 @@ WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder,
     record.sampleRateHz = rateHz;
     record.frontFound = true;
     if (frontThreshold) {
-        const int dataStart = result.direct ? 0 : kLeadInLength;
-        const int front = findStrikeFront(record.source(), *frontThreshold, dataStart);
-        record.frontFound = front >= 0;
-        result.frontFrame = front >= 0 ? front - dataStart : -1;
-        if (front - dataStart > kLeadInLength) record.startIndex = front;
+        result.frontFrame =
+            record.placeStrikeFront(*frontThreshold, result.direct ? 0 : kLeadInLength);
     }
     recorder.strikeReplaced();
     return result;

@@ -21,13 +21,15 @@ namespace tomaro {
 namespace {
 
 // SIGINT and SIGTERM end the listening through a pipe, so that the handler only writes a byte.
-int g_StopPipeWrite = -1;
+volatile std::sig_atomic_t g_StopPipeWrite = -1;
 
 void onStopSignal(int) {
+    const int savedErrno = errno;
     if (g_StopPipeWrite >= 0) {
         const char byte = 's';
         [[maybe_unused]] ssize_t written = ::write(g_StopPipeWrite, &byte, 1);
     }
+    errno = savedErrno;
 }
 
 // Installs the stop handlers for the life of the object and restores the previous ones.
@@ -87,6 +89,9 @@ std::optional<int> listenDeviceEntry(const QStringList& inputNames,
 
 int runListener(const Profile& userProfile, const CliOptions& options, std::ostream& out,
                 std::ostream& err) {
+    // Before the sound library starts (which can take a second): a Ctrl+C from now on ends the
+    // listening as one after it does.
+    StopSignals stopSignals;
     const std::unique_ptr<AnalyzeSession> session = openSession(userProfile, options, err);
     if (!session) return kExitUsage;
     Tuner& tuner = session->tuner();
@@ -106,7 +111,6 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
         return kExitUsage;
     }
 
-    StopSignals stopSignals;
     const std::int64_t startNs = steadyNowNs();
     const QString openError = capture.open(*entry);
     if (!openError.isEmpty()) {

@@ -36,8 +36,10 @@ int main(int argc, char** argv) {
         parsed.options.language.value_or(tomaro::storedLanguage(profile));
     tomaro::setCurrentLanguage(language);
     if (parsed.options.version) {
+        errno = 0;
         std::cout << "tomaro-analyze " TOMARO_VERSION "\n";
-        return tomaro::kExitAnalysed;
+        return tomaro::writtenOut(std::cout, std::cerr) ? tomaro::kExitAnalysed
+                                                        : tomaro::kExitWriteFailed;
     }
     if (parsed.options.help) {
         errno = 0;

@@ -39,9 +39,13 @@ bool readsCleanly(const QSettings& settings) {
     if (settings.status() == QSettings::FormatError) return false;
     // The registry, or no file yet: nothing to lose.
     if (!QFile::exists(settings.fileName())) return true;
-    const QStringList keys = settings.allKeys();
+    // The user's file alone: the keys of the system-wide fallback files must not make up for
+    // lines the library could not read in it.
+    const QSettings file(settings.fileName(), QSettings::IniFormat);
+    if (file.status() == QSettings::FormatError) return false;
+    const QStringList keys = file.allKeys();
     for (const QString& key : keys) {
-        if (!settings.value(key).isValid()) return false;
+        if (!file.value(key).isValid()) return false;
     }
     return entryLines(contents(settings.fileName())) <= keys.size();
 }
@@ -96,6 +100,8 @@ void QtProfile::writeString(std::string_view section, std::string_view key,
 }
 
 void QtProfile::write(const QString& key, const QVariant& value) {
+    // Another Tomaro may have written the file meanwhile: compare with what it holds now.
+    m_Settings.sync();
     if (sameValue(m_Settings.value(key), value)) return;
     if (m_Damaged && !keepDamagedCopy()) return;
     m_Settings.setValue(key, value);

@@ -122,6 +122,30 @@ TEST_F(SoundLoad, RatesAndLengthOutsideTheLimitsAreRefusedAndTheStrikeStays) {
     EXPECT_TRUE(loadImportedSound(rampSound(10, 500000), m_Recorder).ok);
 }
 
+// A sound is measured from its hit as a WAV file is, and a quiet file loaded before it leaves
+// no trace of "no strike" on it.
+TEST_F(SoundLoad, SoundIsMeasuredFromItsHitAsAWavFileIs) {
+    m_Recorder.setThreshold(3000);
+    ImportedSound quiet;
+    quiet.sampleRateHz = 48000;
+    quiet.channels = 1;
+    quiet.samples.assign(30000, 100);
+    ASSERT_TRUE(loadImportedSound(std::move(quiet), m_Recorder).ok);
+    EXPECT_FALSE(m_Record.frontFound);
+    m_Recorder.paintStep();
+
+    ImportedSound late;  // 0.3 s of hum, then the hit
+    late.sampleRateHz = 48000;
+    late.channels = 1;
+    late.samples.assign(38400, 500);
+    late.samples[14400] = 9000;
+    const WavLoadResult loaded = loadImportedSound(std::move(late), m_Recorder);
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_TRUE(m_Record.frontFound);
+    EXPECT_EQ(loaded.frontFrame, 14400);
+    EXPECT_EQ(m_Record.startIndex, kLeadInLength + 14400);
+}
+
 TEST_F(SoundLoad, LiveStrikeIsNotReplacedAndItsCompletionFreesTheHeldSound) {
     ASSERT_TRUE(loadImportedSound(rampSound(60000), m_Recorder).ok);
     m_Recorder.paintStep();

@@ -240,8 +240,8 @@ TEST_F(AnalyzeProgram, RefusedFilesGiveTheLoadersMessageAndExitOne) {
 
 TEST_F(AnalyzeProgram, OutputThatCannotBeWrittenIsAFailure) {
     const std::string tom = write("tom.wav", wavBytes(48000, 1, 16, 4800, strike(97.3, 48000)));
-    for (const auto& arguments :
-         std::vector<std::vector<std::string>>{{"--json", tom}, {tom, tom}, {"--help"}}) {
+    for (const auto& arguments : std::vector<std::vector<std::string>>{
+             {"--json", tom}, {tom, tom}, {"--help"}, {"--version"}}) {
         const ProgramRun full = run(arguments, Output::Full);
         EXPECT_EQ(full.exitCode, 1) << arguments[0];
         EXPECT_NE(full.err.find("tomaro-analyze: cannot write the output"), std::string::npos)

@@ -125,6 +125,22 @@ TEST_F(QtProfileTest, WritingTheValueAlreadyStoredLeavesTheFileAlone) {
     EXPECT_EQ(QtProfile().readInt("Options", "m_IsUseEto_M1", 0), 1);
 }
 
+// Two windows open at once (two processes): a choice made in one after the other changed the
+// file is stored, though the first still held that very value when it started.
+TEST_F(QtProfileTest, ValueChangedByAnotherWindowIsWrittenBackWhenChosenAgain) {
+    writeConfig("[Tomaro1_5_demo2]\nOptions\\m_WinVar=1\n");
+    QtProfile first;
+    EXPECT_EQ(first.readInt("Options", "m_WinVar", 0), 1);
+    // The other process rewrites the file.
+    QFile file(configFile());
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("[Tomaro1_5_demo2]\nOptions\\m_WinVar=2\nOptions\\m_FindF0=40\n");
+    file.close();
+    first.writeInt("Options", "m_WinVar", 1);
+    EXPECT_TRUE(contents(configFile()).contains("m_WinVar=1"));
+    EXPECT_TRUE(contents(configFile()).contains("m_FindF0=40"));
+}
+
 TEST_F(QtProfileTest, FileThatDoesNotReadCleanlyIsCopiedAsideBeforeTheFirstWrite) {
     writeConfig(kUnbalancedQuote);
     {
