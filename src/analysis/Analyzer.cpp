@@ -304,14 +304,19 @@ void Analyzer::buildSpectrum(int length) {
     m_Fft.transform(spectrum, kSpectrumSize);
 }
 
-int Analyzer::findPeak(double sampleRateHz, const Params& params) {
-    if (!(std::isfinite(sampleRateHz) && sampleRateHz > 0.0)) return 0;
+Analyzer::BinRange Analyzer::searchBins(const Params& params, double sampleRateHz) {
+    if (!(std::isfinite(sampleRateHz) && sampleRateHz > 0.0)) return {};
     const double f0 = std::clamp<double>(params.findF0Hz, kMinSearchHz, kMaxSearchHz);
     const double f1 = std::clamp<double>(params.findF1Hz, kMinSearchHz, kMaxSearchHz);
-    int lo = binOf(f0, sampleRateHz);
-    int hi = binOf(f1, sampleRateHz);
+    BinRange bins{binOf(f0, sampleRateHz), binOf(f1, sampleRateHz)};
     // Bounds within one bin (F0 = F1): the two bins around that frequency, not an empty search.
-    if (lo == hi) hi = std::min(lo + 2, kHalf + 1);
+    if (bins.lo == bins.hi) bins.hi = std::min(bins.lo + 2, kHalf + 1);
+    return bins;
+}
+
+int Analyzer::findPeak(double sampleRateHz, const Params& params) {
+    if (!(std::isfinite(sampleRateHz) && sampleRateHz > 0.0)) return 0;
+    auto [lo, hi] = searchBins(params, sampleRateHz);
 
     if (m_PickedHz > 0.0) {
         const int t = binOf(m_PickedHz, sampleRateHz);

@@ -116,6 +116,16 @@ public:
     // The user's settings as the parameters of a pass.
     static Params paramsOf(const AnalysisSettings& settings);
 
+    // The bins [lo, hi) the search range covers at `sampleRateHz`: F0 and F1 held to
+    // [kMinSearchHz, kMaxSearchHz], bin k for trunc(f / fs * 65536) within 0..32768; bounds within
+    // one bin search the two bins around it. Empty (lo >= hi) for a reversed range or a rate that
+    // is not a positive number. The pass, the quality judgement and the graphs share it.
+    struct BinRange {
+        int lo = 0;
+        int hi = 0;
+    };
+    static BinRange searchBins(const Params& params, double sampleRateHz);
+
     Analyzer();
     ~Analyzer();
     Analyzer(const Analyzer&) = delete;

@@ -19,12 +19,6 @@ double binOf(double frequencyHz, double sampleRateHz) {
     return frequencyHz / sampleRateHz * Analyzer::kSpectrumSize;
 }
 
-int binIndex(double frequencyHz, double sampleRateHz) {
-    const double bin = std::trunc(binOf(frequencyHz, sampleRateHz));
-    if (!(bin > 0.0)) return 0;
-    return bin >= kHalf ? kHalf : static_cast<int>(bin);
-}
-
 // A local maximum of the power spectrum: above its lower neighbour, not below its upper one.
 bool isLocalPeak(const Analyzer& analyzer, int bin) {
     if (bin < 1 || bin > kLastBin) return false;
@@ -108,12 +102,7 @@ void StrikeQuality::measureSpectrum(const Analyzer& analyzer, const Analyzer::Pa
     }
     const int peak = result.peakBin;
     const double peakPower = analyzer.power(peak);
-    const double f0 =
-        std::clamp<double>(params.findF0Hz, Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
-    const double f1 =
-        std::clamp<double>(params.findF1Hz, Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
-    const int lo = binIndex(f0, rate);
-    const int hi = binIndex(f1, rate);
+    const auto [lo, hi] = Analyzer::searchBins(params, rate);
 
     // The noise of the search range: the median power of its bins, the band widened to half an
     // octave on each side of the peak when the range is narrow or the peak was picked outside it.

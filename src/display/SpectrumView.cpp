@@ -23,6 +23,12 @@
 namespace tomaro {
 namespace {
 
+// The search range as the analysis searches it (held to its limits).
+std::pair<double, double> searchRangeHz(const AnalysisSettings& settings) {
+    return {std::clamp<double>(settings.findF0(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz),
+            std::clamp<double>(settings.findF1(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz)};
+}
+
 // Labelled frequencies of the axis, and the unlabelled ones between them.
 constexpr std::array<double, 7> kMajorTicksHz = {20, 50, 100, 200, 500, 1000, 2000};
 constexpr std::array<double, 18> kMinorTicksHz = {
@@ -123,10 +129,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     const QRect area = plotRect();
     plot::drawBackground(painter, rect());
 
-    const double f0 =
-        std::clamp<double>(m_Settings.findF0(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
-    const double f1 =
-        std::clamp<double>(m_Settings.findF1(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
+    const auto [f0, f1] = searchRangeHz(m_Settings);
     QString title = tr("Спектр, дБ · частота, Гц");
     if (f0 < f1) {
         title += tr(" · поиск %1–%2 Гц")
@@ -150,10 +153,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
 }
 
 void SpectrumView::drawSearchRange(QPainter& painter, const QRect& area) {
-    const double f0 =
-        std::clamp<double>(m_Settings.findF0(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
-    const double f1 =
-        std::clamp<double>(m_Settings.findF1(), Analyzer::kMinSearchHz, Analyzer::kMaxSearchHz);
+    const auto [f0, f1] = searchRangeHz(m_Settings);
     // The analysis searches nothing when the range is empty or reversed.
     if (!(f0 < f1)) return;
     const double left = xOfFrequency(std::max(f0, kMinHz));
