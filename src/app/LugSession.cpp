@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 
+#include "analysis/AnalysisSettings.h"
 #include "analysis/FixedText.h"
 #include "kit/DrumTypes.h"
 #include "settings/Profile.h"
@@ -22,27 +23,34 @@ std::vector<int> tappingOrder(int count, LugOrder order) {
         return rods;
     }
     std::array<bool, kMaxCount + 1> visited{};
-    // The first rod not yet visited clockwise after `lug` (`lug` itself when it is free).
-    auto nextFree = [&](int lug, bool includeSelf) {
-        for (int step = includeSelf ? 0 : 1; step <= count; ++step) {
-            const int candidate = (lug - 1 + step) % count + 1;
-            if (!visited[candidate]) return candidate;
-        }
-        return lug;
-    };
-    int pairStart = 1;
-    for (int step = 0; step < count; ++step) {
-        int lug = 0;
-        if (step == 0) {
-            lug = 1;
-        } else if (step % 2 == 1) {
-            lug = nextFree(opposite(rods.back(), count), true);
-        } else {
-            lug = nextFree(pairStart, false);
-            pairStart = lug;
-        }
+    auto take = [&](int lug) {
         visited[lug] = true;
         rods.push_back(lug);
+    };
+    // Rods apart around the head, the shorter way.
+    auto distance = [count](int a, int b) {
+        const int d = std::abs(a - b);
+        return std::min(d, count - d);
+    };
+    take(1);
+    while (static_cast<int>(rods.size()) < count) {
+        const int across = opposite(rods.back(), count);
+        if (rods.size() % 2 == 1 && !visited[across]) {
+            take(across);
+            continue;
+        }
+        int farthest = 0;
+        int farthestDistance = -1;
+        for (int lug = 1; lug <= count; ++lug) {
+            if (visited[lug]) continue;
+            int nearest = count;
+            for (int tapped : rods) nearest = std::min(nearest, distance(lug, tapped));
+            if (nearest > farthestDistance) {
+                farthestDistance = nearest;
+                farthest = lug;
+            }
+        }
+        take(farthest);
     }
     return rods;
 }
@@ -91,8 +99,10 @@ void LugSession::reset(int count, LugOrder order) {
     m_Order = order;
     m_TappingOrder = lugs::tappingOrder(m_Count, m_Order);
     m_Hz.fill(0.0);
+    m_Taps.fill(LugTap{});
     m_Step = 0;
     m_AnchorHz = 0.0;
+    refit();
 }
 
 void LugSession::setOrder(LugOrder order) {
@@ -102,38 +112,169 @@ void LugSession::setOrder(LugOrder order) {
     select(lug);
 }
 
+void LugSession::setTargetHz(double targetHz) {
+    m_TargetHz = std::isfinite(targetHz) && targetHz > 0.0 ? targetHz : 0.0;
+    refit();
+}
+
+void LugSession::setCentreHz(double fundamentalHz) {
+    m_CentreHz = std::isfinite(fundamentalHz) && fundamentalHz > 0.0 ? fundamentalHz : 0.0;
+}
+
 void LugSession::setSearchRange(double f0Hz, double f1Hz) {
     if (f0Hz > 0.0 && f0Hz < f1Hz) m_Search = {f0Hz, f1Hz};
 }
+
+void LugSession::setToleranceCents(double cents) { m_ToleranceCents = cents > 0.0 ? cents : 0.0; }
 
 void LugSession::select(int lug) {
     const auto at = std::find(m_TappingOrder.begin(), m_TappingOrder.end(), lug);
     if (at != m_TappingOrder.end()) m_Step = static_cast<int>(at - m_TappingOrder.begin());
 }
 
+LugBandSource LugSession::bandSource() const {
+    if (m_TargetHz > 0.0) return LugBandSource::Target;
+    if (m_CentreHz > 0.0) return LugBandSource::Centre;
+    if (m_AnchorHz > 0.0) return LugBandSource::Rods;
+    return LugBandSource::None;
+}
+
+double LugSession::familyCentreHz() const {
+    switch (bandSource()) {
+        case LugBandSource::Target:
+            return m_TargetHz;
+        case LugBandSource::Centre:
+            return m_CentreHz * 0.5 * (membrane::kCentreToPairLo + membrane::kCentreToPairHi);
+        case LugBandSource::Rods:
+            return m_AnchorHz;
+        case LugBandSource::None:
+            break;
+    }
+    return 0.0;
+}
+
+namespace {
+
+FrequencyBand around(double centreHz, double fraction) {
+    if (!(centreHz > 0.0)) return {};
+    return {centreHz * (1.0 - fraction), centreHz * (1.0 + fraction)};
+}
+
+}  // namespace
+
 FrequencyBand LugSession::band() const {
-    const double centre = m_TargetHz > 0.0 ? m_TargetHz : m_AnchorHz;
-    if (centre <= 0.0) return m_Search;
-    return {centre * (1.0 - kBandFraction), centre * (1.0 + kBandFraction)};
+    const double centre = familyCentreHz();
+    return centre > 0.0 ? around(centre, kBandFraction) : m_Search;
+}
+
+FrequencyBand LugSession::bandFor(const PeakList& peaks) const {
+    if (bandLocked()) return band();
+    return around(pairFamilyHz(std::span<const PeakList>(&peaks, 1)), kBandFraction);
+}
+
+FrequencyBand pair21Band(const FrequencyBand& pairBand) {
+    if (!(pairBand.hiHz > pairBand.loHz && pairBand.loHz > 0.0)) return {};
+    const double centre = std::sqrt(pairBand.loHz * pairBand.hiHz);
+    return around(centre * membrane::kRatio21, membrane::kPair21BandFraction);
+}
+
+namespace {
+
+// The loudest of `peaks` inside `band`, 0 when none is.
+double peakInside(const PeakList& peaks, const FrequencyBand& band) {
+    for (int p = 0; p < peaks.count; ++p) {
+        if (band.contains(peaks.peaks[p].frequencyHz)) return peaks.peaks[p].frequencyHz;
+    }
+    return 0.0;
+}
+
+}  // namespace
+
+LugTapResult LugSession::record(const LugTap& offered) {
+    LugTap tap = offered;
+    FrequencyBand tapBand = bandFor(tap.peaks);
+    if (bandSource() == LugBandSource::Rods && tap.peaks.count > 0) {
+        // The family as all taps show it with this one: when it is another mode than the one the
+        // first taps were read in, every rod is read again in its band, this tap too.
+        std::vector<PeakList> peaks{tap.peaks};
+        for (int i = 0; i < m_Count; ++i) {
+            if (m_Hz[i] > 0.0 && m_Taps[i].peaks.count > 0) peaks.push_back(m_Taps[i].peaks);
+        }
+        const double family = pairFamilyHz(peaks);
+        if (peaks.size() >= 2 && family > 0.0 &&
+            std::abs(std::log(family / m_AnchorHz)) > std::log(kOtherFamilyRatio)) {
+            readAgainFromPeaks(family);
+            tapBand = band();
+            tap.readingHz = peakInside(tap.peaks, tapBand);
+            tap.pair11 = {};
+            tap.pair21 = {};
+        }
+    }
+    if (!std::isfinite(tap.readingHz) || tap.readingHz <= 0.0 ||
+        (tapBand.hiHz > tapBand.loHz && !tapBand.contains(tap.readingHz))) {
+        refit();
+        return LugTapResult::NoToneInBand;
+    }
+    // Another mode: 10 % or more from the median of the other rods.
+    std::vector<double> others;
+    for (int lug = 1; lug <= m_Count; ++lug) {
+        if (lug != selected() && m_Hz[lug - 1] > 0.0) others.push_back(m_Hz[lug - 1]);
+    }
+    if (others.size() >= 2) {
+        std::nth_element(others.begin(), others.begin() + others.size() / 2, others.end());
+        const double ratio = tap.readingHz / others[others.size() / 2];
+        if (ratio >= kOtherFamilyRatio || ratio <= 1.0 / kOtherFamilyRatio) {
+            refit();
+            return LugTapResult::OtherFamily;
+        }
+    }
+    m_Hz[selected() - 1] = tap.readingHz;
+    m_Taps[selected() - 1] = tap;
+    m_Step = (m_Step + 1) % m_Count;
+    if (bandSource() == LugBandSource::None) {
+        m_AnchorHz =
+            tapBand.hiHz > tapBand.loHz ? std::sqrt(tapBand.loHz * tapBand.hiHz) : tap.readingHz;
+    }
+    refit();
+    return LugTapResult::Taken;
+}
+
+void LugSession::readAgainFromPeaks(double centreHz) {
+    m_AnchorHz = centreHz;
+    const FrequencyBand family = band();
+    for (int i = 0; i < m_Count; ++i) {
+        if (m_Hz[i] <= 0.0 || m_Taps[i].peaks.count == 0) continue;
+        const double hz = peakInside(m_Taps[i].peaks, family);
+        m_Hz[i] = hz;
+        m_Taps[i].readingHz = hz;
+        m_Taps[i].pair11 = {};
+        m_Taps[i].pair21 = {};
+    }
 }
 
 bool LugSession::record(double frequencyHz) {
-    if (!std::isfinite(frequencyHz) || frequencyHz <= 0.0) return false;
-    m_Hz[selected() - 1] = frequencyHz;
-    if (m_AnchorHz <= 0.0) m_AnchorHz = frequencyHz;
-    m_Step = (m_Step + 1) % m_Count;
-    return true;
+    LugTap tap;
+    tap.readingHz = frequencyHz;
+    return record(tap) == LugTapResult::Taken;
 }
 
 void LugSession::setReading(int lug, double frequencyHz) {
     if (lug < 1 || lug > m_Count) return;
     const bool valid = std::isfinite(frequencyHz) && frequencyHz > 0.0;
     m_Hz[lug - 1] = valid ? frequencyHz : 0.0;
+    m_Taps[lug - 1] = LugTap{};
+    m_Taps[lug - 1].readingHz = m_Hz[lug - 1];
     if (valid && m_AnchorHz <= 0.0) m_AnchorHz = frequencyHz;
+    refit();
 }
 
 double LugSession::readingHz(int lug) const {
     return lug >= 1 && lug <= m_Count ? m_Hz[lug - 1] : 0.0;
+}
+
+const LugTap& LugSession::tap(int lug) const {
+    static const LugTap kNone;
+    return lug >= 1 && lug <= m_Count ? m_Taps[lug - 1] : kNone;
 }
 
 int LugSession::measuredCount() const {
@@ -141,17 +282,20 @@ int LugSession::measuredCount() const {
         std::count_if(m_Hz.begin(), m_Hz.begin() + m_Count, [](double hz) { return hz > 0.0; }));
 }
 
+void LugSession::refit() {
+    std::array<RodObservation, lugs::kMaxCount> rods{};
+    for (int i = 0; i < m_Count; ++i) {
+        rods[i].angleDeg = lugs::angleDeg(i + 1, m_Count);
+        rods[i].readingHz = m_Hz[i];
+        rods[i].pair11 = m_Taps[i].pair11;
+        rods[i].pair21 = m_Taps[i].pair21;
+    }
+    m_Head = fitHead(std::span<const RodObservation>(rods.data(), m_Count), m_TargetHz);
+}
+
 double LugSession::referenceHz() const {
     if (m_TargetHz > 0.0) return m_TargetHz;
-    double sum = 0.0;
-    int measured = 0;
-    for (int i = 0; i < m_Count; ++i) {
-        if (m_Hz[i] > 0.0) {
-            sum += m_Hz[i];
-            ++measured;
-        }
-    }
-    return measured > 0 ? sum / measured : 0.0;
+    return m_Head.meanHz;
 }
 
 double LugSession::cents(int lug) const {
@@ -160,11 +304,25 @@ double LugSession::cents(int lug) const {
     return hz > 0.0 && reference > 0.0 ? centsBetween(hz, reference) : 0.0;
 }
 
+double LugSession::deviationCents(int lug) const {
+    return readingHz(lug) > 0.0 ? m_Head.deviationCents[lug - 1] : 0.0;
+}
+
+bool LugSession::disagrees(int lug) const {
+    return readingHz(lug) > 0.0 && m_Head.disagrees[lug - 1];
+}
+
 LugAction LugSession::action(int lug) const {
     if (readingHz(lug) <= 0.0 || referenceHz() <= 0.0) return LugAction::None;
-    const double deviation = cents(lug);
-    if (deviation < -m_ToleranceCents) return LugAction::Tighten;
-    if (deviation > m_ToleranceCents) return LugAction::Loosen;
+    double threshold = m_ToleranceCents;
+    if (m_Head.splitCents > m_ToleranceCents) {
+        double largest = 0.0;
+        for (int i = 1; i <= m_Count; ++i) largest = std::max(largest, std::abs(deviationCents(i)));
+        threshold = std::min(threshold, 0.5 * largest);
+    }
+    const double deviation = deviationCents(lug);
+    if (deviation < -threshold) return LugAction::Tighten;
+    if (deviation > threshold) return LugAction::Loosen;
     return LugAction::Ok;
 }
 
@@ -180,7 +338,11 @@ double LugSession::spreadCents() const {
 }
 
 bool LugSession::even() const {
-    return measuredCount() == m_Count && spreadCents() <= m_ToleranceCents;
+    if (measuredCount() != m_Count || m_Head.splitCents > m_ToleranceCents) return false;
+    for (int lug = 1; lug <= m_Count; ++lug) {
+        if (action(lug) != LugAction::Ok) return false;
+    }
+    return true;
 }
 
 std::string LugSession::readingsText() const {
@@ -210,14 +372,26 @@ bool LugSession::restoreReadings(const std::string& text) {
     return true;
 }
 
-std::string LugSession::csv() const {
-    std::string text = "lug,angle_deg,frequency_hz,cents,action\n";
+std::string LugSession::csv(const std::string& contextHeader, const std::string& context) const {
+    std::string text =
+        "lug,angle_deg,frequency_hz,cents,action,advice_cents,pair_lo_hz,pair_hi_hz,split_cents";
+    if (!contextHeader.empty()) text += ',' + contextHeader;
+    text += '\n';
     for (int lug = 1; lug <= m_Count; ++lug) {
         const bool measured = readingHz(lug) > 0.0;
-        text += std::to_string(lug) + ',' + number(lugs::angleDeg(lug, m_Count), 1) + ',' +
-                (measured ? number(readingHz(lug), 2) : std::string()) + ',' +
-                (measured && referenceHz() > 0.0 ? number(cents(lug), 1) : std::string()) + ',' +
-                lugs::actionCode(action(lug)) + '\n';
+        const ModePair& pair = tap(lug).pair11;
+        const bool resolved = measured && pair.count == 2;
+        text +=
+            std::to_string(lug) + ',' + number(lugs::angleDeg(lug, m_Count), 1) + ',' +
+            (measured ? number(readingHz(lug), 2) : std::string()) + ',' +
+            (measured && referenceHz() > 0.0 ? number(cents(lug), 1) : std::string()) + ',' +
+            lugs::actionCode(action(lug)) + ',' +
+            (measured && referenceHz() > 0.0 ? number(-deviationCents(lug), 1) : std::string()) +
+            ',' + (resolved ? number(pair.lo.frequencyHz, 2) : std::string()) + ',' +
+            (resolved ? number(pair.hi.frequencyHz, 2) : std::string()) + ',' +
+            (resolved ? number(pair.splitCents(), 1) : std::string());
+        if (!contextHeader.empty()) text += ',' + context;
+        text += '\n';
     }
     return text;
 }
@@ -247,9 +421,12 @@ void saveHead(Profile& profile, DrumHead head) {
 }
 
 FrequencyBand loadSearchRange(const Profile& profile) {
-    const int f0 = profile.readInt(kSection, "SearchF0", LugSession::kDefaultSearchF0Hz);
-    const int f1 = profile.readInt(kSection, "SearchF1", LugSession::kDefaultSearchF1Hz);
-    if (f0 >= 10 && f0 < f1 && f1 <= 20000) return {double(f0), double(f1)};
+    int f0 = profile.readInt(kSection, "SearchF0", LugSession::kDefaultSearchF0Hz);
+    int f1 = profile.readInt(kSection, "SearchF1", LugSession::kDefaultSearchF1Hz);
+    f0 = std::clamp(f0, AnalysisSettings::kRangeMinHz, AnalysisSettings::kRangeMaxHz);
+    f1 = std::clamp(f1, AnalysisSettings::kRangeMinHz, AnalysisSettings::kRangeMaxHz);
+    if (f1 < f0) std::swap(f0, f1);
+    if (f0 < f1) return {double(f0), double(f1)};
     return {LugSession::kDefaultSearchF0Hz, LugSession::kDefaultSearchF1Hz};
 }
 
@@ -269,6 +446,15 @@ std::string loadReadings(const Profile& profile, int drumType, DrumHead head) {
 
 void saveReadings(Profile& profile, int drumType, DrumHead head, const std::string& text) {
     profile.writeString(kSection, drumKey(drumType) + "_" + lugs::headCode(head), text);
+}
+
+std::string loadPrevious(const Profile& profile, int drumType, DrumHead head) {
+    return profile.readString(kSection, drumKey(drumType) + "_" + lugs::headCode(head) + "_prev",
+                              "");
+}
+
+void savePrevious(Profile& profile, int drumType, DrumHead head, const std::string& text) {
+    profile.writeString(kSection, drumKey(drumType) + "_" + lugs::headCode(head) + "_prev", text);
 }
 
 }  // namespace lugstore

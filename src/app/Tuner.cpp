@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/ModeFamily.h"
 #include "display/NearestReference.h"
 #include "settings/Profile.h"
 
@@ -131,11 +132,26 @@ void Tuner::configureLugs() {
     m_Lugs.setSearchRange(search.loHz, search.hiHz);
     m_Lugs.setToleranceCents(m_ToleranceCents);
     const int kind = m_LugHead == DrumHead::Batter ? kBatterOvertone : kResonantOvertone;
-    m_Lugs.setTargetHz(m_TunedDrum >= 0 ? m_Kit.referenceHz(m_TunedDrum, kind) : 0.0);
+    m_LugKitTargetHz = m_TunedDrum >= 0 ? m_Kit.referenceHz(m_TunedDrum, kind) : 0.0;
+    m_LugProblem = LugProblem::None;
+    // A target outside the search range is no (1,1) mode a tap could ring there (a coefficient
+    // of 0.1 would read a tom's rods at 12 Hz): it is refused and said so.
+    if (m_LugKitTargetHz > 0.0 && !search.contains(m_LugKitTargetHz)) {
+        m_LugProblem = LugProblem::TargetOutsideSearch;
+    }
+    m_Lugs.setTargetHz(m_LugProblem == LugProblem::None ? m_LugKitTargetHz : 0.0);
+    m_Lugs.setCentreHz(0.0);
+    m_CentrePending = false;
     const std::string stored = lugstore::loadReadings(m_Profile, type, m_LugHead);
     // A stored head of another count than the drum's rods now is not shown again.
     LugSession restored = m_Lugs;
-    if (restored.restoreReadings(stored) && restored.count() == m_Lugs.count()) m_Lugs = restored;
+    m_LugsRestored = false;
+    if (restored.restoreReadings(stored) && restored.count() == m_Lugs.count()) {
+        m_Lugs = restored;
+        m_LugsRestored = m_Lugs.measuredCount() > 0;
+    }
+    m_PreviousLugs = lugstore::loadPrevious(m_Profile, type, m_LugHead);
+    m_LugNotice = LugNotice::None;
     m_LugReadingHz = 0.0;
     m_LastLugHz = 0.0;
     m_LugBandUsed = m_Lugs.band();
@@ -155,7 +171,9 @@ void Tuner::lugsEdited() {
 
 void Tuner::setLugMode(bool on) {
     if (on && !m_LugAnalyzer) m_LugAnalyzer = std::make_unique<Analyzer>();
+    if (on && !m_PairFit) m_PairFit = std::make_unique<ModePairFit>();
     m_LugMode = on;
+    if (!on) m_CentrePending = false;
     lugsEdited();
 }
 
@@ -183,7 +201,17 @@ void Tuner::selectLug(int lug) {
     lugsEdited();
 }
 
+void Tuner::keepPreviousLugs() {
+    if (m_Lugs.measuredCount() == 0) return;
+    const int type = m_TunedDrum >= 0 ? m_Kit.drum(m_TunedDrum).type : -1;
+    m_PreviousLugs = m_Lugs.readingsText();
+    lugstore::savePrevious(m_Profile, type, m_LugHead, m_PreviousLugs);
+}
+
 void Tuner::resetLugs() {
+    keepPreviousLugs();
+    m_LugsRestored = false;
+    m_LugNotice = LugNotice::None;
     m_Lugs.reset(m_Lugs.count(), m_Lugs.order());
     saveLugs();
     m_LugReadingHz = 0.0;
@@ -192,21 +220,115 @@ void Tuner::resetLugs() {
     lugsEdited();
 }
 
+bool Tuner::noteInputPeak(int peak) {
+    const int threshold = m_Recorder.threshold();
+    const bool quiet = peak * 2 >= threshold && peak < threshold;
+    const bool risen = quiet && !m_QuietNoticed;
+    if (peak * 2 < threshold) m_QuietNoticed = false;
+    if (quiet) m_QuietNoticed = true;
+    if (!risen || !lugTapsTaken() || m_Recorder.recording()) return false;
+    m_LugNotice = LugNotice::TooQuiet;
+    m_LugNoticeRod = m_Lugs.selected();
+    return true;
+}
+
 void Tuner::readLug(bool accepted) {
-    if (m_LugStrikeCounts) m_Lugs = m_LugsBefore;
-    m_LugBandUsed = m_Lugs.band();
-    // The band's own pass over the stretch the main pass read, with the user's window and decay.
-    Analyzer::Params params = Analyzer::paramsOf(m_Settings);
-    params.findF0Hz = static_cast<int>(std::floor(m_LugBandUsed.loHz));
-    params.findF1Hz = static_cast<int>(std::ceil(m_LugBandUsed.hiHz));
+    if (m_LugStrikeCounts) {
+        m_Lugs = m_LugsBefore;
+        m_CentrePending = m_CentreBefore;
+    }
+    m_LugReadingHz = 0.0;
+    const double fs = m_Record.sampleRateHz;
+    const FrequencyBand search = m_Lugs.searchRange();
+    if (search.hiHz > 0.5 * fs) {
+        // The search range of a file sampled too slowly for it: nothing can be read there.
+        m_LugProblem = LugProblem::SearchBeyondRate;
+        m_LugBandUsed = m_Lugs.band();
+        return;
+    }
+    if (m_LugProblem == LugProblem::SearchBeyondRate) m_LugProblem = LugProblem::None;
     const AnalysisResult& main = m_Analyzer.result();
-    const AnalysisResult& result = m_LugAnalyzer->analyze(
-        m_Record.source(), m_Record.sampleRateHz, main.stretchStart, main.stretchEnd, params);
-    const double hz = result.mainFrequencyHz;
-    m_LugReadingHz = accepted && std::isfinite(hz) && hz > 0.0 ? hz : 0.0;
-    if (m_LugReadingHz > 0.0) m_LastLugHz = m_LugReadingHz;
+    if (m_CentrePending) {
+        // The centre strike: its fundamental is the main reading of the strike.
+        if (!accepted || !m_LugStrikeCounts) return;
+        m_Lugs.setCentreHz(main.mainFrequencyHz);
+        m_CentrePending = false;
+        m_LugNotice = LugNotice::CentreTaken;
+        m_LugBandUsed = m_Lugs.band();
+        return;
+    }
+    // The band's own pass over the stretch the main pass read, with the user's window and decay;
+    // its spectrum also gives the tap's peaks over the whole lug search range.
+    Analyzer::Params params = Analyzer::paramsOf(m_Settings);
+    auto readIn = [&](const FrequencyBand& band) -> const AnalysisResult& {
+        params.findF0Hz = static_cast<int>(std::ceil(band.loHz));
+        params.findF1Hz = static_cast<int>(std::floor(band.hiHz));
+        return m_LugAnalyzer->analyze(m_Record.source(), fs, main.stretchStart, main.stretchEnd,
+                                      params);
+    };
+    LugTap tap;
+    if (!m_Lugs.bandLocked()) {
+        readIn(search);
+        tap.peaks = spectralPeaks(*m_LugAnalyzer, fs, search.loHz, search.hiHz);
+    }
+    m_LugBandUsed = m_Lugs.bandFor(tap.peaks);
+    if (m_LugBandUsed.hiHz > m_LugBandUsed.loHz) {
+        const AnalysisResult& result = readIn(m_LugBandUsed);
+        if (tap.peaks.count == 0) {
+            tap.peaks = spectralPeaks(*m_LugAnalyzer, fs, search.loHz, search.hiHz);
+        }
+        // A reading is a peak inside the band: the strongest bin at the band's edge is the slope
+        // of a mode outside it, and no reading.
+        const Analyzer::BinRange bins = Analyzer::searchBins(params, fs);
+        const int bin = result.peakBin;
+        const bool inside = bin > bins.lo && bin < bins.hi - 1 &&
+                            m_LugAnalyzer->power(bin) > m_LugAnalyzer->power(bin - 1) &&
+                            m_LugAnalyzer->power(bin) >= m_LugAnalyzer->power(bin + 1);
+        const double hz = result.mainFrequencyHz;
+        if (inside && std::isfinite(hz) && m_LugBandUsed.contains(hz)) tap.readingHz = hz;
+    }
+    const bool quiet =
+        m_Quality.report().levelDb < 20.0 * std::log10(2.0 * m_Recorder.threshold() / 32768.0);
+    if (!accepted) {
+        m_LugNotice = quiet ? LugNotice::TooQuiet : LugNotice::Rejected;
+        m_LugNoticeRod = m_Lugs.selected();
+        return;
+    }
+    if (tap.readingHz > 0.0) {
+        m_LugReadingHz = tap.readingHz;
+        m_LastLugHz = tap.readingHz;
+        const int start = m_Record.startIndex;
+        const int end = m_Record.sampleCount;
+        tap.pair11 = m_PairFit->fit(m_Record.source(), fs, start, end, m_LugBandUsed.loHz,
+                                    m_LugBandUsed.hiHz);
+        if (m_Lugs.count() >= 8) {
+            const FrequencyBand band21 = pair21Band(m_LugBandUsed);
+            if (band21.hiHz > band21.loHz && band21.hiHz < 0.5 * fs) {
+                tap.pair21 =
+                    m_PairFit->fit(m_Record.source(), fs, start, end, band21.loHz, band21.hiHz);
+            }
+        }
+    }
     if (!m_LugStrikeCounts) return;
-    if (m_LugReadingHz > 0.0) m_Lugs.record(m_LugReadingHz);
+    // The first tap on a head restored from the settings begins a new measurement: the stored
+    // one is kept as the previous.
+    if (m_LugsRestored) {
+        keepPreviousLugs();
+        m_LugsRestored = false;
+    }
+    m_LugNoticeRod = m_Lugs.selected();
+    switch (m_Lugs.record(tap)) {
+        case LugTapResult::Taken:
+            m_LugNotice = LugNotice::Taken;
+            break;
+        case LugTapResult::NoToneInBand:
+            m_LugNotice = quiet ? LugNotice::TooQuiet : LugNotice::NoToneInBand;
+            m_LugReadingHz = 0.0;
+            break;
+        case LugTapResult::OtherFamily:
+            m_LugNotice = LugNotice::OtherFamily;
+            break;
+    }
     // Stored after every pass over the strike: a pass that no longer accepts it takes its reading
     // back from the settings as well as from the screen.
     saveLugs();
@@ -220,7 +342,8 @@ void Tuner::clearSeries() {
 
 void Tuner::beginSeriesStrike() {
     m_LugsBefore = m_Lugs;
-    m_LugStrikeCounts = m_LugMode;
+    m_CentreBefore = m_CentrePending;
+    m_LugStrikeCounts = lugTapsTaken();
     m_SeriesBefore = m_Series;
     m_LastAcceptedBefore = m_LastAcceptedHz;
     m_StrikeCounts = true;
@@ -237,7 +360,7 @@ void Tuner::evaluateStrike() {
         m_Track.compute(m_Record.source(), m_Record.sampleRateHz, m_Record.startIndex,
                         result.mainFrequencyHz, params.windowKind);
     }
-    if (m_LugMode) readLug(quality.accepted());
+    if (lugTapsTaken()) readLug(quality.accepted());
     if (!m_StrikeCounts) return;
     m_Series = m_SeriesBefore;
     m_LastAcceptedHz = m_LastAcceptedBefore;

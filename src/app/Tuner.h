@@ -5,6 +5,7 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "analysis/Analyzer.h"
+#include "analysis/ModePairFit.h"
 #include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
 #include "analysis/StrikeQuality.h"
@@ -142,6 +143,46 @@ public:
     double lugReadingHz() const { return m_LugReadingHz; }
     FrequencyBand lugBand() const { return m_LugBandUsed; }
 
+    // Taps go to the rods only while this is on: the lug view is on screen and active (the
+    // window turns it off when it is hidden, minimised or behind another window), so strikes of
+    // other drums never land on the head. On by default (tomaro-analyze).
+    void setLugTapsEnabled(bool on) { m_LugTapsEnabled = on; }
+    bool lugTapsEnabled() const { return m_LugTapsEnabled; }
+    bool lugTapsTaken() const { return m_LugMode && m_LugTapsEnabled; }
+
+    // What became of the last tap in lug mode, and the rod it was for.
+    enum class LugNotice {
+        None,
+        Taken,         // given to lugNoticeRod()
+        NoToneInBand,  // "нет тона в полосе винта"
+        OtherFamily,   // "другая мода — ударьте ещё раз"
+        TooQuiet,  // "слишком тихо": under the threshold by less than 6 dB, or too soft to read
+        Rejected,     // the strike's quality rejected it
+        CentreTaken,  // a centre strike placed the (1,1) band
+    };
+    LugNotice lugNotice() const { return m_LugNotice; }
+    int lugNoticeRod() const { return m_LugNoticeRod; }
+    // The next accepted strike is a strike at the centre of the head: its fundamental places the
+    // (1,1) band (when the head has no target) and it goes to no rod.
+    void requestCentreStrike() { m_CentrePending = m_LugMode; }
+    bool centreStrikePending() const { return m_CentrePending; }
+    // The peak of one capture buffer (0..32768), while nothing is being recorded: a tap within
+    // 6 dB under the threshold says "слишком тихо" once (until the level falls again). Returns
+    // true when the notice changed.
+    bool noteInputPeak(int peak);
+
+    // Why the head's target or the lug search range cannot be used.
+    enum class LugProblem {
+        None,
+        TargetOutsideSearch,  // the head's target lies outside the lug search range
+        SearchBeyondRate,     // the lug search range reaches beyond half the sample rate
+    };
+    LugProblem lugProblem() const { return m_LugProblem; }
+    // The target the kit gives the head, also when it is refused (Hz, 0: none).
+    double lugKitTargetHz() const { return m_LugKitTargetHz; }
+    // The measurement of this head before the present one ("" when none was kept).
+    const std::string& previousLugs() const { return m_PreviousLugs; }
+
 private:
     void analyse();
     bool analyseEarly(int recordedFrames);
@@ -152,6 +193,8 @@ private:
     void configureLugs();
     void readLug(bool accepted);
     void saveLugs();
+    // Keeps the head's present measurement as its previous one (stored).
+    void keepPreviousLugs();
     // The lug session was changed by the user: the current strike no longer goes to a rod.
     void lugsEdited();
 
@@ -183,9 +226,20 @@ private:
     LugSession m_Lugs;
     LugSession m_LugsBefore;  // as before the current strike, as for the series
     bool m_LugStrikeCounts = false;
+    bool m_CentreBefore = false;
     // The lug band's own pass, so that the main reading stays as it is; made when lug mode is
     // first turned on.
     std::unique_ptr<Analyzer> m_LugAnalyzer;
+    std::unique_ptr<ModePairFit> m_PairFit;
+    bool m_LugTapsEnabled = true;
+    LugNotice m_LugNotice = LugNotice::None;
+    int m_LugNoticeRod = 0;
+    bool m_CentrePending = false;
+    bool m_QuietNoticed = false;  // the input level is within 6 dB under the threshold
+    LugProblem m_LugProblem = LugProblem::None;
+    double m_LugKitTargetHz = 0.0;
+    std::string m_PreviousLugs;
+    bool m_LugsRestored = false;  // the head holds a stored measurement no tap has touched yet
     double m_LugReadingHz = 0.0;
     double m_LastLugHz = 0.0;  // the last lug reading that was not rejected
     FrequencyBand m_LugBandUsed;

@@ -19,7 +19,7 @@ TEST(LugOrder, EveryOrderVisitsEveryRodOnceFromRodOneForFourToSixteenRods) {
             ASSERT_EQ(static_cast<int>(rods.size()), count);
             EXPECT_EQ(rods.front(), 1);
             if (order == LugOrder::Star) {
-                for (std::size_t step = 1; step < rods.size(); step += 2) {
+                for (std::size_t step = 1; step < rods.size() && count % 2 == 0; step += 2) {
                     EXPECT_EQ(rods[step], lugs::opposite(rods[step - 1], count))
                         << count << " rods, step " << step;
                 }
@@ -33,8 +33,11 @@ TEST(LugOrder, EveryOrderVisitsEveryRodOnceFromRodOneForFourToSixteenRods) {
             EXPECT_EQ(rods.back(), count);
         }
     }
-    EXPECT_EQ(lugs::tappingOrder(8, LugOrder::Star), (std::vector<int>{1, 5, 2, 6, 3, 7, 4, 8}));
+    // The criss-cross: after each pair, the rod farthest from every rod tapped so far.
+    EXPECT_EQ(lugs::tappingOrder(8, LugOrder::Star), (std::vector<int>{1, 5, 3, 7, 2, 6, 4, 8}));
     EXPECT_EQ(lugs::tappingOrder(6, LugOrder::Star), (std::vector<int>{1, 4, 2, 5, 3, 6}));
+    EXPECT_EQ(lugs::tappingOrder(10, LugOrder::Star),
+              (std::vector<int>{1, 6, 3, 8, 2, 7, 4, 9, 5, 10}));
     // Odd counts: the opposite rod is half the rods (rounded down) further clockwise.
     EXPECT_EQ(lugs::tappingOrder(5, LugOrder::Star), (std::vector<int>{1, 3, 2, 4, 5}));
     EXPECT_EQ(lugs::opposite(9, 9), 4);
@@ -56,10 +59,10 @@ TEST(LugSession, SelectionFollowsTheOrderAndAClickedRodIsMeasuredAgain) {
     EXPECT_TRUE(session.record(200.0));
     EXPECT_EQ(session.selected(), 5);
     EXPECT_FALSE(session.record(std::nan("")));
-    session.select(3);
+    session.select(2);
     session.record(210.0);
-    EXPECT_EQ(session.readingHz(3), 210.0);
-    EXPECT_EQ(session.selected(), 7);
+    EXPECT_EQ(session.readingHz(2), 210.0);
+    EXPECT_EQ(session.selected(), 6);
     EXPECT_EQ(session.measuredCount(), 2);
 }
 
@@ -72,51 +75,92 @@ TEST(LugSession, BandIsAroundTheTargetElseLockedToTheFirstReading) {
     session.record(250.0);
     session.record(270.0);
     // Locked to the first reading, not the mean nor the last.
-    EXPECT_DOUBLE_EQ(session.band().loHz, 200.0);
-    EXPECT_DOUBLE_EQ(session.band().hiHz, 300.0);
+    EXPECT_DOUBLE_EQ(session.band().loHz, 220.0);
+    EXPECT_DOUBLE_EQ(session.band().hiHz, 280.0);
+    // A reading outside the band is none, whatever rod it was for.
+    EXPECT_FALSE(session.record(300.0));
+    EXPECT_EQ(session.measuredCount(), 2);
     session.setTargetHz(180.0);
-    EXPECT_DOUBLE_EQ(session.band().loHz, 144.0);
-    EXPECT_DOUBLE_EQ(session.band().hiHz, 216.0);
+    EXPECT_DOUBLE_EQ(session.band().loHz, 158.4);
+    EXPECT_DOUBLE_EQ(session.band().hiHz, 201.6);
+    // A centre strike places the band only for a head without a target.
+    session.setCentreHz(110.0);
+    EXPECT_EQ(session.bandSource(), LugBandSource::Target);
+    session.setTargetHz(0.0);
+    EXPECT_EQ(session.bandSource(), LugBandSource::Centre);
+    EXPECT_TRUE(session.band().contains(110.0 * 1.45));
+    EXPECT_TRUE(session.band().contains(110.0 * 1.60));
+    EXPECT_FALSE(session.band().contains(110.0));                 // (0,1)
+    EXPECT_FALSE(session.band().contains(110.0 * 1.525 * 1.34));  // (2,1)
+    session.setCentreHz(0.0);
     session.reset(6, LugOrder::Clockwise);
     session.setTargetHz(0.0);
     EXPECT_FALSE(session.bandLocked());
 }
 
-TEST(LugSession, ReferenceIsTheTargetElseTheMeanAndAdviceFollowsTheTolerance) {
+TEST(LugSession, AdviceFollowsTheHeadsPatternAndOneToleranceJudgesRodsAndHead) {
+    // Readings that rise and fall as cos 2θ (8 rods, tight across rods 3 and 7), 12 cents.
     LugSession session;
-    session.reset(4, LugOrder::Clockwise);
+    session.reset(8, LugOrder::Clockwise);
     session.setToleranceCents(5.0);
     EXPECT_EQ(session.referenceHz(), 0.0);
     const double mean = 200.0;
-    session.record(mean * std::exp2(-10.0 / 1200));  // 1: flat
-    session.record(mean * std::exp2(+10.0 / 1200));  // 2: sharp
-    session.record(mean);                            // 3
-    EXPECT_FALSE(session.referenceIsTarget());
-    const double expectedMean =
-        (mean * std::exp2(-10.0 / 1200) + mean * std::exp2(10.0 / 1200) + mean) / 3;
-    EXPECT_DOUBLE_EQ(session.referenceHz(), expectedMean);
+    for (int lug = 1; lug <= 8; ++lug) {
+        const double angle = lugs::angleDeg(lug, 8) * M_PI / 180.0;
+        session.record(mean * std::exp2(-12.0 * std::cos(2.0 * angle) / 1200.0));
+    }
+    EXPECT_NEAR(session.referenceHz(), mean, 0.01);
+    EXPECT_NEAR(session.head().axisDeg, 90.0, 1.0);
+    EXPECT_NEAR(session.deviationCents(1), -12.0, 0.1);
     EXPECT_EQ(session.action(1), LugAction::Tighten);
-    EXPECT_EQ(session.action(2), LugAction::Loosen);
-    EXPECT_EQ(session.action(3), LugAction::Ok);
-    EXPECT_EQ(session.action(4), LugAction::None);
-    EXPECT_NEAR(session.spreadCents(), 20.0, 1e-9);
-    EXPECT_FALSE(session.even());  // rod 4 is not measured
+    EXPECT_EQ(session.action(5), LugAction::Tighten);
+    EXPECT_EQ(session.action(3), LugAction::Loosen);
+    EXPECT_FALSE(session.even());
 
-    session.setTargetHz(mean * std::exp2(10.0 / 1200));
+    // With a target, every rod also carries the head's mean against it.
+    session.setTargetHz(mean * std::exp2(20.0 / 1200));
     EXPECT_TRUE(session.referenceIsTarget());
-    EXPECT_NEAR(session.cents(1), -20.0, 1e-9);
-    EXPECT_EQ(session.action(2), LugAction::Ok);
+    EXPECT_NEAR(session.deviationCents(3), 12.0 - 20.0, 0.1);
     EXPECT_EQ(session.action(3), LugAction::Tighten);
 
     // The tolerance bound itself is within it.
     EXPECT_EQ(adviceFor(-5.0, 5.0), TuneAdvice::Ok);
     EXPECT_EQ(adviceFor(5.01, 5.0), TuneAdvice::Loosen);
 
+    // A split over the tolerance while every rod's deviation lies within it: the rods carrying
+    // the pattern are still advised, so the head is never "not even" with every rod "ok".
+    LugSession slight;
+    slight.reset(6, LugOrder::Clockwise);
+    slight.setToleranceCents(5.0);
+    for (int lug = 1; lug <= 6; ++lug) {
+        const double angle = (lugs::angleDeg(lug, 6) - 30.0) * M_PI / 180.0;
+        slight.record(300.0 * std::exp2(3.5 * std::cos(2.0 * angle) / 1200.0));
+    }
+    ASSERT_GT(slight.splitCents(), 5.0);
+    bool advised = false;
+    for (int lug = 1; lug <= 6; ++lug) advised = advised || slight.action(lug) != LugAction::Ok;
+    EXPECT_TRUE(advised);
+    EXPECT_FALSE(slight.even());
+
     LugSession level;
     level.reset(4, LugOrder::Star);
     for (double cents : {0.0, 2.0, -2.0, 1.0}) level.record(300.0 * std::exp2(cents / 1200));
     EXPECT_NEAR(level.spreadCents(), 4.0, 1e-9);
     EXPECT_TRUE(level.even());
+    for (int lug = 1; lug <= 4; ++lug) EXPECT_EQ(level.action(lug), LugAction::Ok);
+}
+
+TEST(LugSession, ARodTenPerCentFromTheOthersRangAnotherModeAndIsNotTaken) {
+    LugSession session;
+    session.reset(6, LugOrder::Clockwise);
+    session.setTargetHz(200.0);
+    EXPECT_TRUE(session.record(198.0));
+    EXPECT_TRUE(session.record(201.0));
+    LugTap tap;
+    tap.readingHz = 222.0;  // inside the band, 11 % above the others
+    EXPECT_EQ(session.record(tap), LugTapResult::OtherFamily);
+    EXPECT_EQ(session.selected(), 3);
+    EXPECT_EQ(session.readingHz(3), 0.0);
 }
 
 TEST(LugSession, StoredReadingsComeBackAndBadTextIsRefused) {
@@ -134,7 +178,8 @@ TEST(LugSession, StoredReadingsComeBackAndBadTextIsRefused) {
     EXPECT_FALSE(restored.restoreReadings("1;x;3;4"));
     EXPECT_EQ(restored.count(), 5);
     EXPECT_EQ(session.csv().substr(0, session.csv().find('\n')),
-              "lug,angle_deg,frequency_hz,cents,action");
+              "lug,angle_deg,frequency_hz,cents,action,advice_cents,pair_lo_hz,pair_hi_hz,"
+              "split_cents");
 }
 
 // A rod tap of one second at 48 kHz: two decaying modes, `strongHz` the louder.
@@ -156,7 +201,8 @@ TEST(TunerLugs, BandLockReadsTheLockedModeWhenAnotherModeIsStrongest) {
     Tuner tuner(profile);
     tuner.setLugMode(true);
     tuner.setLugCount(8);
-    // The first rod: searched over 60..1200 Hz, its strongest mode is taken (200 Hz).
+    // The first rod: searched over 60..1200 Hz; nothing tells the two modes' families apart,
+    // so the lower is taken (200 Hz).
     ASSERT_TRUE(tuner.loadFile(writeTap("tomaro_lug_first.wav", 500.0, 200.0)).ok);
     tuner.paintStep();
     EXPECT_NEAR(tuner.lugs().readingHz(1), 200.0, 0.5);

@@ -1,0 +1,121 @@
+#include "analysis/ModeFamily.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "analysis/Analyzer.h"
+
+namespace tomaro {
+namespace {
+
+constexpr int kMaxCandidates = 64;
+constexpr double kKeepWithinDb = 40.0;
+constexpr double kSeparation = 0.03;      // peaks closer than 3 % are one
+constexpr double kSameModeWindow = 0.05;  // a pair split by 100 cents lies within +-3 %
+constexpr double kPartnerWindow = 0.04;   // partner ratios move a few per cent with air loading
+
+double powerDb(double power) { return 10.0 * std::log10(std::max(power, 1e-300)); }
+
+bool near(double hz, double centreHz, double window) {
+    return centreHz > 0.0 && std::abs(hz / centreHz - 1.0) <= window;
+}
+
+// The loudest peak of `tap` within `window` of `hz`; null when none.
+const SpectralPeak* peakNear(const PeakList& tap, double hz, double window) {
+    for (int i = 0; i < tap.count; ++i) {
+        if (near(tap.peaks[i].frequencyHz, hz, window)) return &tap.peaks[i];
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loHz, double hiHz) {
+    PeakList list;
+    if (!(sampleRateHz > 0.0) || !(loHz < hiHz)) return list;
+    const double binHz = sampleRateHz / Analyzer::kSpectrumSize;
+    const int first = std::max(1, static_cast<int>(std::ceil(loHz / binHz)));
+    const int last = std::min(Analyzer::kUsedBins - 2, static_cast<int>(std::floor(hiHz / binHz)));
+
+    // The loudest local maxima, kept sorted loudest first in a fixed table.
+    std::array<SpectralPeak, kMaxCandidates> candidates{};
+    int count = 0;
+    for (int bin = first; bin <= last; ++bin) {
+        const double p = analyzer.power(bin);
+        if (!(p > analyzer.power(bin - 1) && p >= analyzer.power(bin + 1))) continue;
+        const double l = powerDb(analyzer.power(bin - 1));
+        const double c = powerDb(p);
+        const double r = powerDb(analyzer.power(bin + 1));
+        const double curvature = l - 2.0 * c + r;
+        const double offset =
+            curvature < 0.0 ? std::clamp(0.5 * (l - r) / curvature, -0.5, 0.5) : 0;
+        const SpectralPeak peak{(bin + offset) * binHz, c - 0.25 * (l - r) * offset};
+        if (count == kMaxCandidates && peak.levelDb <= candidates[count - 1].levelDb) continue;
+        int at = std::min(count, kMaxCandidates - 1);
+        while (at > 0 && candidates[at - 1].levelDb < peak.levelDb) {
+            candidates[at] = candidates[at - 1];
+            --at;
+        }
+        candidates[at] = peak;
+        count = std::min(count + 1, kMaxCandidates);
+    }
+    for (int i = 0; i < count && list.count < PeakList::kMaxPeaks; ++i) {
+        const SpectralPeak& peak = candidates[i];
+        if (peak.levelDb < candidates[0].levelDb - kKeepWithinDb) break;
+        bool separate = true;
+        for (int j = 0; j < list.count; ++j) {
+            separate = separate && !near(peak.frequencyHz, list.peaks[j].frequencyHz, kSeparation);
+        }
+        if (separate) list.peaks[list.count++] = peak;
+    }
+    return list;
+}
+
+double pairFamilyHz(std::span<const PeakList> taps) {
+    struct Partner {
+        double ratio;
+        double weight;
+    };
+    // The (1,1) family's neighbours that a tap near the rim rings; the fundamental weighs most,
+    // as no other mode of the family has a strong mode 0.66 times below it.
+    static constexpr std::array<Partner, 4> kPartners{{{membrane::kRatio01, 1.0},
+                                                       {membrane::kRatio21, 1.0},
+                                                       {membrane::kRatio02, 0.7},
+                                                       {membrane::kRatio31, 0.5}}};
+    double bestHz = 0.0;
+    double bestScore = 0.0;
+    for (const PeakList& source : taps) {
+        for (int c = 0; c < source.count; ++c) {
+            const double candidate = source.peaks[c].frequencyHz;
+            double score = 0.0;
+            for (const PeakList& tap : taps) {
+                if (peakNear(tap, candidate, kSameModeWindow) == nullptr) continue;
+                score += 1.0;
+                for (const Partner& partner : kPartners) {
+                    if (peakNear(tap, candidate * partner.ratio, kPartnerWindow) != nullptr) {
+                        score += partner.weight;
+                    }
+                }
+            }
+            const bool better = score > bestScore + 1e-9;
+            const bool tieLower = std::abs(score - bestScore) <= 1e-9 && candidate < bestHz;
+            if (better || tieLower) {
+                bestScore = score;
+                bestHz = candidate;
+            }
+        }
+    }
+    if (bestHz <= 0.0) return 0.0;
+    // The family's frequency: the mean of the taps' loudest peaks near the winner.
+    double sum = 0.0;
+    int count = 0;
+    for (const PeakList& tap : taps) {
+        if (const SpectralPeak* peak = peakNear(tap, bestHz, kSameModeWindow)) {
+            sum += peak->frequencyHz;
+            ++count;
+        }
+    }
+    return count > 0 ? sum / count : bestHz;
+}
+
+}  // namespace tomaro

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <array>
+#include <span>
+
+namespace tomaro {
+
+class Analyzer;
+
+// The modes of a drum head and where they lie against its (1,1) mode. A circular membrane's modes
+// follow the zeros of the Bessel functions; the air the head pushes lowers the modes that move
+// much air (the (0,n) ones) by several per cent, so the ratios below are those of real heads, not
+// of the ideal membrane (0.63, 1.34, 1.44, 1.66, 1.83). They move a few per cent from head to head.
+namespace membrane {
+
+inline constexpr double kRatio01 = 0.66;  // the fundamental, struck at the centre
+inline constexpr double kRatio21 = 1.34;
+inline constexpr double kRatio02 = 1.44;
+inline constexpr double kRatio31 = 1.66;
+
+// A centre strike rings (0,1); the (1,1) mode then lies 1.45–1.60 times higher.
+inline constexpr double kCentreToPairLo = 1.45;
+inline constexpr double kCentreToPairHi = 1.60;
+
+// A rod is read within +-12 % of the (1,1) family: wide enough for a head whose rods lie a
+// semitone or more apart and for a pair split by 100 cents, narrow enough to leave out the
+// fundamental (0.66x) and the (2,1) mode (1.34x) even when the head is 15 % off its centre.
+inline constexpr double kFamilyBandFraction = 0.12;
+
+// The (2,1) pair is read within +-4 % of 1.34x: the (0,2) mode at 1.44x stays outside.
+inline constexpr double kPair21BandFraction = 0.04;
+
+}  // namespace membrane
+
+// A peak of a tap's spectrum: a local maximum, its frequency refined between bins.
+struct SpectralPeak {
+    double frequencyHz = 0.0;
+    double levelDb = -300.0;  // power of the peak bin, dB (only differences between peaks matter)
+};
+
+// The strongest peaks of one tap, loudest first.
+struct PeakList {
+    static constexpr int kMaxPeaks = 10;
+    int count = 0;
+    std::array<SpectralPeak, kMaxPeaks> peaks{};
+};
+
+// The strongest local maxima of the analyser's last spectrum within [loHz, hiHz] at
+// `sampleRateHz`, at most PeakList::kMaxPeaks, each within 40 dB of the loudest. Peaks closer
+// than 3 % to a louder one are left out (one mode, or a split pair, is one peak here). Never
+// allocates; same thread as the analyser.
+PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loHz, double hiHz);
+
+// Which mode of a head is its (1,1), from the peaks of one or more taps near its rods. A rod's
+// tap may ring (2,1) or (0,2) louder than (1,1), so the loudest peak says little; the family is
+// told by its pattern: every candidate frequency F (a peak of some tap) is scored by the taps
+// that ring near F and by the partners each of them shows where the (1,1) family puts them
+// (0.66 F, 1.34 F, 1.44 F, 1.66 F). The best score wins; near ties go to the lower candidate.
+// Returns the (1,1) frequency (the mean of the taps' peaks near it), 0 without any peak.
+double pairFamilyHz(std::span<const PeakList> taps);
+
+}  // namespace tomaro

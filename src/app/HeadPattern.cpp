@@ -1,0 +1,208 @@
+#include "app/HeadPattern.h"
+
+#include <Eigen/Dense>
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+namespace tomaro {
+namespace {
+
+constexpr double kDegToRad = std::numbers::pi / 180.0;
+// A rod whose tap lies further than this from the fitted pattern (in the -1..1 scale of which
+// member it rang) is to be tapped again.
+constexpr double kDisagreement = 0.9;
+
+double cents(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0.0;
+    const std::size_t middle = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + middle, values.end());
+    double result = values[middle];
+    if (values.size() % 2 == 0) {
+        result = 0.5 * (result + *std::max_element(values.begin(), values.begin() + middle));
+    }
+    return result;
+}
+
+// Least squares y = X c, the smallest c when some columns cannot be told apart (4 rods see no
+// sin 2θ; 8 rods no sin 4θ). Returns false when the solve fails.
+bool solve(const Eigen::MatrixXd& x, const Eigen::VectorXd& y, Eigen::VectorXd& c) {
+    Eigen::CompleteOrthogonalDecomposition<Eigen::MatrixXd> solver(x);
+    solver.setThreshold(1e-9);
+    c = solver.solve(y);
+    return solver.info() == Eigen::Success && c.allFinite();
+}
+
+// Which member a tap rang, from -1 (the lower alone) to +1 (the higher alone): the members'
+// powers when the tap resolved the pair, else where its one frequency lies between the head's
+// two members. NaN when the tap says nothing of it.
+double memberWeight(const ModePair& pair, double readingHz, double loHz, double hiHz) {
+    if (pair.count == 2) {
+        const double lo = std::pow(10.0, pair.lo.levelDb / 10.0);
+        const double hi = std::pow(10.0, pair.hi.levelDb / 10.0);
+        return lo + hi > 0.0 ? (hi - lo) / (hi + lo) : NAN;
+    }
+    const double hz = pair.count == 1 ? pair.lo.frequencyHz : readingHz;
+    if (hz <= 0.0 || hiHz <= loHz) return NAN;
+    const double half = 0.5 * cents(hiHz, loHz);
+    return std::clamp(cents(hz, std::sqrt(loHz * hiHz)) / half, -1.0, 1.0);
+}
+
+struct PatternFit {
+    bool ok = false;
+    double axisDeg = 0.0;
+    double strength = 0.0;  // |fit|, about 1 for a consistent head
+    std::vector<double> residual;
+};
+
+// Fits w(θ) = w0 + a cos mθ + b sin mθ to the members' weights; the tight axis is where the
+// higher member rings loudest.
+PatternFit fitWeights(const std::vector<double>& anglesDeg, const std::vector<double>& weights,
+                      int m) {
+    PatternFit fit;
+    const int n = static_cast<int>(weights.size());
+    if (n < 3) return fit;
+    Eigen::MatrixXd x(n, 3);
+    Eigen::VectorXd y(n);
+    for (int i = 0; i < n; ++i) {
+        x(i, 0) = 1.0;
+        x(i, 1) = std::cos(m * anglesDeg[i] * kDegToRad);
+        x(i, 2) = std::sin(m * anglesDeg[i] * kDegToRad);
+        y(i) = weights[i];
+    }
+    Eigen::VectorXd c;
+    if (!solve(x, y, c)) return fit;
+    fit.ok = true;
+    fit.strength = std::hypot(c(1), c(2));
+    double axis = std::atan2(c(2), c(1)) / kDegToRad / m;
+    const double period = 360.0 / m;
+    fit.axisDeg = std::fmod(axis + period, period);
+    const Eigen::VectorXd r = y - x * c;
+    fit.residual.assign(r.data(), r.data() + n);
+    return fit;
+}
+
+}  // namespace
+
+HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
+    HeadFit head;
+    const int count = std::min<int>(static_cast<int>(rods.size()), HeadFit::kMaxRods);
+    std::vector<int> measured;
+    std::vector<double> los, his, splits;
+    for (int i = 0; i < count; ++i) {
+        if (!(rods[i].readingHz > 0.0)) continue;
+        measured.push_back(i);
+        if (rods[i].pair11.count == 2) {
+            los.push_back(rods[i].pair11.lo.frequencyHz);
+            his.push_back(rods[i].pair11.hi.frequencyHz);
+            splits.push_back(rods[i].pair11.splitCents());
+        }
+    }
+    head.measured = static_cast<int>(measured.size());
+    if (measured.empty()) return head;
+
+    double lowest = rods[measured[0]].readingHz;
+    double highest = lowest;
+    double logSum = 0.0;
+    for (int i : measured) {
+        lowest = std::min(lowest, rods[i].readingHz);
+        highest = std::max(highest, rods[i].readingHz);
+        logSum += std::log(rods[i].readingHz);
+    }
+    std::vector<double> angles;
+    for (int i : measured) angles.push_back(rods[i].angleDeg);
+
+    if (!splits.empty()) {
+        // The pair as the taps resolved it: the same two frequencies at every rod, only their
+        // levels change with the rod's angle.
+        head.splitResolved = true;
+        const double loHz = median(los);
+        const double hiHz = median(his);
+        head.splitCents = median(splits);
+        head.meanHz = std::sqrt(loHz * hiHz);
+        std::vector<double> weights;
+        for (int i : measured) {
+            weights.push_back(memberWeight(rods[i].pair11, rods[i].readingHz, loHz, hiHz));
+        }
+        const PatternFit fit = fitWeights(angles, weights, 2);
+        if (fit.ok) {
+            head.axisDeg = fit.axisDeg;
+            head.patternCents = kPatternPerSplit11 * head.splitCents;
+            for (std::size_t k = 0; k < measured.size() && measured.size() >= 4; ++k) {
+                head.disagrees[measured[k]] = std::abs(fit.residual[k]) > kDisagreement;
+            }
+        }
+    } else if (measured.size() >= 3) {
+        // No tap resolved the pair: each reading is one member, or a blend of the two. The
+        // readings' own cos 2θ component is the pattern they show.
+        head.splitCents = cents(highest, lowest);
+        const int n = static_cast<int>(measured.size());
+        const double reference = std::exp(logSum / n);
+        Eigen::MatrixXd x(n, 3);
+        Eigen::VectorXd y(n);
+        for (int k = 0; k < n; ++k) {
+            x(k, 0) = 1.0;
+            x(k, 1) = std::cos(2.0 * angles[k] * kDegToRad);
+            x(k, 2) = std::sin(2.0 * angles[k] * kDegToRad);
+            y(k) = cents(rods[measured[k]].readingHz, reference);
+        }
+        Eigen::VectorXd c;
+        if (solve(x, y, c)) {
+            head.meanHz = reference * std::exp2(c(0) / 1200.0);
+            head.patternCents = std::hypot(c(1), c(2));
+            head.axisDeg = std::fmod(std::atan2(c(2), c(1)) / kDegToRad / 2.0 + 180.0, 180.0);
+        } else {
+            head.meanHz = reference;
+        }
+    } else {
+        head.splitCents = cents(highest, lowest);
+        head.meanHz = std::exp(logSum / static_cast<double>(measured.size()));
+    }
+
+    // The (2,1) pair and its cos 4θ pattern, when taps resolved it.
+    std::vector<double> los21, his21, splits21;
+    for (int i : measured) {
+        if (rods[i].pair21.count == 2) {
+            los21.push_back(rods[i].pair21.lo.frequencyHz);
+            his21.push_back(rods[i].pair21.hi.frequencyHz);
+            splits21.push_back(rods[i].pair21.splitCents());
+        }
+    }
+    if (!splits21.empty() && count >= 8) {
+        const double loHz = median(los21);
+        const double hiHz = median(his21);
+        std::vector<double> weights, at;
+        for (int i : measured) {
+            const double w = memberWeight(rods[i].pair21, 0.0, loHz, hiHz);
+            if (std::isnan(w)) continue;
+            weights.push_back(w);
+            at.push_back(rods[i].angleDeg);
+        }
+        const PatternFit fit = fitWeights(at, weights, 4);
+        if (fit.ok) {
+            head.hasPattern4 = true;
+            head.split21Cents = median(splits21);
+            head.axis4Deg = fit.axisDeg;
+            head.pattern4Cents = kPatternPerSplit21 * head.split21Cents;
+        }
+    }
+
+    if (targetHz > 0.0 && head.meanHz > 0.0) head.meanOffsetCents = cents(head.meanHz, targetHz);
+    for (int i = 0; i < count; ++i) {
+        if (!(rods[i].readingHz > 0.0)) continue;
+        double deviation = head.meanOffsetCents;
+        deviation +=
+            head.patternCents * std::cos(2.0 * (rods[i].angleDeg - head.axisDeg) * kDegToRad);
+        if (head.hasPattern4) {
+            deviation +=
+                head.pattern4Cents * std::cos(4.0 * (rods[i].angleDeg - head.axis4Deg) * kDegToRad);
+        }
+        head.deviationCents[i] = deviation;
+    }
+    return head;
+}
+
+}  // namespace tomaro
