@@ -125,8 +125,10 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
     resize(1200, 760);
 
     connect(m_Capture.get(), &CaptureDevice::strikeProgress, this, &CMainDlg::step);
-    connect(m_Capture.get(), &CaptureDevice::bufferProcessed, this,
-            [this] { m_LevelMeter->setLevel(m_Tuner.recorder().level()); });
+    connect(m_Capture.get(), &CaptureDevice::bufferProcessed, this, [this] {
+        m_LevelMeter->setLevel(m_Tuner.recorder().level());
+        if (m_Tuner.noteInputPeak(m_Tuner.recorder().level().leftPeak)) refreshViews();
+    });
     connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const QString& text) {
         m_LevelMeter->setLevel(m_Tuner.recorder().level());
         step();
@@ -181,13 +183,21 @@ QWidget* CMainDlg::buildInputGroup() {
     i18n::setToolTip(
         m_ThresholdSpin, this,
         QT_TR_NOOP("Удар начинается с отсчёта, модуль которого больше порога (0..32768)"));
-    connect(m_ThresholdSpin, &QSpinBox::valueChanged, this,
-            [this](int value) { m_Tuner.setThreshold(value); });
+    connect(m_ThresholdSpin, &QSpinBox::valueChanged, this, [this](int value) {
+        m_Tuner.setThreshold(value);
+        m_LevelMeter->setThreshold(value);
+    });
     form->addRow(i18n::label(box, this, QT_TR_NOOP("Порог:")), m_ThresholdSpin);
 
     m_LevelMeter = new LevelMeter(box);
     m_LevelMeter->setObjectName(QStringLiteral("levelMeter"));
+    m_LevelMeter->setThreshold(m_Tuner.recorder().threshold());
     form->addRow(i18n::label(box, this, QT_TR_NOOP("Уровень:")), m_LevelMeter);
+    m_LugStatus = new QLabel(box);
+    m_LugStatus->setObjectName(QStringLiteral("lugStatusLine"));
+    m_LugStatus->setWordWrap(true);
+    m_LugStatus->setVisible(false);
+    form->addRow(m_LugStatus);
 
     auto* buttons = new QHBoxLayout;
     auto* open = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("Открыть WAV..."));
@@ -513,6 +523,8 @@ void CMainDlg::refreshViews() {
     m_PitchView->setFrequencies(m_Tuner.hasResult() && !noTone ? measured : 0.0, series.medianHz);
     m_DrumChoice->reload();
     if (m_TuningWindow) m_TuningWindow->refresh();
+    m_LugStatus->setText(m_TuningWindow ? m_TuningWindow->lugStatusText() : QString());
+    m_LugStatus->setVisible(!m_LugStatus->text().isEmpty());
     updatePlayButton();
     updateGraphs();
 }

@@ -120,6 +120,7 @@ private:
     QPushButton* m_PlayButton = nullptr;
     QPushButton* m_StopButton = nullptr;
     LevelMeter* m_LevelMeter = nullptr;
+    QLabel* m_LugStatus = nullptr;  // says that lug mode is on, for which drum and head
     SignalOverview* m_Overview = nullptr;
     StretchZoom* m_Zoom = nullptr;
     SpectrumView* m_Spectrum = nullptr;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/FixedText.h"
 #include "analysis/ModeFamily.h"
 #include "display/NearestReference.h"
 #include "settings/Profile.h"
@@ -118,6 +119,14 @@ TuningReading Tuner::tuningReading() const {
             reading.drum = m_TunedDrum;
             reading.kind = m_LugHead == DrumHead::Batter ? kBatterOvertone : kResonantOvertone;
         }
+        // The advice of the rod last tapped, as the head's fit gives it, while the ring has
+        // already moved on to the next rod.
+        const int rod = m_LugNotice == LugNotice::Taken ? m_LugNoticeRod : 0;
+        if (reading.valid && rod > 0 && m_Lugs.readingHz(rod) > 0.0) {
+            reading.rod = rod;
+            reading.cents = m_Lugs.deviationCents(rod);
+            reading.advice = m_Lugs.action(rod);
+        }
         return reading;
     }
     double hz = m_LastAcceptedHz;
@@ -199,6 +208,26 @@ void Tuner::setLugOrder(LugOrder order) {
 void Tuner::selectLug(int lug) {
     m_Lugs.select(lug);
     lugsEdited();
+}
+
+namespace {
+
+// A CSV field in quotes, its own quotes doubled (drum names such as 12" hold one).
+std::string csvField(const std::string& text) {
+    std::string field = "\"";
+    for (char c : text) field += c == '"' ? std::string("\"\"") : std::string(1, c);
+    return field + '"';
+}
+
+}  // namespace
+
+std::string Tuner::lugCsv(const std::string& dateText) const {
+    const std::string drum = m_TunedDrum >= 0 ? m_Kit.drumName(m_TunedDrum) : std::string();
+    const double target = m_Lugs.targetHz();
+    const std::string context = csvField(drum) + ',' + lugs::headCode(m_LugHead) + ',' +
+                                (target > 0.0 ? fixedText(target, 2) : std::string()) + ',' +
+                                std::to_string(m_ToleranceCents) + ',' + csvField(dateText);
+    return m_Lugs.csv("drum,head,target_hz,tolerance_cents,date", context);
 }
 
 void Tuner::keepPreviousLugs() {

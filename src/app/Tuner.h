@@ -180,6 +180,9 @@ public:
     LugProblem lugProblem() const { return m_LugProblem; }
     // The target the kit gives the head, also when it is refused (Hz, 0: none).
     double lugKitTargetHz() const { return m_LugKitTargetHz; }
+    // The head's CSV (LugSession::csv()) with the drum, the head, the target, the tolerance and
+    // `dateText` on every line.
+    std::string lugCsv(const std::string& dateText) const;
     // The measurement of this head before the present one ("" when none was kept).
     const std::string& previousLugs() const { return m_PreviousLugs; }
 

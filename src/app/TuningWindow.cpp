@@ -1,5 +1,6 @@
 #include "app/TuningWindow.h"
 
+#include <QDateTime>
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -7,6 +8,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -107,6 +109,7 @@ TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     auto* fullScreen = new QShortcut(QKeySequence(Qt::Key_F11), this);
     connect(fullScreen, &QShortcut::activated, this,
             [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+    m_Tuner.setLugTapsEnabled(false);
     setLugMode(m_Tuner.lugMode());
     resize(1100, 720);
 }
@@ -163,6 +166,7 @@ QWidget* TuningWindow::buildLugPanel() {
     auto* setup = new QHBoxLayout;
     m_HeadCombo = new QComboBox(panel);
     m_HeadCombo->setObjectName(QStringLiteral("headCombo"));
+    m_HeadCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     i18n::setItems(m_HeadCombo, this,
                    {QT_TR_NOOP("ударный пластик"), QT_TR_NOOP("резонансный пластик")});
     connect(m_HeadCombo, &QComboBox::activated, this, [this](int entry) {
@@ -192,6 +196,16 @@ QWidget* TuningWindow::buildLugPanel() {
     setup->addStretch(1);
     column->addLayout(setup);
     auto* actions = new QHBoxLayout;
+    auto* centre = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("Удар в центр"));
+    centre->setObjectName(QStringLiteral("lugCentreButton"));
+    i18n::setToolTip(centre, this,
+                     QT_TR_NOOP("Следующий удар — в центр пластика: по его основному тону "
+                                "находится полоса винтов, если у пластика нет цели"));
+    connect(centre, &QPushButton::clicked, this, [this] {
+        m_Tuner.requestCentreStrike();
+        refresh();
+    });
+    actions->addWidget(centre);
     actions->addStretch(1);
     auto* reset = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("Заново"));
     reset->setObjectName(QStringLiteral("lugResetButton"));
@@ -221,11 +235,27 @@ QWidget* TuningWindow::buildLugPanel() {
     bigger.setBold(true);
     m_HeadLine->setFont(bigger);
     column->addWidget(m_HeadLine);
+    m_NoticeLine = new QLabel(panel);
+    m_NoticeLine->setObjectName(QStringLiteral("lugNoticeLine"));
+    m_NoticeLine->setWordWrap(true);
+    m_NoticeLine->setFont(bigger);
+    column->addWidget(m_NoticeLine);
+    m_PreviousLine = new QLabel(panel);
+    m_PreviousLine->setObjectName(QStringLiteral("lugPreviousLine"));
+    m_PreviousLine->setWordWrap(true);
+    column->addWidget(m_PreviousLine);
     auto* hint = i18n::label(
         panel, this,
         QT_TR_NOOP("Ударяйте в 2–3 см от подсвеченного винта, приглушив другой пластик."));
     hint->setWordWrap(true);
     column->addWidget(hint);
+    auto* blind = i18n::label(
+        panel, this,
+        QT_TR_NOOP("По высоте тона не видно, что одна сторона пластика туже другой: проверьте "
+                   "это, затянув все винты пальцами и дав каждому одинаковое число оборотов."));
+    blind->setObjectName(QStringLiteral("lugBlindSpot"));
+    blind->setWordWrap(true);
+    column->addWidget(blind);
     m_Spectrum = new SpectrumView(m_Tuner.analyzer(), m_Tuner.settings(), m_Tuner.kit(),
                                   m_Tuner.switches(), m_Tuner.readout(), panel);
     m_Spectrum->setObjectName(QStringLiteral("lugSpectrum"));
@@ -284,9 +314,15 @@ void TuningWindow::showLugs() {
     }
     std::vector<LugRod> rods;
     for (int lug = 1; lug <= lugs.count(); ++lug) {
-        rods.push_back({lugs.readingHz(lug), lugs.cents(lug), lugs.action(lug)});
+        rods.push_back(
+            {lugs.readingHz(lug), lugs.deviationCents(lug), lugs.action(lug), lugs.disagrees(lug)});
     }
-    m_Diagram->setRods(std::move(rods), lugs.selected());
+    const HeadFit& head = lugs.head();
+    LugPatternView pattern;
+    pattern.shown = head.measured >= 3 && head.splitCents > 0.0;
+    pattern.axisDeg = head.axisDeg;
+    pattern.splitCents = head.splitCents;
+    m_Diagram->setRods(std::move(rods), lugs.selected(), pattern);
 
     QString line;
     if (lugs.referenceHz() > 0.0) {
@@ -296,13 +332,107 @@ void TuningWindow::showLugs() {
         line = tr("Цели нет: эталон — среднее по винтам");
     }
     if (lugs.measuredCount() >= 2) {
-        line += tr(" · разброс %1 ¢").arg(lugs.spreadCents(), 0, 'f', 1);
+        line += tr(" · расщепление %1 ¢").arg(lugs.splitCents(), 0, 'f', 1);
+        if (pattern.shown && head.patternCents > 0.0) {
+            line += tr(" · ось %1°").arg(std::lround(head.axisDeg) % 180);
+        }
         if (lugs.even()) line += tr(" · ровно");
     }
     line += tr(" · винт %1").arg(lugs.selected());
     m_HeadLine->setText(line);
+    m_NoticeLine->setText(noticeText());
+    const std::string& previous = m_Tuner.previousLugs();
+    LugSession before = lugs;
+    if (!previous.empty() && before.restoreReadings(previous) && before.measuredCount() >= 2) {
+        m_PreviousLine->setText(tr("Прошлый замер: разброс %1 ¢, %2 из %3 винтов")
+                                    .arg(before.spreadCents(), 0, 'f', 1)
+                                    .arg(before.measuredCount())
+                                    .arg(before.count()));
+    } else {
+        m_PreviousLine->clear();
+    }
     const FrequencyBand band = m_Tuner.lugs().band();
     m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugReadingHz());
+}
+
+QString TuningWindow::noticeText() const {
+    const LugSession& lugs = m_Tuner.lugs();
+    switch (m_Tuner.lugProblem()) {
+        case Tuner::LugProblem::TargetOutsideSearch:
+            return tr("Цель пластика %1 вне диапазона поиска по винтам (%2–%3 Гц): она не "
+                      "используется")
+                .arg(hertz(m_Tuner.lugKitTargetHz()))
+                .arg(lugs.searchRange().loHz)
+                .arg(lugs.searchRange().hiHz);
+        case Tuner::LugProblem::SearchBeyondRate:
+            return tr("Диапазон поиска по винтам (до %1 Гц) выше половины частоты "
+                      "дискретизации: удар не прочитан")
+                .arg(lugs.searchRange().hiHz);
+        case Tuner::LugProblem::None:
+            break;
+    }
+    if (m_Tuner.centreStrikePending()) return tr("Ударьте в центр пластика");
+    if (!m_Tuner.lugTapsEnabled()) return tr("Окно не активно: удары не идут винтам");
+    const int rod = m_Tuner.lugNoticeRod();
+    switch (m_Tuner.lugNotice()) {
+        case Tuner::LugNotice::NoToneInBand:
+            return tr("винт %1: нет тона в полосе винта").arg(rod);
+        case Tuner::LugNotice::OtherFamily:
+            return tr("винт %1: другая мода — ударьте ещё раз").arg(rod);
+        case Tuner::LugNotice::TooQuiet:
+            return tr("винт %1: слишком тихо").arg(rod);
+        case Tuner::LugNotice::Rejected:
+            return tr("винт %1: удар отклонён — ударьте ещё раз").arg(rod);
+        case Tuner::LugNotice::CentreTaken:
+            return tr("Удар в центр: полоса винтов %1–%2 Гц")
+                .arg(lugs.band().loHz, 0, 'f', 0)
+                .arg(lugs.band().hiHz, 0, 'f', 0);
+        case Tuner::LugNotice::Taken:
+            if (lugs.disagrees(rod))
+                return tr("винт %1: не сходится с картиной пластика — "
+                          "ударьте ещё раз")
+                    .arg(rod);
+            break;
+        case Tuner::LugNotice::None:
+            break;
+    }
+    return {};
+}
+
+QString TuningWindow::lugStatusText() const {
+    if (!m_Tuner.lugMode() || !isVisible()) return {};
+    const QString drum = m_Tuner.tunedDrum() >= 0
+                             ? qs(drums::shownName(m_Tuner.kit().drumName(m_Tuner.tunedDrum())))
+                             : tr("ближайший эталон");
+    const QString head =
+        m_Tuner.lugHead() == DrumHead::Resonant ? tr("резонансный пластик") : tr("ударный пластик");
+    QString text = tr("По винтам: %1, %2").arg(drum, head);
+    if (!m_Tuner.lugTapsEnabled()) text += tr(" — пауза, пока окно «Настройка» не активно");
+    return text;
+}
+
+void TuningWindow::updateTapsEnabled() {
+    // Taps go to the rods only while lug mode is on screen and the window is the active one.
+    const bool onScreen = isVisible() && !isMinimized() && isActiveWindow();
+    if (onScreen == m_Tuner.lugTapsEnabled()) return;
+    m_Tuner.setLugTapsEnabled(onScreen);
+    emit tunerChanged();
+}
+
+bool TuningWindow::event(QEvent* event) {
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+        case QEvent::Show:
+        case QEvent::Hide:
+        case QEvent::WindowActivate:
+        case QEvent::WindowDeactivate:
+        case QEvent::WindowStateChange:
+            updateTapsEnabled();
+            break;
+        default:
+            break;
+    }
+    return handled;
 }
 
 void TuningWindow::changeEvent(QEvent* event) {
@@ -328,14 +458,25 @@ void TuningWindow::playTone() {
 bool TuningWindow::exportCsv(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
-    const QByteArray bytes = QByteArray::fromStdString(m_Tuner.lugs().csv());
+    const QByteArray bytes = QByteArray::fromStdString(
+        m_Tuner.lugCsv(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString()));
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
+QString TuningWindow::exportFileName() const {
+    // "lugs-12in-batter.csv": the drum and the head, in letters any file system takes.
+    QString drum = QStringLiteral("any");
+    if (m_Tuner.tunedDrum() >= 0) {
+        drum = qs(drums::typeKey(m_Tuner.kit().drum(m_Tuner.tunedDrum()).type));
+        drum.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+    }
+    return QStringLiteral("lugs-%1-%2.csv")
+        .arg(drum, QString::fromLatin1(lugs::headCode(m_Tuner.lugHead())));
+}
+
 void TuningWindow::chooseExportFile() {
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("Экспорт замеров по винтам"),
-                                     QStringLiteral("lugs.csv"), tr("CSV - файлы (*.csv)"));
+    const QString path = QFileDialog::getSaveFileName(this, tr("Экспорт замеров по винтам"),
+                                                      exportFileName(), tr("CSV - файлы (*.csv)"));
     if (path.isEmpty()) return;
     if (!exportCsv(path)) {
         QMessageBox::warning(this, QStringLiteral("Tomaro"),

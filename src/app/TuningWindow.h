@@ -50,6 +50,9 @@ public:
     // Writes the head's measurement as CSV; false when the file cannot be written.
     bool exportCsv(const QString& path);
     void setLugMode(bool on);
+    // For the main window: "По винтам: 12\", ударный пластик" while lug mode is on here, with
+    // a pause said when taps do not go to the rods; empty otherwise.
+    QString lugStatusText() const;
 
 signals:
     // The tuner's state changed here (series cleared, drum chosen): the main window shows it.
@@ -60,6 +63,8 @@ signals:
     void soundError(const QString& text);
 
 protected:
+    // Showing, hiding, activation and minimising decide whether taps go to the rods.
+    bool event(QEvent* event) override;
     // A change of language sets the kept texts again and builds the shown ones anew.
     void changeEvent(QEvent* event) override;
 
@@ -67,6 +72,9 @@ private:
     QWidget* buildTopBar();
     QWidget* buildLugPanel();
     void showLugs();
+    QString noticeText() const;
+    void updateTapsEnabled();
+    QString exportFileName() const;
     void playTone();
     double toneHz() const;
     void chooseExportFile();
@@ -86,6 +94,8 @@ private:
     QComboBox* m_OrderCombo = nullptr;
     LugDiagram* m_Diagram = nullptr;
     QLabel* m_HeadLine = nullptr;
+    QLabel* m_NoticeLine = nullptr;
+    QLabel* m_PreviousLine = nullptr;
     SpectrumView* m_Spectrum = nullptr;
 };
 

@@ -32,6 +32,12 @@ void LevelMeter::setLevel(InputLevel level) {
     update();
 }
 
+void LevelMeter::setThreshold(int threshold) {
+    if (threshold == m_Threshold) return;
+    m_Threshold = threshold;
+    update();
+}
+
 void LevelMeter::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     const double w = width();
@@ -44,6 +50,11 @@ void LevelMeter::paintEvent(QPaintEvent*) {
     painter.fillRect(rect(), rest);
     painter.fillRect(QRectF(0.0, 0.0, barWidth(w, m_Level.leftPeak), upper), bar);
     painter.fillRect(QRectF(0.0, upper, barWidth(w, m_Level.rightPeak), lower), bar);
+
+    if (m_Threshold >= 0) {
+        const double x = std::min(w - 1.0, barWidth(w, m_Threshold));
+        painter.fillRect(QRectF(x - 1.0, 0.0, 2.0, height()), QColor(255, 140, 0));
+    }
 
     if (overload) {
         painter.setRenderHint(QPainter::TextAntialiasing);

@@ -33,13 +33,22 @@ struct TuningReading {
     int kind = -1;            // kFundamental, kBatterOvertone, kResonantOvertone; -1 none
     double cents = 0.0;       // measured against the target (or the nearest note)
     TuneAdvice advice = TuneAdvice::None;
+    int rod = 0;  // lug mode: the rod the advice is for (1..16; 0: not a rod's reading)
 };
 
 // One rod of a head as the lug drawing shows it.
 struct LugRod {
     double hz = 0.0;     // 0: not measured
-    double cents = 0.0;  // from the head's reference
+    double cents = 0.0;  // what the rod needs: cents sharp of where it should be
     TuneAdvice advice = TuneAdvice::None;
+    bool tapAgain = false;  // its tap disagrees with the head's pattern
+};
+
+// The head's fitted pattern as the lug drawing shows it.
+struct LugPatternView {
+    bool shown = false;
+    double axisDeg = 0.0;     // the tight axis, clockwise from rod 1
+    double splitCents = 0.0;  // the (1,1) pair's split
 };
 
 // Settings of the tuning view in section "Tuning": the drum being tuned ("Drum": its name; empty

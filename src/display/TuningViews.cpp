@@ -50,17 +50,26 @@ void TuningView::showReading(const TuningReading& reading, bool rejected, int to
 
 QString TuningView::adviceLabel() const {
     if (!m_Reading.valid) return {};
+    QString advice;
     switch (m_Reading.advice) {
         case TuneAdvice::Tighten:
-            return QStringLiteral("▲ ") + tr("подтянуть");
-        case TuneAdvice::Loosen:
-            return QStringLiteral("▼ ") + tr("ослабить");
-        case TuneAdvice::Ok:
-            return tr("в допуске");
-        case TuneAdvice::None:
+            advice = QStringLiteral("▲ ") + tr("подтянуть");
             break;
+        case TuneAdvice::Loosen:
+            advice = QStringLiteral("▼ ") + tr("ослабить");
+            break;
+        case TuneAdvice::Ok:
+            advice = tr("в допуске");
+            break;
+        case TuneAdvice::None:
+            return {};
     }
-    return {};
+    if (m_Reading.rod <= 0) return advice;
+    // A rod's advice names its rod, and how far: "винт 2: ▲ подтянуть 7 ¢".
+    if (m_Reading.advice != TuneAdvice::Ok) {
+        advice += QStringLiteral(" %1 ¢").arg(std::lround(std::abs(m_Reading.cents)));
+    }
+    return tr("винт %1: ").arg(m_Reading.rod) + advice;
 }
 
 QString TuningView::readingLine() const {
@@ -200,9 +209,10 @@ void TuningView::paintEvent(QPaintEvent*) {
 
 LugDiagram::LugDiagram(QWidget* parent) : QWidget(parent) {}
 
-void LugDiagram::setRods(std::vector<LugRod> rods, int selected) {
+void LugDiagram::setRods(std::vector<LugRod> rods, int selected, LugPatternView pattern) {
     m_Rods = std::move(rods);
     m_Selected = selected;
+    m_Pattern = pattern;
     update();
 }
 
@@ -210,10 +220,13 @@ QString LugDiagram::rodLabel(int lug) const {
     if (lug < 1 || lug > static_cast<int>(m_Rods.size())) return {};
     const LugRod& rod = m_Rods[lug - 1];
     if (rod.hz <= 0.0) return QStringLiteral("—");
-    return QStringLiteral("%1\n%2%3 ¢")
-        .arg(hertz(rod.hz))
-        .arg(rod.cents >= 0 ? QStringLiteral("+") : QString())
-        .arg(rod.cents, 0, 'f', 1);
+    const double cents = std::abs(rod.cents) < 0.05 ? 0.0 : rod.cents;
+    QString label = QStringLiteral("%1\n%2%3 ¢")
+                        .arg(hertz(rod.hz))
+                        .arg(cents > 0 ? QStringLiteral("+") : QString())
+                        .arg(cents, 0, 'f', 1);
+    if (rod.tapAgain) label += QStringLiteral(" ?");
+    return label;
 }
 
 QSize LugDiagram::minimumSizeHint() const { return {220, 220}; }
@@ -237,6 +250,27 @@ void LugDiagram::paintEvent(QPaintEvent*) {
     painter.setPen(QPen(QColor(90, 96, 106), 3));
     painter.setBrush(QColor(232, 228, 214));
     painter.drawEllipse(centre, radius, radius);
+    if (m_Pattern.shown) {
+        // The tight axis of the head's pattern across the head (red), the slack one at right
+        // angles (blue), with the split at the centre.
+        auto across = [&](double degrees, const QColor& color, Qt::PenStyle style) {
+            const double a = degrees * std::numbers::pi / 180.0;
+            const QPointF d(radius * 0.92 * std::sin(a), -radius * 0.92 * std::cos(a));
+            painter.setPen(QPen(color, 3, style, Qt::RoundCap));
+            painter.drawLine(centre - d, centre + d);
+        };
+        across(m_Pattern.axisDeg + 90.0, adviceColor(TuneAdvice::Loosen), Qt::DashLine);
+        across(m_Pattern.axisDeg, adviceColor(TuneAdvice::Tighten), Qt::SolidLine);
+        QFont figure = font();
+        figure.setBold(true);
+        figure.setPixelSize(std::max(10, static_cast<int>(radius * 0.16)));
+        painter.setFont(figure);
+        painter.setPen(QColor(30, 32, 36));
+        painter.drawText(QRectF(centre.x() - radius, centre.y() + radius * 0.2, 2 * radius,
+                                figure.pixelSize() * 1.4),
+                         Qt::AlignCenter,
+                         QStringLiteral("%1 ¢").arg(m_Pattern.splitCents, 0, 'f', 1));
+    }
 
     const double dot = std::max(8.0, radius * 0.11);
     QFont number = font();

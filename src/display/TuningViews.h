@@ -25,7 +25,8 @@ public:
 
     const TuningReading& reading() const { return m_Reading; }
     bool rejected() const { return m_Rejected; }
-    // The advice as drawn ("▲ подтянуть", "▼ ослабить", "в допуске"), empty for none.
+    // The advice as drawn ("▲ подтянуть", "▼ ослабить", "в допуске"), empty for none; a rod's
+    // names the rod and the cents ("винт 2: ▲ подтянуть 7 ¢").
     QString adviceLabel() const;
     // The line under the bar as drawn: "110 Гц  →  116.5 Гц (12\")   -9.6 ¢", empty for none.
     QString readingLine() const;
@@ -47,9 +48,11 @@ private:
 };
 
 // A head seen from above with its rods at their angles, numbered clockwise from the top. Each
-// rod shows its frequency and its deviation, green within the tolerance, red when to be
-// tightened, blue when to be loosened, grey when not measured; the rod to tap next is ringed.
-// A click on a rod asks for it to be selected. User-interface thread only.
+// rod shows its frequency and what it needs in cents (" ?" when its tap disagrees with the head's
+// pattern), green within the tolerance, red when to be tightened, blue when to be loosened, grey
+// when not measured; the rod to tap next is ringed. The head's fitted pattern is drawn across it:
+// the tight axis solid red, the slack axis dashed blue, the split at the centre. A click on a rod
+// asks for it to be selected. User-interface thread only.
 class LugDiagram : public QWidget {
     Q_OBJECT
 
@@ -57,7 +60,8 @@ public:
     explicit LugDiagram(QWidget* parent = nullptr);
 
     // Rods 1..rods.size(); `selected` 1-based.
-    void setRods(std::vector<LugRod> rods, int selected);
+    void setRods(std::vector<LugRod> rods, int selected, LugPatternView pattern = {});
+    const LugPatternView& pattern() const { return m_Pattern; }
     int selected() const { return m_Selected; }
     // Where rod `lug` is drawn at the present size.
     QPointF rodCentre(int lug) const;
@@ -79,6 +83,7 @@ private:
 
     std::vector<LugRod> m_Rods;
     int m_Selected = 1;
+    LugPatternView m_Pattern;
 };
 
 // Colours of the advice: green ok, red tighten, blue loosen, grey none.
