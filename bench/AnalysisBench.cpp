@@ -3,6 +3,7 @@
 //   ratio transform/fftw = X
 //   ratio analysis48000/fftw = Y
 //   ratio quality+track/analysis48000 = Z
+//   ratio pair-fit/analysis48000 = W
 
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
@@ -18,6 +19,7 @@
 
 #include "analysis/Analyzer.h"
 #include "analysis/Fft.h"
+#include "analysis/ModePairFit.h"
 #include "analysis/PitchTrack.h"
 #include "analysis/StrikeQuality.h"
 #include "audio/StrikeRecord.h"
@@ -131,12 +133,41 @@ void BM_QualityAndTrack48000(benchmark::State& state) {
     }
 }
 
+// A tap near a rod: the head's split (1,1) pair, 15 cents apart, among neighbour modes and noise,
+// fitted in a band of +-8 % around the pair over the whole 1 s tap.
+void BM_PairFit48000(benchmark::State& state) {
+    static const std::vector<std::int16_t> samples = [] {
+        std::vector<std::int16_t> s(48000);
+        std::mt19937 random(11);
+        std::normal_distribution<double> noise(0.0, 30.0);
+        for (int n = 0; n < 48000; ++n) {
+            const double t = n / kRateHz;
+            const double value = 9000 * std::exp(-t / 0.4) * std::cos(2 * M_PI * 251.0 * t) +
+                                 6000 * std::exp(-t / 0.3) * std::cos(2 * M_PI * 253.2 * t + 1) +
+                                 10000 * std::exp(-t / 0.3) * std::cos(2 * M_PI * 166.0 * t) +
+                                 5000 * std::exp(-t / 0.2) * std::cos(2 * M_PI * 337.0 * t) +
+                                 noise(random);
+            s[n] = static_cast<std::int16_t>(std::lround(std::clamp(value, -32768.0, 32767.0)));
+        }
+        return s;
+    }();
+    tomaro::SampleSource source;
+    source.native = samples.data();
+    source.frameCount = static_cast<int>(samples.size());
+    tomaro::ModePairFit fit;
+    for (auto _ : state) {
+        const auto& pair = fit.fit(source, kRateHz, 0, 48000, 232.0, 272.0);
+        benchmark::DoNotOptimize(pair.count);
+    }
+}
+
 BENCHMARK(BM_Transform65536)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Fftw65536)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Analysis48000Decay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Analysis48000NoDecay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_Analysis14400Decay)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 BENCHMARK(BM_QualityAndTrack48000)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
+BENCHMARK(BM_PairFit48000)->Unit(benchmark::kMicrosecond)->Repetitions(kRepetitions);
 
 // The console output as usual, keeping the median CPU time of every benchmark on the side.
 class MedianReporter : public benchmark::ConsoleReporter {
@@ -173,6 +204,7 @@ int main(int argc, char** argv) {
     reporter.printRatio("analysis48000/fftw", "BM_Analysis48000Decay", "BM_Fftw65536");
     reporter.printRatio("quality+track/analysis48000", "BM_QualityAndTrack48000",
                         "BM_Analysis48000Decay");
+    reporter.printRatio("pair-fit/analysis48000", "BM_PairFit48000", "BM_Analysis48000Decay");
     benchmark::Shutdown();
     return 0;
 }
