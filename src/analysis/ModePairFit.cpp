@@ -367,7 +367,18 @@ struct ModePairFitWorkspace {
         if (frequency < loHz || frequency > hiHz) return false;
         if (decay < -1.0 / spanSec) return false;       // clearly growing
         if (decay > kPi * (hiHz - loHz)) return false;  // broader than the band
+        // A drum's modes ring for tenths of a second; what dies within 30 ms is what the attack
+        // left in the band, however large its extrapolated start.
+        if (decay > 1.0 / ModePairFit::kMinDecaySec) return false;
         return amplitude > noise * std::pow(10.0, ModePairFit::kMinSnrDb / 20.0);
+    }
+
+    // The energy of component k over the data fitted: what ranks the members.
+    double energyOf(const Model& model, int k) const {
+        const double r2 = std::norm(model.pole[k]);
+        const double sum =
+            std::abs(r2 - 1.0) < 1e-12 ? double(kN) : (1.0 - std::pow(r2, kN)) / (1.0 - r2);
+        return std::norm(model.amplitude[k]) * sum;
     }
 
     // The strongest two members of the model, by amplitude; -1 where there is none.
@@ -375,17 +386,17 @@ struct ModePairFitWorkspace {
         std::array<int, 2> best{-1, -1};
         for (int k = 0; k < model.count; ++k) {
             if (!isMember(model, k, noise)) continue;
-            const double a = std::abs(model.amplitude[k]);
-            if (best[0] < 0 || a > std::abs(model.amplitude[best[0]])) {
+            const double e = energyOf(model, k);
+            if (best[0] < 0 || e > energyOf(model, best[0])) {
                 best[1] = best[0];
                 best[0] = k;
-            } else if (best[1] < 0 || a > std::abs(model.amplitude[best[1]])) {
+            } else if (best[1] < 0 || e > energyOf(model, best[1])) {
                 best[1] = k;
             }
         }
-        if (best[1] >= 0 && std::abs(model.amplitude[best[1]]) <
-                                std::abs(model.amplitude[best[0]]) *
-                                    std::pow(10.0, -ModePairFit::kMaxRatioDb / 20.0)) {
+        if (best[1] >= 0 &&
+            energyOf(model, best[1]) <
+                energyOf(model, best[0]) * std::pow(10.0, -ModePairFit::kMaxRatioDb / 10.0)) {
             best[1] = -1;
         }
         return best;

@@ -70,9 +70,10 @@ public:
     // A second member this far under the first is dropped: that weak a partner is within what the
     // modelling errors of the first (a decay not exactly exponential) leave behind.
     static constexpr double kMaxRatioDb = 30.0;
-    static constexpr double kSkipSec = 0.01;    // the attack left out
-    static constexpr double kMaxDataSec = 0.8;  // the longest span of decimated samples
-    static constexpr double kMaxSpanSec = 1.0;  // the tap read from its front, at most
+    static constexpr double kMinDecaySec = 0.03;  // members dying faster are the attack's leftovers
+    static constexpr double kSkipSec = 0.01;      // the attack left out
+    static constexpr double kMaxDataSec = 0.8;    // the longest span of decimated samples
+    static constexpr double kMaxSpanSec = 1.0;    // the tap read from its front, at most
     static constexpr double kMaxRateHz = 192000.0;
     static constexpr int kSamples = 256;  // decimated samples fitted
     static constexpr int kColumns = 48;   // columns of the Hankel matrix

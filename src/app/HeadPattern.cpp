@@ -85,6 +85,30 @@ PatternFit fitWeights(const std::vector<double>& anglesDeg, const std::vector<do
     return fit;
 }
 
+// Fits the cents of single readings as c0 + a cos mθ + b sin mθ: each rod reads the member it
+// rings (or a blend leaning to it), so the members lie about the fitted amplitude r either side
+// of the mean and the pair's split is about 2 r. Returns false when it cannot be fitted.
+bool fitReadings(const std::vector<double>& anglesDeg, const std::vector<double>& centsValues,
+                 int m, double& c0, double& amplitude, double& axisDeg) {
+    const int n = static_cast<int>(centsValues.size());
+    if (n < 3) return false;
+    Eigen::MatrixXd x(n, 3);
+    Eigen::VectorXd y(n);
+    for (int k = 0; k < n; ++k) {
+        x(k, 0) = 1.0;
+        x(k, 1) = std::cos(m * anglesDeg[k] * kDegToRad);
+        x(k, 2) = std::sin(m * anglesDeg[k] * kDegToRad);
+        y(k) = centsValues[k];
+    }
+    Eigen::VectorXd c;
+    if (!solve(x, y, c)) return false;
+    c0 = c(0);
+    amplitude = std::hypot(c(1), c(2));
+    const double period = 360.0 / m;
+    axisDeg = std::fmod(std::atan2(c(2), c(1)) / kDegToRad / m + period, period);
+    return true;
+}
+
 }  // namespace
 
 HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
@@ -115,7 +139,10 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
     std::vector<double> angles;
     for (int i : measured) angles.push_back(rods[i].angleDeg);
 
-    if (!splits.empty()) {
+    // A pair resolved at one rod alone may be the fit's mistake on a head split by a cent or two:
+    // the pair counts once a third of the rods (two at least) resolve it.
+    const bool pairSeen = splits.size() >= std::max<std::size_t>(2, (measured.size() + 2) / 3);
+    if (pairSeen) {
         // The pair as the taps resolved it: the same two frequencies at every rod, only their
         // levels change with the rod's angle.
         head.splitResolved = true;
@@ -136,26 +163,20 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
             }
         }
     } else if (measured.size() >= 3) {
-        // No tap resolved the pair: each reading is one member, or a blend of the two. The
-        // readings' own cos 2θ component is the pattern they show.
-        head.splitCents = cents(highest, lowest);
-        const int n = static_cast<int>(measured.size());
-        const double reference = std::exp(logSum / n);
-        Eigen::MatrixXd x(n, 3);
-        Eigen::VectorXd y(n);
-        for (int k = 0; k < n; ++k) {
-            x(k, 0) = 1.0;
-            x(k, 1) = std::cos(2.0 * angles[k] * kDegToRad);
-            x(k, 2) = std::sin(2.0 * angles[k] * kDegToRad);
-            y(k) = cents(rods[measured[k]].readingHz, reference);
-        }
-        Eigen::VectorXd c;
-        if (solve(x, y, c)) {
-            head.meanHz = reference * std::exp2(c(0) / 1200.0);
-            head.patternCents = std::hypot(c(1), c(2));
-            head.axisDeg = std::fmod(std::atan2(c(2), c(1)) / kDegToRad / 2.0 + 180.0, 180.0);
-        } else {
-            head.meanHz = reference;
+        // No tap resolved the pair: each reading is the member its rod rings, or a blend of the
+        // two. The readings' own cos 2θ component gives the axis and, as 2 r, the split.
+        const double reference = std::exp(logSum / static_cast<double>(measured.size()));
+        std::vector<double> values;
+        for (int i : measured) values.push_back(cents(rods[i].readingHz, reference));
+        double c0 = 0.0, amplitude = 0.0, axis = 0.0;
+        head.meanHz = reference;
+        if (fitReadings(angles, values, 2, c0, amplitude, axis)) {
+            // The split as the pattern across all rods shows it: steadier than the spread of
+            // single readings, which a cent of scatter at two rods would decide.
+            head.meanHz = reference * std::exp2(c0 / 1200.0);
+            head.splitCents = 2.0 * amplitude;
+            head.patternCents = kPatternPerSplit11 * head.splitCents;
+            head.axisDeg = axis;
         }
     } else {
         head.splitCents = cents(highest, lowest);
@@ -171,7 +192,8 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
             splits21.push_back(rods[i].pair21.splitCents());
         }
     }
-    if (!splits21.empty() && count >= 8) {
+    const bool pair21Seen = splits21.size() >= std::max<std::size_t>(2, (measured.size() + 2) / 3);
+    if (pair21Seen && count >= 8) {
         const double loHz = median(los21);
         const double hiHz = median(his21);
         std::vector<double> weights, at;
@@ -187,6 +209,28 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
             head.split21Cents = median(splits21);
             head.axis4Deg = fit.axisDeg;
             head.pattern4Cents = kPatternPerSplit21 * head.split21Cents;
+        }
+    } else if (count >= 8) {
+        // Closer than a fit resolves (a few cents): the (2,1) readings alternate around the head
+        // as the cos 4θ pattern makes each rod ring one member or the other.
+        std::vector<double> values, at;
+        for (int i : measured) {
+            if (rods[i].pair21.count != 1) continue;
+            values.push_back(rods[i].pair21.lo.frequencyHz);
+            at.push_back(rods[i].angleDeg);
+        }
+        if (values.size() >= 6) {
+            double logMean = 0.0;
+            for (double hz : values) logMean += std::log(hz);
+            const double reference = std::exp(logMean / static_cast<double>(values.size()));
+            for (double& hz : values) hz = cents(hz, reference);
+            double c0 = 0.0, amplitude = 0.0, axis = 0.0;
+            if (fitReadings(at, values, 4, c0, amplitude, axis)) {
+                head.hasPattern4 = true;
+                head.split21Cents = 2.0 * amplitude;
+                head.axis4Deg = axis;
+                head.pattern4Cents = kPatternPerSplit21 * head.split21Cents;
+            }
         }
     }
 

@@ -79,7 +79,7 @@ TEST(LugHead, SplitAndAxisOfTheTensionPatternAreFound) {
     axisError = std::min(axisError, 180.0 - axisError);
     EXPECT_LT(axisError, 10.0) << fit.axisDeg;
     // The rods on the tight axis are to be loosened, those across it tightened.
-    EXPECT_EQ(session.lugs().action(2), LugAction::Loosen);  // 45°
+    EXPECT_EQ(session.lugs().action(2), LugAction::Loosen);   // 45°
     EXPECT_EQ(session.lugs().action(4), LugAction::Tighten);  // 135°
 }
 
@@ -116,8 +116,7 @@ TEST(LugHead, AdviceFollowedWithTwentyPerCentImprecisionEvensTheHeadWithinFourPa
                 even = session.lugs().even();
             }
             EXPECT_TRUE(even) << rods << " rods, " << f11 << " Hz: split "
-                              << session.lugs().splitCents() << " ¢ after " << passes
-                              << " passes";
+                              << session.lugs().splitCents() << " ¢ after " << passes << " passes";
             EXPECT_LT(head.pairSplitCents11(), 2.0 * toleranceCents);
         }
     }
