@@ -49,10 +49,12 @@ constexpr int kOutputsA = kStageB * (kN - 1) + kTapsB;
 // transition band and aliases stay out of the band.
 constexpr double kRateOverHalfWidth = 3.0;
 
-// Levenberg-Marquardt limits: the poles start close, so few passes suffice.
+// Levenberg-Marquardt limits: the poles start close, so few passes suffice; a trial split only
+// needs to show whether it pays, and the one kept is refined to the end.
 constexpr int kMaxPasses = 40;
+constexpr int kTrialPasses = 12;
 constexpr int kMaxTries = 12;
-constexpr double kTolerance = 1e-12;
+constexpr double kTolerance = 1e-9;  // relative decrease of the error that ends the passes
 // A split of a lone member is kept when it lowers the squared error by this many times the noise
 // variance of one complex sample; noise alone lowers it by about 2 for the two added components.
 constexpr double kSplitGain = 25.0;
@@ -75,6 +77,22 @@ void designLowPass(double* taps, int length, double cutoff) {
         sum += taps[k];
     }
     for (int k = 0; k < length; ++k) taps[k] /= sum;
+}
+
+// Two members too close to tell apart as one: the power of both, at their power-weighted mean
+// frequency (geometric) and decay. A pole refitted alone would follow the slow beating of the two
+// and could land outside them.
+ModeMember joined(const ModeMember& a, const ModeMember& b) {
+    const double powerA = std::pow(10.0, a.levelDb / 10.0);
+    const double powerB = std::pow(10.0, b.levelDb / 10.0);
+    const double weightA = powerA / (powerA + powerB);
+    ModeMember member;
+    member.frequencyHz =
+        std::exp(weightA * std::log(a.frequencyHz) + (1.0 - weightA) * std::log(b.frequencyHz));
+    member.decayPerSec = weightA * a.decayPerSec + (1.0 - weightA) * b.decayPerSec;
+    member.levelDb = 10.0 * std::log10(powerA + powerB);
+    member.snrDb = a.snrDb + (member.levelDb - a.levelDb);
+    return member;
 }
 
 double toDb(double amplitude) {
@@ -199,14 +217,14 @@ struct ModePairFitWorkspace {
     }
 
     // Levenberg-Marquardt on amplitudes and poles together. False when the model cannot be fitted.
-    bool refine(Model& model) {
+    bool refine(Model& model, int maxPasses = kMaxPasses) {
         if (!solveAmplitudes(model)) return false;
         const int k = model.count;
         if (k == 0) return true;
         const int p = 2 * k;
         double lambda = 1e-3;
         Model trial = model;
-        for (int pass = 0; pass < kMaxPasses; ++pass) {
+        for (int pass = 0; pass < maxPasses; ++pass) {
             for (int j = 0; j < k; ++j) {
                 const Complex z = std::exp(model.pole[j]);
                 Complex power = 1.0;
@@ -356,18 +374,32 @@ struct ModePairFitWorkspace {
     }
 
     // Whether component k of the model is a member of the band's mode.
+    // Beyond the band, it must not be clearly growing nor broader than the band, and must stand
+    // kMinSnrDb over the noise where the fitted data begin.
     bool isMember(const Model& model, int k, double noise) const {
+        return inBand(model, k) && 2.0 * std::abs(model.amplitude[k]) >
+                                       noise * std::pow(10.0, ModePairFit::kMinSnrDb / 20.0);
+    }
+
+    // Whether component k lies in the band with a finite, plausible decay.
+    bool inBand(const Model& model, int k) const {
         const double frequency = frequencyOf(model.pole[k]);
         const double decay = decayOf(model.pole[k]);
-        const double amplitude = 2.0 * std::abs(model.amplitude[k]);
         const double spanSec = (kN - 1) / decimatedHz;
-        if (!std::isfinite(frequency) || !std::isfinite(decay) || !std::isfinite(amplitude)) {
-            return false;
+        return std::isfinite(frequency) && std::isfinite(decay) &&
+               std::isfinite(std::abs(model.amplitude[k])) && frequency >= loHz &&
+               frequency <= hiHz && decay >= -1.0 / spanSec && decay <= kPi * (hiHz - loHz);
+    }
+
+    // The strongest component in the band, whatever its level; -1 when there is none.
+    int strongestInBand(const Model& model) const {
+        int best = -1;
+        for (int k = 0; k < model.count; ++k) {
+            if (!inBand(model, k)) continue;
+            if (best < 0 || std::abs(model.amplitude[k]) > std::abs(model.amplitude[best]))
+                best = k;
         }
-        if (frequency < loHz || frequency > hiHz) return false;
-        if (decay < -1.0 / spanSec) return false;       // clearly growing
-        if (decay > kPi * (hiHz - loHz)) return false;  // broader than the band
-        return amplitude > noise * std::pow(10.0, ModePairFit::kMinSnrDb / 20.0);
+        return best;
     }
 
     // The strongest two members of the model, by amplitude; -1 where there is none.
@@ -389,18 +421,6 @@ struct ModePairFitWorkspace {
             best[1] = -1;
         }
         return best;
-    }
-
-    static void removeComponent(Model& model, int k) {
-        for (int j = k; j + 1 < model.count; ++j) {
-            model.pole[j] = model.pole[j + 1];
-            model.amplitude[j] = model.amplitude[j + 1];
-        }
-        --model.count;
-    }
-
-    double cents(Complex a, Complex b) const {
-        return std::fabs(1200.0 * std::log2(frequencyOf(a) / frequencyOf(b)));
     }
 
     ModeMember memberOf(const Model& model, int k, double noise) const {
@@ -465,42 +485,31 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     double noise = w.noiseAmplitude(model);
     auto best = w.members(model, noise);
 
-    // Two members too close to tell apart are one: refitted with a single pole.
-    if (best[1] >= 0 && w.cents(model.pole[best[0]], model.pole[best[1]]) < kMinSplitCents) {
-        ModePairFitWorkspace::Model merged = model;
-        merged.pole[best[0]] = 0.5 * (model.pole[best[0]] + model.pole[best[1]]);
-        ModePairFitWorkspace::removeComponent(merged, best[1]);
-        if (!w.refine(merged)) return m_Result;
-        model = merged;
-        noise = w.noiseAmplitude(model);
-        best = w.members(model, noise);
-        best[1] = -1;
-    }
-
-    // A lone member may hide a pair the subspace did not separate: try splitting it.
-    if (best[0] >= 0 && best[1] < 0 && model.count < kMaxK) {
+    // No member or a lone one may hide a pair the subspace did not separate, whose beating then
+    // shows as error (and as noise, which may even sink the lone pole under the margin): the
+    // strongest component in the band is split, and the split kept when it lowers the error by far
+    // more than noise would and leaves a member.
+    const int strongest = w.strongestInBand(model);
+    if (best[1] < 0 && strongest >= 0 && model.count < kMaxK) {
         const double variance = model.cost / std::max(1, kN - 2 * model.count);
         ModePairFitWorkspace::Model chosen = model;
         for (double split : kSplitTriesCents) {
             ModePairFitWorkspace::Model trial = model;
-            const Complex pole = model.pole[best[0]];
+            const Complex pole = model.pole[strongest];
             const double shift =
                 kTwoPi * w.frequencyOf(pole) * (std::exp2(split / 2400.0) - 1.0) / w.decimatedHz;
-            trial.pole[best[0]] = pole - Complex(0.0, shift);
+            trial.pole[strongest] = pole - Complex(0.0, shift);
             trial.pole[trial.count] = pole + Complex(0.0, shift);
+            trial.amplitude[trial.count] = 0.0;
             ++trial.count;
-            if (!w.refine(trial)) continue;
+            if (!w.refine(trial, kTrialPasses)) continue;
             if (!(model.cost - trial.cost > kSplitGain * variance) || !(trial.cost < chosen.cost)) {
                 continue;
             }
-            const double trialNoise = w.noiseAmplitude(trial);
-            const auto pair = w.members(trial, trialNoise);
-            if (pair[1] < 0 || w.cents(trial.pole[pair[0]], trial.pole[pair[1]]) < kMinSplitCents) {
-                continue;
-            }
+            if (w.members(trial, w.noiseAmplitude(trial))[0] < 0) continue;
             chosen = trial;
         }
-        if (chosen.count != model.count) {
+        if (chosen.count != model.count && w.refine(chosen)) {
             model = chosen;
             noise = w.noiseAmplitude(model);
             best = w.members(model, noise);
@@ -513,12 +522,17 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     m_Result.count = 1;
     if (best[1] >= 0) {
         ModeMember other = w.memberOf(model, best[1], noise);
-        if (other.frequencyHz < m_Result.lo.frequencyHz) std::swap(other, m_Result.lo);
-        m_Result.hi = other;
-        m_Result.count = 2;
-    } else {
-        m_Result.hi = m_Result.lo;
+        if (std::fabs(1200.0 * std::log2(other.frequencyHz / m_Result.lo.frequencyHz)) <
+            kMinSplitCents) {
+            m_Result.lo = joined(m_Result.lo, other);
+        } else {
+            if (other.frequencyHz < m_Result.lo.frequencyHz) std::swap(other, m_Result.lo);
+            m_Result.hi = other;
+            m_Result.count = 2;
+            return m_Result;
+        }
     }
+    m_Result.hi = m_Result.lo;
     return m_Result;
 }
 

@@ -47,10 +47,13 @@ struct ModePair {
 //     the model sum c_k z_k^n (amplitudes and poles; the model is holomorphic, so complex normal
 //     equations give the exact Gauss-Newton step).
 //  5. Poles outside [loHz, hiHz], non-finite ones, clearly growing ones, ones broader than the band
-//     and ones under kMinSnrDb over the band's noise are dropped; of the rest the two strongest
-//     are kept. Two closer than kMinSplitCents are refitted as one pole; when only one member is
-//     found, a split of it is tried and kept only when it lowers the error by far more than noise
-//     would (see kSplitGainSigma in the .cpp).
+//     and ones under kMinSnrDb over the band's noise (at the start of the fitted data) are dropped;
+//     of the rest the two strongest are kept, the weaker only within kMaxRatioDb of the stronger.
+//     With fewer than two, the strongest pole in the band is split and the split refitted; it is
+//     kept when it lowers the error by far more than noise would (kSplitGain in the .cpp), which
+//     finds pairs the subspace step merged. Two members closer than kMinSplitCents are reported
+//     as one: their summed power at their power-weighted mean frequency and decay (a single
+//     refitted pole would follow their slow beating and may land outside both).
 // The noise is the residual of the fit, taken as white over the decimated band and scaled to the
 // band's width (hiHz - loHz); levels are extrapolated back to the tap's front by the fitted decay.
 //
