@@ -468,6 +468,7 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     const long decimation = std::min({byLength, bySpan, byBand});
     if (decimation < 1) return m_Result;
     const int d = static_cast<int>(decimation);
+    if ((kN - 1) * kStageB * d < kMinDataSec * sampleRateHz) return m_Result;
     const int frames = d * (kOutputsA - 1) + 2 * kHalfPerD * d + 1;
 
     w.rateHz = sampleRateHz;

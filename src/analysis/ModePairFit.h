@@ -75,6 +75,9 @@ public:
     static constexpr double kMaxRatioDb = 30.0;
     static constexpr double kSkipSec = 0.01;    // the attack left out
     static constexpr double kMaxDataSec = 0.8;  // the longest span of decimated samples
+    // The shortest: a shorter tap (under about 0.2 s) or a band wide enough to need a faster
+    // decimated rate is no reading, as close pairs would come out as made-up splits.
+    static constexpr double kMinDataSec = 0.15;
     static constexpr double kMaxSpanSec = 1.0;  // the tap read from its front, at most
     static constexpr double kMaxRateHz = 192000.0;
     static constexpr int kSamples = 256;  // decimated samples fitted
@@ -91,10 +94,10 @@ public:
     // the source and to at most 1 s) for at most two decaying sinusoids whose frequencies lie in
     // [loHz, hiHz]. Members outside the band, non-finite ones, ones whose level is less than
     // kMinSnrDb over the band's noise are dropped; two members closer than kMinSplitCents are
-    // reported as one. A rate above kMaxRateHz, a band that is empty, not positive or wider than
-    // the decimation allows (about +-15 % at 48 kHz; narrower ones always work), or a tap too short
-    // for kSamples decimated samples give count 0 with noiseDb -200. Returns result(); never
-    // allocates; UI thread.
+    // reported as one. A rate above kMaxRateHz, a band that is empty, not positive or reaching
+    // half the rate, a band wider than kMinDataSec allows (a half-width over kSamples / (3
+    // kMinDataSec), about 570 Hz), or a tap too short for kMinDataSec of data give count 0 with
+    // noiseDb -200. Returns result(); never allocates; UI thread.
     const ModePair& fit(const SampleSource& source, double sampleRateHz, int start, int end,
                         double loHz, double hiHz);
     const ModePair& result() const { return m_Result; }
