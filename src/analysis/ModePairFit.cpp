@@ -104,7 +104,7 @@ double toDb(double amplitude) {
 
 // Everything a fit touches, sized for the largest case. Fixed-capacity Eigen types keep the
 // decompositions' own temporaries off the heap as well.
-struct ModePairFitWorkspace {
+struct ModePairFit::Workspace {
     using Data = Eigen::Matrix<Complex, kN, 1>;
     using Gram = Eigen::Matrix<Complex, kL, kL>;
     using Shift = Eigen::Matrix<Complex, Eigen::Dynamic, Eigen::Dynamic, 0, kL - 1, kMaxK>;
@@ -147,7 +147,7 @@ struct ModePairFitWorkspace {
     Eigen::ColPivHouseholderQR<Normal> normalQr;
     Data residual;
 
-    ModePairFitWorkspace(int maxFrames, int maxTapsA)
+    Workspace(int maxFrames, int maxTapsA)
         : samples(maxFrames),
           tapsA(maxTapsA),
           mixedTapsA(maxTapsA),
@@ -373,15 +373,15 @@ struct ModePairFitWorkspace {
         return 2.0 * std::sqrt(variance * (hiHz - loHz) / decimatedHz);
     }
 
-    // Whether component k of the model is a member of the band's mode.
-    // Beyond the band, it must not be clearly growing nor broader than the band, and must stand
-    // kMinSnrDb over the noise where the fitted data begin.
+    // Whether component k of the model is a member of the band's mode: in the band (see inBand())
+    // and kMinSnrDb over the noise where the fitted data begin.
     bool isMember(const Model& model, int k, double noise) const {
         return inBand(model, k) && 2.0 * std::abs(model.amplitude[k]) >
                                        noise * std::pow(10.0, ModePairFit::kMinSnrDb / 20.0);
     }
 
-    // Whether component k lies in the band with a finite, plausible decay.
+    // Whether component k lies in [loHz, hiHz] with a finite decay that is neither clearly growing
+    // (by more than e over the data) nor so fast that the member is broader than the band.
     bool inBand(const Model& model, int k) const {
         const double frequency = frequencyOf(model.pole[k]);
         const double decay = decayOf(model.pole[k]);
@@ -396,8 +396,9 @@ struct ModePairFitWorkspace {
         int best = -1;
         for (int k = 0; k < model.count; ++k) {
             if (!inBand(model, k)) continue;
-            if (best < 0 || std::abs(model.amplitude[k]) > std::abs(model.amplitude[best]))
+            if (best < 0 || std::abs(model.amplitude[k]) > std::abs(model.amplitude[best])) {
                 best = k;
+            }
         }
         return best;
     }
@@ -437,7 +438,7 @@ struct ModePairFitWorkspace {
 ModePairFit::ModePairFit() {
     const int maxFrames = static_cast<int>(std::ceil(kMaxSpanSec * kMaxRateHz)) + 1;
     const int maxDecimation = static_cast<int>(kMaxDataSec * kMaxRateHz / (kStageB * (kN - 1))) + 1;
-    m_Work = std::make_unique<ModePairFitWorkspace>(maxFrames, 2 * kHalfPerD * maxDecimation + 1);
+    m_Work = std::make_unique<Workspace>(maxFrames, 2 * kHalfPerD * maxDecimation + 1);
 }
 
 ModePairFit::~ModePairFit() = default;
@@ -445,7 +446,7 @@ ModePairFit::~ModePairFit() = default;
 const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz, int start,
                                  int end, double loHz, double hiHz) {
     m_Result = ModePair{};
-    ModePairFitWorkspace& w = *m_Work;
+    Workspace& w = *m_Work;
     if (!(std::isfinite(sampleRateHz) && sampleRateHz > 0.0 && sampleRateHz <= kMaxRateHz) ||
         !(std::isfinite(loHz) && std::isfinite(hiHz) && loHz > 0.0 && hiHz > loHz &&
           hiHz < sampleRateHz / 2.0)) {
@@ -480,7 +481,7 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     for (int n = 0; n < frames; ++n) w.samples[n] = source.at(start + skip + n);
     w.decimate(d);
 
-    ModePairFitWorkspace::Model model;
+    Workspace::Model model;
     if (!w.estimatePoles(model)) return m_Result;
     if (!w.refine(model)) return m_Result;
     double noise = w.noiseAmplitude(model);
@@ -493,9 +494,9 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     const int strongest = w.strongestInBand(model);
     if (best[1] < 0 && strongest >= 0 && model.count < kMaxK) {
         const double variance = model.cost / std::max(1, kN - 2 * model.count);
-        ModePairFitWorkspace::Model chosen = model;
+        Workspace::Model chosen = model;
         for (double split : kSplitTriesCents) {
-            ModePairFitWorkspace::Model trial = model;
+            Workspace::Model trial = model;
             const Complex pole = model.pole[strongest];
             const double shift =
                 kTwoPi * w.frequencyOf(pole) * (std::exp2(split / 2400.0) - 1.0) / w.decimatedHz;

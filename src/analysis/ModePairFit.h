@@ -55,7 +55,8 @@ struct ModePair {
 //     as one: their summed power at their power-weighted mean frequency and decay (a single
 //     refitted pole would follow their slow beating and may land outside both).
 // The noise is the residual of the fit, taken as white over the decimated band and scaled to the
-// band's width (hiHz - loHz); levels are extrapolated back to the tap's front by the fitted decay.
+// band's width (hiHz - loHz), given as the amplitude of a sinusoid of the same power; levels are
+// extrapolated back to the tap's front by the fitted decay.
 //
 // Data length: kSamples decimated samples, spanning kMaxDataSec (0.8 s) when the band allows, less
 // for wide bands at high frequencies (at 1500 Hz +-12 % about 0.42 s). Samples where a member has
@@ -65,7 +66,6 @@ struct ModePair {
 // Every buffer and decomposition lives in a workspace allocated by the constructor, sized for
 // sample rates up to kMaxRateHz; fit() never touches the heap. User-interface thread (one fit at a
 // time per object; the source must not be written meanwhile).
-struct ModePairFitWorkspace;
 class ModePairFit {
 public:
     static constexpr double kMinSplitCents = 5.0;  // closer members are one
@@ -103,8 +103,9 @@ public:
     const ModePair& result() const { return m_Result; }
 
 private:
+    struct Workspace;  // every buffer and decomposition, allocated by the constructor (~1.7 MB)
     ModePair m_Result;
-    std::unique_ptr<ModePairFitWorkspace> m_Work;
+    std::unique_ptr<Workspace> m_Work;
 };
 
 }  // namespace tomaro
