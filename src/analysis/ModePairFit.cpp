@@ -49,10 +49,12 @@ constexpr int kOutputsA = kStageB * (kN - 1) + kTapsB;
 // transition band and aliases stay out of the band.
 constexpr double kRateOverHalfWidth = 3.0;
 
-// Levenberg-Marquardt limits: the poles start close, so few passes suffice.
+// Levenberg-Marquardt limits: the poles start close, so few passes suffice; a trial split only
+// needs to show whether it pays, and the one kept is refined to the end.
 constexpr int kMaxPasses = 40;
+constexpr int kTrialPasses = 12;
 constexpr int kMaxTries = 12;
-constexpr double kTolerance = 1e-12;
+constexpr double kTolerance = 1e-9;  // relative decrease of the error that ends the passes
 // A split of a lone member is kept when it lowers the squared error by this many times the noise
 // variance of one complex sample; noise alone lowers it by about 2 for the two added components.
 constexpr double kSplitGain = 25.0;
@@ -77,6 +79,22 @@ void designLowPass(double* taps, int length, double cutoff) {
     for (int k = 0; k < length; ++k) taps[k] /= sum;
 }
 
+// Two members too close to tell apart as one: the power of both, at their power-weighted mean
+// frequency (geometric) and decay. A pole refitted alone would follow the slow beating of the two
+// and could land outside them.
+ModeMember joined(const ModeMember& a, const ModeMember& b) {
+    const double powerA = std::pow(10.0, a.levelDb / 10.0);
+    const double powerB = std::pow(10.0, b.levelDb / 10.0);
+    const double weightA = powerA / (powerA + powerB);
+    ModeMember member;
+    member.frequencyHz =
+        std::exp(weightA * std::log(a.frequencyHz) + (1.0 - weightA) * std::log(b.frequencyHz));
+    member.decayPerSec = weightA * a.decayPerSec + (1.0 - weightA) * b.decayPerSec;
+    member.levelDb = 10.0 * std::log10(powerA + powerB);
+    member.snrDb = a.snrDb + (member.levelDb - a.levelDb);
+    return member;
+}
+
 double toDb(double amplitude) {
     if (!(amplitude > 0.0) || !std::isfinite(amplitude)) return kFloorDb;
     return std::max(kFloorDb, 20.0 * std::log10(amplitude / kFullScale));
@@ -86,7 +104,7 @@ double toDb(double amplitude) {
 
 // Everything a fit touches, sized for the largest case. Fixed-capacity Eigen types keep the
 // decompositions' own temporaries off the heap as well.
-struct ModePairFitWorkspace {
+struct ModePairFit::Workspace {
     using Data = Eigen::Matrix<Complex, kN, 1>;
     using Gram = Eigen::Matrix<Complex, kL, kL>;
     using Shift = Eigen::Matrix<Complex, Eigen::Dynamic, Eigen::Dynamic, 0, kL - 1, kMaxK>;
@@ -129,7 +147,7 @@ struct ModePairFitWorkspace {
     Eigen::ColPivHouseholderQR<Normal> normalQr;
     Data residual;
 
-    ModePairFitWorkspace(int maxFrames, int maxTapsA)
+    Workspace(int maxFrames, int maxTapsA)
         : samples(maxFrames),
           tapsA(maxTapsA),
           mixedTapsA(maxTapsA),
@@ -199,14 +217,14 @@ struct ModePairFitWorkspace {
     }
 
     // Levenberg-Marquardt on amplitudes and poles together. False when the model cannot be fitted.
-    bool refine(Model& model) {
+    bool refine(Model& model, int maxPasses = kMaxPasses) {
         if (!solveAmplitudes(model)) return false;
         const int k = model.count;
         if (k == 0) return true;
         const int p = 2 * k;
         double lambda = 1e-3;
         Model trial = model;
-        for (int pass = 0; pass < kMaxPasses; ++pass) {
+        for (int pass = 0; pass < maxPasses; ++pass) {
             for (int j = 0; j < k; ++j) {
                 const Complex z = std::exp(model.pole[j]);
                 Complex power = 1.0;
@@ -355,30 +373,45 @@ struct ModePairFitWorkspace {
         return 2.0 * std::sqrt(variance * (hiHz - loHz) / decimatedHz);
     }
 
-    // Whether component k of the model is a member of the band's mode.
+    // Whether component k of the model is a member of the band's mode: in the band (see inBand())
+    // and kMinSnrDb over the noise where the fitted data begin.
     bool isMember(const Model& model, int k, double noise) const {
-        const double frequency = frequencyOf(model.pole[k]);
-        const double decay = decayOf(model.pole[k]);
-        const double amplitude = 2.0 * std::abs(model.amplitude[k]);
-        const double spanSec = (kN - 1) / decimatedHz;
-        if (!std::isfinite(frequency) || !std::isfinite(decay) || !std::isfinite(amplitude)) {
-            return false;
-        }
-        if (frequency < loHz || frequency > hiHz) return false;
-        if (decay < -1.0 / spanSec) return false;       // clearly growing
-        if (decay > kPi * (hiHz - loHz)) return false;  // broader than the band
-        // A drum's modes ring for tenths of a second; what dies within 30 ms is what the attack
-        // left in the band, however large its extrapolated start.
-        if (decay > 1.0 / ModePairFit::kMinDecaySec) return false;
-        return amplitude > noise * std::pow(10.0, ModePairFit::kMinSnrDb / 20.0);
+        return inBand(model, k) && 2.0 * std::abs(model.amplitude[k]) >
+                                       noise * std::pow(10.0, ModePairFit::kMinSnrDb / 20.0);
     }
 
-    // The energy of component k over the data fitted: what ranks the members.
+    // Whether component k lies in [loHz, hiHz] with a finite decay that is neither clearly growing
+    // (by more than e over the data) nor so fast that the member is broader than the band.
+    bool inBand(const Model& model, int k) const {
+        const double frequency = frequencyOf(model.pole[k]);
+        const double decay = decayOf(model.pole[k]);
+        const double spanSec = (kN - 1) / decimatedHz;
+        return std::isfinite(frequency) && std::isfinite(decay) &&
+               std::isfinite(std::abs(model.amplitude[k])) && frequency >= loHz &&
+               frequency <= hiHz && decay >= -1.0 / spanSec && decay <= kPi * (hiHz - loHz) &&
+               decay <= 1.0 / ModePairFit::kMinDecaySec;
+    }
+
+    // The energy of component k over the data fitted: what ranks the members. A drum's modes
+    // ring for tenths of a second; a pole fitted to what the attack left in the band dies within
+    // milliseconds, and its start extrapolated back can be far above the real members.
     double energyOf(const Model& model, int k) const {
         const double r2 = std::norm(model.pole[k]);
         const double sum =
             std::abs(r2 - 1.0) < 1e-12 ? double(kN) : (1.0 - std::pow(r2, kN)) / (1.0 - r2);
         return std::norm(model.amplitude[k]) * sum;
+    }
+
+    // The strongest component in the band, whatever its level; -1 when there is none.
+    int strongestInBand(const Model& model) const {
+        int best = -1;
+        for (int k = 0; k < model.count; ++k) {
+            if (!inBand(model, k)) continue;
+            if (best < 0 || std::abs(model.amplitude[k]) > std::abs(model.amplitude[best])) {
+                best = k;
+            }
+        }
+        return best;
     }
 
     // The strongest two members of the model, by amplitude; -1 where there is none.
@@ -402,18 +435,6 @@ struct ModePairFitWorkspace {
         return best;
     }
 
-    static void removeComponent(Model& model, int k) {
-        for (int j = k; j + 1 < model.count; ++j) {
-            model.pole[j] = model.pole[j + 1];
-            model.amplitude[j] = model.amplitude[j + 1];
-        }
-        --model.count;
-    }
-
-    double cents(Complex a, Complex b) const {
-        return std::fabs(1200.0 * std::log2(frequencyOf(a) / frequencyOf(b)));
-    }
-
     ModeMember memberOf(const Model& model, int k, double noise) const {
         ModeMember member;
         member.frequencyHz = frequencyOf(model.pole[k]);
@@ -428,7 +449,7 @@ struct ModePairFitWorkspace {
 ModePairFit::ModePairFit() {
     const int maxFrames = static_cast<int>(std::ceil(kMaxSpanSec * kMaxRateHz)) + 1;
     const int maxDecimation = static_cast<int>(kMaxDataSec * kMaxRateHz / (kStageB * (kN - 1))) + 1;
-    m_Work = std::make_unique<ModePairFitWorkspace>(maxFrames, 2 * kHalfPerD * maxDecimation + 1);
+    m_Work = std::make_unique<Workspace>(maxFrames, 2 * kHalfPerD * maxDecimation + 1);
 }
 
 ModePairFit::~ModePairFit() = default;
@@ -436,7 +457,7 @@ ModePairFit::~ModePairFit() = default;
 const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz, int start,
                                  int end, double loHz, double hiHz) {
     m_Result = ModePair{};
-    ModePairFitWorkspace& w = *m_Work;
+    Workspace& w = *m_Work;
     if (!(std::isfinite(sampleRateHz) && sampleRateHz > 0.0 && sampleRateHz <= kMaxRateHz) ||
         !(std::isfinite(loHz) && std::isfinite(hiHz) && loHz > 0.0 && hiHz > loHz &&
           hiHz < sampleRateHz / 2.0)) {
@@ -459,6 +480,7 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     const long decimation = std::min({byLength, bySpan, byBand});
     if (decimation < 1) return m_Result;
     const int d = static_cast<int>(decimation);
+    if ((kN - 1) * kStageB * d < kMinDataSec * sampleRateHz) return m_Result;
     const int frames = d * (kOutputsA - 1) + 2 * kHalfPerD * d + 1;
 
     w.rateHz = sampleRateHz;
@@ -470,48 +492,37 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     for (int n = 0; n < frames; ++n) w.samples[n] = source.at(start + skip + n);
     w.decimate(d);
 
-    ModePairFitWorkspace::Model model;
+    Workspace::Model model;
     if (!w.estimatePoles(model)) return m_Result;
     if (!w.refine(model)) return m_Result;
     double noise = w.noiseAmplitude(model);
     auto best = w.members(model, noise);
 
-    // Two members too close to tell apart are one: refitted with a single pole.
-    if (best[1] >= 0 && w.cents(model.pole[best[0]], model.pole[best[1]]) < kMinSplitCents) {
-        ModePairFitWorkspace::Model merged = model;
-        merged.pole[best[0]] = 0.5 * (model.pole[best[0]] + model.pole[best[1]]);
-        ModePairFitWorkspace::removeComponent(merged, best[1]);
-        if (!w.refine(merged)) return m_Result;
-        model = merged;
-        noise = w.noiseAmplitude(model);
-        best = w.members(model, noise);
-        best[1] = -1;
-    }
-
-    // A lone member may hide a pair the subspace did not separate: try splitting it.
-    if (best[0] >= 0 && best[1] < 0 && model.count < kMaxK) {
+    // No member or a lone one may hide a pair the subspace did not separate, whose beating then
+    // shows as error (and as noise, which may even sink the lone pole under the margin): the
+    // strongest component in the band is split, and the split kept when it lowers the error by far
+    // more than noise would and leaves a member.
+    const int strongest = w.strongestInBand(model);
+    if (best[1] < 0 && strongest >= 0 && model.count < kMaxK) {
         const double variance = model.cost / std::max(1, kN - 2 * model.count);
-        ModePairFitWorkspace::Model chosen = model;
+        Workspace::Model chosen = model;
         for (double split : kSplitTriesCents) {
-            ModePairFitWorkspace::Model trial = model;
-            const Complex pole = model.pole[best[0]];
+            Workspace::Model trial = model;
+            const Complex pole = model.pole[strongest];
             const double shift =
                 kTwoPi * w.frequencyOf(pole) * (std::exp2(split / 2400.0) - 1.0) / w.decimatedHz;
-            trial.pole[best[0]] = pole - Complex(0.0, shift);
+            trial.pole[strongest] = pole - Complex(0.0, shift);
             trial.pole[trial.count] = pole + Complex(0.0, shift);
+            trial.amplitude[trial.count] = 0.0;
             ++trial.count;
-            if (!w.refine(trial)) continue;
+            if (!w.refine(trial, kTrialPasses)) continue;
             if (!(model.cost - trial.cost > kSplitGain * variance) || !(trial.cost < chosen.cost)) {
                 continue;
             }
-            const double trialNoise = w.noiseAmplitude(trial);
-            const auto pair = w.members(trial, trialNoise);
-            if (pair[1] < 0 || w.cents(trial.pole[pair[0]], trial.pole[pair[1]]) < kMinSplitCents) {
-                continue;
-            }
+            if (w.members(trial, w.noiseAmplitude(trial))[0] < 0) continue;
             chosen = trial;
         }
-        if (chosen.count != model.count) {
+        if (chosen.count != model.count && w.refine(chosen)) {
             model = chosen;
             noise = w.noiseAmplitude(model);
             best = w.members(model, noise);
@@ -524,12 +535,17 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     m_Result.count = 1;
     if (best[1] >= 0) {
         ModeMember other = w.memberOf(model, best[1], noise);
-        if (other.frequencyHz < m_Result.lo.frequencyHz) std::swap(other, m_Result.lo);
-        m_Result.hi = other;
-        m_Result.count = 2;
-    } else {
-        m_Result.hi = m_Result.lo;
+        if (std::fabs(1200.0 * std::log2(other.frequencyHz / m_Result.lo.frequencyHz)) <
+            kMinSplitCents) {
+            m_Result.lo = joined(m_Result.lo, other);
+        } else {
+            if (other.frequencyHz < m_Result.lo.frequencyHz) std::swap(other, m_Result.lo);
+            m_Result.hi = other;
+            m_Result.count = 2;
+            return m_Result;
+        }
     }
+    m_Result.hi = m_Result.lo;
     return m_Result;
 }
 

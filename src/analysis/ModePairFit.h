@@ -46,13 +46,18 @@ struct ModePair {
 //  4. All poles are refined together by Levenberg-Marquardt on the complex least-squares error of
 //     the model sum c_k z_k^n (amplitudes and poles; the model is holomorphic, so complex normal
 //     equations give the exact Gauss-Newton step).
-//  5. Poles outside [loHz, hiHz], non-finite ones, clearly growing ones, ones broader than the band
-//     and ones under kMinSnrDb over the band's noise are dropped; of the rest the two strongest
-//     are kept. Two closer than kMinSplitCents are refitted as one pole; when only one member is
-//     found, a split of it is tried and kept only when it lowers the error by far more than noise
-//     would (see kSplitGainSigma in the .cpp).
+//  5. Poles outside [loHz, hiHz], non-finite ones, clearly growing ones, ones dying within
+//     kMinDecaySec, ones broader than the band
+//     and ones under kMinSnrDb over the band's noise (at the start of the fitted data) are dropped;
+//     of the rest the two strongest are kept, the weaker only within kMaxRatioDb of the stronger.
+//     With fewer than two, the strongest pole in the band is split and the split refitted; it is
+//     kept when it lowers the error by far more than noise would (kSplitGain in the .cpp), which
+//     finds pairs the subspace step merged. Two members closer than kMinSplitCents are reported
+//     as one: their summed power at their power-weighted mean frequency and decay (a single
+//     refitted pole would follow their slow beating and may land outside both).
 // The noise is the residual of the fit, taken as white over the decimated band and scaled to the
-// band's width (hiHz - loHz); levels are extrapolated back to the tap's front by the fitted decay.
+// band's width (hiHz - loHz), given as the amplitude of a sinusoid of the same power; levels are
+// extrapolated back to the tap's front by the fitted decay.
 //
 // Data length: kSamples decimated samples, spanning kMaxDataSec (0.8 s) when the band allows, less
 // for wide bands at high frequencies (at 1500 Hz +-12 % about 0.42 s). Samples where a member has
@@ -62,7 +67,6 @@ struct ModePair {
 // Every buffer and decomposition lives in a workspace allocated by the constructor, sized for
 // sample rates up to kMaxRateHz; fit() never touches the heap. User-interface thread (one fit at a
 // time per object; the source must not be written meanwhile).
-struct ModePairFitWorkspace;
 class ModePairFit {
 public:
     static constexpr double kMinSplitCents = 5.0;  // closer members are one
@@ -70,10 +74,13 @@ public:
     // A second member this far under the first is dropped: that weak a partner is within what the
     // modelling errors of the first (a decay not exactly exponential) leave behind.
     static constexpr double kMaxRatioDb = 30.0;
-    static constexpr double kMinDecaySec = 0.03;  // members dying faster are the attack's leftovers
+    static constexpr double kMinDecaySec = 0.03;  // members dying faster: the attack's leftovers
     static constexpr double kSkipSec = 0.01;      // the attack left out
     static constexpr double kMaxDataSec = 0.8;    // the longest span of decimated samples
-    static constexpr double kMaxSpanSec = 1.0;    // the tap read from its front, at most
+    // The shortest: a shorter tap (under about 0.2 s) or a band wide enough to need a faster
+    // decimated rate is no reading, as close pairs would come out as made-up splits.
+    static constexpr double kMinDataSec = 0.15;
+    static constexpr double kMaxSpanSec = 1.0;  // the tap read from its front, at most
     static constexpr double kMaxRateHz = 192000.0;
     static constexpr int kSamples = 256;  // decimated samples fitted
     static constexpr int kColumns = 48;   // columns of the Hankel matrix
@@ -89,17 +96,18 @@ public:
     // the source and to at most 1 s) for at most two decaying sinusoids whose frequencies lie in
     // [loHz, hiHz]. Members outside the band, non-finite ones, ones whose level is less than
     // kMinSnrDb over the band's noise are dropped; two members closer than kMinSplitCents are
-    // reported as one. A rate above kMaxRateHz, a band that is empty, not positive or wider than
-    // the decimation allows (about +-15 % at 48 kHz; narrower ones always work), or a tap too short
-    // for kSamples decimated samples give count 0 with noiseDb -200. Returns result(); never
-    // allocates; UI thread.
+    // reported as one. A rate above kMaxRateHz, a band that is empty, not positive or reaching
+    // half the rate, a band wider than kMinDataSec allows (a half-width over kSamples / (3
+    // kMinDataSec), about 570 Hz), or a tap too short for kMinDataSec of data give count 0 with
+    // noiseDb -200. Returns result(); never allocates; UI thread.
     const ModePair& fit(const SampleSource& source, double sampleRateHz, int start, int end,
                         double loHz, double hiHz);
     const ModePair& result() const { return m_Result; }
 
 private:
+    struct Workspace;  // every buffer and decomposition, allocated by the constructor (~1.7 MB)
     ModePair m_Result;
-    std::unique_ptr<ModePairFitWorkspace> m_Work;
+    std::unique_ptr<Workspace> m_Work;
 };
 
 }  // namespace tomaro

@@ -226,7 +226,8 @@ TEST(ModePairFit, SilenceOrNoiseOrNothingUsableGivesNoMember) {
         }
     }
 
-    // A tone, but nothing usable asked of it: no reading and nothing that is not a number.
+    // A tone, but nothing usable asked of it (no rate, no band, a band up to the top, 0.1 s of the
+    // tap or none): no reading and nothing that is not a number.
     const auto tone = tap(48000.0, {{300.0, 8000.0, 0.4}}, 10.0, 9);
     const SampleSource source = testing::sourceOf(tone);
     const double nan = std::nan("");
@@ -236,6 +237,7 @@ TEST(ModePairFit, SilenceOrNoiseOrNothingUsableGivesNoMember) {
                                  fit.fit(source, 48000.0, 0, 48000, nan, 320.0),
                                  fit.fit(source, 48000.0, 0, 48000, 280.0, 30000.0),
                                  fit.fit(source, 48000.0, 0, 600, 280.0, 320.0),
+                                 fit.fit(source, 48000.0, 0, 4800, 280.0, 320.0),
                                  fit.fit(source, 48000.0, 47000, 96000, 280.0, 320.0),
                                  fit.fit(source, 48000.0, -100, -5, 280.0, 320.0)}) {
         EXPECT_EQ(pair.count, 0);
