@@ -238,6 +238,8 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
     for (int i = 0; i < count; ++i) {
         if (!(rods[i].readingHz > 0.0)) continue;
         double deviation = head.meanOffsetCents;
+        // Fewer than three rods show no pattern yet: each is taken against the mean.
+        if (measured.size() < 3) deviation += cents(rods[i].readingHz, head.meanHz);
         deviation +=
             head.patternCents * std::cos(2.0 * (rods[i].angleDeg - head.axisDeg) * kDegToRad);
         if (head.hasPattern4) {

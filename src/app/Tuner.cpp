@@ -310,9 +310,14 @@ void Tuner::readLug(bool accepted) {
         // of a mode outside it, and no reading.
         const Analyzer::BinRange bins = Analyzer::searchBins(params, fs);
         const int bin = result.peakBin;
+        // A sidelobe on the skirt of a mode outside the band is a local maximum too, but never
+        // stands 6 dB over the band's edge nearer that mode.
+        const double edges =
+            std::max(m_LugAnalyzer->power(bins.lo), m_LugAnalyzer->power(bins.hi - 1));
         const bool inside = bin > bins.lo && bin < bins.hi - 1 &&
                             m_LugAnalyzer->power(bin) > m_LugAnalyzer->power(bin - 1) &&
-                            m_LugAnalyzer->power(bin) >= m_LugAnalyzer->power(bin + 1);
+                            m_LugAnalyzer->power(bin) >= m_LugAnalyzer->power(bin + 1) &&
+                            m_LugAnalyzer->power(bin) > 4.0 * edges;
         const double hz = result.mainFrequencyHz;
         if (inside && std::isfinite(hz) && m_LugBandUsed.contains(hz)) tap.readingHz = hz;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <ostream>
 
+#include "analysis/FixedText.h"
 #include "cli/Report.h"
 #include "display/ReadoutText.h"
 #include "kit/DrumTypes.h"
@@ -157,6 +158,22 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
     // of the whole head (the mean of the rods when there is no target).
     std::vector<FileAnalysis> files;
     int status = kExitAnalysed;
+    const Tuner& tuner = session.tuner();
+    if (tuner.lugProblem() == Tuner::LugProblem::TargetOutsideSearch) {
+        err << "tomaro-analyze: the head's target " << fixedText(tuner.lugKitTargetHz(), 2)
+            << " Hz lies outside the lug search range " << tuner.lugs().searchRange().loHz << ".."
+            << tuner.lugs().searchRange().hiHz << " Hz: it is not used\n";
+    }
+    if (options.centreFile) {
+        // The centre strike first: it goes to no rod.
+        session.tuner().requestCentreStrike();
+        const FileAnalysis centre = session.analyse(*options.centreFile);
+        if (!centre.load.ok || session.tuner().centreStrikePending()) {
+            err << "tomaro-analyze: " << *options.centreFile
+                << ": the centre strike gave no reading\n";
+            return centre.load.ok ? kExitRejected : kExitRefused;
+        }
+    }
     for (std::size_t i = 0; i < options.files.size(); ++i) {
         files.push_back(session.analyseLug(options.files[i], static_cast<int>(i) + 1));
         const FileAnalysis& file = files.back();

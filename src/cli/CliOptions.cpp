@@ -256,6 +256,13 @@ constexpr std::array kOptions = {
                     o.drum = v[0];
                     return true;
                 }},
+    OptionEntry{"--centre", 1, "FILE",
+                "with --lugs: a strike at the centre of the head, read first; without a target "
+                "its fundamental places the rods' band",
+                [](CliOptions& o, std::span<const std::string> v, std::string&) {
+                    o.centreFile = v[0];
+                    return true;
+                }},
     OptionEntry{"--head", 1, "batter|reso", "with --lugs: the head tapped (default batter)",
                 [](CliOptions& o, std::span<const std::string> v, std::string& error) {
                     if (v[0] != "batter" && v[0] != "reso") {
@@ -330,6 +337,10 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
     }
     if (!options.listen && (options.device || options.threshold || options.strikes)) {
         parsed.error = "--device, --threshold and --strikes go with --listen";
+        return parsed;
+    }
+    if (!options.lugs && options.centreFile) {
+        parsed.error = "--centre goes with --lugs";
         return parsed;
     }
     if (!options.lugs && (options.clockwiseOrder || options.drum || options.resonantHead ||

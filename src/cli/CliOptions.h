@@ -48,6 +48,9 @@ struct CliOptions {
     bool import = false;  // --import: read the files through the sound import, not as WAV files
     // --lugs N (4..16): the files are taps at rods 1, 2, ... of one head, clockwise.
     std::optional<int> lugs;
+    // --centre FILE: with --lugs, a strike at the centre of the head, read before the rods; its
+    // fundamental places the (1,1) band when the head has no target.
+    std::optional<std::string> centreFile;
     std::optional<bool> clockwiseOrder;  // --order star|clockwise (default: the stored order)
     std::optional<std::string> drum;     // --drum NAME: the drum being tuned, as the kit names it
     std::optional<bool> resonantHead;    // --head batter|reso

@@ -170,6 +170,17 @@ nlohmann::ordered_json lugFileReport(nlohmann::ordered_json report, const FileAn
     report["lug_hz"] = read ? nlohmann::ordered_json(file.lugHz) : nullptr;
     report["cents"] =
         read && lugs.referenceHz() > 0.0 ? nlohmann::ordered_json(lugs.cents(file.lug)) : nullptr;
+    // The mode family the tap was read in: "(1,1)" for a rod's reading, "other" for a tap that
+    // rang another mode, or had no tone in the rod's band.
+    report["family"] = read ? "(1,1)" : "other";
+    const ModePair& pair = lugs.tap(file.lug).pair11;
+    if (read && pair.count == 2) {
+        report["pair"] = {{"lo_hz", pair.lo.frequencyHz},
+                          {"hi_hz", pair.hi.frequencyHz},
+                          {"lo_db", pair.lo.levelDb},
+                          {"hi_db", pair.hi.levelDb},
+                          {"split_cents", pair.splitCents()}};
+    }
     return report;
 }
 
@@ -185,11 +196,25 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs) {
     head["spread_cents"] = lugs.spreadCents();
     head["even"] = lugs.even();
     head["order"] = lugs.tappingOrder();
+    // The head's pattern: the (1,1) split, the tight axis of cos 2θ (degrees clockwise from rod
+    // 1) and its amplitude in cents at a rod; patterns odd around the head are never seen.
+    const HeadFit& fit = lugs.head();
+    head["split_cents"] = fit.splitCents;
+    head["axis_deg"] = fit.measured >= 3 ? nlohmann::ordered_json(fit.axisDeg) : nullptr;
+    head["pattern_cents"] = fit.patternCents;
+    if (fit.hasPattern4) {
+        head["pattern4"] = {{"split_cents", fit.split21Cents},
+                            {"axis_deg", fit.axis4Deg},
+                            {"pattern_cents", fit.pattern4Cents}};
+    }
+    head["odd_pattern_hidden"] = true;
+    // What each rod needs, from the fitted patterns and the mean against the target: "cents" is
+    // how far sharp the rod is of where it should be.
     auto& adjust = head["adjust"] = nlohmann::ordered_json::array();
     for (int lug = 1; lug <= lugs.count(); ++lug) {
         if (lugs.action(lug) == LugAction::None) continue;
         adjust.push_back({{"lug", lug},
-                          {"cents", lugs.cents(lug)},
+                          {"cents", lugs.deviationCents(lug)},
                           {"action", lugs::actionCode(lugs.action(lug))}});
     }
     nlohmann::ordered_json summary;
@@ -227,8 +252,12 @@ std::string headLine(const nlohmann::ordered_json& summary) {
                       head["reference"].get<std::string>() + ")";
     line += ", band " + fixedText(head["band_hz"][0].get<double>(), 1) + ".." +
             fixedText(head["band_hz"][1].get<double>(), 1) + " Hz, spread " +
-            fixedText(head["spread_cents"].get<double>(), 1) + " c, " +
-            (head["even"].get<bool>() ? "even" : "not even");
+            fixedText(head["spread_cents"].get<double>(), 1) + " c, split " +
+            fixedText(head["split_cents"].get<double>(), 1) + " c" +
+            (head["axis_deg"].is_null()
+                 ? std::string()
+                 : ", tight axis " + fixedText(head["axis_deg"].get<double>(), 0) + " deg") +
+            ", " + (head["even"].get<bool>() ? "even" : "not even");
     return line;
 }
 

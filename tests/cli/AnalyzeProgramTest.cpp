@@ -725,35 +725,46 @@ TEST_F(KitReadout, LugModeReadsEachRodInTheTargetsBandAndAdvisesEveryRod) {
                                                9000 * std::cos(kTwoPi * 300.0 * t));
               }));
     const std::string rod3 = write("rod3.wav", wavBytes(48000, 1, 16, 38400, strike(178.0, 48000)));
+    // Rod 4 rings at 240 Hz, outside its band: no reading, not one at the band's edge.
+    const std::string rod4 = write("rod4.wav", wavBytes(48000, 1, 16, 38400, strike(240.0, 48000)));
     const ProgramRun result = run({"--json", "--kit", m_Kit, "--lugs", "4", "--drum", "12\"",
-                                   "--head", "batter", "--tolerance", "5", rod1, rod2, rod3});
+                                   "--head", "batter", "--tolerance", "5", rod1, rod2, rod3, rod4});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const auto lines = result.jsonLines();
-    ASSERT_EQ(lines.size(), 4u);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[0]["family"], "(1,1)");
+    EXPECT_TRUE(lines[3]["lug_hz"].is_null());
+    EXPECT_EQ(lines[3]["family"], "other");
     EXPECT_EQ(lines[1]["lug"], 2);
     EXPECT_NEAR(lines[1]["frequency_hz"].get<double>(), 300.0, 0.01);  // the main reading
     EXPECT_NEAR(lines[1]["lug_hz"].get<double>(), 171.0, 0.01);
     EXPECT_NEAR(lines[1]["cents"].get<double>(), 1200 * std::log2(171.0 / targetHz), 0.2);
-    const Json& head = lines[3]["lugs"];
+    const Json& head = lines[4]["lugs"];
     EXPECT_EQ(head["count"], 4);
     EXPECT_EQ(head["measured"], 3);
     EXPECT_EQ(head["reference"], "target");
     EXPECT_NEAR(head["reference_hz"].get<double>(), targetHz, 0.01);
-    EXPECT_NEAR(head["band_hz"][0].get<double>(), 0.8 * targetHz, 0.01);
-    EXPECT_NEAR(head["band_hz"][1].get<double>(), 1.2 * targetHz, 0.01);
+    EXPECT_NEAR(head["band_hz"][0].get<double>(), 0.88 * targetHz, 0.01);
+    EXPECT_NEAR(head["band_hz"][1].get<double>(), 1.12 * targetHz, 0.01);
     EXPECT_EQ(head["even"], false);
     EXPECT_EQ(head["order"], Json::array({1, 3, 2, 4}));
+    EXPECT_EQ(head["odd_pattern_hidden"], true);
+    EXPECT_GT(head["split_cents"].get<double>(), 5.0);
+    EXPECT_TRUE(head.contains("axis_deg"));
+    EXPECT_TRUE(head.contains("pattern_cents"));
+    // Rods 1 and 3 stand opposite: the head's pattern gives them the same advice.
     ASSERT_EQ(head["adjust"].size(), 3u);
-    EXPECT_EQ(head["adjust"][0]["action"], "ok");
-    EXPECT_EQ(head["adjust"][1]["action"], "tighten");
-    EXPECT_EQ(head["adjust"][2]["action"], "loosen");
+    EXPECT_EQ(head["adjust"][0]["lug"], 1);
+    EXPECT_EQ(head["adjust"][2]["lug"], 3);
+    EXPECT_NEAR(head["adjust"][0]["cents"].get<double>(), head["adjust"][2]["cents"].get<double>(),
+                0.01);
 
     // Without a target (the resonant head has no overtone reference) the mean is the reference.
     const ProgramRun plain =
         run({"--kit", m_Kit, "--lugs", "4", "--drum", "12\"", "--head", "reso", rod1, rod3});
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
-    EXPECT_NE(plain.out.find("rod 1: 174.81 Hz  -15.7 c  tighten"), std::string::npos) << plain.out;
-    EXPECT_NE(plain.out.find("reference 176.41 Hz (mean)"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("rod 1: 174.81 Hz  -15.6 c  tighten"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("reference 176.40 Hz (mean)"), std::string::npos) << plain.out;
 
     EXPECT_EQ(run({"--kit", m_Kit, "--lugs", "4", "--drum", "13\"", rod1}).exitCode, 2);
     EXPECT_EQ(run({"--lugs", "4", rod1, rod1, rod1, rod1, rod1}).exitCode, 2);
