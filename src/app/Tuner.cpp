@@ -224,6 +224,7 @@ void Tuner::beginSeriesStrike() {
     m_SeriesBefore = m_Series;
     m_LastAcceptedBefore = m_LastAcceptedHz;
     m_StrikeCounts = true;
+    m_StrikeStored = false;
 }
 
 void Tuner::evaluateStrike() {
@@ -238,6 +239,7 @@ void Tuner::evaluateStrike() {
                         result.mainFrequencyHz, params.windowKind);
     }
     if (m_LugMode) readLug(quality.accepted());
+    recordReading();
     if (!m_StrikeCounts) return;
     m_Series = m_SeriesBefore;
     m_LastAcceptedHz = m_LastAcceptedBefore;
@@ -290,7 +292,9 @@ bool Tuner::analyseEarly(int recordedFrames) {
     takeShownStrike();
     beginSeriesStrike();
     m_ReadEarly = true;
+    m_EarlyPass = true;
     analyse();
+    m_EarlyPass = false;
     return true;
 }
 

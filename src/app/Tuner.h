@@ -16,11 +16,15 @@
 #include "display/Readout.h"
 #include "display/ReferenceSwitches.h"
 #include "display/TuningReading.h"
+#include "history/HistoryTypes.h"
 #include "kit/Kit.h"
 
 namespace tomaro {
 
 class Profile;
+namespace history {
+class HistoryStore;
+}
 
 // Everything the main window owns for the life of the program, wired together: the strike record
 // and its recorder, the analysed stretch, the analysis with its settings, the kit and the display
@@ -142,6 +146,12 @@ public:
     double lugReadingHz() const { return m_LugReadingHz; }
     FrequencyBand lugBand() const { return m_LugBandUsed; }
 
+    // The tuning history (null: none; the store outlives its use here). Every accepted strike is
+    // stored once, at its final pass, against the drum being tuned (else the nearest reference's
+    // drum); in lug mode every tap given to a rod is stored as that rod of the head instead.
+    void setHistory(history::HistoryStore* store) { m_History = store; }
+    history::HistoryStore* historyStore() const { return m_History; }
+
 private:
     void analyse();
     bool analyseEarly(int recordedFrames);
@@ -154,6 +164,8 @@ private:
     void saveLugs();
     // The lug session was changed by the user: the current strike no longer goes to a rod.
     void lugsEdited();
+    // Stores the current strike in the history (TunerHistory.cpp), once per strike.
+    void recordReading();
 
     Profile& m_Profile;
     StrikeRecord m_Record;
@@ -191,6 +203,9 @@ private:
     FrequencyBand m_LugBandUsed;
     bool m_HasStrike = false;
     bool m_HasResult = false;
+    history::HistoryStore* m_History = nullptr;
+    bool m_EarlyPass = false;     // the pass running is the early read of a live strike
+    bool m_StrikeStored = false;  // the current strike is in the history
 };
 
 }  // namespace tomaro

@@ -576,6 +576,8 @@ Snapshot HistoryStore::currentState() const {
     if (!isOpen()) return state;
     const std::vector<Reading> strikes = lastGoodStrikes();
     for (const std::string& name : drums()) {
+        // Readings against no drum of the kit (the free reference) belong to no drum.
+        if (name.empty()) continue;
         SnapshotDrum drum;
         drum.drum = name;
         for (const Reading& strike : strikes) {

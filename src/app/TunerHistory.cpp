@@ -1,0 +1,64 @@
+// The Tuner's side of the tuning history: what a strike or a lug tap is stored as, and the recall
+// of a snapshot.
+
+#include <cmath>
+
+#include "app/Tuner.h"
+#include "history/HistoryStore.h"
+
+namespace tomaro {
+namespace {
+
+const char* verdictCode(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Good:
+            return "good";
+        case Verdict::Doubtful:
+            return "doubtful";
+        case Verdict::Rejected:
+            return "rejected";
+    }
+    return "good";
+}
+
+}  // namespace
+
+void Tuner::recordReading() {
+    // The early read of a live strike is taken again at its completion: only that final pass is
+    // stored, and a strike analysed again (a moved stretch) is not stored twice.
+    if (!m_History || m_EarlyPass || m_StrikeStored || !m_HasResult) return;
+    const QualityReport& quality = m_Quality.report();
+    if (!quality.accepted()) return;
+    history::Reading reading;
+    reading.verdict = verdictCode(quality.verdict);
+    reading.toleranceCents = m_ToleranceCents;
+    if (m_LugMode) {
+        // The tap given to a rod: the rod it went to is the one selected before it.
+        if (!m_LugStrikeCounts || m_LugReadingHz <= 0.0) return;
+        reading.struck =
+            m_LugHead == DrumHead::Batter ? history::Struck::Batter : history::Struck::Reso;
+        reading.lug = m_LugsBefore.selected();
+        reading.lugCount = m_LugsBefore.count();
+        reading.frequencyHz = m_LugReadingHz;
+        reading.targetHz = m_LugsBefore.targetHz();
+        if (m_TunedDrum >= 0) {
+            reading.drum = m_Kit.drumName(m_TunedDrum);
+            reading.drumType = m_Kit.drum(m_TunedDrum).type;
+        }
+    } else {
+        const double hz = mainFrequencyHz();
+        if (!std::isfinite(hz) || hz <= 0.0) return;
+        const TuningReading against = tuningReading();
+        reading.struck = history::Struck::Drum;
+        reading.frequencyHz = hz;
+        reading.targetHz = against.targetHz;
+        if (against.drum >= 0 && against.drum < m_Kit.count()) {
+            reading.drum = m_Kit.drumName(against.drum);
+            reading.drumType = m_Kit.drum(against.drum).type;
+        }
+    }
+    m_StrikeStored = true;
+    m_History->addReading(reading);
+}
+
+}  // namespace tomaro
