@@ -121,7 +121,7 @@ TuningReading Tuner::tuningReading() const {
     }
     double hz = m_LastAcceptedHz;
     if (m_HasResult && m_Quality.report().accepted()) hz = mainFrequencyHz();
-    return tomaro::tuningReading(hz, m_Kit, m_Switches, m_TunedDrum, m_ToleranceCents);
+    return recalled(tomaro::tuningReading(hz, m_Kit, m_Switches, m_TunedDrum, m_ToleranceCents));
 }
 
 void Tuner::configureLugs() {
@@ -131,7 +131,7 @@ void Tuner::configureLugs() {
     m_Lugs.setSearchRange(search.loHz, search.hiHz);
     m_Lugs.setToleranceCents(m_ToleranceCents);
     const int kind = m_LugHead == DrumHead::Batter ? kBatterOvertone : kResonantOvertone;
-    m_Lugs.setTargetHz(m_TunedDrum >= 0 ? m_Kit.referenceHz(m_TunedDrum, kind) : 0.0);
+    m_Lugs.setTargetHz(lugTargetHz(kind));
     const std::string stored = lugstore::loadReadings(m_Profile, type, m_LugHead);
     // A stored head of another count than the drum's rods now is not shown again.
     LugSession restored = m_Lugs;

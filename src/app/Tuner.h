@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "analysis/AnalysisSettings.h"
@@ -151,6 +152,11 @@ public:
     // drum); in lug mode every tap given to a rod is stored as that rod of the head instead.
     void setHistory(history::HistoryStore* store) { m_History = store; }
     history::HistoryStore* historyStore() const { return m_History; }
+    // "Вернуть эту настройку": while a snapshot is recalled, the tuning view's target of a drum
+    // the snapshot holds is its strike there, and lug mode's target of a head the mean of its rods
+    // there (else the kit's references, as without a recall). nullopt ends the recall.
+    void setRecall(std::optional<history::Snapshot> snapshot);
+    const history::Snapshot* recall() const { return m_Recall ? &*m_Recall : nullptr; }
 
 private:
     void analyse();
@@ -166,6 +172,10 @@ private:
     void lugsEdited();
     // Stores the current strike in the history (TunerHistory.cpp), once per strike.
     void recordReading();
+    // The reading against the recalled snapshot's strike of its drum, when there is one.
+    TuningReading recalled(const TuningReading& reading) const;
+    // The lug target of the drum being tuned: the recalled head's mean, else the kit's reference.
+    double lugTargetHz(int kind) const;
 
     Profile& m_Profile;
     StrikeRecord m_Record;
@@ -204,6 +214,7 @@ private:
     bool m_HasStrike = false;
     bool m_HasResult = false;
     history::HistoryStore* m_History = nullptr;
+    std::optional<history::Snapshot> m_Recall;
     bool m_EarlyPass = false;     // the pass running is the early read of a live strike
     bool m_StrikeStored = false;  // the current strike is in the history
 };

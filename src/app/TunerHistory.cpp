@@ -61,4 +61,35 @@ void Tuner::recordReading() {
     m_History->addReading(reading);
 }
 
+void Tuner::setRecall(std::optional<history::Snapshot> snapshot) {
+    m_Recall = std::move(snapshot);
+    configureLugs();
+}
+
+TuningReading Tuner::recalled(const TuningReading& reading) const {
+    if (!m_Recall) return reading;
+    const int drum = m_TunedDrum >= 0 ? m_TunedDrum : reading.drum;
+    if (drum < 0 || drum >= m_Kit.count()) return reading;
+    const history::SnapshotDrum* then = m_Recall->drum(m_Kit.drumName(drum));
+    if (!then || !then->strike || then->strike->frequencyHz <= 0.0) return reading;
+    TuningReading back = readingAgainst(reading.measuredHz, then->strike->frequencyHz,
+                                        m_Kit.latinNames(), m_ToleranceCents);
+    back.drum = drum;
+    back.kind = reading.drum == drum && reading.kind >= 0 ? reading.kind : kFundamental;
+    return back;
+}
+
+double Tuner::lugTargetHz(int kind) const {
+    if (m_TunedDrum < 0) return 0.0;
+    if (m_Recall) {
+        const history::SnapshotDrum* then = m_Recall->drum(m_Kit.drumName(m_TunedDrum));
+        const history::HeadPass* head =
+            then ? then->head(kind == kBatterOvertone ? history::Struck::Batter
+                                                      : history::Struck::Reso)
+                 : nullptr;
+        if (head && head->meanHz() > 0.0) return head->meanHz();
+    }
+    return m_Kit.referenceHz(m_TunedDrum, kind);
+}
+
 }  // namespace tomaro
