@@ -163,6 +163,8 @@ private:
 
 }  // namespace
 
+void printHistoryLine();  // HistoryBench.cpp
+
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -173,6 +175,7 @@ int main(int argc, char** argv) {
     reporter.printRatio("analysis48000/fftw", "BM_Analysis48000Decay", "BM_Fftw65536");
     reporter.printRatio("quality+track/analysis48000", "BM_QualityAndTrack48000",
                         "BM_Analysis48000Decay");
+    printHistoryLine();
     benchmark::Shutdown();
     return 0;
 }

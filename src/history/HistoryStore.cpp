@@ -46,8 +46,7 @@ constexpr const char* kSteps[] = {
     "ALTER TABLE readings ADD COLUMN hi_hz REAL;"
     "ALTER TABLE readings ADD COLUMN lo_db REAL;"
     "ALTER TABLE readings ADD COLUMN hi_db REAL;"
-    "CREATE INDEX readings_drum_time ON readings(drum, time_ms);"
-    "CREATE INDEX readings_time ON readings(time_ms);",
+    "CREATE INDEX readings_drum_time ON readings(drum, time_ms);",
     // 3: the snapshots.
     "CREATE TABLE snapshots ("
     " id INTEGER PRIMARY KEY,"
@@ -74,6 +73,11 @@ static_assert(std::size(kSteps) == HistoryStore::kSchemaVersion);
 constexpr const char* kReadingColumns =
     "id, time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, hi_hz, lo_db, "
     "hi_db, verdict, tolerance_cents, target_hz";
+
+constexpr const char* kInsertReading =
+    "INSERT INTO readings (drum, drum_type, struck, lug, lug_count, frequency_hz, time_ms, "
+    "verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)";
 
 bool isDamage(int code) {
     const int primary = code & 0xff;
@@ -458,10 +462,7 @@ std::int64_t HistoryStore::addReading(const Reading& reading) {
     Impl& impl = *m_Impl;
     Reading stored = reading;
     if (stored.timeMs == 0) stored.timeMs = nowMs();
-    sqlite3_stmt* insert = impl.statement(
-        "INSERT INTO readings (drum, drum_type, struck, lug, lug_count, frequency_hz, time_ms, "
-        "verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db) "
-        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)");
+    sqlite3_stmt* insert = impl.statement(kInsertReading);
     int code = SQLITE_ERROR;
     if (insert) {
         bindReading(insert, 1, stored);
@@ -480,6 +481,28 @@ std::int64_t HistoryStore::addReading(const Reading& reading) {
                                      sqlite3_errstr(code) + "): " + m_Path +
                                      pick(". Тюнер работает дальше.", ". The tuner goes on."));
     }
+    return 0;
+}
+
+std::size_t HistoryStore::addReadings(const std::vector<Reading>& readings) {
+    if (!isOpen() || m_Mode == Mode::ReadOnly || readings.empty()) return 0;
+    Impl& impl = *m_Impl;
+    int code = impl.exec("BEGIN IMMEDIATE");
+    for (const Reading& reading : readings) {
+        if (code != SQLITE_OK) break;
+        Reading stored = reading;
+        if (stored.timeMs == 0) stored.timeMs = nowMs();
+        sqlite3_stmt* insert = impl.statement(kInsertReading);
+        if (insert) bindReading(insert, 1, stored);
+        code = runToEnd(insert);
+    }
+    if (code == SQLITE_OK) code = impl.exec("COMMIT");
+    if (code == SQLITE_OK) return readings.size();
+    impl.exec("ROLLBACK");
+    reportOnce((code & 0xff) == SQLITE_FULL ? kDiskFull : kWriteFailed,
+               std::string(pick("История настройки не записывается (",
+                                "The tuning history cannot be written (")) +
+                   sqlite3_errstr(code) + "): " + m_Path);
     return 0;
 }
 

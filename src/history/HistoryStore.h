@@ -43,6 +43,9 @@ public:
     // Stores one reading in its own transaction; its id is returned (0: not stored). A reading
     // without a time gets the current one.
     std::int64_t addReading(const Reading& reading);
+    // Stores many readings in one transaction (an import, a test file): all or none. Returns
+    // how many were stored.
+    std::size_t addReadings(const std::vector<Reading>& readings);
     std::vector<Reading> readings(const ReadingQuery& query) const;
     // Drum names with a reading, in the order of their first reading.
     std::vector<std::string> drums() const;
