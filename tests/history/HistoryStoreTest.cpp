@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -349,6 +351,42 @@ TEST_F(HistoryStoreTest, AKilledWriterLosesAtMostTheReadingBeingWritten) {
     EXPECT_LE(static_cast<int>(readings.size()), last + 1);
     for (std::size_t i = 0; i < readings.size(); ++i)
         EXPECT_EQ(readings[i].timeMs, static_cast<std::int64_t>(i + 1));
+}
+
+// A full disk, as a file size limit in a child process (the writes beyond it fail): said once,
+// the store goes on refusing quietly, and the file stays whole with what was committed.
+TEST_F(HistoryStoreTest, AFullDiskIsSaidOnceAndLosesNothingCommitted) {
+    {
+        HistoryStore store(file());
+        store.addReading(strike("12\"", 100.0, 1));
+    }
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        HistoryStore store(file());
+        const rlimit limit{static_cast<rlim_t>(fs::file_size(file()) + 64 * 1024),
+                           static_cast<rlim_t>(fs::file_size(file()) + 64 * 1024)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        int stored = 0;
+        while (stored < 100000 && store.addReading(strike("12\"", 100.0, 2 + stored)) > 0) ++stored;
+        const bool refused = stored < 100000;
+        const bool saidOnce = !store.takeMessage().empty();
+        const bool quietAfter = store.addReading(strike("12\"", 1.0, 1)) == 0 &&
+                                store.takeMessage().empty() && store.readings({}).size() > 1;
+        ::_exit(refused && saidOnce && quietAfter ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+
+    HistoryStore store(file());
+    ASSERT_TRUE(store.isOpen());
+    EXPECT_EQ(store.takeMessage(), "");  // not damaged
+    EXPECT_TRUE(filesStartingWith("tomaro.sqlite.broken-").empty());
+    EXPECT_GT(store.readings({}).size(), 1u);
+    EXPECT_GT(store.addReading(strike("12\"", 100.0, 999999)), 0);
 }
 
 TEST(HistoryTime, IsoTimesRoundTrip) {
