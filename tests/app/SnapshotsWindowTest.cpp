@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "app/CMainDlg.h"
 #include "app/SnapshotsWindow.h"
 #include "app/Tuner.h"
 #include "history/HistoryStore.h"
@@ -145,6 +146,34 @@ private slots:
         QCOMPARE(tuner.lugs().targetHz(), tuner.kit().referenceHz(1, kBatterOvertone));
         tuner.setLugMode(false);
         QVERIFY(m_Warnings.isEmpty());
+    }
+
+    // The main window keeps its strikes in the history under XDG_DATA_HOME and opens the
+    // snapshots from "Снимки...".
+    void theMainWindowRecordsItsStrikesAndOpensTheSnapshots() {
+        qputenv("XDG_DATA_HOME", m_Dir.filePath(QStringLiteral("data")).toUtf8());
+        MemoryProfile profile;
+        AppServices app;
+        app.message = [](QWidget*, const QString&, const QString&, QMessageBox::Icon) {};
+        CMainDlg window(profile, app);
+        HistoryBar* bar = window.historyBar();
+        QVERIFY(bar);
+        QCOMPARE(QString::fromStdString(bar->store().path()),
+                 m_Dir.filePath(QStringLiteral("data/Harnwick/Tomaro/tomaro.sqlite")));
+        QVERIFY(bar->store().isOpen());
+        const QString path = m_Dir.filePath(QStringLiteral("main.wav"));
+        test::WavBuilder wav;
+        for (int i = 0; i < 42000; ++i) {
+            const double t = i / 48000.0;
+            wav.samples.push_back(static_cast<std::int16_t>(
+                std::lround(12000 * std::exp(-t / 0.4) * std::sin(2 * M_PI * 150.0 * t))));
+        }
+        test::writeFile(path.toStdString(), wav.bytes());
+        window.openFile(path);
+        QCOMPARE(bar->store().readings({}).size(), std::size_t{1});
+        QVERIFY(std::abs(bar->store().readings({}).front().frequencyHz - 150.0) < 0.2);
+        bar->findChild<QPushButton*>(QStringLiteral("snapshotsButton"))->click();
+        QVERIFY(bar->snapshotsWindow() && bar->snapshotsWindow()->isVisible());
     }
 
     void aHistoryThatCannotBeWrittenIsSaidAndTheTunerGoesOn() {
