@@ -417,9 +417,7 @@ HistoryStore::HistoryStore(std::string path, Mode mode)
             impl.exec("PRAGMA foreign_keys=ON");
         }
     }
-    int from = version;
-    if (version == 0) from = 0;
-    for (int step = from; step < kSchemaVersion; ++step) {
+    for (int step = version; step < kSchemaVersion; ++step) {
         code = impl.exec("BEGIN IMMEDIATE");
         if (code == SQLITE_OK) code = impl.exec(kSteps[step]);
         if (code == SQLITE_OK) {
