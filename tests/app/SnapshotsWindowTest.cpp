@@ -58,9 +58,13 @@ private:
     }
 
 private slots:
-    void theWindowKeepsItsHistoryWhereQtPutsAppData() {
+    // As main.cpp names the program.
+    void initTestCase() {
         QCoreApplication::setOrganizationName(QStringLiteral("Harnwick"));
         QCoreApplication::setApplicationName(QStringLiteral("Tomaro"));
+    }
+
+    void theWindowKeepsItsHistoryWhereQtPutsAppData() {
         QCOMPARE(HistoryBar::defaultStorePath(),
                  QString::fromStdString(history::defaultHistoryPath()));
     }
