@@ -544,8 +544,8 @@ A copy of it could not be saved, so changes of the settings will not be written 
         <translation>Now, Hz</translation>
     </message>
     <message>
-        <source>¢</source>
-        <translation>¢</translation>
+        <source>Отклонение, ¢</source>
+        <translation>Deviation, ¢</translation>
     </message>
     <message>
         <source>«%1» от %2</source>

@@ -146,8 +146,8 @@ SnapshotsWindow::~SnapshotsWindow() = default;
 
 void SnapshotsWindow::refresh() {
     m_List->setHorizontalHeaderLabels({tr("Название"), tr("Дата"), tr("Барабаны")});
-    m_Comparison->setHorizontalHeaderLabels(
-        {tr("Барабан"), tr("Пластик"), tr("Винт"), tr("Было, Гц"), tr("Стало, Гц"), tr("¢")});
+    m_Comparison->setHorizontalHeaderLabels({tr("Барабан"), tr("Пластик"), tr("Винт"),
+                                             tr("Было, Гц"), tr("Стало, Гц"), tr("Отклонение, ¢")});
     const std::vector<std::int64_t> selected = selectedIds();
     const std::vector<history::SnapshotInfo> snapshots = m_Store.snapshots();
     m_List->setRowCount(static_cast<int>(snapshots.size()));
