@@ -194,6 +194,8 @@ private:
 
 }  // namespace
 
+void printHistoryLine();  // HistoryBench.cpp
+
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
@@ -205,6 +207,7 @@ int main(int argc, char** argv) {
     reporter.printRatio("quality+track/analysis48000", "BM_QualityAndTrack48000",
                         "BM_Analysis48000Decay");
     reporter.printRatio("pair-fit/analysis48000", "BM_PairFit48000", "BM_Analysis48000Decay");
+    printHistoryLine();
     benchmark::Shutdown();
     return 0;
 }

@@ -56,7 +56,7 @@ control_fields() {
     [ "$(dpkg-deb --field "$deb" Package)" = tomaro ] &&
         [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] && [ "$section" = sound ] &&
         grep -q "libsndfile1" <<<"$depends" && grep -q "libqt6widgets6" <<<"$depends" &&
-        grep -q "libportaudio2" <<<"$depends"
+        grep -q "libportaudio2" <<<"$depends" && grep -q "libsqlite3-0" <<<"$depends"
 }
 check "control: name, version, section sound, libraries found by dpkg-shlibdeps" control_fields
 

@@ -300,6 +300,25 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
     </message>
 </context>
 <context>
+    <name>tomaro::HistoryBar</name>
+    <message>
+        <source>Снимки...</source>
+        <translation>Snapshots...</translation>
+    </message>
+    <message>
+        <source>Снимки настройки: запомнить, сравнить и вернуть настройку комплекта</source>
+        <translation>Tuning snapshots: keep, compare and bring back the tuning of the kit</translation>
+    </message>
+    <message>
+        <source>Завершить возврат</source>
+        <translation>End the recall</translation>
+    </message>
+    <message>
+        <source>Возврат к снимку «%1» от %2</source>
+        <translation>Back to snapshot “%1” of %2</translation>
+    </message>
+</context>
+<context>
     <name>tomaro::ImportCommand</name>
     <message>
         <source>Звуковые файлы (%1);;Все файлы (*.*)</source>
@@ -448,6 +467,161 @@ A copy of it could not be saved, so changes of the settings will not be written 
     <message>
         <source>Нет сигнала</source>
         <translation>No signal</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::SnapshotsWindow</name>
+    <message>
+        <source>Снимки настройки</source>
+        <translation>Tuning snapshots</translation>
+    </message>
+    <message>
+        <source>Снимок настройки</source>
+        <translation>Take a snapshot</translation>
+    </message>
+    <message>
+        <source>Переименовать...</source>
+        <translation>Rename...</translation>
+    </message>
+    <message>
+        <source>Удалить</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>Сравнить</source>
+        <translation>Compare</translation>
+    </message>
+    <message>
+        <source>CSV...</source>
+        <translation>CSV...</translation>
+    </message>
+    <message>
+        <source>JSON...</source>
+        <translation>JSON...</translation>
+    </message>
+    <message>
+        <source>Вернуть эту настройку</source>
+        <translation>Bring this tuning back</translation>
+    </message>
+    <message>
+        <source>Настраивать каждый барабан к его частоте в снимке, а пластики по винтам — к их средней частоте в снимке</source>
+        <translation>Tune each drum to its frequency in the snapshot, and heads lug by lug to their mean frequency in the snapshot</translation>
+    </message>
+    <message>
+        <source>Завершить возврат</source>
+        <translation>End the recall</translation>
+    </message>
+    <message>
+        <source>Название</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Дата</source>
+        <translation>Date</translation>
+    </message>
+    <message>
+        <source>Барабаны</source>
+        <translation>Drums</translation>
+    </message>
+    <message>
+        <source>Барабан</source>
+        <translation>Drum</translation>
+    </message>
+    <message>
+        <source>Пластик</source>
+        <translation>Head</translation>
+    </message>
+    <message>
+        <source>Винт</source>
+        <translation>Rod</translation>
+    </message>
+    <message>
+        <source>Было, Гц</source>
+        <translation>Then, Hz</translation>
+    </message>
+    <message>
+        <source>Стало, Гц</source>
+        <translation>Now, Hz</translation>
+    </message>
+    <message>
+        <source>Отклонение, ¢</source>
+        <translation>Deviation, ¢</translation>
+    </message>
+    <message>
+        <source>«%1» от %2</source>
+        <translation>“%1” of %2</translation>
+    </message>
+    <message>
+        <source>настройка сейчас</source>
+        <translation>the tuning now</translation>
+    </message>
+    <message>
+        <source>Снимок «%1» от %2 → %3</source>
+        <translation>Snapshot “%1” of %2 → %3</translation>
+    </message>
+    <message>
+        <source>Уход настройки с %1 (снимок «%2»), в центах</source>
+        <translation>Drift of the tuning since %1 (snapshot “%2”), in cents</translation>
+    </message>
+    <message>
+        <source>Выберите два снимка и нажмите «Сравнить», или один — чтобы сравнить его с настройкой сейчас.</source>
+        <translation>Select two snapshots and press “Compare”, or one to compare it with the tuning now.</translation>
+    </message>
+    <message>
+        <source>История настройки недоступна: %1</source>
+        <translation>The tuning history is not available: %1</translation>
+    </message>
+    <message>
+        <source>весь барабан</source>
+        <translation>whole drum</translation>
+    </message>
+    <message>
+        <source>ударный</source>
+        <translation>batter</translation>
+    </message>
+    <message>
+        <source>резонансный</source>
+        <translation>resonant</translation>
+    </message>
+    <message>
+        <source>центр</source>
+        <translation>centre</translation>
+    </message>
+    <message>
+        <source>Название снимка:</source>
+        <translation>Snapshot name:</translation>
+    </message>
+    <message>
+        <source>Снимок не сделан: в истории ещё нет ни одного удара по барабанам комплекта.</source>
+        <translation>No snapshot taken: the history holds no strike on a drum of the kit yet.</translation>
+    </message>
+    <message>
+        <source>Переименовать снимок</source>
+        <translation>Rename the snapshot</translation>
+    </message>
+    <message>
+        <source>Удалить выбранные снимки (%1)?</source>
+        <translation>Delete the selected snapshots (%1)?</translation>
+    </message>
+    <message>
+        <source>Экспорт снимка в JSON</source>
+        <translation>Export the snapshot as JSON</translation>
+    </message>
+    <message>
+        <source>Экспорт снимка в CSV</source>
+        <translation>Export the snapshot as CSV</translation>
+    </message>
+    <message>
+        <source>JSON - файлы (*.json)</source>
+        <translation>JSON files (*.json)</translation>
+    </message>
+    <message>
+        <source>CSV - файлы (*.csv)</source>
+        <translation>CSV files (*.csv)</translation>
+    </message>
+    <message>
+        <source>Не удалось записать файл %1</source>
+        <translation>Cannot write the file %1</translation>
     </message>
 </context>
 <context>

@@ -20,6 +20,7 @@
 #include "app/ImportCommand.h"
 #include "app/OpenFileState.h"
 #include "app/ReadoutPanel.h"
+#include "app/SnapshotsWindow.h"
 #include "app/StepField.h"
 #include "app/TuningWindow.h"
 #include "audio/CaptureDevice.h"
@@ -90,6 +91,9 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
     panelLayout->addWidget(buildInputGroup());
     panelLayout->addWidget(buildAnalysisGroup());
     panelLayout->addWidget(buildReferencesGroup());
+    m_History = new HistoryBar(m_Tuner, HistoryBar::defaultStorePath(), {}, panel);
+    connect(m_History, &HistoryBar::tunerChanged, this, &CMainDlg::refreshViews);
+    panelLayout->addWidget(m_History);
     panelLayout->addWidget(
         new PortSelector(*m_SerialPort, profile, panel,
                          [this](QWidget* parent, const QString& text, const QString& caption) {
@@ -485,6 +489,7 @@ void CMainDlg::step() {
     if (result.analysed) {
         showStretch();
         refreshViews();
+        m_History->strikeAnalysed();
         emit analysed();
         // The caption returns to waiting with the new frequency at the next step.
         scheduleStep();

@@ -28,6 +28,7 @@ class Profile;
 class SerialPort;
 class StepField;
 class DrumChoice;
+class HistoryBar;
 class TuningWindow;
 
 // The main window: the controls on the left, the graphs on the right, the read-out large at the
@@ -43,6 +44,8 @@ public:
     Tuner& tuner() { return m_Tuner; }
     // The window "Настройка", made when first opened (null before).
     TuningWindow* tuningWindow() { return m_TuningWindow.get(); }
+    // "Снимки..." and the recall line, with the tuning history.
+    HistoryBar* historyBar() { return m_History; }
 
     // Loads `path` as the open command does after its dialog, without remembering it. The
     // QByteArray forms take the path in the file system's own bytes, which keep a name that is
@@ -128,6 +131,7 @@ private:
     std::unique_ptr<NoteWindow> m_NoteWindow;
     DrumChoice* m_DrumChoice = nullptr;
     std::unique_ptr<TuningWindow> m_TuningWindow;
+    HistoryBar* m_History = nullptr;
 };
 
 }  // namespace tomaro

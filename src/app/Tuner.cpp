@@ -131,7 +131,7 @@ TuningReading Tuner::tuningReading() const {
     }
     double hz = m_LastAcceptedHz;
     if (m_HasResult && m_Quality.report().accepted()) hz = mainFrequencyHz();
-    return tomaro::tuningReading(hz, m_Kit, m_Switches, m_TunedDrum, m_ToleranceCents);
+    return recalled(tomaro::tuningReading(hz, m_Kit, m_Switches, m_TunedDrum, m_ToleranceCents));
 }
 
 void Tuner::configureLugs() {
@@ -141,7 +141,7 @@ void Tuner::configureLugs() {
     m_Lugs.setSearchRange(search.loHz, search.hiHz);
     m_Lugs.setToleranceCents(m_ToleranceCents);
     const int kind = m_LugHead == DrumHead::Batter ? kBatterOvertone : kResonantOvertone;
-    m_LugKitTargetHz = m_TunedDrum >= 0 ? m_Kit.referenceHz(m_TunedDrum, kind) : 0.0;
+    m_LugKitTargetHz = lugTargetHz(kind);
     m_LugProblem = LugProblem::None;
     // A target outside the search range is no (1,1) mode a tap could ring there (a coefficient
     // of 0.1 would read a tom's rods at 12 Hz): it is refused and said so.
@@ -381,6 +381,7 @@ void Tuner::beginSeriesStrike() {
     m_SeriesBefore = m_Series;
     m_LastAcceptedBefore = m_LastAcceptedHz;
     m_StrikeCounts = true;
+    m_StrikeStored = false;
 }
 
 void Tuner::evaluateStrike() {
@@ -395,6 +396,7 @@ void Tuner::evaluateStrike() {
                         result.mainFrequencyHz, params.windowKind);
     }
     if (lugTapsTaken()) readLug(quality.accepted());
+    recordReading();
     if (!m_StrikeCounts) return;
     m_Series = m_SeriesBefore;
     m_LastAcceptedHz = m_LastAcceptedBefore;
@@ -447,7 +449,9 @@ bool Tuner::analyseEarly(int recordedFrames) {
     takeShownStrike();
     beginSeriesStrike();
     m_ReadEarly = true;
+    m_EarlyPass = true;
     analyse();
+    m_EarlyPass = false;
     return true;
 }
 

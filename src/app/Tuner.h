@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "analysis/AnalysisSettings.h"
@@ -17,11 +18,15 @@
 #include "display/Readout.h"
 #include "display/ReferenceSwitches.h"
 #include "display/TuningReading.h"
+#include "history/HistoryTypes.h"
 #include "kit/Kit.h"
 
 namespace tomaro {
 
 class Profile;
+namespace history {
+class HistoryStore;
+}
 
 // Everything the main window owns for the life of the program, wired together: the strike record
 // and its recorder, the analysed stretch, the analysis with its settings, the kit and the display
@@ -186,6 +191,17 @@ public:
     // The measurement of this head before the present one ("" when none was kept).
     const std::string& previousLugs() const { return m_PreviousLugs; }
 
+    // The tuning history (null: none; the store outlives its use here). Every accepted strike is
+    // stored once, at its final pass, against the drum being tuned (else the nearest reference's
+    // drum); in lug mode every tap given to a rod is stored as that rod of the head instead.
+    void setHistory(history::HistoryStore* store) { m_History = store; }
+    history::HistoryStore* historyStore() const { return m_History; }
+    // "Вернуть эту настройку": while a snapshot is recalled, the tuning view's target of a drum
+    // the snapshot holds is its strike there, and lug mode's target of a head the mean of its rods
+    // there (else the kit's references, as without a recall). nullopt ends the recall.
+    void setRecall(std::optional<history::Snapshot> snapshot);
+    const history::Snapshot* recall() const { return m_Recall ? &*m_Recall : nullptr; }
+
 private:
     void analyse();
     bool analyseEarly(int recordedFrames);
@@ -200,6 +216,12 @@ private:
     void keepPreviousLugs();
     // The lug session was changed by the user: the current strike no longer goes to a rod.
     void lugsEdited();
+    // Stores the current strike in the history (TunerHistory.cpp), once per strike.
+    void recordReading();
+    // The reading against the recalled snapshot's strike of its drum, when there is one.
+    TuningReading recalled(const TuningReading& reading) const;
+    // The lug target of the drum being tuned: the recalled head's mean, else the kit's reference.
+    double lugTargetHz(int kind) const;
 
     Profile& m_Profile;
     StrikeRecord m_Record;
@@ -248,6 +270,10 @@ private:
     FrequencyBand m_LugBandUsed;
     bool m_HasStrike = false;
     bool m_HasResult = false;
+    history::HistoryStore* m_History = nullptr;
+    std::optional<history::Snapshot> m_Recall;
+    bool m_EarlyPass = false;     // the pass running is the early read of a live strike
+    bool m_StrikeStored = false;  // the current strike is in the history
 };
 
 }  // namespace tomaro

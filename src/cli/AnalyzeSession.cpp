@@ -66,8 +66,8 @@ FileAnalysis AnalyzeSession::analyse(const std::string& path) {
     return reading;
 }
 
-bool AnalyzeSession::setUpLugs(const CliOptions& options, std::string& error) {
-    int drum = -1;
+bool AnalyzeSession::findDrum(const CliOptions& options, int& drum, std::string& error) {
+    drum = -1;
     if (options.drum) {
         // By the stored name ("Малый") or, in English, by the shown one ("Snare") as well.
         for (int position = 0; position < m_Tuner.kit().count(); ++position) {
@@ -79,6 +79,34 @@ bool AnalyzeSession::setUpLugs(const CliOptions& options, std::string& error) {
             return false;
         }
     }
+    return true;
+}
+
+bool AnalyzeSession::setUpListening(const CliOptions& options, std::string& error) {
+    int drum = -1;
+    if (!findDrum(options, drum, error)) return false;
+    m_Tuner.setTunedDrum(drum);
+    if (options.resonantHead || options.lug) {
+        m_Tuner.setLugHead(options.resonantHead.value_or(false) ? DrumHead::Resonant
+                                                                : DrumHead::Batter);
+        if (options.lug && *options.lug > m_Tuner.lugs().count()) {
+            error = "--lug " + std::to_string(*options.lug) + ": the head has " +
+                    std::to_string(m_Tuner.lugs().count()) + " rods";
+            return false;
+        }
+        m_Tuner.setLugMode(true);
+        keepLug(options);
+    }
+    return true;
+}
+
+void AnalyzeSession::keepLug(const CliOptions& options) {
+    if (options.lug) m_Tuner.selectLug(*options.lug);
+}
+
+bool AnalyzeSession::setUpLugs(const CliOptions& options, std::string& error) {
+    int drum = -1;
+    if (!findDrum(options, drum, error)) return false;
     // Everything goes into the overlay: the user's stored heads stay as they are.
     m_Tuner.setTunedDrum(drum);
     m_Tuner.setLugHead(options.resonantHead.value_or(false) ? DrumHead::Resonant

@@ -70,6 +70,11 @@ public:
     // Lug mode for --lugs: the drum by its kit name (the error text when the kit has none of
     // that name), the head, the order, the tolerance and a fresh head of `lugs` rods.
     bool setUpLugs(const CliOptions& options, std::string& error);
+    // --listen with --drum, --head and --lug: the drum being tuned; with a head, lug mode on it
+    // (the stored count of rods of the drum), and with --lug every strike a tap at that rod
+    // (call keepLug() after each reading).
+    bool setUpListening(const CliOptions& options, std::string& error);
+    void keepLug(const CliOptions& options);
     // The file as the tap at rod `lug`.
     FileAnalysis analyseLug(const std::string& path, int lug);
 
@@ -77,6 +82,10 @@ public:
     void setImporter(FileLoader importer) { m_Importer = importer; }
 
 private:
+    // The kit position of --drum (by its stored or shown name), -1 without it; false with the
+    // error text when the kit has no such drum.
+    bool findDrum(const CliOptions& options, int& drum, std::string& error);
+
     OverlayProfile m_Profile;
     FileLoader m_Importer = nullptr;
     Tuner m_Tuner;

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "history/HistoryTime.h"
+
 namespace tomaro {
 namespace {
 
@@ -250,8 +252,9 @@ constexpr std::array kOptions = {
                     return true;
                 }},
     OptionEntry{"--drum", 1, "NAME",
-                "with --lugs: the drum being tuned, as the kit names it (12\", Малый, Бочка); "
-                "its overtone reference of the head is the target",
+                "with --lugs or --listen: the drum being tuned, as the kit names it (12\", "
+                "Малый, Бочка); its overtone reference of the head is the target; with "
+                "--history: that drum's readings only",
                 [](CliOptions& o, std::span<const std::string> v, std::string&) {
                     o.drum = v[0];
                     return true;
@@ -263,7 +266,9 @@ constexpr std::array kOptions = {
                     o.centreFile = v[0];
                     return true;
                 }},
-    OptionEntry{"--head", 1, "batter|reso", "with --lugs: the head tapped (default batter)",
+    OptionEntry{"--head", 1, "batter|reso",
+                "with --lugs, or --listen (lug mode: taps go to the rods in the tapping order): "
+                "the head tapped (default batter)",
                 [](CliOptions& o, std::span<const std::string> v, std::string& error) {
                     if (v[0] != "batter" && v[0] != "reso") {
                         error = "--head takes batter or reso, not '" + v[0] + "'";
@@ -281,6 +286,54 @@ constexpr std::array kOptions = {
                         return false;
                     }
                     o.toleranceCents = cents;
+                    return true;
+                }},
+    OptionEntry{"--lug", 1, "K",
+                "with --listen: every strike is a tap at rod K (1..16) of the --head",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    int lug = 0;
+                    if (!parseInt(v[0], lug) || lug < 1 || lug > 16) {
+                        error = "--lug takes a whole number from 1 to 16, not '" + v[0] + "'";
+                        return false;
+                    }
+                    o.lug = lug;
+                    return true;
+                }},
+    OptionEntry{"--record", 0, "",
+                "with --listen: store every reading in the tuning history, as the window does",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.record = true;
+                    return true;
+                }},
+    OptionEntry{"--history", 0, "",
+                "print the readings of the tuning history, oldest first (read only)",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.history = true;
+                    return true;
+                }},
+    OptionEntry{"--since", 1, "DATE",
+                "with --history: readings from DATE on (2026-12-09 or 2026-12-09T18:30, UTC "
+                "unless an offset is given)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    if (!history::parseIsoTime(v[0])) {
+                        error =
+                            "--since takes a date such as 2026-12-09 or 2026-12-09T18:30, "
+                            "not '" +
+                            v[0] + "'";
+                        return false;
+                    }
+                    o.since = v[0];
+                    return true;
+                }},
+    OptionEntry{"--snapshots", 0, "", "list the snapshots of the tuning (read only)",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.snapshots = true;
+                    return true;
+                }},
+    OptionEntry{"--snapshot", 1, "NAME",
+                "print the snapshot of that name: every drum's strike and rods (read only)",
+                [](CliOptions& o, std::span<const std::string> v, std::string&) {
+                    o.snapshot = v[0];
                     return true;
                 }},
     OptionEntry{"--version", 0, "", "print the version and exit",
@@ -343,9 +396,35 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
         parsed.error = "--centre goes with --lugs";
         return parsed;
     }
-    if (!options.lugs && (options.clockwiseOrder || options.drum || options.resonantHead ||
-                          options.toleranceCents)) {
-        parsed.error = "--order, --drum, --head and --tolerance go with --lugs";
+    const bool reading = options.history || options.snapshots || options.snapshot;
+    if (reading && (options.listen || options.lugs || !options.files.empty())) {
+        parsed.error =
+            "--history, --snapshots and --snapshot read the history: no files, "
+            "--listen or --lugs with them";
+        return parsed;
+    }
+    if (int(options.history) + int(options.snapshots) + int(options.snapshot.has_value()) > 1) {
+        parsed.error = "--history, --snapshots and --snapshot go one at a time";
+        return parsed;
+    }
+    if (options.since && !options.history) {
+        parsed.error = "--since goes with --history";
+        return parsed;
+    }
+    if ((options.record || options.lug) && !options.listen) {
+        parsed.error = "--record and --lug go with --listen";
+        return parsed;
+    }
+    if (options.drum && !options.lugs && !options.listen && !options.history) {
+        parsed.error = "--drum goes with --lugs, --listen or --history";
+        return parsed;
+    }
+    if (options.resonantHead && !options.lugs && !options.listen) {
+        parsed.error = "--head goes with --lugs or --listen";
+        return parsed;
+    }
+    if (!options.lugs && (options.clockwiseOrder || options.toleranceCents)) {
+        parsed.error = "--order and --tolerance go with --lugs";
         return parsed;
     }
     if (options.lugs && options.listen) {
@@ -369,6 +448,9 @@ std::string usageText() {
         "       tomaro-analyze --listen [--device NAME] [--threshold N] [--strikes N] [options]\n"
         "       tomaro-analyze --lugs N [--order star|clockwise] [--drum NAME --head batter|reso]\n"
         "                      [--tolerance C] [options] FILE...\n"
+        "       tomaro-analyze --listen --record [--drum NAME [--head batter|reso [--lug K]]]\n"
+        "       tomaro-analyze --history [--drum NAME] [--since DATE] [--json]\n"
+        "       tomaro-analyze --snapshots [--json] | --snapshot NAME [--json]\n"
         "Finds the main frequency of a drum strike stored in each WAV file, exactly as the\n"
         "Tomaro window does when it opens the file, names its note and finds the nearest\n"
         "reference of the drum kit. Without options the analysis uses your stored Tomaro\n"
@@ -390,8 +472,9 @@ std::string usageText() {
             help = "Latin note names (\"4 A\") and Hz in texts (always in English)";
         } else if (inEnglish() && entry.name == "--drum") {
             help =
-                "with --lugs: the drum being tuned, as the kit names it (12\", Snare, Kick); its "
-                "overtone reference of the head is the target";
+                "with --lugs or --listen: the drum being tuned, as the kit names it (12\", "
+                "Snare, Kick); its overtone reference of the head is the target; with --history: "
+                "that drum's readings only";
         }
         while (!help.empty()) {
             std::size_t room = kLineWidth - kHelpColumn;
@@ -467,6 +550,15 @@ std::string usageText() {
         "one object {\"lugs\": {count, measured, reference (target or mean), reference_hz,\n"
         "band_hz [lo, hi], spread_cents, even, order (the tapping order), adjust [{lug,\n"
         "cents, action}] for every rod measured}}.\n"
+        "\nThe tuning history (the window's, in $XDG_DATA_HOME/Harnwick/Tomaro/tomaro.sqlite,\n"
+        "else ~/.local/share/Harnwick/Tomaro/tomaro.sqlite) is only read by --history,\n"
+        "--snapshots and --snapshot; with --json --history gives one object per reading:\n"
+        "time (ISO 8601, UTC), drum, struck (drum, centre, batter or reso; lug with the\n"
+        "last two), frequency_hz, pair {lo_hz, hi_hz, lo_db, hi_db} when one was read,\n"
+        "verdict, target_hz, tolerance_cents; --snapshots one object per snapshot: name,\n"
+        "time, drums; --snapshot NAME one object: name, time, drums [{drum, strike, heads\n"
+        "[{head, lugs, mean_hz, rods [{lug, angle_deg, frequency_hz, cents}]}]}]. Exit\n"
+        "status 1 when there is no history or no snapshot of that name.\n"
         "\nExit status: 0 when every file was analysed, 1 when a file was refused or the\n"
         "output could not be written, 2 on bad usage or when the --kit file cannot be used\n"
         "(nothing is analysed then), 3 when every file was analysed but a reading was\n"

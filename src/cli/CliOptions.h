@@ -55,6 +55,15 @@ struct CliOptions {
     std::optional<std::string> drum;     // --drum NAME: the drum being tuned, as the kit names it
     std::optional<bool> resonantHead;    // --head batter|reso
     std::optional<int> toleranceCents;   // --tolerance C, 1..50
+    // --listen --record: every reading is stored in the tuning history as the window does.
+    bool record = false;
+    std::optional<int> lug;  // --lug K (1..16), with --listen: every strike a tap at rod K
+    // --history: print the stored readings (of --drum, from --since on); --snapshots: list the
+    // snapshots; --snapshot NAME: print one. They only read the history.
+    bool history = false;
+    std::optional<std::string> since;  // --since DATE (ISO 8601), checked when parsed
+    bool snapshots = false;
+    std::optional<std::string> snapshot;
     std::vector<std::string> files;
 };
 

@@ -14,6 +14,8 @@
 #include "audio/CaptureDevice.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/Report.h"
+#include "history/HistoryStore.h"
+#include "history/HistoryTime.h"
 #include "settings/Language.h"
 #include "settings/Profile.h"
 
@@ -97,6 +99,21 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     Tuner& tuner = session->tuner();
     // For this run only: the recorder holds it, the profile is not written.
     if (options.threshold) tuner.recorder().setThreshold(*options.threshold);
+    std::string setUpError;
+    if (!session->setUpListening(options, setUpError)) {
+        err << "tomaro-analyze: " << setUpError << '\n';
+        return kExitUsage;
+    }
+    // --record: the window's history; one that cannot be written is said and listening goes on.
+    std::unique_ptr<history::HistoryStore> store;
+    auto sayStoreMessage = [&] {
+        if (store && store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
+    };
+    if (options.record) {
+        store = std::make_unique<history::HistoryStore>(history::defaultHistoryPath());
+        tuner.setHistory(store.get());
+        sayStoreMessage();
+    }
 
     CaptureDevice capture(tuner.recorder());
     const QStringList names = capture.inputDeviceNames();
@@ -123,6 +140,7 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     int status = kExitAnalysed;
     int readings = 0;
     bool readEarly = false;  // the strike being recorded was already printed
+    bool quitAfterFinalPass = false;
     auto secondsSinceStart = [startNs](std::int64_t ns) { return (ns - startNs) / 1e9; };
 
     auto step = [&] {
@@ -132,7 +150,17 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
         // result: it is printed once.
         const bool again = !step.early && readEarly;
         readEarly = step.early;
-        if (again) return;
+        // The history takes a strike at its final pass, and the next tap goes to --lug only
+        // after it: with --record or --lug the end waits for that pass.
+        auto finalPass = [&] {
+            sayStoreMessage();
+            session->keepLug(options);
+            if (quitAfterFinalPass) loop.quit();
+        };
+        if (again) {
+            finalPass();
+            return;
+        }
         const std::int64_t readingNs = steadyNowNs();
         FileAnalysis reading = session->currentReading("strike " + std::to_string(readings + 1));
         reading.live = true;
@@ -151,7 +179,17 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
             return;
         }
         ++readings;
-        if (options.strikes && readings >= *options.strikes) loop.quit();
+        const bool last = options.strikes && readings >= *options.strikes;
+        if (!step.early) {
+            finalPass();
+            if (last) loop.quit();
+        } else if (last) {
+            if (options.record || options.lug) {
+                quitAfterFinalPass = true;
+            } else {
+                loop.quit();
+            }
+        }
     };
     QObject::connect(&capture, &CaptureDevice::strikeProgress, &loop, step);
     QObject::connect(&capture, &CaptureDevice::deviceLost, &loop, [&](const QString& text) {

@@ -12,7 +12,9 @@
 #include "audio/AudioImport.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
+#include "cli/HistoryCommand.h"
 #include "cli/Listener.h"
+#include "history/HistoryTime.h"
 #include "language/Translations.h"
 #include "settings/QtProfile.h"
 
@@ -46,6 +48,10 @@ int main(int argc, char** argv) {
         std::cout << tomaro::usageText();
         return tomaro::writtenOut(std::cout, std::cerr) ? tomaro::kExitAnalysed
                                                         : tomaro::kExitWriteFailed;
+    }
+    if (parsed.options.history || parsed.options.snapshots || parsed.options.snapshot) {
+        return tomaro::runHistoryCommand(tomaro::history::defaultHistoryPath(), parsed.options,
+                                         std::cout, std::cerr);
     }
     if (parsed.options.listen) {
         const QCoreApplication application(argc, argv);

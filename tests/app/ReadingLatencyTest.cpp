@@ -18,6 +18,8 @@
 
 #include "app/CMainDlg.h"
 #include "audio/PortAudioSession.h"
+#include "history/HistoryStore.h"
+#include "kit/Kit.h"
 #include "settings/MemoryProfile.h"
 
 namespace tomaro {
@@ -248,6 +250,48 @@ private slots:
         QVERIFY(listener.waitForFinished(5000));
         QCOMPARE(listener.exitStatus(), QProcess::NormalExit);
         QCOMPARE(listener.exitCode(), 0);
+    }
+
+    // --record stores each strike once, at its final pass, against --drum; the listener waits
+    // for that pass before it ends after --strikes readings.
+    void listenerRecordsEveryStrikeInTheHistory() {
+        QTemporaryDir data;
+        MemoryProfile defaults;
+        Kit kit;
+        kit.load(defaults);
+        const QString drum = QString::fromStdString(kit.drumName(1));
+        QProcess listener;
+        listener.setProgram(QStringLiteral(TOMARO_ANALYZE_PATH));
+        listener.setArguments({"--listen", "--record", "--drum", drum, "--strikes", "2"});
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("XDG_CONFIG_HOME", data.filePath(QStringLiteral("config")));
+        environment.insert("XDG_DATA_HOME", data.filePath(QStringLiteral("data")));
+        listener.setProcessEnvironment(environment);
+        listener.start();
+        QVERIFY(listener.waitForStarted());
+        QTest::qWait(3000);  // the device is open by then (see above)
+        TimedPlayer player(strikeSignal());
+        for (int strike = 0; strike < 2; ++strike) {
+            QVERIFY(player.start());
+            QTRY_VERIFY_WITH_TIMEOUT(player.finished(), 5000);
+            player.stop();
+            QTest::qWait(800);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(listener.state(), QProcess::NotRunning, 5000);
+        QCOMPARE(listener.exitCode(), 0);
+        QCOMPARE(listener.readAllStandardError(), QByteArray());
+
+        history::HistoryStore store(
+            data.filePath(QStringLiteral("data/Harnwick/Tomaro/tomaro.sqlite")).toStdString(),
+            history::HistoryStore::Mode::ReadOnly);
+        QVERIFY2(store.isOpen(), store.takeMessage().c_str());
+        const auto readings = store.readings({});
+        QCOMPARE(readings.size(), std::size_t{2});
+        for (const history::Reading& reading : readings) {
+            QCOMPARE(QString::fromStdString(reading.drum), drum);
+            QVERIFY(std::abs(reading.frequencyHz - 110.0) < 0.5);
+            QVERIFY(reading.struck == history::Struck::Drum);
+        }
     }
 };
 

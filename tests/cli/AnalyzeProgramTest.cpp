@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "history/HistoryStore.h"
+#include "history/HistoryTime.h"
 #include "kit/Kit.h"
 #include "kit/KitFile.h"
 #include "support/InEnglish.h"
@@ -768,6 +770,95 @@ TEST_F(KitReadout, LugModeReadsEachRodInTheTargetsBandAndAdvisesEveryRod) {
 
     EXPECT_EQ(run({"--kit", m_Kit, "--lugs", "4", "--drum", "13\"", rod1}).exitCode, 2);
     EXPECT_EQ(run({"--lugs", "4", rod1, rod1, rod1, rod1, rod1}).exitCode, 2);
+}
+
+// The history is read as the window stored it, and never written or created.
+TEST_F(AnalyzeProgram, PrintsTheTuningHistoryAndItsSnapshotsReadOnly) {
+    const fs::path dataHome = m_Dir / "data";
+    const std::vector<std::string> env = {"XDG_DATA_HOME=" + dataHome.string()};
+    const fs::path file = dataHome / "Harnwick" / "Tomaro" / "tomaro.sqlite";
+    // No history yet: said, and nothing is created.
+    const ProgramRun none = run({"--history", "--json"}, Output::File, env);
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_FALSE(none.err.empty());
+    EXPECT_FALSE(fs::exists(dataHome));
+
+    const std::int64_t day = *history::parseIsoTime("2026-12-08T20:00:00Z");
+    {
+        history::HistoryStore store(file.string());
+        history::Reading strike;
+        strike.drum = "12\"";
+        strike.frequencyHz = 110.5;
+        strike.verdict = "good";
+        strike.timeMs = day;
+        strike.pair = history::ModePair{180.0, 184.0, -10.0, -14.0};
+        store.addReading(strike);
+        history::Reading tap = strike;
+        tap.pair.reset();
+        tap.struck = history::Struck::Reso;
+        tap.lug = 3;
+        tap.lugCount = 6;
+        tap.frequencyHz = 170.0;
+        tap.timeMs = day + 60000;
+        store.addReading(tap);
+        history::Reading snare = strike;
+        snare.drum = "Малый";
+        snare.frequencyHz = 220.0;
+        snare.timeMs = day + 86400000;
+        snare.verdict = "doubtful";
+        store.addReading(snare);
+        store.createSnapshot("перед концертом", day + 90000000);
+    }
+    const auto sizeBefore = fs::file_size(file);
+    const auto timeBefore = fs::last_write_time(file);
+
+    const ProgramRun all = run({"--history", "--json"}, Output::File, env);
+    ASSERT_EQ(all.exitCode, 0) << all.err;
+    const auto lines = all.jsonLines();
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]["time"], "2026-12-08T20:00:00.000Z");
+    EXPECT_EQ(lines[0]["drum"], "12\"");
+    EXPECT_EQ(lines[0]["struck"], "drum");
+    EXPECT_EQ(lines[0]["frequency_hz"], 110.5);
+    EXPECT_EQ(lines[0]["pair"]["hi_hz"], 184.0);
+    EXPECT_EQ(lines[0]["verdict"], "good");
+    EXPECT_FALSE(lines[0].contains("lug"));
+    EXPECT_EQ(lines[1]["struck"], "reso");
+    EXPECT_EQ(lines[1]["lug"], 3);
+    EXPECT_FALSE(lines[1].contains("pair"));
+    EXPECT_EQ(lines[2]["verdict"], "doubtful");
+
+    const ProgramRun tom =
+        run({"--history", "--json", "--drum", "12\"", "--since", "2026-12-08T20:00:30"},
+            Output::File, env);
+    ASSERT_EQ(tom.exitCode, 0) << tom.err;
+    ASSERT_EQ(tom.jsonLines().size(), 1u);
+    EXPECT_EQ(tom.jsonLines()[0]["lug"], 3);
+    EXPECT_EQ(run({"--history", "--since", "yesterday"}, Output::File, env).exitCode, 2);
+
+    const ProgramRun list = run({"--snapshots", "--json"}, Output::File, env);
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    ASSERT_EQ(list.jsonLines().size(), 1u);
+    EXPECT_EQ(list.jsonLines()[0]["name"], "перед концертом");
+    EXPECT_EQ(list.jsonLines()[0]["time"], "2026-12-09T21:00:00.000Z");
+    EXPECT_EQ(list.jsonLines()[0]["drums"], Json::array({"12\"", "Малый"}));
+
+    const ProgramRun one = run({"--snapshot", "перед концертом", "--json"}, Output::File, env);
+    ASSERT_EQ(one.exitCode, 0) << one.err;
+    const Json snapshot = one.jsonLines().at(0);
+    EXPECT_EQ(snapshot["drums"][0]["strike"]["frequency_hz"], 110.5);
+    EXPECT_EQ(snapshot["drums"][0]["heads"][0]["head"], "reso");
+    EXPECT_EQ(snapshot["drums"][0]["heads"][0]["rods"][0]["lug"], 3);
+    EXPECT_EQ(snapshot["drums"][0]["heads"][0]["rods"][0]["angle_deg"], 120.0);
+    EXPECT_EQ(run({"--snapshot", "нет такого", "--json"}, Output::File, env).exitCode, 1);
+
+    // Read only: the file is as it was; a reader of a WAL file may leave an empty log beside
+    // it, never a written one.
+    EXPECT_EQ(fs::file_size(file), sizeBefore);
+    EXPECT_EQ(fs::last_write_time(file), timeBefore);
+    if (fs::exists(file.string() + "-wal")) {
+        EXPECT_EQ(fs::file_size(file.string() + "-wal"), 0u);
+    }
 }
 
 }  // namespace

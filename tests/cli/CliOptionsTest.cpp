@@ -145,5 +145,24 @@ TEST(CliOptions, LugOptionsGoWithLugsAndNoMoreFilesThanRods) {
     EXPECT_NE(tooMany.error.find("more files than rods"), std::string::npos);
 }
 
+TEST(CliOptions, HistoryOptionsReadAloneAndRecordingGoesWithListening) {
+    const ParsedArguments history =
+        parse({"--history", "--drum", "12\"", "--since", "2026-12-09", "--json"});
+    ASSERT_TRUE(history.ok) << history.error;
+    EXPECT_TRUE(history.options.history);
+    EXPECT_EQ(history.options.since, "2026-12-09");
+    const ParsedArguments listen =
+        parse({"--listen", "--record", "--drum", "12\"", "--head", "reso", "--lug", "3"});
+    ASSERT_TRUE(listen.ok) << listen.error;
+    EXPECT_EQ(listen.options.lug, 3);
+    EXPECT_FALSE(parse({"--record", "a.wav"}).ok);
+    EXPECT_FALSE(parse({"--history", "a.wav"}).ok);
+    EXPECT_FALSE(parse({"--history", "--snapshots"}).ok);
+    EXPECT_FALSE(parse({"--snapshots", "--since", "2026-12-09"}).ok);
+    EXPECT_FALSE(parse({"--history", "--since", "2026-02-30"}).ok);
+    EXPECT_FALSE(parse({"--listen", "--lug", "17"}).ok);
+    EXPECT_FALSE(parse({"--drum", "12\"", "a.wav"}).ok);
+}
+
 }  // namespace
 }  // namespace tomaro

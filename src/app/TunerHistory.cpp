@@ -1,0 +1,100 @@
+// The Tuner's side of the tuning history: what a strike or a lug tap is stored as, and the recall
+// of a snapshot.
+
+#include <cmath>
+
+#include "app/Tuner.h"
+#include "history/HistoryStore.h"
+
+namespace tomaro {
+namespace {
+
+const char* verdictCode(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Good:
+            return "good";
+        case Verdict::Doubtful:
+            return "doubtful";
+        case Verdict::Rejected:
+            return "rejected";
+    }
+    return "good";
+}
+
+}  // namespace
+
+void Tuner::recordReading() {
+    // The early read of a live strike is taken again at its completion: only that final pass is
+    // stored, and a strike analysed again (a moved stretch) is not stored twice.
+    if (!m_History || m_EarlyPass || m_StrikeStored || !m_HasResult) return;
+    const QualityReport& quality = m_Quality.report();
+    if (!quality.accepted()) return;
+    history::Reading reading;
+    reading.verdict = verdictCode(quality.verdict);
+    reading.toleranceCents = m_ToleranceCents;
+    if (lugTapsTaken()) {
+        // The tap given to a rod (a centre strike, a tap in no band or of another mode is none).
+        if (!m_LugStrikeCounts || m_LugNotice != LugNotice::Taken) return;
+        reading.struck =
+            m_LugHead == DrumHead::Batter ? history::Struck::Batter : history::Struck::Reso;
+        reading.lug = m_LugNoticeRod;
+        reading.lugCount = m_Lugs.count();
+        reading.frequencyHz = m_Lugs.readingHz(m_LugNoticeRod);
+        reading.targetHz = m_Lugs.targetHz();
+        const ModePair& pair = m_Lugs.tap(m_LugNoticeRod).pair11;
+        if (pair.count == 2) {
+            reading.pair = history::ModePair{pair.lo.frequencyHz, pair.hi.frequencyHz,
+                                             pair.lo.levelDb, pair.hi.levelDb};
+        }
+        if (m_TunedDrum >= 0) {
+            reading.drum = m_Kit.drumName(m_TunedDrum);
+            reading.drumType = m_Kit.drum(m_TunedDrum).type;
+        }
+    } else {
+        const double hz = mainFrequencyHz();
+        if (!std::isfinite(hz) || hz <= 0.0) return;
+        const TuningReading against = tuningReading();
+        reading.struck = history::Struck::Drum;
+        reading.frequencyHz = hz;
+        reading.targetHz = against.targetHz;
+        if (against.drum >= 0 && against.drum < m_Kit.count()) {
+            reading.drum = m_Kit.drumName(against.drum);
+            reading.drumType = m_Kit.drum(against.drum).type;
+        }
+    }
+    m_StrikeStored = true;
+    m_History->addReading(reading);
+}
+
+void Tuner::setRecall(std::optional<history::Snapshot> snapshot) {
+    m_Recall = std::move(snapshot);
+    configureLugs();
+}
+
+TuningReading Tuner::recalled(const TuningReading& reading) const {
+    if (!m_Recall) return reading;
+    const int drum = m_TunedDrum >= 0 ? m_TunedDrum : reading.drum;
+    if (drum < 0 || drum >= m_Kit.count()) return reading;
+    const history::SnapshotDrum* then = m_Recall->drum(m_Kit.drumName(drum));
+    if (!then || !then->strike || then->strike->frequencyHz <= 0.0) return reading;
+    TuningReading back = readingAgainst(reading.measuredHz, then->strike->frequencyHz,
+                                        m_Kit.latinNames(), m_ToleranceCents);
+    back.drum = drum;
+    back.kind = reading.drum == drum && reading.kind >= 0 ? reading.kind : kFundamental;
+    return back;
+}
+
+double Tuner::lugTargetHz(int kind) const {
+    if (m_TunedDrum < 0) return 0.0;
+    if (m_Recall) {
+        const history::SnapshotDrum* then = m_Recall->drum(m_Kit.drumName(m_TunedDrum));
+        const history::HeadPass* head =
+            then ? then->head(kind == kBatterOvertone ? history::Struck::Batter
+                                                      : history::Struck::Reso)
+                 : nullptr;
+        if (head && head->meanHz() > 0.0) return head->meanHz();
+    }
+    return m_Kit.referenceHz(m_TunedDrum, kind);
+}
+
+}  // namespace tomaro

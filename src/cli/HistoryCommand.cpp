@@ -1,0 +1,110 @@
+#include "cli/HistoryCommand.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+#include <ostream>
+
+#include "cli/AnalyzeSession.h"
+#include "history/HistoryStore.h"
+#include "history/HistoryTime.h"
+#include "history/SnapshotExport.h"
+
+namespace tomaro {
+namespace {
+
+using history::HistoryStore;
+
+nlohmann::ordered_json readingJson(const history::Reading& reading) {
+    nlohmann::ordered_json object;
+    object["time"] = history::isoTime(reading.timeMs);
+    object["drum"] = reading.drum;
+    object["struck"] = history::struckCode(reading.struck);
+    if (history::isHead(reading.struck)) {
+        object["lug"] = reading.lug;
+        object["lugs"] = reading.lugCount;
+    }
+    object["frequency_hz"] = reading.frequencyHz;
+    if (reading.pair) {
+        object["pair"] = {{"lo_hz", reading.pair->loHz},
+                          {"hi_hz", reading.pair->hiHz},
+                          {"lo_db", reading.pair->loDb},
+                          {"hi_db", reading.pair->hiDb}};
+    }
+    object["verdict"] = reading.verdict;
+    object["target_hz"] = reading.targetHz > 0.0 ? nlohmann::ordered_json(reading.targetHz)
+                                                 : nlohmann::ordered_json(nullptr);
+    object["tolerance_cents"] = reading.toleranceCents;
+    return object;
+}
+
+std::string readingLine(const history::Reading& reading) {
+    char hz[32];
+    std::snprintf(hz, sizeof hz, "%.2f Hz", reading.frequencyHz);
+    std::string line = history::isoTime(reading.timeMs) + "  " +
+                       (reading.drum.empty() ? std::string("-") : reading.drum) + "  " +
+                       history::struckCode(reading.struck);
+    if (history::isHead(reading.struck)) line += " rod " + std::to_string(reading.lug);
+    line += std::string("  ") + hz + "  " + reading.verdict;
+    if (reading.pair) {
+        char pair[64];
+        std::snprintf(pair, sizeof pair, "  pair %.2f/%.2f Hz", reading.pair->loHz,
+                      reading.pair->hiHz);
+        line += pair;
+    }
+    return line;
+}
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+    return text;
+}
+
+}  // namespace
+
+int runHistoryCommand(const std::string& path, const CliOptions& options, std::ostream& out,
+                      std::ostream& err) {
+    if (path.empty()) {
+        err << "tomaro-analyze: no home folder: the tuning history cannot be found\n";
+        return kExitRefused;
+    }
+    HistoryStore store(path, HistoryStore::Mode::ReadOnly);
+    if (!store.isOpen()) {
+        err << "tomaro-analyze: " << store.takeMessage() << '\n';
+        return kExitRefused;
+    }
+    errno = 0;
+    if (options.history) {
+        history::ReadingQuery query;
+        query.drum = options.drum;
+        if (options.since) query.sinceMs = history::parseIsoTime(*options.since);
+        for (const history::Reading& reading : store.readings(query)) {
+            out << (options.json ? readingJson(reading).dump() : readingLine(reading)) << '\n';
+        }
+    } else if (options.snapshots) {
+        for (const history::SnapshotInfo& info : store.snapshots()) {
+            if (options.json) {
+                nlohmann::ordered_json object;
+                object["name"] = info.name;
+                object["time"] = history::isoTime(info.timeMs);
+                object["drums"] = info.drums;
+                out << object.dump() << '\n';
+            } else {
+                out << history::shortTime(info.timeMs) << "  " << info.name << "  ("
+                    << joined(info.drums) << ")\n";
+            }
+        }
+    } else if (options.snapshot) {
+        const auto snapshot = store.snapshotNamed(*options.snapshot);
+        if (!snapshot) {
+            err << "tomaro-analyze: no snapshot named '" << *options.snapshot << "'\n";
+            return kExitRefused;
+        }
+        out << (options.json ? history::snapshotJson(*snapshot) : history::snapshotCsv(*snapshot))
+            << (options.json ? "\n" : "");
+    }
+    return writtenOut(out, err) ? kExitAnalysed : kExitWriteFailed;
+}
+
+}  // namespace tomaro

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "history/HistoryTypes.h"
+
+namespace tomaro::history {
+
+// The tuning history: every reading the tuner accepted, and named snapshots of the kit, in one
+// SQLite file. It owns the connection and its prepared statements for its whole life.
+//
+// Opening never loses a reading: a file that will not open or is damaged (PRAGMA quick_check) is
+// moved aside as "<file>.broken-<date>" and a new one started, with a message; an older schema
+// is upgraded step by step after a copy "<file>.v<N>.bak" is made; a file written by a newer
+// version is left alone and the store stays closed. A write that fails (a full disk, a read-only
+// folder) gives one message and the store goes on refusing quietly; the tuner does not depend on
+// it. Read-only stores (tomaro-analyze --history) never create, move or write the file.
+//
+// One thread at a time (the user-interface thread); other processes may read and write the same
+// file at once (WAL, a busy wait of up to 2 s).
+class HistoryStore {
+public:
+    enum class Mode { ReadWrite, ReadOnly };
+    static constexpr int kSchemaVersion = 3;
+
+    explicit HistoryStore(std::string path, Mode mode = Mode::ReadWrite);
+    ~HistoryStore();
+    HistoryStore(const HistoryStore&) = delete;
+    HistoryStore& operator=(const HistoryStore&) = delete;
+
+    bool isOpen() const;
+    const std::string& path() const { return m_Path; }
+    // The message for the user of the last thing that went wrong (in the current language), taken
+    // once: empty when there is none new. Each kind of failure is reported once per store.
+    std::string takeMessage();
+    // A message is waiting.
+    bool hasMessage() const { return !m_Message.empty(); }
+
+    // Stores one reading in its own transaction; its id is returned (0: not stored). A reading
+    // without a time gets the current one.
+    std::int64_t addReading(const Reading& reading);
+    // Stores many readings in one transaction (an import, a test file): all or none. Returns
+    // how many were stored.
+    std::size_t addReadings(const std::vector<Reading>& readings);
+    std::vector<Reading> readings(const ReadingQuery& query) const;
+    // Drum names with a reading, in the order of their first reading.
+    std::vector<std::string> drums() const;
+    // The newest strike of each drum whose verdict is not "rejected", in the order of drums().
+    std::vector<Reading> lastGoodStrikes() const;
+    // The newest lug pass of a drum's head: the rod count of the newest tap, and for every rod of
+    // that count its newest reading.
+    std::optional<HeadPass> lastLugPass(const std::string& drum, Struck head) const;
+    // The kit as the history has it now: every drum's last good strike and last lug passes
+    // (what a snapshot taken now would hold; its info has id 0).
+    Snapshot currentState() const;
+
+    // Captures currentState() under `name` at `timeMs` (0: now); returns its id (0: failed, or
+    // nothing measured yet).
+    std::int64_t createSnapshot(const std::string& name, std::int64_t timeMs = 0);
+    // Newest first.
+    std::vector<SnapshotInfo> snapshots() const;
+    bool renameSnapshot(std::int64_t id, const std::string& name);
+    bool deleteSnapshot(std::int64_t id);
+    std::optional<Snapshot> snapshot(std::int64_t id) const;
+    // The newest snapshot of that name.
+    std::optional<Snapshot> snapshotNamed(const std::string& name) const;
+
+    struct Impl;
+
+private:
+    void reportOnce(int kind, const std::string& message) const;
+
+    std::string m_Path;
+    Mode m_Mode;
+    std::unique_ptr<Impl> m_Impl;
+    mutable std::string m_Message;
+    mutable unsigned m_Reported = 0;  // bit per kind of failure already reported
+};
+
+}  // namespace tomaro::history

@@ -1,0 +1,106 @@
+#include "history/HistoryTypes.h"
+
+#include <cmath>
+
+namespace tomaro::history {
+
+const char* struckCode(Struck struck) {
+    switch (struck) {
+        case Struck::Drum:
+            return "drum";
+        case Struck::Centre:
+            return "centre";
+        case Struck::Batter:
+            return "batter";
+        case Struck::Reso:
+            return "reso";
+    }
+    return "drum";
+}
+
+bool parseStruck(const std::string& code, Struck& struck) {
+    for (Struck candidate : {Struck::Drum, Struck::Centre, Struck::Batter, Struck::Reso}) {
+        if (code == struckCode(candidate)) {
+            struck = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+double HeadPass::meanHz() const {
+    double sum = 0.0;
+    int measured = 0;
+    for (double hz : rodHz) {
+        if (hz > 0.0) {
+            sum += hz;
+            ++measured;
+        }
+    }
+    return measured > 0 ? sum / measured : 0.0;
+}
+
+const HeadPass* SnapshotDrum::head(Struck which) const {
+    for (const HeadPass& pass : heads) {
+        if (pass.head == which) return &pass;
+    }
+    return nullptr;
+}
+
+const SnapshotDrum* Snapshot::drum(const std::string& name) const {
+    for (const SnapshotDrum& entry : drums) {
+        if (entry.drum == name) return &entry;
+    }
+    return nullptr;
+}
+
+double centsBetween(double fromHz, double toHz) { return 1200.0 * std::log2(toHz / fromHz); }
+
+namespace {
+
+void addLine(std::vector<DriftLine>& lines, const std::string& drum, Struck struck, int lug,
+             double fromHz, double toHz) {
+    if (fromHz <= 0.0 && toHz <= 0.0) return;
+    DriftLine line{drum, struck, lug, fromHz, toHz, std::nullopt};
+    if (fromHz > 0.0 && toHz > 0.0) line.cents = centsBetween(fromHz, toHz);
+    lines.push_back(line);
+}
+
+void compareDrum(std::vector<DriftLine>& lines, const std::string& name, const SnapshotDrum* from,
+                 const SnapshotDrum* to) {
+    const auto strikeHz = [](const SnapshotDrum* drum) {
+        return drum && drum->strike ? drum->strike->frequencyHz : 0.0;
+    };
+    addLine(lines, name, Struck::Drum, 0, strikeHz(from), strikeHz(to));
+    for (Struck head : {Struck::Batter, Struck::Reso}) {
+        const HeadPass* a = from ? from->head(head) : nullptr;
+        const HeadPass* b = to ? to->head(head) : nullptr;
+        const std::size_t rods = std::max(a ? a->rodHz.size() : 0, b ? b->rodHz.size() : 0);
+        for (std::size_t rod = 0; rod < rods; ++rod) {
+            // A head counted with other rods then than now has no rod to compare rod by rod.
+            const bool sameCount = a && b && a->rodHz.size() == b->rodHz.size();
+            const double aHz = a && rod < a->rodHz.size() ? a->rodHz[rod] : 0.0;
+            const double bHz = b && rod < b->rodHz.size() ? b->rodHz[rod] : 0.0;
+            if (sameCount || !a || !b) {
+                addLine(lines, name, head, static_cast<int>(rod) + 1, aHz, bHz);
+            } else {
+                addLine(lines, name, head, static_cast<int>(rod) + 1, aHz, 0.0);
+                addLine(lines, name, head, static_cast<int>(rod) + 1, 0.0, bHz);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<DriftLine> compare(const Snapshot& from, const Snapshot& to) {
+    std::vector<DriftLine> lines;
+    for (const SnapshotDrum& drum : from.drums)
+        compareDrum(lines, drum.drum, &drum, to.drum(drum.drum));
+    for (const SnapshotDrum& drum : to.drums) {
+        if (!from.drum(drum.drum)) compareDrum(lines, drum.drum, nullptr, &drum);
+    }
+    return lines;
+}
+
+}  // namespace tomaro::history

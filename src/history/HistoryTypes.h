@@ -1,0 +1,103 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// Plain values of the tuning history: what the store takes and gives. No thread rules of their own.
+namespace tomaro::history {
+
+// What was struck: the drum as a whole (the main strike), the centre of a head, or a tap near one
+// rod of the batter or resonant head.
+enum class Struck { Drum, Centre, Batter, Reso };
+
+// "drum", "centre", "batter", "reso"; parse accepts exactly these.
+const char* struckCode(Struck struck);
+bool parseStruck(const std::string& code, Struck& struck);
+inline bool isHead(Struck struck) { return struck == Struck::Batter || struck == Struck::Reso; }
+
+// The (1,1) pair of a head when one was read: its two close partials, Hz and dB.
+struct ModePair {
+    double loHz = 0.0;
+    double hiHz = 0.0;
+    double loDb = 0.0;
+    double hiDb = 0.0;
+};
+
+// One reading as stored.
+struct Reading {
+    std::int64_t id = 0;      // given by the store
+    std::int64_t timeMs = 0;  // UTC, milliseconds since 1970
+    std::string drum;         // the kit's drum name as stored ("12\"", "Малый"); "" none
+    int drumType = -1;        // kit/DrumTypes.h type, -1 unknown
+    Struck struck = Struck::Drum;
+    int lug = 0;       // rod 1..lugCount for a head tap, else 0
+    int lugCount = 0;  // rods of the head for a head tap, else 0
+    double frequencyHz = 0.0;
+    std::optional<ModePair> pair;
+    std::string verdict;  // "good", "doubtful", "rejected"
+    double toleranceCents = 0.0;
+    double targetHz = 0.0;  // 0: no target
+};
+
+// Which readings a query returns: of one drum (all when unset), from a time on, at most `limit`
+// (the newest ones; 0: all). Newest last.
+struct ReadingQuery {
+    std::optional<std::string> drum;
+    std::optional<std::int64_t> sinceMs;
+    int limit = 0;
+};
+
+// One head's last lug measurement: every rod's Hz (0: not measured), rods 1..lugCount.
+struct HeadPass {
+    Struck head = Struck::Batter;
+    int lugCount = 0;
+    std::vector<double> rodHz;
+    std::int64_t timeMs = 0;  // of the latest rod
+    double targetHz = 0.0;
+    double toleranceCents = 0.0;
+    // The mean of the rods measured (0: none).
+    double meanHz() const;
+};
+
+// One drum in a snapshot: its last good strike and its heads' last lug passes.
+struct SnapshotDrum {
+    std::string drum;
+    int drumType = -1;
+    std::optional<Reading> strike;
+    std::vector<HeadPass> heads;
+    const HeadPass* head(Struck which) const;
+};
+
+struct SnapshotInfo {
+    std::int64_t id = 0;
+    std::string name;
+    std::int64_t timeMs = 0;
+    std::vector<std::string> drums;
+};
+
+struct Snapshot {
+    SnapshotInfo info;
+    std::vector<SnapshotDrum> drums;
+    const SnapshotDrum* drum(const std::string& name) const;
+};
+
+// One line of a comparison: a drum's strike (lug 0, struck Drum) or one rod of a head, from one
+// state to another. Lines present in only one state have the other side 0 and no cents.
+struct DriftLine {
+    std::string drum;
+    Struck struck = Struck::Drum;
+    int lug = 0;
+    double fromHz = 0.0;
+    double toHz = 0.0;
+    std::optional<double> cents;
+};
+
+// Per drum and per rod, in cents from `from` to `to`; drums in the order of `from`, then the
+// drums only `to` has.
+std::vector<DriftLine> compare(const Snapshot& from, const Snapshot& to);
+
+double centsBetween(double fromHz, double toHz);
+
+}  // namespace tomaro::history
