@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -21,17 +22,27 @@ struct SndfileCloser {
 // Frames decoded per read: about 64 K samples whatever the channel count.
 constexpr sf_count_t kBlockSamples = 65536;
 
+WavLoadResult openRefusal() {
+    WavLoadResult result;
+    result.message = pick("не могу открыть файл !!! \n", "cannot open the file!!! \n");
+    result.icon = MessageIcon::Error;
+    return result;
+}
+
 }  // namespace
 
 WavLoadResult decodeSoundFile(const std::string& path, ImportedSound& sound) {
     sound = ImportedSound{};
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) {
-        WavLoadResult result;
-        result.message = pick("не могу открыть файл !!! \n", "cannot open the file!!! \n");
-        result.icon = MessageIcon::Error;
-        return result;
+    // As the WAV loader opens: without blocking, so that a named pipe cannot hang the open, and
+    // only a regular file (a pipe or a device would never end, or never begin).
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (descriptor < 0) return openRefusal();
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return openRefusal();
     }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     SF_INFO info{};
     // The library closes the descriptor with the file, also when it fails to open it.
     std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE));
