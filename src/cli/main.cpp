@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,9 @@
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
+    // A reader that went away (`| head -1`) is an output that cannot be written: the failed write
+    // is reported and the exit status is 1, as for a full disk, instead of a death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     // With standard output closed, the next file opened would take its descriptor: stop before
     // anything is opened, as for any other output that cannot be written.
     if (::fcntl(1, F_GETFD) == -1) {
