@@ -5,11 +5,14 @@
 
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <memory>
 #include <ostream>
+#include <thread>
 
 #include "audio/CaptureDevice.h"
 #include "cli/AnalyzeSession.h"
@@ -20,52 +23,36 @@
 namespace tomaro {
 namespace {
 
-// SIGINT and SIGTERM end the listening through a pipe, so that the handler only writes a byte.
-volatile std::sig_atomic_t g_StopPipeWrite = -1;
+// SIGINT and SIGTERM end the listening: the handler only writes a byte to two pipes, one read
+// by the event loop (an orderly stop) and one by a watchdog thread, which ends the process with
+// the listening's status when the orderly stop has not finished within kStopGraceMs: a stalled
+// sound server can hold the stream's close (or the device's opening) for ever.
+constexpr int kStopGraceMs = 600;
+volatile std::sig_atomic_t g_LoopPipeWrite = -1;
+volatile std::sig_atomic_t g_WatchPipeWrite = -1;
+int g_LoopPipeRead = -1;
+std::atomic<int> g_ListenStatus{kExitAnalysed};
 
 void onStopSignal(int) {
     const int savedErrno = errno;
-    if (g_StopPipeWrite >= 0) {
-        const char byte = 's';
-        [[maybe_unused]] ssize_t written = ::write(g_StopPipeWrite, &byte, 1);
+    const char byte = 's';
+    if (g_LoopPipeWrite >= 0) {
+        [[maybe_unused]] ssize_t written = ::write(g_LoopPipeWrite, &byte, 1);
+    }
+    if (g_WatchPipeWrite >= 0) {
+        [[maybe_unused]] ssize_t written = ::write(g_WatchPipeWrite, &byte, 1);
     }
     errno = savedErrno;
 }
 
-// Installs the stop handlers for the life of the object and restores the previous ones.
-class StopSignals {
-public:
-    StopSignals() {
-        if (::pipe2(m_Pipe, O_NONBLOCK | O_CLOEXEC) != 0) return;
-        g_StopPipeWrite = m_Pipe[1];
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &m_OldInt);
-        sigaction(SIGTERM, &action, &m_OldTerm);
-        m_Installed = true;
+void watchStop(int readFd) {
+    char byte = 0;
+    while (::read(readFd, &byte, 1) < 0 && errno == EINTR) {
     }
-    ~StopSignals() {
-        if (m_Installed) {
-            sigaction(SIGINT, &m_OldInt, nullptr);
-            sigaction(SIGTERM, &m_OldTerm, nullptr);
-        }
-        g_StopPipeWrite = -1;
-        for (int fd : m_Pipe) {
-            if (fd >= 0) ::close(fd);
-        }
-    }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-    int readFd() const { return m_Pipe[0]; }
-
-private:
-    int m_Pipe[2] = {-1, -1};
-    bool m_Installed = false;
-    struct sigaction m_OldInt {};
-    struct sigaction m_OldTerm {};
-};
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStopGraceMs));
+    // Standard output is flushed after every reading: nothing is lost here.
+    std::_Exit(g_ListenStatus.load());
+}
 
 std::int64_t steadyNowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -74,6 +61,29 @@ std::int64_t steadyNowNs() {
 }
 
 }  // namespace
+
+void installListenStopSignals() {
+    static const bool installed = [] {
+        int loop[2] = {-1, -1};
+        int watch[2] = {-1, -1};
+        if (::pipe2(loop, O_NONBLOCK | O_CLOEXEC) != 0 || ::pipe2(watch, O_CLOEXEC) != 0) {
+            return false;
+        }
+        ::fcntl(watch[1], F_SETFL, O_NONBLOCK);  // the handler never waits; the watchdog does
+        g_LoopPipeRead = loop[0];
+        g_LoopPipeWrite = loop[1];
+        g_WatchPipeWrite = watch[1];
+        std::thread(watchStop, watch[0]).detach();
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        return true;
+    }();
+    (void)installed;
+}
 
 std::optional<int> listenDeviceEntry(const QStringList& inputNames,
                                      const std::optional<std::string>& requested,
@@ -89,9 +99,9 @@ std::optional<int> listenDeviceEntry(const QStringList& inputNames,
 
 int runListener(const Profile& userProfile, const CliOptions& options, std::ostream& out,
                 std::ostream& err) {
-    // Before the sound library starts (which can take a second): a Ctrl+C from now on ends the
-    // listening as one after it does.
-    StopSignals stopSignals;
+    // main() installs them first thing; here for any other caller.
+    installListenStopSignals();
+    g_ListenStatus = kExitAnalysed;
     const std::unique_ptr<AnalyzeSession> session = openSession(userProfile, options, err);
     if (!session) return kExitUsage;
     Tuner& tuner = session->tuner();
@@ -160,10 +170,11 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
         status = kExitRefused;
         loop.quit();
     });
-    QSocketNotifier stopNotifier(stopSignals.readFd(), QSocketNotifier::Read);
+    QSocketNotifier stopNotifier(g_LoopPipeRead, QSocketNotifier::Read);
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, &loop, [&] { loop.quit(); });
 
     loop.exec();
+    g_ListenStatus = status;  // what the watchdog exits with should the close below hang
     const QString closeError = capture.close();
     if (!closeError.isEmpty() && status == kExitAnalysed) {
         err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ")

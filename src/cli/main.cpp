@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
         std::cerr << "tomaro-analyze: " << parsed.error << "\nTry 'tomaro-analyze --help'.\n";
         return tomaro::kExitUsage;
     }
+    if (parsed.options.listen) tomaro::installListenStopSignals();
     // The language chosen in the window unless --lang says otherwise; Russian on a fresh profile.
     // The profile is only read: every choice of this run stays in an overlay above it.
     const tomaro::QtProfile profile;

@@ -5,6 +5,7 @@
 // figures to watch, not assertions. The window's CPU use while it listens to silence is measured
 // the same way.
 #include <portaudio.h>
+#include <signal.h>
 
 #include <QLabel>
 #include <QProcess>
@@ -246,6 +247,46 @@ private slots:
         QTest::qWait(1000);
         listener.terminate();
         QVERIFY(listener.waitForFinished(5000));
+        QCOMPARE(listener.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(listener.exitCode(), 0);
+    }
+
+    // Ctrl+C or SIGTERM while the program is still starting (its settings, the sound library)
+    // stops it as one later does.
+    void listenerStopsOnASignalWhileItStarts() {
+        for (int delayMs : {20, 60}) {
+            QProcess listener;
+            listener.start(QStringLiteral(TOMARO_ANALYZE_PATH), {"--listen"});
+            QVERIFY(listener.waitForStarted());
+            QTest::qWait(delayMs);
+            listener.terminate();
+            QVERIFY(listener.waitForFinished(5000));
+            QCOMPARE(listener.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(listener.exitCode(), 0);
+        }
+    }
+
+    // A stalled sound server holds the closing of the stream for ever: the listener still ends
+    // at once, with status 0.
+    void listenerStopsOnSigtermWhileTheSoundServerIsStalled() {
+        QFile pidFile(qEnvironmentVariable("PULSE_RUNTIME_PATH") + QStringLiteral("/pid"));
+        if (!pidFile.open(QIODevice::ReadOnly)) QSKIP("not run under scripts/with-pulseaudio.sh");
+        const pid_t server = pidFile.readAll().trimmed().toInt();
+        QVERIFY(server > 0);
+        QProcess listener;
+        listener.start(QStringLiteral(TOMARO_ANALYZE_PATH), {"--listen"});
+        QVERIFY(listener.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(listener.state(), QProcess::Running);
+        QVERIFY(::kill(server, SIGSTOP) == 0);
+        listener.terminate();
+        const bool finished = listener.waitForFinished(5000);
+        ::kill(server, SIGCONT);
+        if (!finished) {
+            listener.kill();
+            listener.waitForFinished();
+        }
+        QVERIFY(finished);
         QCOMPARE(listener.exitStatus(), QProcess::NormalExit);
         QCOMPARE(listener.exitCode(), 0);
     }
