@@ -1,5 +1,9 @@
 #include "app/TuningWindow.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -326,8 +330,22 @@ void TuningWindow::playTone() {
 }
 
 bool TuningWindow::exportCsv(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    // Opened without blocking and kept only when it is a regular file: a named pipe would hold
+    // the window until something reads it, and a device is no place for the readings. Emptied
+    // only once it is known to be a file.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     const QByteArray bytes = QByteArray::fromStdString(m_Tuner.lugs().csv());
     return file.write(bytes) == bytes.size() && file.flush();
 }

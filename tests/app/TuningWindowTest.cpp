@@ -1,5 +1,7 @@
 // The window "Настройка" on the offscreen platform, fed with strikes as files through the main
 // window: the reading against the drum being tuned, and a whole lug session on one head.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QLabel>
 #include <QLayout>
@@ -233,6 +235,19 @@ private slots:
         QVERIFY(tuning->windowState() & Qt::WindowFullScreen);
         QTest::keyClick(tuning, Qt::Key_F11);
         QVERIFY(!(tuning->windowState() & Qt::WindowFullScreen));
+    }
+
+    // The export writes regular files only: a named pipe would freeze the window until something
+    // reads it, and a device is not a file to keep the readings in.
+    void csvExportRefusesPipesAndDevicesAtOnce() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        const QString pipe = m_Dir.filePath("lugs-pipe.csv");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!tuning->exportCsv(pipe));
+        QVERIFY(!tuning->exportCsv(QStringLiteral("/dev/null")));
+        QVERIFY(tuning->exportCsv(m_Dir.filePath("lugs.csv")));
     }
 };
 
