@@ -5,11 +5,13 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDate>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
 #include <cerrno>
 
 namespace tomaro {
@@ -102,8 +104,99 @@ qsizetype entryLines(const QByteArray& text) {
     return count;
 }
 
+// Unescapes the text of an "@Variant(...)" value as the settings library writes it: C escapes,
+// \xHH and octal \ooo.
+QByteArray unescaped(const QByteArray& text) {
+    QByteArray bytes;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] != '\\' || i + 1 == text.size()) {
+            bytes += text[i];
+            continue;
+        }
+        const char c = text[++i];
+        int base = 0;
+        int maxDigits = 0;
+        if (c == 'x') {
+            base = 16;
+            maxDigits = 2;
+            ++i;
+        } else if (c >= '0' && c <= '7') {
+            base = 8;
+            maxDigits = 3;
+        }
+        if (base == 0) {
+            const char named[] = {'a',  '\a', 'b',  '\b', 'f',  '\f', 'n',
+                                  '\n', 'r',  '\r', 't',  '\t', 'v',  '\v'};
+            char out = c;
+            for (std::size_t n = 0; n < sizeof named; n += 2) {
+                if (named[n] == c) out = named[n + 1];
+            }
+            bytes += out;
+            continue;
+        }
+        int value = 0;
+        int digits = 0;
+        while (i < text.size() && digits < maxDigits) {
+            const char d = text[i];
+            int digit = -1;
+            if (d >= '0' && d <= '9') digit = d - '0';
+            if (d >= 'a' && d <= 'f') digit = d - 'a' + 10;
+            if (d >= 'A' && d <= 'F') digit = d - 'A' + 10;
+            if (digit < 0 || digit >= base) break;
+            value = value * base + digit;
+            ++digits;
+            ++i;
+        }
+        --i;
+        bytes += char(value);
+    }
+    return bytes;
+}
+
+// A "key=value" value the library reads without complaint but would not write back as it is:
+// an unbalanced quote (a lone '"' reads as an empty text), or an "@Variant(...)" that does not
+// decode whole.
+bool valueIsJunk(const QByteArray& value) {
+    int quotes = 0;
+    for (qsizetype i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\') {
+            ++i;
+        } else if (value[i] == '"') {
+            ++quotes;
+        }
+    }
+    if (quotes % 2 != 0) return true;
+    if (!value.startsWith("@Variant(") || !value.endsWith(')')) return false;
+    QByteArray data = unescaped(value.mid(9, value.size() - 10));
+    QDataStream stream(&data, QIODevice::ReadOnly);
+    stream.setVersion(QDataStream::Qt_4_0);
+    QVariant decoded;
+    stream >> decoded;
+    return stream.status() != QDataStream::Ok || !stream.atEnd() || !decoded.isValid();
+}
+
+// Bytes no settings file of Tomaro holds (NUL bytes, text that is not UTF-8) or values the
+// library would rewrite otherwise.
+bool holdsJunk(const QByteArray& text) {
+    if (text.contains('\0')) return true;
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    if (QString(decoder(text)).size() < 0 || decoder.hasError()) return true;
+    for (const QByteArray& line : text.split('\n')) {
+        for (const QByteArray& part : line.split('\r')) {
+            const QByteArray trimmed = part.trimmed();
+            if (trimmed.startsWith(';') || trimmed.startsWith('#') || trimmed.startsWith('[')) {
+                continue;
+            }
+            const qsizetype equals = trimmed.indexOf('=');
+            if (equals >= 0 && valueIsJunk(trimmed.mid(equals + 1).trimmed())) return true;
+        }
+    }
+    return false;
+}
+
 bool readsCleanly(const QSettings& settings, const QByteArray& bytes) {
     if (settings.status() == QSettings::FormatError) return false;
+    if (holdsJunk(bytes)) return false;
     // The registry, or no file yet: nothing to lose.
     if (!QFile::exists(settings.fileName())) return true;
     // The user's file alone: the keys of the system-wide fallback files must not make up for

@@ -252,4 +252,37 @@ TEST_F(QtProfileTest, SettingsThatCannotBeWrittenAreSaidOnce) {
     EXPECT_TRUE(writable.takeNotice().empty());
 }
 
+// Junk a hand edit can leave: the file is kept aside and the user told, whatever the junk.
+TEST_F(QtProfileTest, AnyJunkInAHandEditedFileIsKeptAsideAndSaid) {
+    const QByteArray junk[] = {
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=\"\n"),
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=\"\nOptions\\m_WinVar=2\n"),
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=3\xff\xfe\x41\n"),
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=30") + QByteArray(2, '\0') + "00\n",
+        QByteArray("[Tomaro1_5_demo2]\nOptions\\m_WinVar=@Variant(\\0\\0\\0)\n"),
+    };
+    for (const QByteArray& damaged : junk) {
+        for (const QString& copy : brokenCopies())
+            QFile::remove(m_Dir.path() + "/Harnwick/" + copy);
+        writeConfig(damaged);
+        QtProfile profile;
+        const std::string notice = profile.takeNotice();
+        EXPECT_FALSE(notice.empty()) << damaged.toHex().toStdString();
+        profile.writeInt("Options", "m_IsUseEto_M1", 1);
+        EXPECT_EQ(brokenCopies().size(), 1) << damaged.toHex().toStdString();
+        if (brokenCopies().size() != 1) continue;
+        EXPECT_EQ(contents(m_Dir.path() + "/Harnwick/" + brokenCopies().front()), damaged);
+    }
+    // What the library writes itself is no junk: quotes, commas, bytes, a stored variant.
+    QFile::remove(configFile());
+    {
+        QSettings library(configFile(), QSettings::IniFormat);
+        library.setValue("Tomaro1_5_demo2/OPEN/m_Path", QStringLiteral("\"Том\", 12\\ \\\""));
+        library.setValue("Tomaro1_5_demo2/OPEN/m_Bytes", QByteArray("\xff\0\"", 3));
+        library.setValue("Tomaro1_5_demo2/OPEN/m_When", QDateTime(QDate(2024, 5, 6), QTime(7, 8)));
+        library.setValue("Tomaro1_5_demo2/CMainDlg/m_Porog", 2500);
+    }
+    EXPECT_TRUE(QtProfile().takeNotice().empty()) << contents(configFile()).toStdString();
+}
+
 }  // namespace tomaro
