@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QStringDecoder>
 #include <cerrno>
 
@@ -54,11 +53,18 @@ FileState readBounded(const QString& fileName, QByteArray& bytes) {
     return failed || length > kMaxSettingsBytes ? FileState::Unusable : FileState::Read;
 }
 
-// Where the settings library keeps the user's settings on Linux, found without letting it read
-// the file (it reads it whole, and blocks on a pipe, as soon as it is constructed).
+// Where the settings library keeps the user's settings, found without letting it read the file
+// (it reads it whole, and blocks on a pipe, as soon as it is constructed): the same folder and
+// name under a format of an extension no file has, so that nothing is read.
 QString userSettingsFile() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-           QStringLiteral("/Harnwick/Tomaro.conf");
+    static const QSettings::Format probe = QSettings::registerFormat(
+        QStringLiteral("tomaro-probe"), [](QIODevice&, QSettings::SettingsMap&) { return true; },
+        [](QIODevice&, const QSettings::SettingsMap&) { return false; });
+    const QSettings settings(probe, QSettings::UserScope, QStringLiteral("Harnwick"),
+                             QStringLiteral("Tomaro"));
+    QString name = settings.fileName();
+    name.chop(qsizetype(sizeof "tomaro-probe") - 1);
+    return name + QStringLiteral("conf");
 }
 
 // Whether a change could be written: the library writes a new file beside the old one and renames
@@ -233,6 +239,7 @@ QtProfile::QtProfile() : m_FileName(userSettingsFile()) {
                                              QStringLiteral("Harnwick"), QStringLiteral("Tomaro"));
     m_FileName = m_Settings->fileName();
     m_Damaged = state == FileState::Read && !readsCleanly(*m_Settings, bytes);
+    m_DamageToTell = m_Damaged;
     m_Unsaved = !canBeSaved(m_FileName);
     m_NoticeDue = m_Damaged || m_Unsaved;
 }
@@ -339,10 +346,11 @@ std::string QtProfile::takeNotice() {
                                     "закрыты для записи. Изменения действуют до выхода из "
                                     "программы.")
             .arg(fileName);
-    if (!m_Damaged) return unsaved.toStdString();
     QString text;
+    if (!m_DamageToTell) return m_Unsaved ? unsaved.toStdString() : std::string();
+    m_DamageToTell = false;
     // A write may have come first; the copy was then made before it.
-    if (keepDamagedCopy()) {
+    if (!m_Damaged || keepDamagedCopy()) {
         text = QCoreApplication::translate(
                    "tomaro::QtProfile",
                    "Файл настроек прочитан не полностью:\n%1\nЕго копия сохранена как\n%2\n"

@@ -54,9 +54,11 @@ private:
     QHash<QString, QVariant> m_SessionValues;
     bool m_Unusable = false;  // the file is not one the settings library may read
     bool m_Unsaved = false;   // changes cannot be written to the file
-    bool m_Damaged = false;   // the file did not read cleanly and was not rewritten since
+    bool m_Damaged = false;
+    bool m_DamageToTell = false;  // the file was damaged when read and the user was not told yet //
+                                  // the file did not read cleanly and was not rewritten since
     bool m_CopyFailed = false;
-    bool m_NoticeDue = false;  // the file was damaged when read and the user was not told yet
+    bool m_NoticeDue = false;  // something the user must hear of was not told yet
     QString m_CopyPath;
 };
 
