@@ -309,6 +309,14 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
         <source>Выберите звуковой файл</source>
         <translation>Choose a sound file</translation>
     </message>
+    <message>
+        <source>Импортирую звук...</source>
+        <translation>Importing the sound...</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::LanguageChoice</name>
