@@ -54,6 +54,9 @@ void watchStop(int readFd) {
     std::_Exit(g_ListenStatus.load());
 }
 
+// The sound device's message as one line of standard error (the window shows it on two).
+std::string oneLine(const QString& text) { return text.simplified().toStdString(); }
+
 std::int64_t steadyNowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
@@ -124,8 +127,8 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     const std::int64_t startNs = steadyNowNs();
     const QString openError = capture.open(*entry);
     if (!openError.isEmpty()) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ")
-            << openError.toStdString() << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(openError)
+            << '\n';
         return kExitRefused;
     }
 
@@ -165,8 +168,7 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     };
     QObject::connect(&capture, &CaptureDevice::strikeProgress, &loop, step);
     QObject::connect(&capture, &CaptureDevice::deviceLost, &loop, [&](const QString& text) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << text.toStdString()
-            << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(text) << '\n';
         status = kExitRefused;
         loop.quit();
     });
@@ -177,8 +179,8 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     g_ListenStatus = status;  // what the watchdog exits with should the close below hang
     const QString closeError = capture.close();
     if (!closeError.isEmpty() && status == kExitAnalysed) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ")
-            << closeError.toStdString() << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(closeError)
+            << '\n';
         status = kExitRefused;
     }
     return status;
