@@ -15,7 +15,7 @@ class Analyzer;
 struct StrikeRecord;
 
 // The quality line under the read-out: the verdict in its colour, its reasons in words, the fit
-// SNR, the decay and the glide (qualitytext::qualityLine()). Empty before the first strike.
+// tone's share of the sound, the decay and the glide (qualitytext::qualityLine()). Empty before the first strike.
 // User-interface thread only.
 class QualityLine : public QLabel {
     Q_OBJECT

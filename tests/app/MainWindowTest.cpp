@@ -152,8 +152,9 @@ private slots:
         QCOMPARE(seriesLine->text(), QStringLiteral("серия: нет ударов"));
         const QString tone = writeTone("tom.wav", 110.0);
         for (int i = 0; i < 3; ++i) window->openFile(tone);
-        QVERIFY(quality->text().startsWith(QStringLiteral("Надёжно · ОСШ")));
-        QCOMPARE(seriesLine->text(), QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 · стабильно"));
+        QVERIFY(quality->text().startsWith(QStringLiteral("Надёжно · тон: ")));
+        QCOMPARE(seriesLine->text(),
+                 QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 ¢ · стабильно"));
 
         // Silence: no tone instead of a frequency, the last good reading named, the series kept;
         // the caption and the large-note window's lines keep their texts.
@@ -167,7 +168,8 @@ private slots:
         QCOMPARE(quality->text(),
                  QStringLiteral("Отклонено: нет тона, нет удара выше порога · последний принятый "
                                 "110.00 Гц"));
-        QCOMPARE(seriesLine->text(), QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 · стабильно"));
+        QCOMPARE(seriesLine->text(),
+                 QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 ¢ · стабильно"));
         QTRY_COMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6 29.30 Гц - НЕТ АУДИО"));
         QCOMPARE(window->tuner().readout().lines().front().text, std::string("29.3 Гц"));
 
