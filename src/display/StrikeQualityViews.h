@@ -14,8 +14,9 @@ class Stretch;
 class Analyzer;
 struct StrikeRecord;
 
-// The quality line under the read-out: the verdict in its colour, its reasons in words, the fit
-// tone's share of the sound, the decay and the glide (qualitytext::qualityLine()). Empty before the first strike.
+// The quality line under the read-out: the verdict in its colour, its reasons in words, the
+// tone's share of the sound, the decay and the glide (qualitytext::qualityLine()). Empty before
+// the first strike.
 // User-interface thread only.
 class QualityLine : public QLabel {
     Q_OBJECT
