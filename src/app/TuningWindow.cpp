@@ -320,7 +320,16 @@ double TuningWindow::toneHz() const {
     if (m_Tuner.lugMode() && m_Tuner.lugs().referenceHz() > 0.0) {
         return m_Tuner.lugs().referenceHz();
     }
-    return m_Tuner.tuningReading().targetHz;
+    const double targetHz = m_Tuner.tuningReading().targetHz;
+    const int drum = m_Tuner.tunedDrum();
+    if (targetHz > 0.0 || drum < 0 || drum >= m_Tuner.kit().count()) return targetHz;
+    // Before the first strike the chosen drum's first reference (its note, else an overtone
+    // target) is the target, as a strike near it would take it.
+    for (int kind = 0; kind < kReferenceKindCount; ++kind) {
+        const double hz = m_Tuner.kit().referenceHz(drum, kind);
+        if (hz > 0.0) return hz;
+    }
+    return 0.0;
 }
 
 void TuningWindow::playTone() {

@@ -88,6 +88,8 @@ private slots:
         QVERIFY(tuning != nullptr && tuning->isVisible());
         QCOMPARE(tuning->windowTitle(), QStringLiteral("Настройка"));
         auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        // The chosen drum's target is known before any strike: its tone can be played at once.
+        QVERIFY(tuning->findChild<QPushButton*>(QStringLiteral("toneButton"))->isEnabled());
 
         // 12 cents flat of the overtone target: tighten. The main reading takes the louder mode
         // at 1.6 x, which is nearest the 12"'s overtone as well.
