@@ -96,8 +96,12 @@ TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     m_QualityLine->setObjectName(QStringLiteral("tuningQualityLine"));
     m_SeriesLine = new SeriesLine(this);
     m_SeriesLine->setObjectName(QStringLiteral("tuningSeriesLine"));
+    m_QualityLine->setOnDark(true);
+    m_SeriesLine->setOnDark(true);
     readingColumn->addWidget(m_QualityLine);
     readingColumn->addWidget(m_SeriesLine);
+    // The lines grow with the view: read from the drum stool as the advice is.
+    m_View->installEventFilter(this);
     body->addLayout(readingColumn, 3);
     m_LugPanel = buildLugPanel();
     body->addWidget(m_LugPanel, 2);
@@ -307,6 +311,20 @@ void TuningWindow::showLugs() {
     m_HeadLine->setText(line);
     const FrequencyBand band = m_Tuner.lugs().band();
     m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugReadingHz());
+}
+
+bool TuningWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_View && event->type() == QEvent::Resize) sizeLines();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TuningWindow::sizeLines() {
+    // A third of the advice's size, never below the desktop's usual 13 px.
+    QFont font = m_QualityLine->font();
+    font.setPixelSize(std::max(13, m_View->advicePixelSize() / 3));
+    if (font == m_QualityLine->font()) return;
+    m_QualityLine->setFont(font);
+    m_SeriesLine->setFont(font);
 }
 
 void TuningWindow::changeEvent(QEvent* event) {

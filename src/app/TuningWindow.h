@@ -62,8 +62,10 @@ signals:
 protected:
     // A change of language sets the kept texts again and builds the shown ones anew.
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void sizeLines();
     QWidget* buildTopBar();
     QWidget* buildLugPanel();
     void showLugs();

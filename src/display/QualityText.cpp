@@ -49,6 +49,18 @@ Rgb verdictColor(Verdict verdict) {
     return kTextBlack;
 }
 
+Rgb verdictColorOnDark(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Good:
+            return {70, 200, 110};
+        case Verdict::Doubtful:
+            return {240, 170, 60};
+        case Verdict::Rejected:
+            return {235, 90, 80};
+    }
+    return {228, 232, 238};
+}
+
 std::string reasonText(QualityReason reason, const QualityReport& report) {
     switch (reason) {
         case QualityReason::NoTone:

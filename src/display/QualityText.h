@@ -14,6 +14,8 @@ namespace tomaro::qualitytext {
 std::string verdictText(Verdict verdict);
 // Green, orange, red.
 Rgb verdictColor(Verdict verdict);
+// The same on the tuning view's dark ground, in the view's own green, orange and red.
+Rgb verdictColorOnDark(Verdict verdict);
 // One reason in words, with its numbers where they help ("соперник 150 Гц, -1.5 дБ").
 std::string reasonText(QualityReason reason, const QualityReport& report);
 

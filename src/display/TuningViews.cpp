@@ -75,6 +75,8 @@ QString TuningView::readingLine() const {
            QString::fromStdString(numbers::signedFixed(m_Reading.cents, 1)) + QStringLiteral(" ¢");
 }
 
+int TuningView::advicePixelSize() const { return std::max(14, static_cast<int>(height() * 0.075)); }
+
 QSize TuningView::minimumSizeHint() const { return {360, 240}; }
 
 QRectF TuningView::noteArea() const { return QRectF(0, height() * 0.02, width(), height() * 0.56); }
@@ -184,7 +186,7 @@ void TuningView::paintEvent(QPaintEvent*) {
         painter.drawText(QRectF(0, rowTop, w, rowHeight), Qt::AlignCenter, numbers);
         QFont adviceFont = line;
         adviceFont.setBold(true);
-        adviceFont.setPixelSize(std::max(14, static_cast<int>(h * 0.075)));
+        adviceFont.setPixelSize(advicePixelSize());
         painter.setFont(adviceFont);
         painter.setPen(stateColor);
         painter.drawText(QRectF(0, rowTop + rowHeight, w, adviceFont.pixelSize() * 1.4),

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -237,6 +238,32 @@ private slots:
         QVERIFY(tuning->windowState() & Qt::WindowFullScreen);
         QTest::keyClick(tuning, Qt::Key_F11);
         QVERIFY(!(tuning->windowState() & Qt::WindowFullScreen));
+    }
+
+    // The quality and series lines are read from the drum stool too: at least a quarter of the
+    // advice's size at any window size, in the view's colours on its dark ground.
+    void qualityAndSeriesLinesAreReadableFromAfar() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        window->openFile(writeTap("tap.wav", 110.0));
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        auto* quality = tuning->findChild<QLabel*>(QStringLiteral("tuningQualityLine"));
+        auto* series =
+            tuning->findChild<QWidget*>(QStringLiteral("tuningSeriesLine"))->findChild<QLabel*>();
+        QVERIFY(quality != nullptr && series != nullptr);
+        for (const QSize size : {QSize(800, 520), QSize(1600, 1000)}) {
+            tuning->resize(size);
+            QCoreApplication::sendPostedEvents();
+            QVERIFY2(QFontInfo(quality->font()).pixelSize() * 4 >= view->advicePixelSize(),
+                     qPrintable(QString::number(QFontInfo(quality->font()).pixelSize())));
+            QVERIFY(QFontInfo(series->font()).pixelSize() * 4 >= view->advicePixelSize());
+        }
+        const Verdict verdict = window->tuner().quality().verdict;
+        const QString colour = verdict == Verdict::Good       ? QStringLiteral("#46c86e")
+                               : verdict == Verdict::Doubtful ? QStringLiteral("#f0aa3c")
+                                                              : QStringLiteral("#eb5a50");
+        QVERIFY2(quality->styleSheet().contains(colour), qPrintable(quality->styleSheet()));
     }
 
     // The export writes regular files only: a named pipe would freeze the window until something
