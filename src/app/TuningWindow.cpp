@@ -113,8 +113,7 @@ TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     });
     connect(&m_Player, &Player::finished, this, &TuningWindow::refresh);
     auto* fullScreen = new QShortcut(QKeySequence(Qt::Key_F11), this);
-    connect(fullScreen, &QShortcut::activated, this,
-            [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+    connect(fullScreen, &QShortcut::activated, this, &TuningWindow::toggleFullScreen);
     setLugMode(m_Tuner.lugMode());
     resize(1100, 720);
 }
@@ -157,8 +156,7 @@ QWidget* TuningWindow::buildTopBar() {
     row->addWidget(m_LugButton);
     auto* fullScreen =
         i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("Во весь экран (F11)"));
-    connect(fullScreen, &QPushButton::clicked, this,
-            [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+    connect(fullScreen, &QPushButton::clicked, this, &TuningWindow::toggleFullScreen);
     row->addWidget(fullScreen);
     return bar;
 }
@@ -311,6 +309,14 @@ void TuningWindow::showLugs() {
     m_HeadLine->setText(line);
     const FrequencyBand band = m_Tuner.lugs().band();
     m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugReadingHz());
+}
+
+void TuningWindow::toggleFullScreen() {
+    // From the state last asked, not the one read back: the window manager applies a request
+    // some time later, and fast presses would otherwise toggle from a state already left.
+    m_FullScreenAsked = !m_FullScreenAsked;
+    setWindowState(m_FullScreenAsked ? windowState() | Qt::WindowFullScreen
+                                     : windowState() & ~Qt::WindowFullScreen);
 }
 
 bool TuningWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -66,6 +66,7 @@ protected:
 
 private:
     void sizeLines();
+    void toggleFullScreen();
     QWidget* buildTopBar();
     QWidget* buildLugPanel();
     void showLugs();
@@ -75,6 +76,7 @@ private:
 
     Tuner& m_Tuner;
     Player& m_Player;
+    bool m_FullScreenAsked = false;  // full screen as last asked by F11 or its button
     DrumChoice* m_DrumChoice = nullptr;
     QSpinBox* m_ToleranceSpin = nullptr;
     QPushButton* m_ToneButton = nullptr;
