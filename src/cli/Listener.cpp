@@ -9,9 +9,11 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <ostream>
+#include <sstream>
 #include <thread>
 
 #include "audio/CaptureDevice.h"
@@ -56,6 +58,42 @@ void watchStop(int readFd) {
 
 // The sound device's message as one line of standard error (the window shows it on two).
 std::string oneLine(const QString& text) { return text.simplified().toStdString(); }
+
+// PortAudio's back-ends write their own reports on standard error, also from their own threads
+// while a stream runs (a lost sound server: "Expression '...' failed in ..."), ahead of the
+// program's one line. While the sound library is in use standard error is sent to /dev/null,
+// unless TOMARO_SOUND_DEBUG=1; the program's own messages of that time are held and written
+// after it.
+class QuietSoundLibrary {
+public:
+    QuietSoundLibrary() {
+        const char* debug = std::getenv("TOMARO_SOUND_DEBUG");
+        if (debug != nullptr && debug[0] == '1') return;
+        std::fflush(stderr);
+        const int nullDevice = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        m_Saved = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (nullDevice < 0 || m_Saved < 0 || ::dup2(nullDevice, STDERR_FILENO) < 0) {
+            if (m_Saved >= 0) ::close(m_Saved);
+            m_Saved = -1;
+        }
+        if (nullDevice >= 0) ::close(nullDevice);
+    }
+    ~QuietSoundLibrary() {
+        if (m_Saved < 0) return;
+        std::fflush(stderr);
+        ::dup2(m_Saved, STDERR_FILENO);
+        ::close(m_Saved);
+    }
+    QuietSoundLibrary(const QuietSoundLibrary&) = delete;
+    QuietSoundLibrary& operator=(const QuietSoundLibrary&) = delete;
+    bool active() const { return m_Saved >= 0; }
+
+private:
+    int m_Saved = -1;  // the real standard error while it is quiet
+};
+
+int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const CliOptions& options,
+                   std::ostream& out, std::ostream& err);
 
 std::int64_t steadyNowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -107,10 +145,23 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     g_ListenStatus = kExitAnalysed;
     const std::unique_ptr<AnalyzeSession> session = openSession(userProfile, options, err);
     if (!session) return kExitUsage;
-    Tuner& tuner = session->tuner();
     // For this run only: the recorder holds it, the profile is not written.
-    if (options.threshold) tuner.recorder().setThreshold(*options.threshold);
+    if (options.threshold) session->tuner().recorder().setThreshold(*options.threshold);
+    std::ostringstream held;
+    int status = kExitAnalysed;
+    {
+        const QuietSoundLibrary quiet;
+        status = listenToDevice(*session, userProfile, options, out, quiet.active() ? held : err);
+    }
+    err << held.str() << std::flush;
+    return status;
+}
 
+namespace {
+
+int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const CliOptions& options,
+                   std::ostream& out, std::ostream& err) {
+    Tuner& tuner = session.tuner();
     CaptureDevice capture(tuner.recorder());
     const QStringList names = capture.inputDeviceNames();
     const std::optional<int> entry = listenDeviceEntry(
@@ -147,7 +198,7 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
         readEarly = step.early;
         if (again) return;
         const std::int64_t readingNs = steadyNowNs();
-        FileAnalysis reading = session->currentReading("strike " + std::to_string(readings + 1));
+        FileAnalysis reading = session.currentReading("strike " + std::to_string(readings + 1));
         reading.live = true;
         reading.load.ok = true;
         reading.load.sampleRateHz = static_cast<int>(kCaptureRateHz);
@@ -185,5 +236,7 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     }
     return status;
 }
+
+}  // namespace
 
 }  // namespace tomaro

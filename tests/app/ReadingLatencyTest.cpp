@@ -306,6 +306,30 @@ private slots:
         QCOMPARE(listener.exitStatus(), QProcess::NormalExit);
         QCOMPARE(listener.exitCode(), 0);
     }
+
+    // The sound server dies while the listener listens: one line of the program's own, none of
+    // the sound library's diagnostics. It ends the private server, so it comes last.
+    void listenerLosingTheSoundServerSaysSoInOneLine() {
+        QFile pidFile(qEnvironmentVariable("PULSE_RUNTIME_PATH") + QStringLiteral("/pid"));
+        if (!pidFile.open(QIODevice::ReadOnly)) QSKIP("not run under scripts/with-pulseaudio.sh");
+        const pid_t server = pidFile.readAll().trimmed().toInt();
+        QVERIFY(server > 0);
+        QProcess listener;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("TOMARO_SOUND_DEBUG"));
+        listener.setProcessEnvironment(environment);
+        listener.start(QStringLiteral(TOMARO_ANALYZE_PATH), {"--listen"});
+        QVERIFY(listener.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(listener.state(), QProcess::Running);
+        QVERIFY(::kill(server, SIGKILL) == 0);
+        QVERIFY(listener.waitForFinished(10000));
+        QCOMPARE(listener.exitCode(), 1);
+        const QString error = QString::fromUtf8(listener.readAllStandardError());
+        QVERIFY2(error.startsWith(QStringLiteral("tomaro-analyze: wave ошибка: ")) &&
+                     error.count(QLatin1Char('\n')) == 1,
+                 qPrintable(error));
+    }
 };
 
 }  // namespace tomaro
