@@ -25,6 +25,20 @@ endforeach()
 add_custom_target(tomaro-man-pages ALL DEPENDS ${man_pages})
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# Debian's documentation of the package: the machine-readable copyright and the changelog of this
+# native package (its one entry dated with the release).
+execute_process(COMMAND date -R -u -d "${TOMARO_RELEASE_DATE} 12:00"
+    OUTPUT_VARIABLE TOMARO_CHANGELOG_DATE OUTPUT_STRIP_TRAILING_WHITESPACE)
+configure_file(${CMAKE_SOURCE_DIR}/docs/debian/changelog.in ${CMAKE_BINARY_DIR}/debian/changelog
+    @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/debian/changelog.gz
+    COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/debian/changelog
+    DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog
+    VERBATIM)
+add_custom_target(tomaro-changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/debian/changelog.gz)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/debian/copyright ${CMAKE_BINARY_DIR}/debian/changelog.gz
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tomaro)
+
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME tomaro)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

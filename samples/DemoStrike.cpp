@@ -29,6 +29,22 @@ void put32(std::FILE* file, std::uint32_t v) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const char* usage =
+        "Usage: tomaro-demo-strike [FILE.wav] [FUNDAMENTAL_HZ]\n"
+        "Writes a synthetic tom strike (48000 Hz, 16-bit mono) to FILE.wav\n"
+        "(default samples/demo-strike.wav) at FUNDAMENTAL_HZ (default 110).\n";
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        // An option it does not know is no file name: nothing is written.
+        if (argument.size() > 1 && argument[0] == '-' && (i != 2 || std::atof(argv[i]) == 0.0)) {
+            std::fprintf(stderr, "tomaro-demo-strike: unknown option %s\n%s", argv[i], usage);
+            return 2;
+        }
+    }
     const std::string path = argc > 1 ? argv[1] : "samples/demo-strike.wav";
     const double fundamentalHz = argc > 2 ? std::atof(argv[2]) : 110.0;
     constexpr int kRateHz = 48000;

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # shellcheck disable=SC2317  # the checks are functions that check() calls by name
 # Builds the Debian package from a configured and built build folder (cpack -G DEB) and checks it:
-# its name and control fields, its files, the desktop entry (desktop-file-validate), the AppStream
+# its name and control fields, its files, lintian, the desktop entry (desktop-file-validate), the AppStream
 # metainfo (appstreamcli validate --no-net), the man pages, and the programs unpacked into a
 # temporary root (dpkg -x), which must run on the system's libraries alone.
 #
@@ -61,6 +61,8 @@ control_fields() {
 check "control: name, version, section sound, libraries found by dpkg-shlibdeps" control_fields
 
 expected=(
+    ./usr/share/doc/tomaro/copyright
+    ./usr/share/doc/tomaro/changelog.gz
     ./usr/bin/tomaro
     ./usr/bin/tomaro-analyze
     ./usr/share/applications/tomaro.desktop
@@ -77,7 +79,13 @@ contents() {
     done
     return "$missing"
 }
-check "dpkg-deb --contents holds the programs, entry, icon, metainfo, man pages" contents
+check "dpkg-deb --contents holds the programs, entry, icon, metainfo, man pages, copyright" contents
+
+# Debian's own checks of a package; errors fail (warnings and notes are shown with them).
+lint() {
+    lintian --fail-on error "$deb"
+}
+check "lintian finds no errors" lint
 
 mkdir -p "$root"
 check "dpkg -x unpacks it" dpkg -x "$deb" "$root"

@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-serialport-dev qt6-translations-l10n qt6-l10n-tools qt6-tools-dev libqt6svg6 libgl-dev fonts-liberation
     portaudio19-dev pulseaudio pulseaudio-utils libasound2-plugins
     libsndfile1-dev libeigen3-dev libsqlite3-dev
-    dpkg-dev file desktop-file-utils appstream groff-base
+    dpkg-dev file desktop-file-utils appstream groff-base lintian
 )
 
 missing=()

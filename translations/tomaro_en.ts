@@ -328,6 +328,14 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
         <source>Выберите звуковой файл</source>
         <translation>Choose a sound file</translation>
     </message>
+    <message>
+        <source>Импортирую звук...</source>
+        <translation>Importing the sound...</translation>
+    </message>
+    <message>
+        <source>Отмена</source>
+        <translation>Cancel</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::LanguageChoice</name>
@@ -422,6 +430,22 @@ The settings that could not be read have their defaults.</translation>
         <translation>The settings file was not read completely:
 %1
 A copy of it could not be saved, so changes of the settings will not be written to it.</translation>
+    </message>
+    <message>
+        <source>Файл настроек не прочитан: это не обычный файл, он больше 1 МБ или закрыт для чтения:
+%1
+Настройки взяты по умолчанию, их изменения не сохранятся.</source>
+        <translation>The settings file was not read: it is not a regular file, it is larger than 1 MB or it cannot be read:
+%1
+The settings have their defaults, and changes to them will not be saved.</translation>
+    </message>
+    <message>
+        <source>Настройки не могут быть сохранены: файл
+%1
+или его папка закрыты для записи. Изменения действуют до выхода из программы.</source>
+        <translation>The settings cannot be saved: the file
+%1
+or its folder cannot be written. Changes last until the program is closed.</translation>
     </message>
 </context>
 <context>

@@ -606,7 +606,11 @@ void CMainDlg::openChosenFile(const QByteArray& path) {
 }
 
 void CMainDlg::chooseAndImportFile() {
-    if (runImportCommand(this, m_Profile, m_Services, m_Tuner.recorder())) step();
+    const bool imported = runImportCommand(this, m_Profile, m_Services, m_Tuner, [this] {
+        refreshViews();
+        updateGraphs();
+    });
+    if (imported) step();
 }
 
 void CMainDlg::openFile(const QString& path) { openFile(QFile::encodeName(path)); }

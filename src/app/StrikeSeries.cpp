@@ -49,8 +49,12 @@ void StrikeSeries::recompute(bool startedNew) {
     m_State.count = m_Count;
     m_State.medianHz = medianOf(values.data(), m_Count);
     for (int i = 0; i < m_Count; ++i) values[i] = std::fabs(cents(at(i), m_State.medianHz));
+    // With few strikes the median deviation can hide one strike far off (three strikes, one
+    // 12 cents flat, spread 0): every strike must then lie within the stable spread.
+    const double largestCents = *std::max_element(values.begin(), values.begin() + m_Count);
     m_State.spreadCents = medianOf(values.data(), m_Count);
-    m_State.stable = m_Count >= kStableCount && m_State.spreadCents <= kStableSpreadCents;
+    m_State.stable = m_Count >= kStableCount && m_State.spreadCents <= kStableSpreadCents &&
+                     (m_Count >= kRobustCount || largestCents <= kStableSpreadCents);
     m_State.startedNew = startedNew;
 }
 

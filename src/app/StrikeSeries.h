@@ -9,8 +9,10 @@ struct SeriesState {
     int count = 0;             // strikes in the series, 0..8
     double medianHz = 0.0;     // median frequency of its strikes (0 when empty)
     double spreadCents = 0.0;  // median absolute deviation from the median, in cents
-    bool stable = false;       // at least 3 strikes within a spread of 3 cents
-    bool startedNew = false;   // the last accepted strike began this series
+    // At least 3 strikes within a spread of 3 cents; below 5 strikes every one of them within
+    // 3 cents of the median.
+    bool stable = false;
+    bool startedNew = false;  // the last accepted strike began this series
 };
 
 // The running series of strikes of one drum while it is tuned: the same drum struck again and
@@ -24,6 +26,7 @@ public:
     static constexpr double kJoinCents = 25.0;
     static constexpr int kStableCount = 3;
     static constexpr double kStableSpreadCents = 3.0;
+    static constexpr int kRobustCount = 5;  // from here the median deviation alone judges
 
     // An accepted strike at `frequencyHz` (finite and > 0; others are ignored and return false).
     // Returns true when it began a new series.

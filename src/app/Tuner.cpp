@@ -54,6 +54,22 @@ WavLoadResult Tuner::loadFile(const std::string& path) {
     return loadWavFile(path, m_Recorder, m_Recorder.threshold());
 }
 
+void Tuner::releaseHeldSound() {
+    if (m_Record.heldSamples.empty() || !m_Recorder.claimForFile()) return;
+    m_Record.releaseDirectFile();
+    m_Record.buffer.fill(0);
+    m_Record.sampleCount = kStrikeLength;
+    m_Record.startIndex = kLeadInLength;
+    m_Record.frontFound = false;
+    m_Record.sampleRateHz = kCaptureRateHz;
+    m_Recorder.releaseClaim();
+    m_HasStrike = false;
+    m_HasResult = false;
+    m_Stretch.setStrike(m_Record);
+    takeShownStrike();
+    updateReadout();
+}
+
 void Tuner::requestAnalysis() {
     if (m_HasStrike) m_Recorder.requestAnalysis();
 }

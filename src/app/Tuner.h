@@ -93,6 +93,11 @@ public:
     // analysis is due.
     WavLoadResult loadFile(const std::string& path);
 
+    // Gives back the memory of a long imported sound before another is decoded (ten minutes at
+    // 500 kHz are 600 MB): the strike becomes silence, with no reading. Nothing happens when no
+    // sound is held or while a live strike is being recorded.
+    void releaseHeldSound();
+
     // The stretch, a setting or the picked frequency changed: analyse the strike again at the
     // next paint step. Nothing happens before the first strike.
     void requestAnalysis();

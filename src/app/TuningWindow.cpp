@@ -1,5 +1,9 @@
 #include "app/TuningWindow.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDateTime>
 #include <QEvent>
 #include <QFile>
@@ -94,8 +98,12 @@ TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     m_QualityLine->setObjectName(QStringLiteral("tuningQualityLine"));
     m_SeriesLine = new SeriesLine(this);
     m_SeriesLine->setObjectName(QStringLiteral("tuningSeriesLine"));
+    m_QualityLine->setOnDark(true);
+    m_SeriesLine->setOnDark(true);
     readingColumn->addWidget(m_QualityLine);
     readingColumn->addWidget(m_SeriesLine);
+    // The lines grow with the view: read from the drum stool as the advice is.
+    m_View->installEventFilter(this);
     body->addLayout(readingColumn, 3);
     m_LugPanel = buildLugPanel();
     body->addWidget(m_LugPanel, 2);
@@ -107,8 +115,7 @@ TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     });
     connect(&m_Player, &Player::finished, this, &TuningWindow::refresh);
     auto* fullScreen = new QShortcut(QKeySequence(Qt::Key_F11), this);
-    connect(fullScreen, &QShortcut::activated, this,
-            [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+    connect(fullScreen, &QShortcut::activated, this, &TuningWindow::toggleFullScreen);
     m_Tuner.setLugTapsEnabled(false);
     setLugMode(m_Tuner.lugMode());
     resize(1100, 720);
@@ -152,8 +159,7 @@ QWidget* TuningWindow::buildTopBar() {
     row->addWidget(m_LugButton);
     auto* fullScreen =
         i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("Во весь экран (F11)"));
-    connect(fullScreen, &QPushButton::clicked, this,
-            [this] { setWindowState(windowState() ^ Qt::WindowFullScreen); });
+    connect(fullScreen, &QPushButton::clicked, this, &TuningWindow::toggleFullScreen);
     row->addWidget(fullScreen);
     return bar;
 }
@@ -435,6 +441,28 @@ bool TuningWindow::event(QEvent* event) {
     return handled;
 }
 
+void TuningWindow::toggleFullScreen() {
+    // From the state last asked, not the one read back: the window manager applies a request
+    // some time later, and fast presses would otherwise toggle from a state already left.
+    m_FullScreenAsked = !m_FullScreenAsked;
+    setWindowState(m_FullScreenAsked ? windowState() | Qt::WindowFullScreen
+                                     : windowState() & ~Qt::WindowFullScreen);
+}
+
+bool TuningWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_View && event->type() == QEvent::Resize) sizeLines();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TuningWindow::sizeLines() {
+    // A third of the advice's size, never below the desktop's usual 13 px.
+    QFont font = m_QualityLine->font();
+    font.setPixelSize(std::max(13, m_View->advicePixelSize() / 3));
+    if (font == m_QualityLine->font()) return;
+    m_QualityLine->setFont(font);
+    m_SeriesLine->setFont(font);
+}
+
 void TuningWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() != QEvent::LanguageChange || m_View == nullptr) return;
@@ -446,7 +474,16 @@ double TuningWindow::toneHz() const {
     if (m_Tuner.lugMode() && m_Tuner.lugs().referenceHz() > 0.0) {
         return m_Tuner.lugs().referenceHz();
     }
-    return m_Tuner.tuningReading().targetHz;
+    const double targetHz = m_Tuner.tuningReading().targetHz;
+    const int drum = m_Tuner.tunedDrum();
+    if (targetHz > 0.0 || drum < 0 || drum >= m_Tuner.kit().count()) return targetHz;
+    // Before the first strike the chosen drum's first reference (its note, else an overtone
+    // target) is the target, as a strike near it would take it.
+    for (int kind = 0; kind < kReferenceKindCount; ++kind) {
+        const double hz = m_Tuner.kit().referenceHz(drum, kind);
+        if (hz > 0.0) return hz;
+    }
+    return 0.0;
 }
 
 void TuningWindow::playTone() {
@@ -456,8 +493,22 @@ void TuningWindow::playTone() {
 }
 
 bool TuningWindow::exportCsv(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    // Opened without blocking and kept only when it is a regular file: a named pipe would hold
+    // the window until something reads it, and a device is no place for the readings. Emptied
+    // only once it is known to be a file.
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_WRONLY | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || ::ftruncate(fd, 0) != 0) {
+        ::close(fd);
+        return false;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
     const QByteArray bytes = QByteArray::fromStdString(
         m_Tuner.lugCsv(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString()));
     return file.write(bytes) == bytes.size() && file.flush();

@@ -67,8 +67,11 @@ protected:
     bool event(QEvent* event) override;
     // A change of language sets the kept texts again and builds the shown ones anew.
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void sizeLines();
+    void toggleFullScreen();
     QWidget* buildTopBar();
     QWidget* buildLugPanel();
     void showLugs();
@@ -81,6 +84,7 @@ private:
 
     Tuner& m_Tuner;
     Player& m_Player;
+    bool m_FullScreenAsked = false;  // full screen as last asked by F11 or its button
     DrumChoice* m_DrumChoice = nullptr;
     QSpinBox* m_ToleranceSpin = nullptr;
     QPushButton* m_ToneButton = nullptr;

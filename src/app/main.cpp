@@ -2,19 +2,71 @@
 #include <QStyleFactory>
 #include <QToolTip>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "app/CMainDlg.h"
 #include "language/Translations.h"
+#include "settings/Language.h"
 #include "settings/QtProfile.h"
 
+namespace {
+
+// Qt ends the program with a fatal message (and a core dump) when no platform can be started,
+// as without a display: said in the program's words instead, with exit status 1.
+QtMessageHandler g_QtHandler = nullptr;
+
+void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (type == QtFatalMsg) {
+        std::fputs(
+            tomaro::pick("tomaro: нет графического дисплея: окно не может быть открыто "
+                         "(нужны X11 или Wayland, переменная DISPLAY или WAYLAND_DISPLAY).\n",
+                         "tomaro: no graphical display: the window cannot be opened (X11 "
+                         "or Wayland is needed, the variable DISPLAY or WAYLAND_DISPLAY).\n"),
+            stderr);
+        std::_Exit(1);
+    }
+    if (g_QtHandler != nullptr) g_QtHandler(type, context, text);
+}
+
+bool given(int argc, char** argv, const char* option) {
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        if (std::strcmp(argv[i], option) == 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
-    // Answered before any window exists, so that it works without a display.
-    if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+    // Russian unless the user chose English, whatever the system's locale; in Russian the
+    // standard buttons and dialogs of Qt speak it too.
+    tomaro::QtProfile profile;
+    tomaro::setCurrentLanguage(tomaro::storedLanguage(profile));
+    // Answered before any window exists, so that they work without a display.
+    if (given(argc, argv, "--version")) {
         std::printf("tomaro %s\n", TOMARO_VERSION);
         return 0;
     }
+    if (given(argc, argv, "--help") || given(argc, argv, "-h")) {
+        std::fputs(tomaro::pick("Использование: tomaro [ФАЙЛ.wav]\n"
+                                "Тюнер для барабанов: открывает окно, ФАЙЛ (WAV удара) - сразу в "
+                                "нём.\n"
+                                "  --help     эта справка\n"
+                                "  --version  версия программы\n"
+                                "Анализ файлов из командной строки: tomaro-analyze --help\n",
+                                "Usage: tomaro [FILE.wav]\n"
+                                "A tuner for drums: opens the window, and FILE (the WAV of a "
+                                "strike) in it at once.\n"
+                                "  --help     this help\n"
+                                "  --version  the program's version\n"
+                                "Analysis of files from the command line: tomaro-analyze --help\n"),
+                   stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    g_QtHandler = qInstallMessageHandler(onQtMessage);
     QApplication app(argc, argv);
+    qInstallMessageHandler(g_QtHandler);
     // One look on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("Tomaro"));
@@ -27,9 +79,6 @@ int main(int argc, char** argv) {
     tips.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(tips);
 
-    // Russian unless the user chose English, whatever the system's locale; in Russian the
-    // standard buttons and dialogs of Qt speak it too.
-    tomaro::QtProfile profile;
     tomaro::translations::apply(tomaro::storedLanguage(profile));
     tomaro::CMainDlg window(profile);
     window.show();

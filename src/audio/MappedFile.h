@@ -7,7 +7,10 @@
 namespace tomaro {
 
 // A whole file mapped read-only into memory: the small platform layer under the WAV reader.
-// POSIX open/fstat/mmap here; the mapping lives as long as the object.
+// POSIX open/fstat/mmap here; the mapping lives as long as the object. Another program may cut
+// the file short while it is mapped: a read of the mapping past the file's new end then sees
+// zeros instead of killing the process with SIGBUS (a process-wide SIGBUS handler, installed by
+// the first open(), puts a page of zeros there; other faults keep their action).
 class MappedFile {
 public:
     enum class Error { None, Open, Map };
@@ -22,7 +25,7 @@ public:
     const unsigned char* data() const { return m_Data; }
     std::size_t size() const { return m_Size; }
     // Bytes of the mapping still backed by the file: less than size() when another program has
-    // cut the file short since it was mapped (reading past that point would kill the process).
+    // cut the file short since it was mapped (past that point the mapping reads as zeros).
     std::size_t bytesStillInFile() const;
 
 private:

@@ -5,11 +5,16 @@
 
 #include <QEventLoop>
 #include <QSocketNotifier>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <ostream>
+#include <sstream>
+#include <thread>
 
 #include "audio/CaptureDevice.h"
 #include "cli/AnalyzeSession.h"
@@ -22,52 +27,75 @@
 namespace tomaro {
 namespace {
 
-// SIGINT and SIGTERM end the listening through a pipe, so that the handler only writes a byte.
-volatile std::sig_atomic_t g_StopPipeWrite = -1;
+// SIGINT and SIGTERM end the listening: the handler only writes a byte to two pipes, one read
+// by the event loop (an orderly stop) and one by a watchdog thread, which ends the process with
+// the listening's status when the orderly stop has not finished within kStopGraceMs: a stalled
+// sound server can hold the stream's close (or the device's opening) for ever.
+constexpr int kStopGraceMs = 600;
+volatile std::sig_atomic_t g_LoopPipeWrite = -1;
+volatile std::sig_atomic_t g_WatchPipeWrite = -1;
+int g_LoopPipeRead = -1;
+std::atomic<int> g_ListenStatus{kExitAnalysed};
 
 void onStopSignal(int) {
     const int savedErrno = errno;
-    if (g_StopPipeWrite >= 0) {
-        const char byte = 's';
-        [[maybe_unused]] ssize_t written = ::write(g_StopPipeWrite, &byte, 1);
+    const char byte = 's';
+    if (g_LoopPipeWrite >= 0) {
+        [[maybe_unused]] ssize_t written = ::write(g_LoopPipeWrite, &byte, 1);
+    }
+    if (g_WatchPipeWrite >= 0) {
+        [[maybe_unused]] ssize_t written = ::write(g_WatchPipeWrite, &byte, 1);
     }
     errno = savedErrno;
 }
 
-// Installs the stop handlers for the life of the object and restores the previous ones.
-class StopSignals {
+void watchStop(int readFd) {
+    char byte = 0;
+    while (::read(readFd, &byte, 1) < 0 && errno == EINTR) {
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(kStopGraceMs));
+    // Standard output is flushed after every reading: nothing is lost here.
+    std::_Exit(g_ListenStatus.load());
+}
+
+// The sound device's message as one line of standard error (the window shows it on two).
+std::string oneLine(const QString& text) { return text.simplified().toStdString(); }
+
+// PortAudio's back-ends write their own reports on standard error, also from their own threads
+// while a stream runs (a lost sound server: "Expression '...' failed in ..."), ahead of the
+// program's one line. While the sound library is in use standard error is sent to /dev/null,
+// unless TOMARO_SOUND_DEBUG=1; the program's own messages of that time are held and written
+// after it.
+class QuietSoundLibrary {
 public:
-    StopSignals() {
-        if (::pipe2(m_Pipe, O_NONBLOCK | O_CLOEXEC) != 0) return;
-        g_StopPipeWrite = m_Pipe[1];
-        struct sigaction action {};
-        action.sa_handler = onStopSignal;
-        sigemptyset(&action.sa_mask);
-        action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &m_OldInt);
-        sigaction(SIGTERM, &action, &m_OldTerm);
-        m_Installed = true;
-    }
-    ~StopSignals() {
-        if (m_Installed) {
-            sigaction(SIGINT, &m_OldInt, nullptr);
-            sigaction(SIGTERM, &m_OldTerm, nullptr);
+    QuietSoundLibrary() {
+        const char* debug = std::getenv("TOMARO_SOUND_DEBUG");
+        if (debug != nullptr && debug[0] == '1') return;
+        std::fflush(stderr);
+        const int nullDevice = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        m_Saved = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (nullDevice < 0 || m_Saved < 0 || ::dup2(nullDevice, STDERR_FILENO) < 0) {
+            if (m_Saved >= 0) ::close(m_Saved);
+            m_Saved = -1;
         }
-        g_StopPipeWrite = -1;
-        for (int fd : m_Pipe) {
-            if (fd >= 0) ::close(fd);
-        }
+        if (nullDevice >= 0) ::close(nullDevice);
     }
-    StopSignals(const StopSignals&) = delete;
-    StopSignals& operator=(const StopSignals&) = delete;
-    int readFd() const { return m_Pipe[0]; }
+    ~QuietSoundLibrary() {
+        if (m_Saved < 0) return;
+        std::fflush(stderr);
+        ::dup2(m_Saved, STDERR_FILENO);
+        ::close(m_Saved);
+    }
+    QuietSoundLibrary(const QuietSoundLibrary&) = delete;
+    QuietSoundLibrary& operator=(const QuietSoundLibrary&) = delete;
+    bool active() const { return m_Saved >= 0; }
 
 private:
-    int m_Pipe[2] = {-1, -1};
-    bool m_Installed = false;
-    struct sigaction m_OldInt {};
-    struct sigaction m_OldTerm {};
+    int m_Saved = -1;  // the real standard error while it is quiet
 };
+
+int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const CliOptions& options,
+                   std::ostream& out, std::ostream& err, history::HistoryStore* store);
 
 std::int64_t steadyNowNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -76,6 +104,29 @@ std::int64_t steadyNowNs() {
 }
 
 }  // namespace
+
+void installListenStopSignals() {
+    static const bool installed = [] {
+        int loop[2] = {-1, -1};
+        int watch[2] = {-1, -1};
+        if (::pipe2(loop, O_NONBLOCK | O_CLOEXEC) != 0 || ::pipe2(watch, O_CLOEXEC) != 0) {
+            return false;
+        }
+        ::fcntl(watch[1], F_SETFL, O_NONBLOCK);  // the handler never waits; the watchdog does
+        g_LoopPipeRead = loop[0];
+        g_LoopPipeWrite = loop[1];
+        g_WatchPipeWrite = watch[1];
+        std::thread(watchStop, watch[0]).detach();
+        struct sigaction action {};
+        action.sa_handler = onStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
+        return true;
+    }();
+    (void)installed;
+}
 
 std::optional<int> listenDeviceEntry(const QStringList& inputNames,
                                      const std::optional<std::string>& requested,
@@ -91,14 +142,13 @@ std::optional<int> listenDeviceEntry(const QStringList& inputNames,
 
 int runListener(const Profile& userProfile, const CliOptions& options, std::ostream& out,
                 std::ostream& err) {
-    // Before the sound library starts (which can take a second): a Ctrl+C from now on ends the
-    // listening as one after it does.
-    StopSignals stopSignals;
+    // main() installs them first thing; here for any other caller.
+    installListenStopSignals();
+    g_ListenStatus = kExitAnalysed;
     const std::unique_ptr<AnalyzeSession> session = openSession(userProfile, options, err);
     if (!session) return kExitUsage;
-    Tuner& tuner = session->tuner();
     // For this run only: the recorder holds it, the profile is not written.
-    if (options.threshold) tuner.recorder().setThreshold(*options.threshold);
+    if (options.threshold) session->tuner().recorder().setThreshold(*options.threshold);
     std::string setUpError;
     if (!session->setUpListening(options, setUpError)) {
         err << "tomaro-analyze: " << setUpError << '\n';
@@ -106,15 +156,30 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     }
     // --record: the window's history; one that cannot be written is said and listening goes on.
     std::unique_ptr<history::HistoryStore> store;
+    if (options.record) {
+        store = std::make_unique<history::HistoryStore>(history::defaultHistoryPath());
+        session->tuner().setHistory(store.get());
+        if (store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
+    }
+    std::ostringstream held;
+    int status = kExitAnalysed;
+    {
+        const QuietSoundLibrary quiet;
+        status = listenToDevice(*session, userProfile, options, out, quiet.active() ? held : err,
+                                store.get());
+    }
+    err << held.str() << std::flush;
+    return status;
+}
+
+namespace {
+
+int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const CliOptions& options,
+                   std::ostream& out, std::ostream& err, history::HistoryStore* store) {
+    Tuner& tuner = session.tuner();
     auto sayStoreMessage = [&] {
         if (store && store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
     };
-    if (options.record) {
-        store = std::make_unique<history::HistoryStore>(history::defaultHistoryPath());
-        tuner.setHistory(store.get());
-        sayStoreMessage();
-    }
-
     CaptureDevice capture(tuner.recorder());
     const QStringList names = capture.inputDeviceNames();
     const std::optional<int> entry = listenDeviceEntry(
@@ -131,8 +196,8 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     const std::int64_t startNs = steadyNowNs();
     const QString openError = capture.open(*entry);
     if (!openError.isEmpty()) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ")
-            << openError.toStdString() << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(openError)
+            << '\n';
         return kExitRefused;
     }
 
@@ -154,7 +219,7 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
         // after it: with --record or --lug the end waits for that pass.
         auto finalPass = [&] {
             sayStoreMessage();
-            session->keepLug(options);
+            session.keepLug(options);
             if (quitAfterFinalPass) loop.quit();
         };
         if (again) {
@@ -162,7 +227,7 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
             return;
         }
         const std::int64_t readingNs = steadyNowNs();
-        FileAnalysis reading = session->currentReading("strike " + std::to_string(readings + 1));
+        FileAnalysis reading = session.currentReading("strike " + std::to_string(readings + 1));
         reading.live = true;
         reading.load.ok = true;
         reading.load.sampleRateHz = static_cast<int>(kCaptureRateHz);
@@ -193,22 +258,24 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     };
     QObject::connect(&capture, &CaptureDevice::strikeProgress, &loop, step);
     QObject::connect(&capture, &CaptureDevice::deviceLost, &loop, [&](const QString& text) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << text.toStdString()
-            << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(text) << '\n';
         status = kExitRefused;
         loop.quit();
     });
-    QSocketNotifier stopNotifier(stopSignals.readFd(), QSocketNotifier::Read);
+    QSocketNotifier stopNotifier(g_LoopPipeRead, QSocketNotifier::Read);
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, &loop, [&] { loop.quit(); });
 
     loop.exec();
+    g_ListenStatus = status;  // what the watchdog exits with should the close below hang
     const QString closeError = capture.close();
     if (!closeError.isEmpty() && status == kExitAnalysed) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ")
-            << closeError.toStdString() << '\n';
+        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(closeError)
+            << '\n';
         status = kExitRefused;
     }
     return status;
 }
+
+}  // namespace
 
 }  // namespace tomaro

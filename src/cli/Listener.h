@@ -19,6 +19,13 @@ std::optional<int> listenDeviceEntry(const QStringList& inputNames,
                                      const std::optional<std::string>& requested,
                                      const std::string& stored);
 
+// Installs, once for the whole process, the SIGINT and SIGTERM handlers that stop --listen:
+// main() calls it as soon as --listen is known, before anything slow, so that a signal at any
+// moment ends the listening with status 0. When the orderly stop (closing the stream) has not
+// finished 0.6 s after the signal, as when the sound server is stalled, the process ends at once
+// with the listening's status.
+void installListenStopSignals();
+
 // tomaro-analyze --listen: opens the input device as the window does and reads strikes through
 // the window's Tuner, printing each (a readable line, or a JSON object with t_trigger_s and
 // t_reading_s) as soon as it is read, standard output flushed after each. Runs an event loop: a

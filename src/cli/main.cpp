@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <cerrno>
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -19,6 +20,9 @@
 #include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
+    // A reader that went away (`| head -1`) is an output that cannot be written: the failed write
+    // is reported and the exit status is 1, as for a full disk, instead of a death by SIGPIPE.
+    std::signal(SIGPIPE, SIG_IGN);
     // With standard output closed, the next file opened would take its descriptor: stop before
     // anything is opened, as for any other output that cannot be written.
     if (::fcntl(1, F_GETFD) == -1) {
@@ -31,6 +35,7 @@ int main(int argc, char** argv) {
         std::cerr << "tomaro-analyze: " << parsed.error << "\nTry 'tomaro-analyze --help'.\n";
         return tomaro::kExitUsage;
     }
+    if (parsed.options.listen) tomaro::installListenStopSignals();
     // The language chosen in the window unless --lang says otherwise; Russian on a fresh profile.
     // The profile is only read: every choice of this run stays in an overlay above it.
     const tomaro::QtProfile profile;

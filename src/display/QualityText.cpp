@@ -49,6 +49,18 @@ Rgb verdictColor(Verdict verdict) {
     return kTextBlack;
 }
 
+Rgb verdictColorOnDark(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Good:
+            return {70, 200, 110};
+        case Verdict::Doubtful:
+            return {240, 170, 60};
+        case Verdict::Rejected:
+            return {235, 90, 80};
+    }
+    return {228, 232, 238};
+}
+
 std::string reasonText(QualityReason reason, const QualityReport& report) {
     switch (reason) {
         case QualityReason::NoTone:
@@ -88,16 +100,22 @@ std::string qualityLine(const QualityReport& report, double lastAcceptedHz) {
         }
         return line;
     }
-    line += pick(" · ОСШ ", " · SNR ") + fixedText(report.fitSnrDb, 1) + " " + decibels();
+    // Clipping before the stretch (in the attack) does not spoil the reading, but it is said.
+    if (report.clippedBefore > 0 && !report.has(QualityReason::Clipped)) {
+        line += pick(" · перегрузка в атаке", " · clipping in the attack");
+    }
+    // The fit's SNR as what it means: the share of the stretch's energy the fitted tone explains
+    // (the residual of a least-squares fit is orthogonal to the fit, so the two add up).
+    const double ratio = std::pow(10.0, report.fitSnrDb / 10.0);
+    const double sharePercent = std::isfinite(ratio) ? 100.0 * ratio / (1.0 + ratio) : 100.0;
+    line += pick(" · тон: ", " · tone: ") + fixedText(sharePercent, 0) +
+            pick(" % звука", " % of the sound");
     if (std::isfinite(report.decaySec)) {
         line +=
             pick(" · затухание ", " · decay ") + fixedText(report.decaySec, 2) + pick(" с", " s");
     }
     const double glide = std::round(report.glideCents);
-    const int glideCount = static_cast<int>(std::fabs(glide));
-    line += pick(" · уход ", " · glide ") + signedText(glide, 0) + " " +
-            (inEnglish() ? (glideCount == 1 ? "cent" : "cents")
-                         : countWord(glideCount, "цент", "цента", "центов"));
+    line += pick(" · уход ", " · glide ") + signedText(glide, 0) + " ¢";
     if (report.verdict == Verdict::Rejected && lastAcceptedHz > 0.0) {
         line += lastAccepted(lastAcceptedHz);
     }
@@ -119,7 +137,7 @@ std::string seriesLine(int count, double medianHz, double spreadCents, bool stab
                                             : countWord(count, "удар", "удара", "ударов");
     std::string line = pick("серия: ", "series: ") + std::to_string(count) + " " + strikes + ", " +
                        fixedText(medianHz, 2) + pick(" Гц ± ", " Hz ± ") +
-                       fixedText(spreadCents, 1);
+                       fixedText(spreadCents, 1) + " ¢";
     if (stable) line += pick(" · стабильно", " · stable");
     return line;
 }

@@ -14,11 +14,14 @@ namespace tomaro::qualitytext {
 std::string verdictText(Verdict verdict);
 // Green, orange, red.
 Rgb verdictColor(Verdict verdict);
+// The same on the tuning view's dark ground, in the view's own green, orange and red.
+Rgb verdictColorOnDark(Verdict verdict);
 // One reason in words, with its numbers where they help ("соперник 150 Гц, -1.5 дБ").
 std::string reasonText(QualityReason reason, const QualityReport& report);
 
-// The quality line: the verdict, its reasons, then the fit SNR, the decay and the glide:
-// "Сомнительно: тон плывёт · ОСШ 12.3 дБ · затухание 0.35 с · уход -140 цент". A rejected
+// The quality line: the verdict, its reasons, clipping in the attack when there was some, then
+// the share of the sound the fitted tone explains (from the fit SNR), the decay and the glide:
+// "Сомнительно: тон плывёт · тон: 94 % звука · затухание 0.35 с · уход -140 ¢". A rejected
 // strike adds the last accepted reading when there is one (lastAcceptedHz > 0):
 // "Отклонено: нет тона · последний принятый 110.62 Гц".
 std::string qualityLine(const QualityReport& report, double lastAcceptedHz);

@@ -40,7 +40,8 @@ QualityLine::QualityLine(QWidget* parent) : QLabel(parent) {
 
 void QualityLine::showQuality(const QualityReport& report, double lastAcceptedHz) {
     setText(qs(qualitytext::qualityLine(report, lastAcceptedHz)));
-    setStyleSheet(colourStyle(qualitytext::verdictColor(report.verdict)));
+    setStyleSheet(colourStyle(m_OnDark ? qualitytext::verdictColorOnDark(report.verdict)
+                                       : qualitytext::verdictColor(report.verdict)));
 }
 
 void QualityLine::clearQuality() {
@@ -66,8 +67,9 @@ SeriesLine::SeriesLine(QWidget* parent)
 
 void SeriesLine::showSeries(int count, double medianHz, double spreadCents, bool stable) {
     m_Label->setText(qs(qualitytext::seriesLine(count, medianHz, spreadCents, stable)));
-    m_Label->setStyleSheet(stable ? colourStyle(qualitytext::verdictColor(Verdict::Good))
-                                  : QString());
+    const Rgb good = m_OnDark ? qualitytext::verdictColorOnDark(Verdict::Good)
+                              : qualitytext::verdictColor(Verdict::Good);
+    m_Label->setStyleSheet(stable ? colourStyle(good) : QString());
 }
 
 QString SeriesLine::text() const { return m_Label->text(); }

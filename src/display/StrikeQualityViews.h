@@ -14,8 +14,9 @@ class Stretch;
 class Analyzer;
 struct StrikeRecord;
 
-// The quality line under the read-out: the verdict in its colour, its reasons in words, the fit
-// SNR, the decay and the glide (qualitytext::qualityLine()). Empty before the first strike.
+// The quality line under the read-out: the verdict in its colour, its reasons in words, the
+// tone's share of the sound, the decay and the glide (qualitytext::qualityLine()). Empty before
+// the first strike.
 // User-interface thread only.
 class QualityLine : public QLabel {
     Q_OBJECT
@@ -26,6 +27,11 @@ public:
     // not rejected (0: none), named beside a rejection.
     void showQuality(const QualityReport& report, double lastAcceptedHz);
     void clearQuality();
+    // On a dark ground (the tuning view) the verdicts take brighter colours.
+    void setOnDark(bool onDark) { m_OnDark = onDark; }
+
+private:
+    bool m_OnDark = false;
 };
 
 // The series line: "серия: 4 удара, 110.62 Гц ± 0.8 · стабильно" (the stable mark in green) and
@@ -37,6 +43,8 @@ public:
     explicit SeriesLine(QWidget* parent = nullptr);
     void showSeries(int count, double medianHz, double spreadCents, bool stable);
     QString text() const;
+    // On a dark ground (the tuning view) the stable mark takes a brighter green.
+    void setOnDark(bool onDark) { m_OnDark = onDark; }
 
 signals:
     void clearRequested();
@@ -44,6 +52,7 @@ signals:
 private:
     QLabel* m_Label;
     QPushButton* m_Button;
+    bool m_OnDark = false;
 };
 
 // The pitch along the strike (PitchTrack): cents from the main frequency against the time from

@@ -9,6 +9,7 @@
 
 #include "display/ReadoutText.h"
 #include "kit/Kit.h"
+#include "kit/NumberFormat.h"
 
 namespace tomaro {
 namespace {
@@ -74,15 +75,16 @@ QString TuningView::adviceLabel() const {
 
 QString TuningView::readingLine() const {
     if (!m_Reading.valid) return {};
-    QString numbers = hertz(m_Reading.measuredHz);
+    QString line = hertz(m_Reading.measuredHz);
     if (m_Reading.targetHz > 0.0) {
-        numbers += QStringLiteral("  →  ") + hertz(m_Reading.targetHz);
-        if (!m_TargetName.isEmpty()) numbers += QStringLiteral(" (") + m_TargetName + ')';
+        line += QStringLiteral("  →  ") + hertz(m_Reading.targetHz);
+        if (!m_TargetName.isEmpty()) line += QStringLiteral(" (") + m_TargetName + ')';
     }
-    return numbers + QStringLiteral("   %1%2 ¢")
-                         .arg(m_Reading.cents >= 0 ? QStringLiteral("+") : QString())
-                         .arg(m_Reading.cents, 0, 'f', 1);
+    return line + QStringLiteral("   ") +
+           QString::fromStdString(numbers::signedFixed(m_Reading.cents, 1)) + QStringLiteral(" ¢");
 }
+
+int TuningView::advicePixelSize() const { return std::max(14, static_cast<int>(height() * 0.075)); }
 
 QSize TuningView::minimumSizeHint() const { return {360, 240}; }
 
@@ -193,7 +195,7 @@ void TuningView::paintEvent(QPaintEvent*) {
         painter.drawText(QRectF(0, rowTop, w, rowHeight), Qt::AlignCenter, numbers);
         QFont adviceFont = line;
         adviceFont.setBold(true);
-        adviceFont.setPixelSize(std::max(14, static_cast<int>(h * 0.075)));
+        adviceFont.setPixelSize(advicePixelSize());
         painter.setFont(adviceFont);
         painter.setPen(stateColor);
         painter.drawText(QRectF(0, rowTop + rowHeight, w, adviceFont.pixelSize() * 1.4),

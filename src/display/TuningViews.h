@@ -32,6 +32,8 @@ public:
     QString readingLine() const;
     // The pixel size of the note name at the widget's present size.
     int notePixelSize() const;
+    // The pixel size of the advice ("▲ подтянуть") at the widget's present size.
+    int advicePixelSize() const;
 
     QSize minimumSizeHint() const override;
 

@@ -31,14 +31,21 @@ std::string fixed(double value, int decimals) {
     std::array<char, kBufferSize> buffer{};
     auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                 std::chars_format::fixed, decimals);
-    return std::string(buffer.data(), result.ptr);
+    std::string text(buffer.data(), result.ptr);
+    // A value that rounds to zero reads "0", never "-0".
+    if (!text.empty() && text[0] == '-' && text.find_first_not_of("0.", 1) == std::string::npos) {
+        text.erase(0, 1);
+    }
+    return text;
 }
 
-std::string signedWhole(double value) {
-    std::string text = fixed(value, 0);
+std::string signedFixed(double value, int decimals) {
+    std::string text = fixed(value, decimals);
     if (text.empty() || text[0] != '-') text.insert(text.begin(), '+');
     return text;
 }
+
+std::string signedWhole(double value) { return signedFixed(value, 0); }
 
 std::string general(double value, int precision) {
     std::array<char, kBufferSize> buffer{};

@@ -10,10 +10,15 @@
 // Formatting follows the C library's printf in the "C" locale digit for digit. Any thread.
 namespace tomaro::numbers {
 
-// printf("%0.*f", decimals, value). decimals 0..17.
+// printf("%0.*f", decimals, value). decimals 0..17. A value that rounds to zero reads "0" (or
+// "0.0"...), never "-0": a deviation of -0.3 cents is no deviation to show.
 std::string fixed(double value, int decimals);
 
-// printf("%+0.0f", value): the sign is always shown ("+0", "-3").
+// printf("%+0.*f", decimals, value): the sign is always shown ("+0.0", "-3.2"), and a value that
+// rounds to zero reads "+0".
+std::string signedFixed(double value, int decimals);
+
+// signedFixed(value, 0): "+0", "-3".
 std::string signedWhole(double value);
 
 // printf("%.*g", precision, value). precision 1..17; "%g" is precision 6.

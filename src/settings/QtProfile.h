@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QSettings>
+#include <memory>
 
 #include "settings/Profile.h"
 
@@ -18,11 +20,17 @@ namespace tomaro {
 // value) would lose what it did not understand at the first write; before that write it is copied
 // beside itself as "Tomaro.conf.broken-<yyyy-MM-dd>". If that copy cannot be made, nothing is
 // written to the file. Every write is synced at once. A string that is not valid UTF-8 (a file
-// name in another encoding) is stored as bytes and read back unchanged. User-interface thread
-// only.
+// name in another encoding) is stored as bytes and read back unchanged.
+//
+// The file is read as a kit file is: only a regular file of at most 1 MB, opened without
+// blocking. Anything else (a folder, a named pipe, a device such as /dev/zero, an unreadable file)
+// is never handed to the settings library: the defaults serve, changes last for the session, and
+// the notice says so. When changes cannot be written (the file or its folder immutable or
+// read-only) the notice says that too, once, and where. User-interface thread only.
 class QtProfile : public Profile {
 public:
     QtProfile();
+    ~QtProfile() override;
 
     int readInt(std::string_view section, std::string_view key, int defaultValue) const override;
     std::string readString(std::string_view section, std::string_view key,
@@ -33,16 +41,24 @@ public:
     // For a damaged file: keeps its copy now and says where, once.
     std::string takeNotice() override;
 
-    QString fileName() const { return m_Settings.fileName(); }
+    QString fileName() const { return m_FileName; }
 
 private:
+    QVariant value(const QString& key) const;
     void write(const QString& key, const QVariant& value);
     bool keepDamagedCopy();
 
-    mutable QSettings m_Settings;
-    bool m_Damaged = false;  // the file did not read cleanly and was not rewritten since
+    QString m_FileName;
+    // Null when the file is unusable; the session's changes are then kept in m_SessionValues.
+    std::unique_ptr<QSettings> m_Settings;
+    QHash<QString, QVariant> m_SessionValues;
+    bool m_Unusable = false;  // the file is not one the settings library may read
+    bool m_Unsaved = false;   // changes cannot be written to the file
+    bool m_Damaged = false;
+    bool m_DamageToTell = false;  // the file was damaged when read and the user was not told yet //
+                                  // the file did not read cleanly and was not rewritten since
     bool m_CopyFailed = false;
-    bool m_NoticeDue = false;  // the file was damaged when read and the user was not told yet
+    bool m_NoticeDue = false;  // something the user must hear of was not told yet
     QString m_CopyPath;
 };
 

@@ -41,9 +41,11 @@ private slots:
             samples.push_back(static_cast<std::int16_t>(std::lround(value)));
             samples.push_back(static_cast<std::int16_t>(std::lround(value)));
         }
+        // Half a second queued ahead of the sink, so that a loaded machine does not let it play a
+        // gap of silence into the strike (an underrun), which would read another frequency.
         QProcess pacat;
         pacat.start("pacat", {"--playback", "--format=s16le", "--rate=48000", "--channels=2",
-                              "--latency-msec=200"});
+                              "--latency-msec=500"});
         QVERIFY(pacat.waitForStarted());
         pacat.write(reinterpret_cast<const char*>(samples.data()), qint64(samples.size() * 2));
         pacat.closeWriteChannel();

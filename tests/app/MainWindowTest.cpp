@@ -6,8 +6,10 @@
 #include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTimer>
 #include <QWheelEvent>
 #include <QtTest>
 #include <cmath>
@@ -150,8 +152,9 @@ private slots:
         QCOMPARE(seriesLine->text(), QStringLiteral("серия: нет ударов"));
         const QString tone = writeTone("tom.wav", 110.0);
         for (int i = 0; i < 3; ++i) window->openFile(tone);
-        QVERIFY(quality->text().startsWith(QStringLiteral("Надёжно · ОСШ")));
-        QCOMPARE(seriesLine->text(), QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 · стабильно"));
+        QVERIFY(quality->text().startsWith(QStringLiteral("Надёжно · тон: ")));
+        QCOMPARE(seriesLine->text(),
+                 QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 ¢ · стабильно"));
 
         // Silence: no tone instead of a frequency, the last good reading named, the series kept;
         // the caption and the large-note window's lines keep their texts.
@@ -165,7 +168,8 @@ private slots:
         QCOMPARE(quality->text(),
                  QStringLiteral("Отклонено: нет тона, нет удара выше порога · последний принятый "
                                 "110.00 Гц"));
-        QCOMPARE(seriesLine->text(), QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 · стабильно"));
+        QCOMPARE(seriesLine->text(),
+                 QStringLiteral("серия: 3 удара, 110.00 Гц ± 0.0 ¢ · стабильно"));
         QTRY_COMPARE(window->windowTitle(), QStringLiteral("Tomaro1.6 29.30 Гц - НЕТ АУДИО"));
         QCOMPARE(window->tuner().readout().lines().front().text, std::string("29.3 Гц"));
 
@@ -451,6 +455,53 @@ private slots:
         QCOMPARE(m_DialogInitialPath, flac);
         QCOMPARE(m_Messages.size(), size_t(1));
         QVERIFY(m_Messages[0].text.startsWith("Не могу прочитать звук из этого файла !\n"));
+        QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.01);
+    }
+
+    // A long sound is decoded beside a progress dialog that can cancel it; the sound held from
+    // the previous import is given back before the new one is decoded.
+    void importRunsBesideAProgressDialogThatCancelsIt() {
+        auto window = makeWindow();
+        const auto writeFlac = [&](const QString& name) {
+            const QString path = m_Dir.filePath(name);
+            SF_INFO info{};
+            info.samplerate = 48000;
+            info.channels = 1;
+            info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+            SNDFILE* file = sf_open(path.toLocal8Bit().constData(), SFM_WRITE, &info);
+            for (int i = 0; file != nullptr && i < 96000; ++i) {
+                const double t = i / 48000.0;
+                const double value = 0.3 * std::exp(-t / 0.5) * std::sin(2 * M_PI * 130.0 * t);
+                sf_writef_double(file, &value, 1);
+            }
+            sf_close(file);
+            return path;
+        };
+        m_NextChosenFile = writeFlac("first.flac");
+        QSignalSpy analysed(window.get(), &CMainDlg::analysed);
+        window->findChild<QPushButton*>("importButton")->click();
+        QCOMPARE(analysed.count(), 1);
+        QVERIFY(!window->tuner().record().heldSamples.empty());
+
+        m_NextChosenFile = writeFlac("second.flac");
+        bool dialogShown = false;
+        bool oldSoundGiven = false;
+        QTimer::singleShot(0, window.get(), [&] {
+            auto* progress = window->findChild<QProgressDialog*>("importProgress");
+            dialogShown = progress != nullptr;
+            oldSoundGiven = window->tuner().record().heldSamples.empty();
+            if (progress != nullptr) progress->cancel();
+        });
+        window->findChild<QPushButton*>("importButton")->click();
+        QVERIFY(dialogShown);
+        QVERIFY(oldSoundGiven);
+        QCOMPARE(analysed.count(), 1);  // cancelled: nothing loaded, nothing said
+        QVERIFY(m_Messages.empty());
+        QCOMPARE(window->tuner().mainFrequencyHz(), 0.0);
+        window->grab();  // the graphs draw the silence left
+
+        window->findChild<QPushButton*>("importButton")->click();
+        QCOMPARE(analysed.count(), 2);
         QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.01);
     }
 

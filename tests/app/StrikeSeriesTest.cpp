@@ -44,6 +44,21 @@ TEST(StrikeSeries, ThreeStrikesWithinThreeCentsAreStable) {
     EXPECT_FALSE(series.state().stable);
 }
 
+// With few strikes the median deviation hides one strike far off: 110.01, 110.01 and 109.21 Hz
+// spread "± 0.0" but one is 12.6 cents flat, so they are not stable until more strikes agree.
+TEST(StrikeSeries, FewStrikesAreStableOnlyWhenEveryOneIsWithinTheSpread) {
+    StrikeSeries series;
+    series.add(110.01);
+    series.add(110.01);
+    series.add(109.21);
+    EXPECT_NEAR(series.state().spreadCents, 0.0, 1e-9);
+    EXPECT_FALSE(series.state().stable);
+    series.add(110.01);
+    EXPECT_FALSE(series.state().stable);
+    series.add(110.02);  // five strikes: the median deviation speaks for them
+    EXPECT_TRUE(series.state().stable);
+}
+
 TEST(StrikeSeries, OnlyTheLastEightStrikesCount) {
     StrikeSeries series;
     for (int i = 0; i < 8; ++i) series.add(centsAbove(100.0, -20.0));

@@ -1,6 +1,9 @@
 // The window "Настройка" on the offscreen platform, fed with strikes as files through the main
 // window: the reading against the drum being tuned, and a whole lug session on one head.
+#include <sys/stat.h>
+
 #include <QComboBox>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
 #include <QPushButton>
@@ -86,6 +89,8 @@ private slots:
         QVERIFY(tuning != nullptr && tuning->isVisible());
         QCOMPARE(tuning->windowTitle(), QStringLiteral("Настройка"));
         auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        // The chosen drum's target is known before any strike: its tone can be played at once.
+        QVERIFY(tuning->findChild<QPushButton*>(QStringLiteral("toneButton"))->isEnabled());
 
         // 12 cents flat of the overtone target: tighten. The main reading takes the louder mode
         // at 1.6 x, which is nearest the 12"'s overtone as well.
@@ -233,6 +238,55 @@ private slots:
         QVERIFY(tuning->windowState() & Qt::WindowFullScreen);
         QTest::keyClick(tuning, Qt::Key_F11);
         QVERIFY(!(tuning->windowState() & Qt::WindowFullScreen));
+
+        // A window manager applies a request later: a press that comes before it has (the state
+        // read back still the old one) toggles from the state asked, so two presses leave full
+        // screen as they entered it.
+        QTest::keyClick(tuning, Qt::Key_F11);
+        tuning->setWindowState(Qt::WindowNoState);  // full screen not applied yet
+        QTest::keyClick(tuning, Qt::Key_F11);
+        QVERIFY(!(tuning->windowState() & Qt::WindowFullScreen));
+        for (int press = 0; press < 41; ++press) QTest::keyClick(tuning, Qt::Key_F11);
+        QVERIFY(tuning->windowState() & Qt::WindowFullScreen);
+    }
+
+    // The quality and series lines are read from the drum stool too: at least a quarter of the
+    // advice's size at any window size, in the view's colours on its dark ground.
+    void qualityAndSeriesLinesAreReadableFromAfar() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        window->openFile(writeTap("tap.wav", 110.0));
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        auto* quality = tuning->findChild<QLabel*>(QStringLiteral("tuningQualityLine"));
+        auto* series =
+            tuning->findChild<QWidget*>(QStringLiteral("tuningSeriesLine"))->findChild<QLabel*>();
+        QVERIFY(quality != nullptr && series != nullptr);
+        for (const QSize size : {QSize(800, 520), QSize(1600, 1000)}) {
+            tuning->resize(size);
+            QCoreApplication::sendPostedEvents();
+            QVERIFY2(QFontInfo(quality->font()).pixelSize() * 4 >= view->advicePixelSize(),
+                     qPrintable(QString::number(QFontInfo(quality->font()).pixelSize())));
+            QVERIFY(QFontInfo(series->font()).pixelSize() * 4 >= view->advicePixelSize());
+        }
+        const Verdict verdict = window->tuner().quality().verdict;
+        const QString colour = verdict == Verdict::Good       ? QStringLiteral("#46c86e")
+                               : verdict == Verdict::Doubtful ? QStringLiteral("#f0aa3c")
+                                                              : QStringLiteral("#eb5a50");
+        QVERIFY2(quality->styleSheet().contains(colour), qPrintable(quality->styleSheet()));
+    }
+
+    // The export writes regular files only: a named pipe would freeze the window until something
+    // reads it, and a device is not a file to keep the readings in.
+    void csvExportRefusesPipesAndDevicesAtOnce() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        const QString pipe = m_Dir.filePath("lugs-pipe.csv");
+        QCOMPARE(::mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        QVERIFY(!tuning->exportCsv(pipe));
+        QVERIFY(!tuning->exportCsv(QStringLiteral("/dev/null")));
+        QVERIFY(tuning->exportCsv(m_Dir.filePath("lugs.csv")));
     }
 };
 

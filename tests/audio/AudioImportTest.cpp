@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 #include <sndfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
@@ -167,6 +169,21 @@ TEST(AudioImport, SamplesAreRoundedToSixteenBitsAndOverloadsCounted) {
                                         [](std::int64_t n, int) { return 1.5 - n * 1.5; });
     EXPECT_EQ(decodeSoundFile(loud, sound).clippedSamples, 2);
     EXPECT_EQ(sound.samples, (std::vector<std::int16_t>{32767, 0, -32768}));
+}
+
+// A named pipe or a device given as a sound file is refused at once, as the WAV loader refuses
+// it, instead of waiting for ever for a writer (or reading /dev/zero for ever).
+TEST(AudioImport, PipesAndDevicesAreRefusedWithoutWaiting) {
+    const std::string pipe = ::testing::TempDir() + "tomaro_import_pipe.wav";
+    ::unlink(pipe.c_str());
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ImportedSound sound;
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        const WavLoadResult result = decodeSoundFile(path, sound);
+        EXPECT_FALSE(result.ok) << path;
+        EXPECT_EQ(result.message, "не могу открыть файл !!! \n") << path;
+    }
+    ::unlink(pipe.c_str());
 }
 
 TEST(AudioImport, UnreadableTooLongAndOffRateFilesAreRefusedWithTheirMessages) {

@@ -258,6 +258,26 @@ TEST_F(WavLoad, LongFileCutShortByAnotherProgramIsReadOnlyAsFarAsItGoes) {
     EXPECT_EQ(sum, 1000 * 1001 / 2);
 }
 
+// Another program cuts the file short between the size check and the reads of a long scan (the
+// front search over minutes of sound, the analysis): the program must not die of SIGBUS.
+TEST_F(WavLoad, FileCutShortDuringTheFrontSearchAndTheAnalysisIsReadAsSilence) {
+    WavBuilder wav;
+    wav.samples.assign(400000, 0);
+    wav.samples[300000] = 20000;  // the hit lies far past the cut
+    ASSERT_TRUE(load(wav).ok);
+    const SampleSource before = m_Record.source();  // sizes checked here, before the cut
+    ASSERT_EQ(before.frameCount, 400000);
+    const std::string path =
+        ::testing::TempDir() + "tomaro_wav_test_" + std::to_string(m_Files) + ".wav";
+    ASSERT_EQ(::truncate(path.c_str(), 1000), 0);
+
+    EXPECT_EQ(findStrikeFront(before, 3000), -1);  // past the cut the file reads as silence
+    EXPECT_EQ(before.at(399999), 0);
+    m_Record.analysisPending = true;
+    analyse();  // the pending analysis reads what is left
+    EXPECT_FALSE(m_Record.analysisPending.load());
+}
+
 TEST_F(WavLoad, RefusedFileLeavesThePreviousStrikeUntouched) {
     WavBuilder wav;
     wav.samples = ramp(60000, 1);

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -127,7 +128,8 @@ protected:
     }
 
     // Where the program's standard output goes.
-    enum class Output { File, Full, Closed };
+    // Pipe: a pipe whose reading end is already closed, as after `| head -1`.
+    enum class Output { File, Full, Closed, Pipe };
 
     ProgramRun run(const std::vector<std::string>& arguments, Output output = Output::File,
                    const std::vector<std::string>& moreEnvironment = {}) {
@@ -151,20 +153,39 @@ protected:
         const std::string errPath = (m_Dir / "stderr").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
+        int pipeEnd = -1;
         if (output == Output::File) {
             posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
                                              O_WRONLY | O_CREAT | O_TRUNC, 0600);
         } else if (output == Output::Full) {
             posix_spawn_file_actions_addopen(&actions, 1, "/dev/full", O_WRONLY, 0);
+        } else if (output == Output::Pipe) {
+            int ends[2] = {-1, -1};
+            if (::pipe(ends) != 0) ADD_FAILURE() << "no pipe";
+            ::close(ends[0]);
+            posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+            posix_spawn_file_actions_addclose(&actions, ends[1]);
+            pipeEnd = ends[1];
         } else {
             posix_spawn_file_actions_addclose(&actions, 1);
         }
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
+        // The program starts with the default action of SIGPIPE whatever this test inherited.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         pid_t pid = 0;
         ProgramRun result;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        const int spawned =
+            posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
         posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        if (pipeEnd >= 0) ::close(pipeEnd);
         if (spawned != 0) {
             ADD_FAILURE() << "cannot start " << argv[0];
             return result;
@@ -252,6 +273,11 @@ TEST_F(AnalyzeProgram, OutputThatCannotBeWrittenIsAFailure) {
         EXPECT_EQ(closed.exitCode, 1) << arguments[0];
         EXPECT_NE(closed.err.find("tomaro-analyze: cannot write the output"), std::string::npos)
             << closed.err;
+        // A reader that went away (`| head -1`): the failed write is said, not a death by SIGPIPE.
+        const ProgramRun broken = run(arguments, Output::Pipe);
+        EXPECT_EQ(broken.exitCode, 1) << arguments[0];
+        EXPECT_NE(broken.err.find("tomaro-analyze: cannot write the output"), std::string::npos)
+            << broken.err;
     }
 }
 

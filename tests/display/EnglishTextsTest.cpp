@@ -96,8 +96,8 @@ TEST(EnglishTexts, QualityAndSeriesLinesInEnglish) {
     report.decaySec = 0.351;
     report.glideCents = -140.4;
     EXPECT_EQ(qualitytext::qualityLine(report, 0.0),
-              "Doubtful: rival 150 Hz, -1.5 dB, the pitch glides · SNR 12.3 dB · decay 0.35 s · "
-              "glide -140 cents");
+              "Doubtful: rival 150 Hz, -1.5 dB, the pitch glides · tone: 94 % of the sound · decay "
+              "0.35 s · glide -140 ¢");
     // Every reason at once, rejected, with the last accepted reading.
     report.verdict = Verdict::Rejected;
     report.reasons = (1u << kQualityReasonCount) - 1;
@@ -109,9 +109,9 @@ TEST(EnglishTexts, QualityAndSeriesLinesInEnglish) {
     EXPECT_FALSE(hasCyrillic(qualitytext::qualityLine(report, 98.765)));
 
     EXPECT_EQ(qualitytext::seriesLine(0, 0.0, 0.0, false), "series: no strikes");
-    EXPECT_EQ(qualitytext::seriesLine(1, 98.0, 0.0, false), "series: 1 strike, 98.00 Hz ± 0.0");
+    EXPECT_EQ(qualitytext::seriesLine(1, 98.0, 0.0, false), "series: 1 strike, 98.00 Hz ± 0.0 ¢");
     EXPECT_EQ(qualitytext::seriesLine(4, 110.624, 0.81, true),
-              "series: 4 strikes, 110.62 Hz ± 0.8 · stable");
+              "series: 4 strikes, 110.62 Hz ± 0.8 ¢ · stable");
 }
 
 TEST(EnglishTexts, ReferencesDialogTextsInEnglish) {

@@ -15,6 +15,7 @@
 #include "display/SpectrumView.h"
 #include "display/StretchZoom.h"
 #include "display/StrikeQualityViews.h"
+#include "display/TuningViews.h"
 
 using tomaro::InputLevel;
 using tomaro::LevelMeter;
@@ -22,6 +23,8 @@ using tomaro::NoteWindow;
 using tomaro::SignalOverview;
 using tomaro::SpectrumView;
 using tomaro::StretchZoom;
+using tomaro::TuningReading;
+using tomaro::TuningView;
 using tomaro::test::StrikeScene;
 
 namespace {
@@ -402,6 +405,28 @@ private slots:
     }
 };
 
+class TuningViewTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A strike a hair flat of its target reads "+0.0 ¢", never "-0.0 ¢".
+    void readingLineShowsNoMinusZero() {
+        TuningView view;
+        TuningReading reading;
+        reading.valid = true;
+        reading.measuredHz = 110.0;
+        reading.targetHz = 110.003;
+        reading.cents = -0.04;
+        view.showReading(reading, false, 5, QStringLiteral("12\""));
+        QVERIFY2(view.readingLine().endsWith(QStringLiteral("   +0.0 ¢")),
+                 qPrintable(view.readingLine()));
+        reading.cents = -9.64;
+        view.showReading(reading, false, 5, QStringLiteral("12\""));
+        QVERIFY2(view.readingLine().endsWith(QStringLiteral("   -9.6 ¢")),
+                 qPrintable(view.readingLine()));
+    }
+};
+
 class NoteWindowTest : public QObject {
     Q_OBJECT
 
@@ -545,6 +570,10 @@ int main(int argc, char** argv) {
     }
     {
         LevelMeterTest test;
+        status |= QTest::qExec(&test, argc, argv);
+    }
+    {
+        TuningViewTest test;
         status |= QTest::qExec(&test, argc, argv);
     }
     {

@@ -27,25 +27,35 @@ TEST(QualityText, QualityLineNamesTheVerdictReasonsAndMeasures) {
     report.decaySec = 0.351;
     report.glideCents = -140.4;
     EXPECT_EQ(qualityLine(report, 0.0),
-              "Сомнительно: соперник 150 Гц, -1.5 дБ, тон плывёт · ОСШ 12.3 дБ · затухание "
-              "0.35 с · уход -140 центов");
+              "Сомнительно: соперник 150 Гц, -1.5 дБ, тон плывёт · тон: 94 % звука · затухание "
+              "0.35 с · уход -140 ¢");
     report.decaySec = std::numeric_limits<double>::infinity();
     report.glideCents = 1.2;
     report.reasons = 0;
     report.verdict = Verdict::Good;
-    EXPECT_EQ(qualityLine(report, 0.0), "Надёжно · ОСШ 12.3 дБ · уход +1 цент");
+    EXPECT_EQ(qualityLine(report, 0.0), "Надёжно · тон: 94 % звука · уход +1 ¢");
+    // A fit SNR of -4 dB is a tone that explains 28 % of the sound, not a contradiction of
+    // "Надёжно".
+    report.fitSnrDb = -4.0;
+    EXPECT_EQ(qualityLine(report, 0.0), "Надёжно · тон: 28 % звука · уход +1 ¢");
+    report.fitSnrDb = 12.34;
+    // Clipping in the attack, before the analysed stretch, is named but judges nothing.
+    report.clippedBefore = 12;
+    EXPECT_EQ(qualityLine(report, 0.0),
+              "Надёжно · перегрузка в атаке · тон: 94 % звука · уход +1 ¢");
+    report.clippedBefore = 0;
 
     report.verdict = Verdict::Rejected;
     report.reasons = 1u << static_cast<int>(QualityReason::Clipped);
     EXPECT_EQ(qualityLine(report, 98.765),
-              "Отклонено: перегрузка в области анализа · ОСШ 12.3 дБ · уход +1 цент · последний "
+              "Отклонено: перегрузка в области анализа · тон: 94 % звука · уход +1 ¢ · последний "
               "принятый 98.77 Гц");
 }
 
 TEST(QualityText, SeriesLine) {
     EXPECT_EQ(seriesLine(0, 0.0, 0.0, false), "серия: нет ударов");
-    EXPECT_EQ(seriesLine(4, 110.624, 0.81, true), "серия: 4 удара, 110.62 Гц ± 0.8 · стабильно");
-    EXPECT_EQ(seriesLine(5, 98.0, 7.25, false), "серия: 5 ударов, 98.00 Гц ± 7.2");
+    EXPECT_EQ(seriesLine(4, 110.624, 0.81, true), "серия: 4 удара, 110.62 Гц ± 0.8 ¢ · стабильно");
+    EXPECT_EQ(seriesLine(5, 98.0, 7.25, false), "серия: 5 ударов, 98.00 Гц ± 7.2 ¢");
 }
 
 }  // namespace

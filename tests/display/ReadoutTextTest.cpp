@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "../kit/DecimalCommaLocale.h"
+#include "analysis/FixedText.h"
 #include "display/Color.h"
 #include "display/ReadoutText.h"
 #include "kit/Notes.h"
@@ -44,9 +45,13 @@ TEST(ReadoutText, ExactNotesNeverShowMinusZero) {
     }
 }
 
-TEST(ReadoutText, ANoteALittleFlatShowsMinusZero) {
-    EXPECT_EQ(readout::noteText(439.9, true, false), "1, Ля -0 %");
+// A deviation that rounds to zero is no deviation: never "-0", in either language.
+TEST(ReadoutText, ANoteALittleFlatShowsNoMinusZero) {
+    EXPECT_EQ(readout::noteText(439.9, true, false), "1, Ля +0 %");
     EXPECT_EQ(readout::noteText(440.1, true, false), "1, Ля +0 %");
+    EXPECT_EQ(readout::noteText(439.9, true, true), "4 A  +0 %");
+    EXPECT_EQ(fixedText(-0.04, 1), "0.0");
+    EXPECT_EQ(fixedText(-0.06, 1), "-0.1");
 }
 
 TEST(ReadoutText, TextsIgnoreADecimalCommaLocale) {

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <cstdlib>
+#include <functional>
 
 #include "settings/QtProfile.h"
 
@@ -188,6 +192,97 @@ TEST_F(QtProfileTest, EachDamageIsReportedOnceAndKeptInItsOwnCopy) {
     writeConfig(kUnbalancedQuote);
     EXPECT_FALSE(QtProfile().takeNotice().empty());
     EXPECT_EQ(brokenCopies().size(), 3);
+}
+
+// A settings file that is not a regular file is never read by the settings library (a pipe
+// would hang the start, /dev/zero would eat the memory) nor replaced: the defaults serve, changes
+// last for the session, and the user is told once where the file is.
+TEST_F(QtProfileTest, APipeADeviceOrAFolderAsTheSettingsFileGivesTheDefaultsAndANotice) {
+    const QString folder = m_Dir.path() + "/Harnwick";
+    QDir().mkpath(folder);
+    const auto makePipe = [&] { return ::mkfifo(configFile().toUtf8().constData(), 0600) == 0; };
+    const auto makeZero = [&] { return QFile::link("/dev/zero", configFile()); };
+    const auto makeFolder = [&] { return QDir().mkpath(configFile()); };
+    const std::function<bool()> makers[] = {makePipe, makeZero, makeFolder};
+    for (const auto& make : makers) {
+        QFile::remove(configFile());
+        QDir(configFile()).removeRecursively();
+        ASSERT_TRUE(make());
+        const QFileInfo before(configFile());
+        QtProfile profile;
+        EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 3000), 3000);
+        profile.writeInt("CMainDlg", "m_Porog", 1234);
+        EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 3000), 1234);  // for this session
+        const QString notice = QString::fromStdString(profile.takeNotice());
+        EXPECT_TRUE(notice.contains(configFile())) << notice.toStdString();
+        EXPECT_TRUE(notice.contains(QStringLiteral("не сохранятся"))) << notice.toStdString();
+        EXPECT_TRUE(profile.takeNotice().empty());
+        const QFileInfo after(configFile());
+        EXPECT_EQ(after.isFile(), before.isFile());
+        EXPECT_EQ(after.isSymLink(), before.isSymLink());
+        EXPECT_EQ(after.isDir(), before.isDir());
+    }
+    QDir(configFile()).removeRecursively();
+}
+
+// Settings that cannot be written (the folder made immutable, or read-only for a user) are read
+// as usual, and the user is told once that changes are not saved, and where.
+TEST_F(QtProfileTest, SettingsThatCannotBeWrittenAreSaidOnce) {
+    writeConfig("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=2500\n");
+    const QString folder = m_Dir.path() + "/Harnwick";
+    const bool root = ::geteuid() == 0;
+    const QByteArray lock = (root ? "chattr +i " : "chmod a-w ") + folder.toUtf8();
+    const QByteArray unlock = (root ? "chattr -i " : "chmod u+w ") + folder.toUtf8();
+    if (std::system(lock.constData()) != 0) GTEST_SKIP() << "cannot make " << lock.constData();
+    {
+        QtProfile profile;
+        EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 3000), 2500);
+        profile.writeInt("CMainDlg", "m_Porog", 1234);
+        const QString notice = QString::fromStdString(profile.takeNotice());
+        EXPECT_TRUE(notice.startsWith(QStringLiteral("Настройки не могут быть сохранены")))
+            << notice.toStdString();
+        EXPECT_TRUE(notice.contains(configFile())) << notice.toStdString();
+        profile.writeInt("CMainDlg", "m_Porog", 1000);
+        EXPECT_TRUE(profile.takeNotice().empty());
+    }
+    ASSERT_EQ(std::system(unlock.constData()), 0);
+    EXPECT_EQ(contents(configFile()), QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=2500\n"));
+    QtProfile writable;
+    writable.writeInt("CMainDlg", "m_Porog", 1234);
+    EXPECT_TRUE(writable.takeNotice().empty());
+}
+
+// Junk a hand edit can leave: the file is kept aside and the user told, whatever the junk.
+TEST_F(QtProfileTest, AnyJunkInAHandEditedFileIsKeptAsideAndSaid) {
+    const QByteArray junk[] = {
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=\"\n"),
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=\"\nOptions\\m_WinVar=2\n"),
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=3\xff\xfe\x41\n"),
+        QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=30") + QByteArray(2, '\0') + "00\n",
+        QByteArray("[Tomaro1_5_demo2]\nOptions\\m_WinVar=@Variant(\\0\\0\\0)\n"),
+    };
+    for (const QByteArray& damaged : junk) {
+        for (const QString& copy : brokenCopies())
+            QFile::remove(m_Dir.path() + "/Harnwick/" + copy);
+        writeConfig(damaged);
+        QtProfile profile;
+        const std::string notice = profile.takeNotice();
+        EXPECT_FALSE(notice.empty()) << damaged.toHex().toStdString();
+        profile.writeInt("Options", "m_IsUseEto_M1", 1);
+        EXPECT_EQ(brokenCopies().size(), 1) << damaged.toHex().toStdString();
+        if (brokenCopies().size() != 1) continue;
+        EXPECT_EQ(contents(m_Dir.path() + "/Harnwick/" + brokenCopies().front()), damaged);
+    }
+    // What the library writes itself is no junk: quotes, commas, bytes, a stored variant.
+    QFile::remove(configFile());
+    {
+        QSettings library(configFile(), QSettings::IniFormat);
+        library.setValue("Tomaro1_5_demo2/OPEN/m_Path", QStringLiteral("\"Том\", 12\\ \\\""));
+        library.setValue("Tomaro1_5_demo2/OPEN/m_Bytes", QByteArray("\xff\0\"", 3));
+        library.setValue("Tomaro1_5_demo2/OPEN/m_When", QDateTime(QDate(2024, 5, 6), QTime(7, 8)));
+        library.setValue("Tomaro1_5_demo2/CMainDlg/m_Porog", 2500);
+    }
+    EXPECT_TRUE(QtProfile().takeNotice().empty()) << contents(configFile()).toStdString();
 }
 
 }  // namespace tomaro
