@@ -728,6 +728,10 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source>удар отклонён</source>
         <translation>strike rejected</translation>
     </message>
+    <message>
+        <source>винт %1: </source>
+        <translation>rod %1: </translation>
+    </message>
 </context>
 <context>
     <name>tomaro::TuningWindow</name>
@@ -829,7 +833,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source> · разброс %1 ¢</source>
-        <translation> · spread %1 ¢</translation>
+        <translation type="vanished"> · spread %1 ¢</translation>
     </message>
     <message>
         <source> · ровно</source>
@@ -850,6 +854,82 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     <message>
         <source>Не удалось записать файл %1</source>
         <translation>Could not write the file %1</translation>
+    </message>
+    <message>
+        <source>Удар в центр</source>
+        <translation>Centre strike</translation>
+    </message>
+    <message>
+        <source>Следующий удар — в центр пластика: по его основному тону находится полоса винтов, если у пластика нет цели</source>
+        <translation>The next strike goes to the centre of the head: its fundamental places the rods' band when the head has no target</translation>
+    </message>
+    <message>
+        <source>По высоте тона не видно, что одна сторона пластика туже другой: проверьте это, затянув все винты пальцами и дав каждому одинаковое число оборотов.</source>
+        <translation>Pitch cannot show that one side of the head is tighter than the other: check it by bringing every rod finger-tight and giving each the same number of turns.</translation>
+    </message>
+    <message>
+        <source> · расщепление %1 ¢</source>
+        <translation> · split %1 ¢</translation>
+    </message>
+    <message>
+        <source> · ось %1°</source>
+        <translation> · axis %1°</translation>
+    </message>
+    <message>
+        <source>Прошлый замер: разброс %1 ¢, %2 из %3 винтов</source>
+        <translation>Previous measurement: spread %1 ¢, %2 of %3 rods</translation>
+    </message>
+    <message>
+        <source>Цель пластика %1 вне диапазона поиска по винтам (%2–%3 Гц): она не используется</source>
+        <translation>The head's target %1 lies outside the lug search range (%2–%3 Hz): it is not used</translation>
+    </message>
+    <message>
+        <source>Диапазон поиска по винтам (до %1 Гц) выше половины частоты дискретизации: удар не прочитан</source>
+        <translation>The lug search range (up to %1 Hz) lies above half the sample rate: the strike was not read</translation>
+    </message>
+    <message>
+        <source>Ударьте в центр пластика</source>
+        <translation>Strike the centre of the head</translation>
+    </message>
+    <message>
+        <source>Окно не активно: удары не идут винтам</source>
+        <translation>The window is not active: strikes do not go to the rods</translation>
+    </message>
+    <message>
+        <source>винт %1: нет тона в полосе винта</source>
+        <translation>rod %1: no tone in the rod's band</translation>
+    </message>
+    <message>
+        <source>винт %1: другая мода — ударьте ещё раз</source>
+        <translation>rod %1: another mode — tap again</translation>
+    </message>
+    <message>
+        <source>винт %1: слишком тихо</source>
+        <translation>rod %1: too soft</translation>
+    </message>
+    <message>
+        <source>винт %1: удар отклонён — ударьте ещё раз</source>
+        <translation>rod %1: strike rejected — tap again</translation>
+    </message>
+    <message>
+        <source>Удар в центр: полоса винтов %1–%2 Гц</source>
+        <translation>Centre strike: the rods' band is %1–%2 Hz</translation>
+    </message>
+    <message>
+        <source>винт %1: не сходится с картиной пластика — ударьте ещё раз</source>
+        <translation>rod %1: does not fit the head's pattern — tap again</translation>
+    </message>
+    <message>
+        <source>ближайший эталон</source>
+        <translation>nearest reference</translation>
+    </message>
+    <message>
+        <source>По винтам: %1, %2</source>
+        <translation>Lug by lug: %1, %2</translation>
+    </message>
+    <message>
+        <source> — пауза, пока окно «Настройка» не активно</source>
+        <translation> — paused while the Tuning window is not active</translation>
     </message>
 </context>
 </TS>
