@@ -283,6 +283,8 @@ private slots:
         // Lug mode: four rods within a cent of each other even out the head.
         tuning->findChild<QPushButton*>("lugModeButton")->click();
         tuning->findChild<QSpinBox*>("lugCountSpin")->setValue(4);
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
         for (int rod = 0; rod < 4; ++rod) {
             window->openFile(writeTone(targetHz * std::exp2((rod % 2) / 1200.0),
                                        QStringLiteral("rod%1.wav").arg(rod)));
@@ -291,7 +293,8 @@ private slots:
         auto* headLine = tuning->findChild<QLabel*>("lugHeadLine");
         QVERIFY2(headLine->text().contains(QStringLiteral(" · even")),
                  qPrintable(headLine->text()));
-        QCOMPARE(view->adviceLabel(), QStringLiteral("in tolerance"));
+        QVERIFY2(view->adviceLabel().endsWith(QStringLiteral("in tolerance")),
+                 qPrintable(view->adviceLabel()));
         auto* diagram = tuning->findChild<LugDiagram*>("lugDiagram");
         texts = visibleTexts(tuning);
         for (int rod = 1; rod <= 4; ++rod) texts << diagram->rodLabel(rod);
