@@ -191,10 +191,10 @@ private slots:
         QCOMPARE(diagram->selected(), 6);
         window->openFile(writeTap("rod6-again.wav", kTargetHz * std::exp2(1.0 / 1200)));
         QVERIFY(std::abs(lugs.cents(6) - 1.0) < 0.5);
-        QCOMPARE(diagram->selected(), 3);  // after 6 in the star order
+        QCOMPARE(diagram->selected(), 4);  // after 6 in the criss-cross order
         // A rejected strike goes to no rod.
         window->openFile(writeSilence());
-        QCOMPARE(diagram->selected(), 3);
+        QCOMPARE(diagram->selected(), 4);
 
         // The head is kept per drum and head and shown again when the drum is chosen again.
         const std::string stored = m_Profile.readString("Lugs", "Baraban_12дюймов_batter", "");
@@ -206,15 +206,16 @@ private slots:
         QCOMPARE(window->tuner().lugs().measuredCount(), 8);
         QVERIFY(std::abs(window->tuner().lugs().cents(6) - 1.0) < 0.5);
 
-        // The CSV holds a header and one line per rod.
+        // The CSV holds a header and one line per rod, with the head's context on every line.
         const QString csvPath = m_Dir.filePath("head.csv");
         QVERIFY(tuning->exportCsv(csvPath));
         QFile csv(csvPath);
         QVERIFY(csv.open(QIODevice::ReadOnly));
         const QList<QByteArray> rows = csv.readAll().trimmed().split('\n');
         QCOMPARE(rows.size(), 9);
+        QVERIFY(rows[0].endsWith(",drum,head,target_hz,tolerance_cents,date"));
         QVERIFY(rows[2].startsWith("2,45.0,"));
-        QVERIFY(rows[2].endsWith(",tighten"));
+        QVERIFY2(rows[2].contains(",\"12\"\"\",batter,"), rows[2].constData());
         QVERIFY(!tuning->exportCsv(m_Dir.filePath("no/such/folder/head.csv")));
 
         // Even: every rod within the tolerance of the others.
