@@ -32,6 +32,18 @@ bool isFullScale(int value) { return value == 32767 || value == -32768; }
 
 }  // namespace
 
+const char* verdictCode(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::Good:
+            return "good";
+        case Verdict::Doubtful:
+            return "doubtful";
+        case Verdict::Rejected:
+            return "rejected";
+    }
+    return "";
+}
+
 std::string_view reasonCode(QualityReason reason) {
     switch (reason) {
         case QualityReason::NoTone:

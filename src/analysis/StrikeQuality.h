@@ -30,6 +30,8 @@ inline constexpr int kQualityReasonCount = 8;
 
 // "no_tone", "clipped", "rival", "subharmonic", "short_decay", "glide", "low_snr", "no_strike".
 std::string_view reasonCode(QualityReason reason);
+// "good", "doubtful", "rejected": the verdict as reports and the history store name it.
+const char* verdictCode(Verdict verdict);
 
 // Where each verdict begins. docs/strike-quality.md tells how these values were calibrated.
 struct QualityThresholds {

@@ -51,19 +51,23 @@ double memberWeight(const ModePair& pair, double readingHz, double loHz, double 
     return std::clamp(cents(hz, std::sqrt(loHz * hiHz)) / half, -1.0, 1.0);
 }
 
+// values(θ) = c0 + a cos mθ + b sin mθ, fitted around the head.
 struct PatternFit {
     bool ok = false;
-    double axisDeg = 0.0;
-    double strength = 0.0;  // |fit|, about 1 for a consistent head
+    double c0 = 0.0;
+    double amplitude = 0.0;  // hypot(a, b)
+    double axisDeg = 0.0;    // where the pattern is highest, [0, 360 / m)
     std::vector<double> residual;
 };
 
-// Fits w(θ) = w0 + a cos mθ + b sin mθ to the members' weights; the tight axis is where the
-// higher member rings loudest.
-PatternFit fitWeights(const std::vector<double>& anglesDeg, const std::vector<double>& weights,
+// Fits the pattern of order m to `values` at `anglesDeg` (three rods at least). For the members'
+// weights the axis is where the higher member rings loudest; for single readings (each rod reads
+// the member it rings, or a blend leaning to it) the members lie about the amplitude r either side
+// of the mean, so the pair's split is about 2 r.
+PatternFit fitPattern(const std::vector<double>& anglesDeg, const std::vector<double>& values,
                       int m) {
     PatternFit fit;
-    const int n = static_cast<int>(weights.size());
+    const int n = static_cast<int>(values.size());
     if (n < 3) return fit;
     Eigen::MatrixXd x(n, 3);
     Eigen::VectorXd y(n);
@@ -71,42 +75,18 @@ PatternFit fitWeights(const std::vector<double>& anglesDeg, const std::vector<do
         x(i, 0) = 1.0;
         x(i, 1) = std::cos(m * anglesDeg[i] * kDegToRad);
         x(i, 2) = std::sin(m * anglesDeg[i] * kDegToRad);
-        y(i) = weights[i];
+        y(i) = values[i];
     }
     Eigen::VectorXd c;
     if (!solve(x, y, c)) return fit;
     fit.ok = true;
-    fit.strength = std::hypot(c(1), c(2));
-    double axis = std::atan2(c(2), c(1)) / kDegToRad / m;
+    fit.c0 = c(0);
+    fit.amplitude = std::hypot(c(1), c(2));
     const double period = 360.0 / m;
-    fit.axisDeg = std::fmod(axis + period, period);
+    fit.axisDeg = std::fmod(std::atan2(c(2), c(1)) / kDegToRad / m + period, period);
     const Eigen::VectorXd r = y - x * c;
     fit.residual.assign(r.data(), r.data() + n);
     return fit;
-}
-
-// Fits the cents of single readings as c0 + a cos mθ + b sin mθ: each rod reads the member it
-// rings (or a blend leaning to it), so the members lie about the fitted amplitude r either side
-// of the mean and the pair's split is about 2 r. Returns false when it cannot be fitted.
-bool fitReadings(const std::vector<double>& anglesDeg, const std::vector<double>& centsValues,
-                 int m, double& c0, double& amplitude, double& axisDeg) {
-    const int n = static_cast<int>(centsValues.size());
-    if (n < 3) return false;
-    Eigen::MatrixXd x(n, 3);
-    Eigen::VectorXd y(n);
-    for (int k = 0; k < n; ++k) {
-        x(k, 0) = 1.0;
-        x(k, 1) = std::cos(m * anglesDeg[k] * kDegToRad);
-        x(k, 2) = std::sin(m * anglesDeg[k] * kDegToRad);
-        y(k) = centsValues[k];
-    }
-    Eigen::VectorXd c;
-    if (!solve(x, y, c)) return false;
-    c0 = c(0);
-    amplitude = std::hypot(c(1), c(2));
-    const double period = 360.0 / m;
-    axisDeg = std::fmod(std::atan2(c(2), c(1)) / kDegToRad / m + period, period);
-    return true;
 }
 
 }  // namespace
@@ -154,7 +134,7 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
         for (int i : measured) {
             weights.push_back(memberWeight(rods[i].pair11, rods[i].readingHz, loHz, hiHz));
         }
-        const PatternFit fit = fitWeights(angles, weights, 2);
+        const PatternFit fit = fitPattern(angles, weights, 2);
         if (fit.ok) {
             head.axisDeg = fit.axisDeg;
             head.patternCents = kPatternPerSplit11 * head.splitCents;
@@ -168,15 +148,15 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
         const double reference = std::exp(logSum / static_cast<double>(measured.size()));
         std::vector<double> values;
         for (int i : measured) values.push_back(cents(rods[i].readingHz, reference));
-        double c0 = 0.0, amplitude = 0.0, axis = 0.0;
         head.meanHz = reference;
-        if (fitReadings(angles, values, 2, c0, amplitude, axis)) {
+        const PatternFit fit = fitPattern(angles, values, 2);
+        if (fit.ok) {
             // The split as the pattern across all rods shows it: steadier than the spread of
             // single readings, which a cent of scatter at two rods would decide.
-            head.meanHz = reference * std::exp2(c0 / 1200.0);
-            head.splitCents = 2.0 * amplitude;
+            head.meanHz = reference * std::exp2(fit.c0 / 1200.0);
+            head.splitCents = 2.0 * fit.amplitude;
             head.patternCents = kPatternPerSplit11 * head.splitCents;
-            head.axisDeg = axis;
+            head.axisDeg = fit.axisDeg;
         }
     } else {
         head.splitCents = cents(highest, lowest);
@@ -203,7 +183,7 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
             weights.push_back(w);
             at.push_back(rods[i].angleDeg);
         }
-        const PatternFit fit = fitWeights(at, weights, 4);
+        const PatternFit fit = fitPattern(at, weights, 4);
         if (fit.ok) {
             head.hasPattern4 = true;
             head.split21Cents = median(splits21);
@@ -224,11 +204,11 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
             for (double hz : values) logMean += std::log(hz);
             const double reference = std::exp(logMean / static_cast<double>(values.size()));
             for (double& hz : values) hz = cents(hz, reference);
-            double c0 = 0.0, amplitude = 0.0, axis = 0.0;
-            if (fitReadings(at, values, 4, c0, amplitude, axis)) {
+            const PatternFit fit = fitPattern(at, values, 4);
+            if (fit.ok) {
                 head.hasPattern4 = true;
-                head.split21Cents = 2.0 * amplitude;
-                head.axis4Deg = axis;
+                head.split21Cents = 2.0 * fit.amplitude;
+                head.axis4Deg = fit.axisDeg;
                 head.pattern4Cents = kPatternPerSplit21 * head.split21Cents;
             }
         }

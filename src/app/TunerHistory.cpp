@@ -7,21 +7,6 @@
 #include "history/HistoryStore.h"
 
 namespace tomaro {
-namespace {
-
-const char* verdictCode(Verdict verdict) {
-    switch (verdict) {
-        case Verdict::Good:
-            return "good";
-        case Verdict::Doubtful:
-            return "doubtful";
-        case Verdict::Rejected:
-            return "rejected";
-    }
-    return "good";
-}
-
-}  // namespace
 
 void Tuner::recordReading() {
     // The early read of a live strike is taken again at its completion: only that final pass is

@@ -348,7 +348,7 @@ void TuningWindow::showLugs() {
     m_HeadLine->setText(line);
     m_NoticeLine->setText(noticeText());
     const std::string& previous = m_Tuner.previousLugs();
-    LugSession before = lugs;
+    LugSession before;
     if (!previous.empty() && before.restoreReadings(previous) && before.measuredCount() >= 2) {
         m_PreviousLine->setText(tr("Прошлый замер: разброс %1 ¢, %2 из %3 винтов")
                                     .arg(before.spreadCents(), 0, 'f', 1)

@@ -50,18 +50,6 @@ nlohmann::ordered_json numberOrNull(double value) {
     return std::isfinite(value) ? nlohmann::ordered_json(value) : nlohmann::ordered_json(nullptr);
 }
 
-const char* verdictCode(Verdict verdict) {
-    switch (verdict) {
-        case Verdict::Good:
-            return "good";
-        case Verdict::Doubtful:
-            return "doubtful";
-        case Verdict::Rejected:
-            return "rejected";
-    }
-    return "";
-}
-
 nlohmann::ordered_json qualityReport(const QualityReport& quality) {
     nlohmann::ordered_json report;
     report["verdict"] = verdictCode(quality.verdict);
