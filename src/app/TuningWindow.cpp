@@ -432,6 +432,7 @@ bool TuningWindow::event(QEvent* event) {
         case QEvent::Hide:
         case QEvent::WindowActivate:
         case QEvent::WindowDeactivate:
+        case QEvent::ActivationChange:
         case QEvent::WindowStateChange:
             updateTapsEnabled();
             break;

@@ -13,6 +13,7 @@
 
 #include "app/CMainDlg.h"
 #include "app/TuningWindow.h"
+#include "display/LevelMeter.h"
 #include "display/TuningViews.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
@@ -42,6 +43,18 @@ private:
             const double value = std::exp(-t / 0.4) * (amplitude * std::sin(2 * M_PI * hz * t) +
                                                        9000 * std::sin(2 * M_PI * 1.6 * hz * t));
             wav.samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+        }
+        const QString path = m_Dir.filePath(name);
+        test::writeFile(path.toStdString(), wav.bytes());
+        return path;
+    }
+
+    QString writeTone(const QString& name, double hz, double amplitude = 9000) {
+        test::WavBuilder wav;
+        for (int i = 0; i < 40000; ++i) {
+            const double t = i / 48000.0;
+            wav.samples.push_back(static_cast<std::int16_t>(
+                std::lround(amplitude * std::exp(-t / 0.4) * std::sin(2 * M_PI * hz * t))));
         }
         const QString path = m_Dir.filePath(name);
         test::writeFile(path.toStdString(), wav.bytes());
@@ -288,6 +301,75 @@ private slots:
         QVERIFY(!tuning->exportCsv(pipe));
         QVERIFY(!tuning->exportCsv(QStringLiteral("/dev/null")));
         QVERIFY(tuning->exportCsv(m_Dir.filePath("lugs.csv")));
+    }
+    // What a new user met: strikes of other drums landing on the head while the view was behind
+    // the main window or minimised, a tone outside the band read at its edge, advice that did
+    // not name its rod, a soft tap ignored without a word, a head started over and lost.
+    void lugModeTakesOnlyWhatBelongsToTheHeadAndSaysWhy() {
+        auto window = makeWindow();
+        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);  // 12"
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        const LugSession& lugs = window->tuner().lugs();
+        auto* status = window->findChild<QLabel*>(QStringLiteral("lugStatusLine"));
+        auto* notice = tuning->findChild<QLabel*>(QStringLiteral("lugNoticeLine"));
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        auto* diagram = tuning->findChild<LugDiagram*>(QStringLiteral("lugDiagram"));
+
+        // Behind the main window: a strike, even one in the band, goes to no rod; the main window
+        // says lug mode is on, for which drum and head, and paused.
+        window->show();
+        window->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        window->openFile(writeTap("behind.wav", kTargetHz));
+        QCOMPARE(lugs.measuredCount(), 0);
+        QVERIFY2(status->isVisible() && status->text().contains(QStringLiteral("12\"")) &&
+                     status->text().contains(QStringLiteral("ударный пластик")) &&
+                     status->text().contains(QStringLiteral("пауза")),
+                 qPrintable(status->text()));
+        tuning->activateWindow();
+        QTRY_VERIFY(tuning->isActiveWindow());
+        QVERIFY2(!status->text().contains(QStringLiteral("пауза")), qPrintable(status->text()));
+        tuning->setWindowState(Qt::WindowMinimized);
+        window->openFile(writeTap("minimised.wav", kTargetHz));
+        QCOMPARE(lugs.measuredCount(), 0);
+        tuning->setWindowState(Qt::WindowNoState);
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
+
+        // 240 Hz lies above the band of the 12"'s batter target (174.8 Hz): no reading at the
+        // band's edge, and the drummer is told.
+        window->openFile(writeTone("high.wav", 240.0));
+        QCOMPARE(lugs.measuredCount(), 0);
+        QVERIFY2(notice->text().contains(QStringLiteral("нет тона в полосе винта")),
+                 qPrintable(notice->text()));
+
+        // A tap on rod 1: the advice names rod 1 while the ring is on the next rod.
+        window->openFile(writeTap("rod1.wav", kTargetHz * std::exp2(-30.0 / 1200)));
+        QCOMPARE(lugs.measuredCount(), 1);
+        QCOMPARE(diagram->selected(), 4);
+        QVERIFY2(view->adviceLabel().startsWith(QStringLiteral("винт 1: ▲ подтянуть 30 ¢")),
+                 qPrintable(view->adviceLabel()));
+
+        // A tap just under the threshold is said to be too soft; the threshold is on the bar.
+        const int threshold = window->tuner().recorder().threshold();
+        QCOMPARE(window->findChild<LevelMeter*>(QStringLiteral("levelMeter"))->threshold(),
+                 threshold);
+        QVERIFY(window->tuner().noteInputPeak(threshold * 3 / 4));
+        QVERIFY(!window->tuner().noteInputPeak(threshold * 3 / 4));  // once
+        tuning->refresh();
+        QVERIFY2(notice->text().contains(QStringLiteral("слишком тихо")),
+                 qPrintable(notice->text()));
+
+        // Starting the head over keeps the measurement as the previous one.
+        tuning->findChild<QPushButton*>(QStringLiteral("lugResetButton"))->click();
+        QCOMPARE(lugs.measuredCount(), 0);
+        auto* previous = tuning->findChild<QLabel*>(QStringLiteral("lugPreviousLine"));
+        QVERIFY(!m_Profile.readString("Lugs", "Baraban_12дюймов_batter_prev", "").empty());
+        QCOMPARE(window->tuner().previousLugs(),
+                 m_Profile.readString("Lugs", "Baraban_12дюймов_batter_prev", ""));
+        QVERIFY(previous != nullptr);
     }
 };
 
