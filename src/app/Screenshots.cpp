@@ -15,6 +15,7 @@
 #include <QtEndian>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "app/CMainDlg.h"
 #include "app/TuningWindow.h"
@@ -23,14 +24,10 @@
 
 namespace {
 
-// A tap near a rod as a mono 16-bit WAV file: the rod's mode at `hz` and a louder head mode at
-// 1.6 times it, dying away in about a second.
-QString writeTap(const QTemporaryDir& dir, const QString& name, double hz) {
+// Samples as a mono 16-bit 48 kHz WAV file in `dir`.
+QString writeWav(const QTemporaryDir& dir, const QString& name, const std::vector<double>& values) {
     QByteArray data;
-    for (int i = 0; i < 40000; ++i) {
-        const double t = i / 48000.0;
-        const double value = std::exp(-t / 0.4) * (6000 * std::sin(2 * M_PI * hz * t) +
-                                                   9000 * std::sin(2 * M_PI * 1.6 * hz * t));
+    for (double value : values) {
         const auto sample = qToLittleEndian(static_cast<qint16>(std::lround(value)));
         data.append(reinterpret_cast<const char*>(&sample), 2);
     }
@@ -49,6 +46,37 @@ QString writeTap(const QTemporaryDir& dir, const QString& name, double hz) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write(bytes);
     return path;
+}
+
+// A tap near a rod: the rod's mode at `hz` and a louder head mode at 1.6 times it, dying away in
+// about a second.
+QString writeTap(const QTemporaryDir& dir, const QString& name, double hz) {
+    std::vector<double> values(40000);
+    for (int i = 0; i < 40000; ++i) {
+        const double t = i / 48000.0;
+        values[i] = std::exp(-t / 0.4) *
+                    (6000 * std::sin(2 * M_PI * hz * t) + 9000 * std::sin(2 * M_PI * 1.6 * hz * t));
+    }
+    return writeWav(dir, name, values);
+}
+
+// A tap 2–3 cm in from the rod at `angleDeg` on a head whose (1,1) mode, centred on `meanHz`, is
+// split by `splitCents` with its tight axis at `axisDeg`: each member rings as its shape at the
+// rod, beside the (2,1) mode and the fundamental.
+QString writeHeadTap(const QTemporaryDir& dir, const QString& name, double meanHz,
+                     double splitCents, double axisDeg, double angleDeg) {
+    const double half = std::exp2(splitCents / 2400.0);
+    const double along = (angleDeg - axisDeg) * M_PI / 180.0;
+    std::vector<double> values(48000);
+    for (int i = 0; i < 48000; ++i) {
+        const double t = i / 48000.0;
+        values[i] =
+            std::exp(-t / 0.5) * (7000 * std::cos(along) * std::sin(2 * M_PI * meanHz * half * t) +
+                                  7000 * std::sin(along) * std::sin(2 * M_PI * meanHz / half * t)) +
+            std::exp(-t / 0.35) * (6000 * std::sin(2 * M_PI * 1.34 * meanHz * t) +
+                                   2000 * std::sin(2 * M_PI * 0.66 * meanHz * t));
+    }
+    return writeWav(dir, name, values);
 }
 
 }  // namespace
@@ -113,13 +141,18 @@ int main(int argc, char** argv) {
     tuning->grab().save(out.filePath("tuning-view.png"));
     std::printf("%s\n", qPrintable(out.filePath("tuning-view.png")));
 
-    // Lug mode: the six rods of the 12"'s batter head tapped in star order, two still uneven.
+    // Lug mode: the six rods of the 12"'s batter head tapped in the criss-cross order; the head's
+    // (1,1) pair is split by 24 cents, tight across 30°, and its mean lies 6 cents flat.
     tuning->setLugMode(true);
     tuning->resize(1366, 800);
-    const double cents[] = {1.0, -3.0, 2.0, -11.0, 0.0, 13.0};
+    tuning->activateWindow();
+    for (int wait = 0; wait < 100 && !tuning->isActiveWindow(); ++wait) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
     for (int lug : {1, 4, 2, 5, 3, 6}) {
-        window.openFile(writeTap(taps, QStringLiteral("rod%1.wav").arg(lug),
-                                 targetHz * std::exp2(cents[lug - 1] / 1200)));
+        window.openFile(writeHeadTap(taps, QStringLiteral("rod%1.wav").arg(lug),
+                                     targetHz * std::exp2(-6.0 / 1200), 24.0, 30.0,
+                                     60.0 * (lug - 1)));
     }
     QApplication::processEvents();
     tuning->grab().save(out.filePath("lug-mode.png"));
