@@ -5,11 +5,13 @@
 // The tuning view and lug mode are fed with synthetic taps written to a temporary folder.
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLibraryInfo>
 #include <QPushButton>
 #include <QStyleFactory>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTranslator>
 #include <QtEndian>
@@ -18,7 +20,9 @@
 #include <vector>
 
 #include "app/CMainDlg.h"
+#include "app/SnapshotsWindow.h"
 #include "app/TuningWindow.h"
+#include "history/HistoryStore.h"
 #include "language/Translations.h"
 #include "settings/MemoryProfile.h"
 
@@ -83,6 +87,9 @@ QString writeHeadTap(const QTemporaryDir& dir, const QString& name, double meanH
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The tuning history of these windows goes to a folder of its own, never the user's.
+    QTemporaryDir data;
+    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     QApplication app(argc, argv);
     // One look on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -157,6 +164,32 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     tuning->grab().save(out.filePath("lug-mode.png"));
     std::printf("%s\n", qPrintable(out.filePath("lug-mode.png")));
+
+    // A recall: the kit as it was three weeks ago (the 12" struck on its overtone, its batter head
+    // as above), and the drift since then: the drum 18 cents flat, the head 15 cents flat.
+    tuning->setLugMode(false);
+    window.openFile(writeTap(taps, QStringLiteral("then.wav"), targetHz / 1.6));
+    tomaro::history::HistoryStore& store = window.historyBar()->store();
+    const qint64 threeWeeksAgo = QDateTime::currentMSecsSinceEpoch() - 21LL * 24 * 3600 * 1000;
+    store.createSnapshot("После смены пластиков", threeWeeksAgo);
+    window.openFile(
+        writeTap(taps, QStringLiteral("now.wav"), targetHz / 1.6 * std::exp2(-18.0 / 1200)));
+    tuning->setLugMode(true);
+    for (int lug : {1, 4, 2, 5, 3, 6}) {
+        window.openFile(writeHeadTap(taps, QStringLiteral("now%1.wav").arg(lug),
+                                     targetHz * std::exp2(-21.0 / 1200), 30.0, 30.0,
+                                     60.0 * (lug - 1)));
+    }
+    tuning->setLugMode(false);
+    window.historyBar()->showSnapshots();
+    tomaro::SnapshotsWindow* snapshots = window.historyBar()->snapshotsWindow();
+    snapshots->resize(1000, 620);
+    snapshots->list()->selectRow(0);
+    snapshots->recallSelected();
+    window.step();
+    QApplication::processEvents();
+    snapshots->grab().save(out.filePath("recall.png"));
+    std::printf("%s\n", qPrintable(out.filePath("recall.png")));
 
     return 0;
 }
