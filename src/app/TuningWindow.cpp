@@ -310,6 +310,9 @@ void TuningWindow::refresh() {
     } else if (reading.targetHz > 0.0) {
         targetName = m_Tuner.lugMode() ? tr("среднее") : tr("эталон");
     }
+    if (m_Tuner.lugMode()) m_TurnBar->follow();
+    m_View->setAdviceSuffix(
+        m_Tuner.lugMode() && reading.rod > 0 ? m_TurnBar->turnText(reading.cents) : QString());
     m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
     if (m_Tuner.hasResult()) {
         m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());

@@ -75,6 +75,10 @@ void TurnBar::follow() {
     m_Line->setText(adviceText());
 }
 
+QString TurnBar::turnText(double cents) const {
+    return m_Model.calibrated() ? qs(turns::adviceText(m_Model.eighthsFor(cents))) : QString();
+}
+
 QString TurnBar::adviceText() const {
     QString text;
     const int rod = advisedRod();
@@ -85,8 +89,7 @@ QString TurnBar::adviceText() const {
                                              : tr("Винт %1: ослабить на %2 ¢"))
                    .arg(rod)
                    .arg(std::lround(cents));
-        if (m_Model.calibrated())
-            text += QStringLiteral(" ") + qs(turns::adviceText(m_Model.eighthsFor(cents)));
+        if (m_Model.calibrated()) text += QLatin1Char(' ') + turnText(cents);
     } else if (action == LugAction::Ok) {
         text = tr("Винт %1: в допуске").arg(rod);
     }

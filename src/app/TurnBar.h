@@ -28,6 +28,8 @@ public:
     void markTurn(int eighths);
     void forget();
     const TurnModel& model() const { return m_Model; }
+    // "≈ ¼ оборота" for an advice of `cents` once calibrated; empty before.
+    QString turnText(double cents) const;
     // The advice line as shown.
     QString adviceText() const;
 

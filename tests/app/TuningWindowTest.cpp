@@ -261,6 +261,11 @@ private slots:
         QVERIFY2(line->text().contains(QStringLiteral("120 ¢ на оборот")),
                  qPrintable(line->text()));
         QVERIFY2(line->text().contains(QStringLiteral("оборота")), qPrintable(line->text()));
+        // The large advice reads in turns as well.
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        QVERIFY2(view->adviceLabel().startsWith(QStringLiteral("винт 6: ▲ подтянуть")) &&
+                     view->adviceLabel().endsWith(QStringLiteral(" оборота")),
+                 qPrintable(view->adviceLabel()));
         const std::string stored = m_Profile.readString("Turns", "Baraban_12дюймов_batter", "");
         QVERIFY2(std::abs(std::stod(stored) - 120.0) < 2.0, stored.c_str());
         // "Забыть" resets the drum's head.
