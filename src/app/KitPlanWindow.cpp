@@ -252,8 +252,7 @@ void KitPlanWindow::showPlan() {
 void KitPlanWindow::storeKit() {
     m_Tuner.kit().save(m_Tuner.profile());
     m_Tuner.kitChanged();
-    m_Tuner.referencesUpdate();
-    emit tunerChanged();
+    emit referencesChanged();
     refresh();
 }
 

@@ -21,7 +21,7 @@ class Tuner;
 // read-out's colours; and the planner: a scheme (fourths, major or minor thirds, or steps of one's
 // own), the start note (the lowest tom's, or the highest's), the proposed notes with a warning
 // outside a size's usual range, "Записать в эталоны" and its undo. It shows the Tuner and writes
-// only the kit's notes; tunerChanged() after that. User-interface thread only.
+// only the kit's notes; referencesChanged() after that. User-interface thread only.
 class KitPlanWindow : public QWidget {
     Q_OBJECT
 
@@ -37,7 +37,7 @@ public:
     bool undoPlan();
 
 signals:
-    void tunerChanged();
+    void referencesChanged();
 
 protected:
     void changeEvent(QEvent* event) override;

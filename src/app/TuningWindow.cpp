@@ -334,7 +334,8 @@ void TuningWindow::showTwoHeads() {
         m_TwoHeads = new TwoHeadsWindow(m_Tuner, this);
         m_TwoHeads->setObjectName(QStringLiteral("twoHeadsWindow"));
         m_TwoHeads->setPalette(QApplication::palette());  // not this window's dark one
-        connect(m_TwoHeads, &TwoHeadsWindow::tunerChanged, this, &TuningWindow::tunerChanged);
+        connect(m_TwoHeads, &TwoHeadsWindow::referencesChanged, this,
+                &TuningWindow::referencesChanged);
     }
     m_TwoHeads->show();
     m_TwoHeads->raise();
@@ -346,7 +347,8 @@ void TuningWindow::showKitPlan() {
         m_KitPlan = new KitPlanWindow(m_Tuner, this);
         m_KitPlan->setObjectName(QStringLiteral("kitPlanWindow"));
         m_KitPlan->setPalette(QApplication::palette());
-        connect(m_KitPlan, &KitPlanWindow::tunerChanged, this, &TuningWindow::tunerChanged);
+        connect(m_KitPlan, &KitPlanWindow::referencesChanged, this,
+                &TuningWindow::referencesChanged);
     }
     m_KitPlan->show();
     m_KitPlan->raise();

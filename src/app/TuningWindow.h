@@ -60,6 +60,9 @@ public:
 signals:
     // The tuner's state changed here (series cleared, drum chosen): the main window shows it.
     void tunerChanged();
+    // The kit's references were written ("Два пластика", "Интервалы и план"): the main window
+    // updates its references.
+    void referencesChanged();
     // A frequency was picked on the spectrum: the strike is to be analysed again.
     void analysisRequested();
     // Playing the reference tone failed: the text for the "wave ошибка" box.

@@ -139,8 +139,7 @@ bool TwoHeadsWindow::makeTarget() {
     kit.setOvertones(drum, kit.drum(drum).overtone1, targetHz);
     kit.save(m_Tuner.profile());
     m_Tuner.kitChanged();
-    m_Tuner.referencesUpdate();
-    emit tunerChanged();
+    emit referencesChanged();
     refresh();
     return true;
 }

@@ -17,7 +17,7 @@ class Tuner;
 // or lower by N semitones: stored per drum in section "Heads") with the resonant head's target it
 // gives from the batter's pitch and what it does to the sound, and the last strike's sustain and
 // pitch bend. "Сделать целью Пл2" writes that target as the drum's resonant overtone reference.
-// It shows the Tuner; tunerChanged() after it changed the kit. User-interface thread only.
+// It shows the Tuner; referencesChanged() after it wrote into the kit. User-interface thread only.
 class TwoHeadsWindow : public QWidget {
     Q_OBJECT
 
@@ -35,7 +35,7 @@ public:
     bool makeTarget();
 
 signals:
-    void tunerChanged();
+    void referencesChanged();
 
 protected:
     void changeEvent(QEvent* event) override;

@@ -86,7 +86,7 @@ private slots:
         QVERIFY(std::abs(window.resonantTargetHz() - targetHz) < 0.01);
         QVERIFY2(text(window, "headsTargetLine").contains(QStringLiteral("сейчас +60 ¢")),
                  qPrintable(text(window, "headsTargetLine")));
-        QSignalSpy changed(&window, &TwoHeadsWindow::tunerChanged);
+        QSignalSpy changed(&window, &TwoHeadsWindow::referencesChanged);
         window.findChild<QPushButton*>(QStringLiteral("headsTargetButton"))->click();
         QCOMPARE(changed.count(), 1);
         QVERIFY(std::abs(tuner.kit().drum(1).overtone2 - targetHz) < 0.001);
@@ -124,7 +124,7 @@ private slots:
         QVERIFY(window.findChild<QLabel*>(QStringLiteral("planLine"))
                     ->text()
                     .startsWith(QStringLiteral("Все ноты")));
-        QSignalSpy changed(&window, &KitPlanWindow::tunerChanged);
+        QSignalSpy changed(&window, &KitPlanWindow::referencesChanged);
         window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->click();
         QCOMPARE(changed.count(), 1);
         // Fourths up from the 16" at A2: 12" at D3, 10" at G3; the kick keeps its note.

@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QtTest>
@@ -272,6 +273,23 @@ private slots:
         tuning->findChild<QPushButton*>(QStringLiteral("turnForgetButton"))->click();
         QCOMPARE(m_Profile.readString("Turns", "Baraban_12дюймов_batter", "x"), std::string());
         QVERIFY(!line->text().contains(QStringLiteral("на оборот")));
+    }
+
+    void aPlanWrittenFromTheTuningWindowReachesTheMainWindowsReferences() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        auto* references = window->findChild<QPushButton*>(QStringLiteral("referencesButton"));
+        const QString before = references->text();
+        tuning->findChild<QPushButton*>(QStringLiteral("kitPlanButton"))->click();
+        auto* plan = tuning->findChild<QWidget*>(QStringLiteral("kitPlanWindow"));
+        QVERIFY(plan && plan->isVisible());
+        plan->findChild<QLineEdit*>(QStringLiteral("planStartEdit"))->setText(QStringLiteral("A2"));
+        plan->findChild<QPushButton*>(QStringLiteral("planWriteButton"))->click();
+        QVERIFY2(references->text() != before && references->text().contains(QStringLiteral("110")),
+                 qPrintable(references->text()));
+        tuning->findChild<QPushButton*>(QStringLiteral("twoHeadsButton"))->click();
+        QVERIFY(tuning->findChild<QWidget*>(QStringLiteral("twoHeadsWindow"))->isVisible());
     }
 
     void f11TogglesFullScreen() {
