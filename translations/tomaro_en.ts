@@ -1166,7 +1166,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>Записать цель резонансного пластика в эталоны барабана</source>
-        <translation>Write the resonant head's target into the drum's references</translation>
+        <translation>Write the resonant head&apos;s target into the drum&apos;s references</translation>
     </message>
     <message>
         <source>Выберите барабан в «Настраиваю:»</source>

@@ -150,7 +150,7 @@ TEST(KitPlannerTest, PlanWrittenAndUndone) {
     EXPECT_EQ(before, original);
     EXPECT_EQ(kit.drum(1).note, -15);  // 16"
     EXPECT_EQ(kit.drum(2).note, -10);  // 12"
-    EXPECT_EQ(kit.drum(4).note, -2);    // snare kept
+    EXPECT_EQ(kit.drum(4).note, -2);   // snare kept
     kitplan::restoreNotes(kit, before);
     for (int position = 0; position < kit.count(); ++position) {
         EXPECT_EQ(kit.drum(position).note, original[position]);
