@@ -303,7 +303,10 @@ static int readHead(AnalyzeSession& session, const CliOptions& options, bool res
     for (std::size_t i = 0; i < taps.size(); ++i) {
         const FileAnalysis file = session.analyseLug(taps[i], static_cast<int>(i) + 1);
         if (!file.load.ok) {
-            err << "tomaro-analyze: " << file.path << ": " << file.load.message << '\n';
+            std::string message = file.load.message;
+            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+                message.pop_back();
+            err << "tomaro-analyze: " << file.path << ": " << message << '\n';
             status = kExitRefused;
         } else if (!file.quality.accepted() && status == kExitAnalysed) {
             status = kExitRejected;
