@@ -133,6 +133,11 @@ KitPlanWindow::KitPlanWindow(Tuner& tuner, QWidget* parent)
 }
 
 void KitPlanWindow::refresh() {
+    // Another kit chosen since the plan was written: its notes are no longer the ones replaced.
+    if (!m_NotesBefore.empty() && static_cast<int>(m_NotesBefore.size()) != m_Tuner.kit().count()) {
+        m_NotesBefore.clear();
+    }
+    m_UndoButton->setEnabled(!m_NotesBefore.empty());
     showKit();
     showPlan();
 }
