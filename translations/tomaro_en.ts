@@ -338,6 +338,149 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
     </message>
 </context>
 <context>
+    <name>tomaro::KitPlanWindow</name>
+    <message>
+        <source> Гц</source>
+        <translation> Hz</translation>
+    </message>
+    <message>
+        <source>Интервалы и план</source>
+        <translation>Intervals and plan</translation>
+    </message>
+    <message>
+        <source>Установка</source>
+        <translation>Kit</translation>
+    </message>
+    <message>
+        <source>План</source>
+        <translation>Plan</translation>
+    </message>
+    <message>
+        <source>Схема:</source>
+        <translation>Scheme:</translation>
+    </message>
+    <message>
+        <source>кварты</source>
+        <translation>fourths</translation>
+    </message>
+    <message>
+        <source>большие терции</source>
+        <translation>major thirds</translation>
+    </message>
+    <message>
+        <source>малые терции</source>
+        <translation>minor thirds</translation>
+    </message>
+    <message>
+        <source>свои шаги</source>
+        <translation>own steps</translation>
+    </message>
+    <message>
+        <source>Шаги в полутонах через запятую; последний повторяется</source>
+        <translation>Steps in semitones separated by commas; the last one repeats</translation>
+    </message>
+    <message>
+        <source>От ноты:</source>
+        <translation>From note:</translation>
+    </message>
+    <message>
+        <source>Нота (A2, C#3) или частота в Гц</source>
+        <translation>A note (A2, C#3) or a frequency in Hz</translation>
+    </message>
+    <message>
+        <source>от верхнего тома</source>
+        <translation>from the top tom</translation>
+    </message>
+    <message>
+        <source>с малым</source>
+        <translation>with the snare</translation>
+    </message>
+    <message>
+        <source>с бочкой</source>
+        <translation>with the kick</translation>
+    </message>
+    <message>
+        <source>Записать в эталоны</source>
+        <translation>Write to the references</translation>
+    </message>
+    <message>
+        <source>Отменить запись</source>
+        <translation>Undo writing</translation>
+    </message>
+    <message>
+        <source>Барабан</source>
+        <translation>Drum</translation>
+    </message>
+    <message>
+        <source>Основной тон</source>
+        <translation>Fundamental</translation>
+    </message>
+    <message>
+        <source>Эталон</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>Интервал к соседу: измерен / по плану</source>
+        <translation>Interval to the neighbour: measured / planned</translation>
+    </message>
+    <message>
+        <source>Отклонение</source>
+        <translation>Deviation</translation>
+    </message>
+    <message>
+        <source>нет удара</source>
+        <translation>no strike</translation>
+    </message>
+    <message>
+        <source>пт</source>
+        <translation>st</translation>
+    </message>
+    <message>
+        <source>—</source>
+        <translation>—</translation>
+    </message>
+    <message>
+        <source>Нота</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>Частота</source>
+        <translation>Frequency</translation>
+    </message>
+    <message>
+        <source>Обычный диапазон</source>
+        <translation>Usual range</translation>
+    </message>
+    <message>
+        <source>Шаги: целые числа полутонов 1..24 через запятую, и нота как A2, C#3 или частота в Гц</source>
+        <translation>Steps: whole semitones 1..24 separated by commas, and a note such as A2, C#3 or a frequency in Hz</translation>
+    </message>
+    <message>
+        <source>Нота: как A2, C#3 или частота в Гц</source>
+        <translation>Note: such as A2, C#3 or a frequency in Hz</translation>
+    </message>
+    <message>
+        <source> — без изменений</source>
+        <translation> — unchanged</translation>
+    </message>
+    <message>
+        <source>%1–%2 Гц%3</source>
+        <translation>%1–%2 Hz%3</translation>
+    </message>
+    <message>
+        <source> — вне диапазона</source>
+        <translation> — out of range</translation>
+    </message>
+    <message>
+        <source>Внимание: есть ноты вне обычного диапазона своего размера</source>
+        <translation>Warning: some notes lie outside the usual range of their size</translation>
+    </message>
+    <message>
+        <source>Все ноты в обычном диапазоне своих размеров</source>
+        <translation>All notes lie in the usual range of their sizes</translation>
+    </message>
+</context>
+<context>
     <name>tomaro::LanguageChoice</name>
     <message>
         <source>Язык / Language:</source>
@@ -861,7 +1004,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>Следующий удар — в центр пластика: по его основному тону находится полоса винтов, если у пластика нет цели</source>
-        <translation>The next strike goes to the centre of the head: its fundamental places the rods' band when the head has no target</translation>
+        <translation>The next strike goes to the centre of the head: its fundamental places the rods&apos; band when the head has no target</translation>
     </message>
     <message>
         <source>По высоте тона не видно, что одна сторона пластика туже другой: проверьте это, затянув все винты пальцами и дав каждому одинаковое число оборотов.</source>
@@ -881,7 +1024,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>Цель пластика %1 вне диапазона поиска по винтам (%2–%3 Гц): она не используется</source>
-        <translation>The head's target %1 lies outside the lug search range (%2–%3 Hz): it is not used</translation>
+        <translation>The head&apos;s target %1 lies outside the lug search range (%2–%3 Hz): it is not used</translation>
     </message>
     <message>
         <source>Диапазон поиска по винтам (до %1 Гц) выше половины частоты дискретизации: удар не прочитан</source>
@@ -897,7 +1040,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>винт %1: нет тона в полосе винта</source>
-        <translation>rod %1: no tone in the rod's band</translation>
+        <translation>rod %1: no tone in the rod&apos;s band</translation>
     </message>
     <message>
         <source>винт %1: другая мода — ударьте ещё раз</source>
@@ -913,11 +1056,11 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>Удар в центр: полоса винтов %1–%2 Гц</source>
-        <translation>Centre strike: the rods' band is %1–%2 Hz</translation>
+        <translation>Centre strike: the rods&apos; band is %1–%2 Hz</translation>
     </message>
     <message>
         <source>винт %1: не сходится с картиной пластика — ударьте ещё раз</source>
-        <translation>rod %1: does not fit the head's pattern — tap again</translation>
+        <translation>rod %1: does not fit the head&apos;s pattern — tap again</translation>
     </message>
     <message>
         <source>ближайший эталон</source>
@@ -930,6 +1073,168 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     <message>
         <source> — пауза, пока окно «Настройка» не активно</source>
         <translation> — paused while the Tuning window is not active</translation>
+    </message>
+    <message>
+        <source>Два пластика</source>
+        <translation>Two heads</translation>
+    </message>
+    <message>
+        <source>Интервалы и план</source>
+        <translation>Intervals and plan</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::TurnBar</name>
+    <message>
+        <source>Столько оборота ключа сделано по совету; следующий удар у этого винта покажет, сколько центов даёт оборот</source>
+        <translation>This much of a turn of the key was made on the advice; the next tap at this rod shows how many cents a turn gives</translation>
+    </message>
+    <message>
+        <source>Забыть</source>
+        <translation>Forget</translation>
+    </message>
+    <message>
+        <source>Забыть, сколько центов даёт оборот у этого пластика</source>
+        <translation>Forget how many cents a turn gives on this head</translation>
+    </message>
+    <message>
+        <source>Винт %1: подтянуть на %2 ¢</source>
+        <translation>Rod %1: tighten by %2 ¢</translation>
+    </message>
+    <message>
+        <source>Винт %1: ослабить на %2 ¢</source>
+        <translation>Rod %1: loosen by %2 ¢</translation>
+    </message>
+    <message>
+        <source>Винт %1: в допуске</source>
+        <translation>Rod %1: within tolerance</translation>
+    </message>
+    <message>
+        <source>отмечено %1 оборота у винта %2: ударьте у него ещё раз</source>
+        <translation>%1 turn marked at rod %2: tap next to it again</translation>
+    </message>
+    <message>
+        <source>%1 ¢ на оборот (замеров: %2)</source>
+        <translation>%1 ¢ per turn (calibrations: %2)</translation>
+    </message>
+    <message>
+        <source>Обороты ключа: после совета отметьте сделанный поворот</source>
+        <translation>Turns of the key: after an advice, mark the turn you made</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::TwoHeadsWindow</name>
+    <message>
+        <source> Гц</source>
+        <translation> Hz</translation>
+    </message>
+    <message>
+        <source>Два пластика</source>
+        <translation>Two heads</translation>
+    </message>
+    <message>
+        <source>Ударный (Пл1)</source>
+        <translation>Batter head</translation>
+    </message>
+    <message>
+        <source>Резонансный (Пл2)</source>
+        <translation>Resonant head</translation>
+    </message>
+    <message>
+        <source>Соотношение:</source>
+        <translation>Relation:</translation>
+    </message>
+    <message>
+        <source>унисон</source>
+        <translation>unison</translation>
+    </message>
+    <message>
+        <source>резонансный выше</source>
+        <translation>resonant higher</translation>
+    </message>
+    <message>
+        <source>резонансный ниже</source>
+        <translation>resonant lower</translation>
+    </message>
+    <message>
+        <source>пт</source>
+        <translation>st</translation>
+    </message>
+    <message>
+        <source>Сделать целью Пл2</source>
+        <translation>Make it the resonant target</translation>
+    </message>
+    <message>
+        <source>Записать цель резонансного пластика в эталоны барабана</source>
+        <translation>Write the resonant head&apos;s target into the drum&apos;s references</translation>
+    </message>
+    <message>
+        <source>Выберите барабан в «Настраиваю:»</source>
+        <translation>Choose a drum under “Tuning:”</translation>
+    </message>
+    <message>
+        <source>Нет замера по винтам</source>
+        <translation>No lug measurement</translation>
+    </message>
+    <message>
+        <source>Высота (1,1): %1</source>
+        <translation>Pitch (1,1): %1</translation>
+    </message>
+    <message>
+        <source>
+Винтов: %1 из %2</source>
+        <translation>
+Rods: %1 of %2</translation>
+    </message>
+    <message>
+        <source>
+Расщепление: %1 ¢</source>
+        <translation>
+Split: %1 ¢</translation>
+    </message>
+    <message>
+        <source>Интервал от Пл1 к Пл2: %1</source>
+        <translation>Interval from batter to resonant: %1</translation>
+    </message>
+    <message>
+        <source>Интервал: нужны замеры обоих пластиков</source>
+        <translation>Interval: both heads must be measured</translation>
+    </message>
+    <message>
+        <source>Основной тон (последний хороший удар): %1</source>
+        <translation>Fundamental (last good strike): %1</translation>
+    </message>
+    <message>
+        <source>Основной тон: хорошего удара ещё нет</source>
+        <translation>Fundamental: no good strike yet</translation>
+    </message>
+    <message>
+        <source>Цель Пл2 (%1): %2</source>
+        <translation>Resonant target (%1): %2</translation>
+    </message>
+    <message>
+        <source>, сейчас %1</source>
+        <translation>, now %1</translation>
+    </message>
+    <message>
+        <source>Цель Пл2: нужен замер ударного пластика</source>
+        <translation>Resonant target: the batter head must be measured</translation>
+    </message>
+    <message>
+        <source>%1 с</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>без затухания</source>
+        <translation>no decay</translation>
+    </message>
+    <message>
+        <source>Последний удар: затухание %1, высота после удара %2</source>
+        <translation>Last strike: decay %1, pitch after the hit %2</translation>
+    </message>
+    <message>
+        <source>Последний удар: нет принятого удара</source>
+        <translation>Last strike: no accepted strike</translation>
     </message>
 </context>
 </TS>

@@ -401,6 +401,8 @@ void CMainDlg::showTuningWindow() {
     if (!m_TuningWindow) {
         m_TuningWindow = std::make_unique<TuningWindow>(m_Tuner, *m_Player, this);
         connect(m_TuningWindow.get(), &TuningWindow::tunerChanged, this, &CMainDlg::refreshViews);
+        connect(m_TuningWindow.get(), &TuningWindow::referencesChanged, this,
+                &CMainDlg::referencesUpdate);
         connect(m_TuningWindow.get(), &TuningWindow::analysisRequested, this,
                 &CMainDlg::analysisChanged);
         connect(m_TuningWindow.get(), &TuningWindow::soundError, this, &CMainDlg::showSoundError);

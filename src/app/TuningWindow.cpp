@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QDateTime>
 #include <QEvent>
 #include <QFile>
@@ -18,7 +19,10 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include "app/KitPlanWindow.h"
 #include "app/Tuner.h"
+#include "app/TurnBar.h"
+#include "app/TwoHeadsWindow.h"
 #include "audio/Player.h"
 #include "display/ReadoutText.h"
 #include "display/SpectrumView.h"
@@ -157,6 +161,14 @@ QWidget* TuningWindow::buildTopBar() {
                      QT_TR_NOOP("Выровнять пластик: удары у каждого винта по очереди"));
     connect(m_LugButton, &QPushButton::toggled, this, &TuningWindow::setLugMode);
     row->addWidget(m_LugButton);
+    auto* heads = i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("Два пластика"));
+    heads->setObjectName(QStringLiteral("twoHeadsButton"));
+    connect(heads, &QPushButton::clicked, this, &TuningWindow::showTwoHeads);
+    row->addWidget(heads);
+    auto* plan = i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("Интервалы и план"));
+    plan->setObjectName(QStringLiteral("kitPlanButton"));
+    connect(plan, &QPushButton::clicked, this, &TuningWindow::showKitPlan);
+    row->addWidget(plan);
     auto* fullScreen =
         i18n::withText(new QPushButton(bar), this, QT_TR_NOOP("Во весь экран (F11)"));
     connect(fullScreen, &QPushButton::clicked, this, &TuningWindow::toggleFullScreen);
@@ -250,6 +262,9 @@ QWidget* TuningWindow::buildLugPanel() {
     m_PreviousLine->setObjectName(QStringLiteral("lugPreviousLine"));
     m_PreviousLine->setWordWrap(true);
     column->addWidget(m_PreviousLine);
+    m_TurnBar = new TurnBar(m_Tuner, panel);
+    m_TurnBar->setObjectName(QStringLiteral("turnBar"));
+    column->addWidget(m_TurnBar);
     auto* hint = i18n::label(
         panel, this,
         QT_TR_NOOP("Ударяйте в 2–3 см от подсвеченного винта, приглушив другой пластик."));
@@ -295,6 +310,9 @@ void TuningWindow::refresh() {
     } else if (reading.targetHz > 0.0) {
         targetName = m_Tuner.lugMode() ? tr("среднее") : tr("эталон");
     }
+    if (m_Tuner.lugMode()) m_TurnBar->follow();
+    m_View->setAdviceSuffix(
+        m_Tuner.lugMode() && reading.rod > 0 ? m_TurnBar->turnText(reading.cents) : QString());
     m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
     if (m_Tuner.hasResult()) {
         m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());
@@ -306,6 +324,35 @@ void TuningWindow::refresh() {
     m_ToneButton->setEnabled(toneHz() > 0.0 && !m_Player.isPlaying() &&
                              !m_Tuner.recorder().recording());
     if (m_Tuner.lugMode()) showLugs();
+    if (m_TwoHeads && m_TwoHeads->isVisible()) m_TwoHeads->refresh();
+    if (m_KitPlan && m_KitPlan->isVisible()) m_KitPlan->refresh();
+}
+
+// The two windows belong to this one (they close with it) and stay built once opened.
+void TuningWindow::showTwoHeads() {
+    if (!m_TwoHeads) {
+        m_TwoHeads = new TwoHeadsWindow(m_Tuner, this);
+        m_TwoHeads->setObjectName(QStringLiteral("twoHeadsWindow"));
+        m_TwoHeads->setPalette(QApplication::palette());  // not this window's dark one
+        connect(m_TwoHeads, &TwoHeadsWindow::referencesChanged, this,
+                &TuningWindow::referencesChanged);
+    }
+    m_TwoHeads->show();
+    m_TwoHeads->raise();
+    m_TwoHeads->activateWindow();
+}
+
+void TuningWindow::showKitPlan() {
+    if (!m_KitPlan) {
+        m_KitPlan = new KitPlanWindow(m_Tuner, this);
+        m_KitPlan->setObjectName(QStringLiteral("kitPlanWindow"));
+        m_KitPlan->setPalette(QApplication::palette());
+        connect(m_KitPlan, &KitPlanWindow::referencesChanged, this,
+                &TuningWindow::referencesChanged);
+    }
+    m_KitPlan->show();
+    m_KitPlan->raise();
+    m_KitPlan->activateWindow();
 }
 
 void TuningWindow::showLugs() {
@@ -347,6 +394,7 @@ void TuningWindow::showLugs() {
     line += tr(" · винт %1").arg(lugs.selected());
     m_HeadLine->setText(line);
     m_NoticeLine->setText(noticeText());
+    m_TurnBar->follow();
     const std::string& previous = m_Tuner.previousLugs();
     LugSession before;
     if (!previous.empty() && before.restoreReadings(previous) && before.measuredCount() >= 2) {

@@ -9,6 +9,7 @@ class QSpinBox;
 
 namespace tomaro {
 
+class KitPlanWindow;
 class LugDiagram;
 class Player;
 class QualityLine;
@@ -16,6 +17,8 @@ class SeriesLine;
 class SpectrumView;
 class Tuner;
 class TuningView;
+class TurnBar;
+class TwoHeadsWindow;
 
 // "Настраиваю:": the nearest reference ("ближайший эталон", the default) or one drum of the kit.
 // A choice is handed to the Tuner, which stores it. User-interface thread only.
@@ -57,6 +60,9 @@ public:
 signals:
     // The tuner's state changed here (series cleared, drum chosen): the main window shows it.
     void tunerChanged();
+    // The kit's references were written ("Два пластика", "Интервалы и план"): the main window
+    // updates its references.
+    void referencesChanged();
     // A frequency was picked on the spectrum: the strike is to be analysed again.
     void analysisRequested();
     // Playing the reference tone failed: the text for the "wave ошибка" box.
@@ -81,6 +87,8 @@ private:
     void playTone();
     double toneHz() const;
     void chooseExportFile();
+    void showTwoHeads();
+    void showKitPlan();
 
     Tuner& m_Tuner;
     Player& m_Player;
@@ -101,6 +109,9 @@ private:
     QLabel* m_NoticeLine = nullptr;
     QLabel* m_PreviousLine = nullptr;
     SpectrumView* m_Spectrum = nullptr;
+    TurnBar* m_TurnBar = nullptr;
+    TwoHeadsWindow* m_TwoHeads = nullptr;  // child windows, built when first opened
+    KitPlanWindow* m_KitPlan = nullptr;
 };
 
 }  // namespace tomaro

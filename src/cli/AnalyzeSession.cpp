@@ -1,6 +1,8 @@
 #include "cli/AnalyzeSession.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <ostream>
 
@@ -9,6 +11,7 @@
 #include "display/ReadoutText.h"
 #include "kit/DrumTypes.h"
 #include "kit/KitFile.h"
+#include "kit/KitPlanner.h"
 
 namespace tomaro {
 
@@ -224,12 +227,145 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
     return writtenOut(out, err) ? status : kExitWriteFailed;
 }
 
+// A figure of the JSON objects of --plan and --heads, to `digits` decimals.
+static double roundedTo(double value, int digits) {
+    const double scale = std::pow(10.0, digits);
+    return std::round(value * scale) / scale;
+}
+
+static int runPlan(AnalyzeSession& session, const CliOptions& options, std::ostream& out,
+                   std::ostream& err) {
+    kitplan::PlanRequest request;
+    if (!kitplan::parseScheme(*options.plan, request.scheme, request.customSteps)) {
+        err << "tomaro-analyze: --plan: unknown scheme '" << *options.plan << "'\n";
+        return kExitUsage;
+    }
+    request.startNote = options.fromNote.value_or(request.startNote);
+    request.fromTop = options.fromTop;
+    const Kit& kit = session.tuner().kit();
+    const kitplan::KitPlan plan = kitplan::planKit(kit, request);
+    errno = 0;
+    if (options.json) {
+        nlohmann::ordered_json drumsJson = nlohmann::ordered_json::array();
+        for (const kitplan::PlannedDrum& drum : plan.drums) {
+            drumsJson.push_back(
+                {{"drum", kit.drumName(drum.position)},
+                 {"note", kitplan::scientificName(drum.note)},
+                 {"frequency_hz", roundedTo(drum.frequencyHz, 2)},
+                 {"range_hz", {roundedTo(drum.range.loHz, 1), roundedTo(drum.range.hiHz, 1)}},
+                 {"in_range", drum.inRange}});
+        }
+        nlohmann::ordered_json planJson;
+        planJson["scheme"] = plan.scheme == kitplan::Scheme::Custom
+                                 ? *options.plan
+                                 : std::string(kitplan::schemeCode(plan.scheme));
+        planJson["drums"] = std::move(drumsJson);
+        out << reportJsonLine({{"plan", std::move(planJson)}}) << '\n';
+    } else {
+        out << "plan " << *options.plan << " from " << kitplan::scientificName(request.startNote)
+            << (request.fromTop ? " (highest tom)" : " (lowest tom)") << '\n';
+        for (const kitplan::PlannedDrum& drum : plan.drums) {
+            out << "  " << drums::shownName(kit.drumName(drum.position)) << ": "
+                << kitplan::scientificName(drum.note) << "  " << fixedText(drum.frequencyHz, 2)
+                << " Hz  (usual " << fixedText(drum.range.loHz, 0) << ".."
+                << fixedText(drum.range.hiHz, 0) << " Hz)" << (drum.changed ? "" : "  kept")
+                << (drum.inRange ? "" : "  OUTSIDE the usual range") << '\n';
+        }
+    }
+    out << std::flush;
+    return writtenOut(out, err) ? kExitAnalysed : kExitWriteFailed;
+}
+
+// One head of --heads: its taps read as --lugs reads them; the head's (1,1) mean, 0 when no rod
+// gave a reading.
+static int readHead(AnalyzeSession& session, const CliOptions& options, bool resonant,
+                    std::span<const std::string> taps, double& meanHz, double& centreHz,
+                    std::ostream& err) {
+    CliOptions headOptions = options;
+    headOptions.resonantHead = resonant;
+    headOptions.lugs = std::clamp(static_cast<int>(taps.size()), lugs::kMinCount, lugs::kMaxCount);
+    std::string error;
+    if (!session.setUpLugs(headOptions, error)) {
+        err << "tomaro-analyze: " << error << '\n';
+        return kExitUsage;
+    }
+    if (options.centreFile) {
+        session.tuner().requestCentreStrike();
+        const FileAnalysis centre = session.analyse(*options.centreFile);
+        if (!centre.load.ok || session.tuner().centreStrikePending()) {
+            err << "tomaro-analyze: " << *options.centreFile
+                << ": the centre strike gave no reading\n";
+            return centre.load.ok ? kExitRejected : kExitRefused;
+        }
+        centreHz = session.tuner().lugs().centreHz();
+    }
+    int status = kExitAnalysed;
+    for (std::size_t i = 0; i < taps.size(); ++i) {
+        const FileAnalysis file = session.analyseLug(taps[i], static_cast<int>(i) + 1);
+        if (!file.load.ok) {
+            std::string message = file.load.message;
+            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+                message.pop_back();
+            err << "tomaro-analyze: " << file.path << ": " << message << '\n';
+            status = kExitRefused;
+        } else if (!file.quality.accepted() && status == kExitAnalysed) {
+            status = kExitRejected;
+        }
+    }
+    meanHz = session.tuner().lugs().head().meanHz;
+    return status;
+}
+
+static int runHeads(AnalyzeSession& session, const CliOptions& options, std::ostream& out,
+                    std::ostream& err) {
+    const std::span<const std::string> files(options.files);
+    const std::size_t batterCount = options.filesBeforeSeparator.value_or(files.size());
+    double batterHz = 0.0;
+    double resoHz = 0.0;
+    double centreHz = 0.0;
+    const int batterStatus =
+        readHead(session, options, false, files.first(batterCount), batterHz, centreHz, err);
+    if (batterStatus == kExitUsage) return batterStatus;
+    const int resoStatus =
+        readHead(session, options, true, files.subspan(batterCount), resoHz, centreHz, err);
+    if (resoStatus == kExitUsage) return resoStatus;
+    int status = std::max(batterStatus, resoStatus);
+    if (batterStatus == kExitRefused || resoStatus == kExitRefused) status = kExitRefused;
+    const kitplan::Interval interval = kitplan::intervalBetween(batterHz, resoHz);
+    const auto hzOrNull = [](double hz) {
+        return hz > 0.0 ? nlohmann::ordered_json(roundedTo(hz, 2)) : nlohmann::ordered_json();
+    };
+    errno = 0;
+    if (options.json) {
+        nlohmann::ordered_json heads;
+        heads["batter_hz"] = hzOrNull(batterHz);
+        heads["reso_hz"] = hzOrNull(resoHz);
+        heads["interval_cents"] = interval.valid
+                                      ? nlohmann::ordered_json(roundedTo(interval.cents, 1))
+                                      : nlohmann::ordered_json();
+        heads["fundamental_hz"] = hzOrNull(centreHz);
+        out << reportJsonLine({{"heads", std::move(heads)}}) << '\n';
+    } else {
+        const auto hzText = [](double hz) {
+            return hz > 0.0 ? fixedText(hz, 2) + " Hz" : std::string("no reading");
+        };
+        out << "batter: " << hzText(batterHz) << "\nreso:   " << hzText(resoHz)
+            << "\ninterval: " << kitplan::intervalText(interval) << '\n';
+        if (centreHz > 0.0) out << "fundamental: " << hzText(centreHz) << '\n';
+    }
+    out << std::flush;
+    if (!(batterHz > 0.0 && resoHz > 0.0) && status == kExitAnalysed) status = kExitRejected;
+    return writtenOut(out, err) ? status : kExitWriteFailed;
+}
+
 int runAnalyzer(const Profile& userProfile, const CliOptions& options, std::ostream& out,
                 std::ostream& err, FileLoader importer) {
     const std::unique_ptr<AnalyzeSession> session =
         openSession(userProfile, options, err, importer);
     if (!session) return kExitUsage;
     if (options.lugs) return runLugs(*session, options, out, err);
+    if (options.plan) return runPlan(*session, options, out, err);
+    if (options.heads) return runHeads(*session, options, out, err);
     int status = kExitAnalysed;
     for (const std::string& path : options.files) {
         const FileAnalysis file = session->analyse(path);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "history/HistoryTime.h"
+#include "kit/KitPlanner.h"
 
 namespace tomaro {
 namespace {
@@ -251,16 +252,18 @@ constexpr std::array kOptions = {
                     o.clockwiseOrder = v[0] == "clockwise";
                     return true;
                 }},
-    OptionEntry{"--drum", 1, "NAME",
-                "with --lugs or --listen: the drum being tuned, as the kit names it (12\", "
-                "Малый, Бочка); its overtone reference of the head is the target; with "
-                "--history: that drum's readings only",
-                [](CliOptions& o, std::span<const std::string> v, std::string&) {
-                    o.drum = v[0];
-                    return true;
-                }},
+    OptionEntry{
+        "--drum", 1, "NAME",
+        "with --lugs, --heads or --listen: the drum being tuned, as the kit names it (12\", "
+        "Малый, Бочка); its overtone reference of the head is the target; with "
+        "--history: that drum's readings only",
+        [](CliOptions& o, std::span<const std::string> v, std::string&) {
+            o.drum = v[0];
+            return true;
+        }},
     OptionEntry{"--centre", 1, "FILE",
-                "with --lugs: a strike at the centre of the head, read first; without a target "
+                "with --lugs or --heads: a strike at the centre of the head, read first; without a "
+                "target "
                 "its fundamental places the rods' band",
                 [](CliOptions& o, std::span<const std::string> v, std::string&) {
                     o.centreFile = v[0];
@@ -286,6 +289,48 @@ constexpr std::array kOptions = {
                         return false;
                     }
                     o.toleranceCents = cents;
+                    return true;
+                }},
+    OptionEntry{"--plan", 1, "SCHEME",
+                "the notes of the kit's toms in size order, a scheme of intervals apart: "
+                "fourths, major-thirds, minor-thirds or semitone steps such as 5,4,3 (the last "
+                "repeats); each checked against the usual range of its size; writes nothing",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    kitplan::Scheme scheme{};
+                    std::vector<int> steps;
+                    if (!kitplan::parseScheme(v[0], scheme, steps)) {
+                        error =
+                            "--plan takes fourths, major-thirds, minor-thirds or semitone "
+                            "steps such as 5,4,3 (1..24 each), not '" +
+                            v[0] + "'";
+                        return false;
+                    }
+                    o.plan = v[0];
+                    return true;
+                }},
+    OptionEntry{"--from", 1, "NOTE",
+                "with --plan: the lowest tom's note, as A2, C#3, Bb1 or in Hz (110)",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    const std::optional<int> note = kitplan::parseNote(v[0]);
+                    if (!note) {
+                        error = "--from takes a note such as A2, C#3 or a frequency in Hz, not '" +
+                                v[0] + "'";
+                        return false;
+                    }
+                    o.fromNote = *note;
+                    return true;
+                }},
+    OptionEntry{"--from-top", 0, "",
+                "with --plan: NOTE is the highest tom's, the others go down from it",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.fromTop = true;
+                    return true;
+                }},
+    OptionEntry{"--heads", 0, "",
+                "both heads of the --drum: taps near the batter head's rods, then \"--\", then "
+                "the resonant head's; prints each head's pitch and their interval",
+                [](CliOptions& o, std::span<const std::string>, std::string&) {
+                    o.heads = true;
                     return true;
                 }},
     OptionEntry{"--lug", 1, "K",
@@ -362,7 +407,12 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
             continue;
         }
         if (argument == "--") {
-            optionsEnded = true;
+            // With --heads "--" parts the two heads' taps; options may follow.
+            if (parsed.options.heads && !parsed.options.filesBeforeSeparator) {
+                parsed.options.filesBeforeSeparator = parsed.options.files.size();
+            } else {
+                optionsEnded = true;
+            }
             continue;
         }
         const OptionEntry* entry = nullptr;
@@ -392,9 +442,35 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
         parsed.error = "--device, --threshold and --strikes go with --listen";
         return parsed;
     }
-    if (!options.lugs && options.centreFile) {
-        parsed.error = "--centre goes with --lugs";
+    if (!options.lugs && !options.heads && options.centreFile) {
+        parsed.error = "--centre goes with --lugs or --heads";
         return parsed;
+    }
+    if ((options.fromNote || options.fromTop) && !options.plan) {
+        parsed.error = "--from and --from-top go with --plan";
+        return parsed;
+    }
+    if (options.plan && (!options.fromNote || !options.files.empty() || options.listen ||
+                         options.lugs || options.heads)) {
+        parsed.error = "--plan takes --from NOTE and no files, --listen, --lugs or --heads";
+        return parsed;
+    }
+    if (options.heads) {
+        const std::size_t batter = options.filesBeforeSeparator.value_or(options.files.size());
+        const std::size_t resonant = options.files.size() - batter;
+        if (!options.drum || options.listen || options.lugs || options.resonantHead) {
+            parsed.error = "--heads takes --drum NAME, and no --listen, --lugs or --head";
+            return parsed;
+        }
+        if (!options.filesBeforeSeparator || batter == 0 || resonant == 0) {
+            parsed.error =
+                "--heads takes the batter head's taps, then --, then the resonant head's";
+            return parsed;
+        }
+        if (batter > 16 || resonant > 16) {
+            parsed.error = "--heads takes at most 16 taps per head";
+            return parsed;
+        }
     }
     const bool reading = options.history || options.snapshots || options.snapshot;
     if (reading && (options.listen || options.lugs || !options.files.empty())) {
@@ -415,8 +491,8 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
         parsed.error = "--record and --lug go with --listen";
         return parsed;
     }
-    if (options.drum && !options.lugs && !options.listen && !options.history) {
-        parsed.error = "--drum goes with --lugs, --listen or --history";
+    if (options.drum && !options.lugs && !options.listen && !options.history && !options.heads) {
+        parsed.error = "--drum goes with --lugs, --heads, --listen or --history";
         return parsed;
     }
     if (options.resonantHead && !options.lugs && !options.listen) {
@@ -448,6 +524,10 @@ std::string usageText() {
         "       tomaro-analyze --listen [--device NAME] [--threshold N] [--strikes N] [options]\n"
         "       tomaro-analyze --lugs N [--order star|clockwise] [--drum NAME --head batter|reso]\n"
         "                      [--tolerance C] [options] FILE...\n"
+        "       tomaro-analyze --plan fourths|major-thirds|minor-thirds|STEPS --from NOTE\n"
+        "                      [--from-top] [--kit FILE] [--json]\n"
+        "       tomaro-analyze --heads --drum NAME [--centre FILE] BATTER_TAPS... --\n"
+        "                      RESO_TAPS...\n"
         "       tomaro-analyze --listen --record [--drum NAME [--head batter|reso [--lug K]]]\n"
         "       tomaro-analyze --history [--drum NAME] [--since DATE] [--json]\n"
         "       tomaro-analyze --snapshots [--json] | --snapshot NAME [--json]\n"
@@ -472,7 +552,8 @@ std::string usageText() {
             help = "Latin note names (\"4 A\") and Hz in texts (always in English)";
         } else if (inEnglish() && entry.name == "--drum") {
             help =
-                "with --lugs or --listen: the drum being tuned, as the kit names it (12\", "
+                "with --lugs, --heads or --listen: the drum being tuned, as the kit names it "
+                "(12\", "
                 "Snare, Kick); its overtone reference of the head is the target; with --history: "
                 "that drum's readings only";
         }
@@ -550,6 +631,19 @@ std::string usageText() {
         "one object {\"lugs\": {count, measured, reference (target or mean), reference_hz,\n"
         "band_hz [lo, hi], spread_cents, even, order (the tapping order), adjust [{lug,\n"
         "cents, action}] for every rod measured}}.\n"
+        "\nWith --plan the kit's drums are listed in size order (snare, toms from the\n"
+        "smallest, kick): each tom gets a note, the lowest (or with --from-top the highest)\n"
+        "the --from NOTE and each next one the scheme's step away; the snare and the kick\n"
+        "keep their references. Every note is checked against the usual fundamental of its\n"
+        "size (docs/drum-ranges.md) and marked outside when it lies beyond it. Nothing is\n"
+        "written. --json gives one object {\"plan\": {scheme, drums [{drum, note,\n"
+        "frequency_hz, range_hz [lo, hi], in_range}]}}.\n"
+        "\nWith --heads the files before \"--\" are taps near the batter head's rods 1, 2, ...\n"
+        "and those after it the resonant head's, each head read as --lugs reads it; the\n"
+        "pitch of a head is the mean (1,1) of its rods. It prints both heads and the\n"
+        "interval from the batter up to the resonant head; --json gives {\"heads\":\n"
+        "{batter_hz, reso_hz, interval_cents, fundamental_hz}} (the fundamental of the\n"
+        "--centre strike, else null).\n"
         "\nThe tuning history (the window's, in $XDG_DATA_HOME/Harnwick/Tomaro/tomaro.sqlite,\n"
         "else ~/.local/share/Harnwick/Tomaro/tomaro.sqlite) is only read by --history,\n"
         "--snapshots and --snapshot; with --json --history gives one object per reading:\n"

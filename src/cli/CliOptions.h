@@ -64,6 +64,15 @@ struct CliOptions {
     std::optional<std::string> since;  // --since DATE (ISO 8601), checked when parsed
     bool snapshots = false;
     std::optional<std::string> snapshot;
+    // --plan SCHEME --from NOTE [--from-top]: the notes of the kit's toms by a scheme of
+    // intervals (fourths, major-thirds, minor-thirds or semitone steps "5,4,3"); writes nothing.
+    std::optional<std::string> plan;
+    std::optional<int> fromNote;  // --from NOTE: scientific pitch (A2) or Hz, as a note number
+    bool fromTop = false;         // --from-top: NOTE is the highest tom's
+    // --heads: the files before "--" are taps of the batter head, those after it of the resonant
+    // head; filesBeforeSeparator counts the first.
+    bool heads = false;
+    std::optional<std::size_t> filesBeforeSeparator;
     std::vector<std::string> files;
 };
 

@@ -63,7 +63,7 @@ int main(int argc, char** argv) {
         tomaro::translations::apply(language);  // the sound device's own messages
         return tomaro::runListener(profile, parsed.options, std::cout, std::cerr);
     }
-    if (parsed.options.files.empty()) {
+    if (parsed.options.files.empty() && !parsed.options.plan) {
         std::cerr << "tomaro-analyze: no WAV file given\n" << tomaro::usageText();
         return tomaro::kExitUsage;
     }

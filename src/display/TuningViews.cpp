@@ -49,6 +49,12 @@ void TuningView::showReading(const TuningReading& reading, bool rejected, int to
     update();
 }
 
+void TuningView::setAdviceSuffix(const QString& suffix) {
+    if (suffix == m_AdviceSuffix) return;
+    m_AdviceSuffix = suffix;
+    update();
+}
+
 QString TuningView::adviceLabel() const {
     if (!m_Reading.valid) return {};
     QString advice;
@@ -69,6 +75,7 @@ QString TuningView::adviceLabel() const {
     // A rod's advice names its rod, and how far: "винт 2: ▲ подтянуть 7 ¢".
     if (m_Reading.advice != TuneAdvice::Ok) {
         advice += QStringLiteral(" %1 ¢").arg(std::lround(std::abs(m_Reading.cents)));
+        if (!m_AdviceSuffix.isEmpty()) advice += QLatin1Char(' ') + m_AdviceSuffix;
     }
     return tr("винт %1: ").arg(m_Reading.rod) + advice;
 }

@@ -23,6 +23,9 @@ public:
     void showReading(const TuningReading& reading, bool rejected, int toleranceCents,
                      const QString& targetName);
 
+    // Lug mode: the advice to a rod also reads in turns of the key ("≈ ¼ оборота"); empty: none.
+    void setAdviceSuffix(const QString& suffix);
+
     const TuningReading& reading() const { return m_Reading; }
     bool rejected() const { return m_Rejected; }
     // The advice as drawn ("▲ подтянуть", "▼ ослабить", "в допуске"), empty for none; a rod's
@@ -47,6 +50,7 @@ private:
     bool m_Rejected = false;
     int m_ToleranceCents = 5;
     QString m_TargetName;
+    QString m_AdviceSuffix;
 };
 
 // A head seen from above with its rods at their angles, numbered clockwise from the top. Each

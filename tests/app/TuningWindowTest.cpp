@@ -6,6 +6,7 @@
 #include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QtTest>
@@ -240,6 +241,68 @@ private slots:
         }
         QVERIFY(window->tuner().lugs().even());
         QVERIFY(headLine->text().contains(QStringLiteral("ровно")));
+    }
+
+    void aTurnMarkedAfterAnAdviceTeachesTheCentsPerTurn() {
+        auto window = makeWindow();
+        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
+        auto* diagram = tuning->findChild<LugDiagram*>(QStringLiteral("lugDiagram"));
+        auto* line = tuning->findChild<QLabel*>(QStringLiteral("turnLine"));
+        auto* quarter = tuning->findChild<QPushButton*>(QStringLiteral("turnButton2"));
+        // Six rods on the target, the last one tapped (rod 6) 40 cents flat: to be tightened.
+        for (const int lug : {1, 4, 2, 5, 3, 6}) {
+            QCOMPARE(diagram->selected(), lug);
+            window->openFile(writeTap(QStringLiteral("t%1.wav").arg(lug),
+                                      kTargetHz * std::exp2((lug == 6 ? -40.0 : 0.0) / 1200)));
+        }
+        QVERIFY2(line->text().startsWith(QStringLiteral("Винт 6: подтянуть")),
+                 qPrintable(line->text()));
+        QVERIFY(!line->text().contains(QStringLiteral("оборота")));
+        QVERIFY(quarter->isEnabled());
+        quarter->click();
+        // A tap at another rod leaves the mark waiting; the next tap at rod 6, 30 cents higher,
+        // gives 120 cents per turn, and the advice reads in turns from then on.
+        window->openFile(writeTap(QStringLiteral("t1-again.wav"), kTargetHz));
+        QVERIFY(line->text().contains(QStringLiteral("у винта 6")));
+        QTest::mouseClick(diagram, Qt::LeftButton, {}, diagram->rodCentre(6).toPoint());
+        window->openFile(
+            writeTap(QStringLiteral("t6-again.wav"), kTargetHz * std::exp2(-10.0 / 1200)));
+        QVERIFY2(line->text().contains(QStringLiteral("120 ¢ на оборот")),
+                 qPrintable(line->text()));
+        QVERIFY2(line->text().contains(QStringLiteral("оборота")), qPrintable(line->text()));
+        // The large advice reads in turns as well.
+        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
+        QVERIFY2(view->adviceLabel().startsWith(QStringLiteral("винт 6: ▲ подтянуть")) &&
+                     view->adviceLabel().endsWith(QStringLiteral(" оборота")),
+                 qPrintable(view->adviceLabel()));
+        const std::string stored = m_Profile.readString("Turns", "Baraban_12дюймов_batter", "");
+        QVERIFY2(std::abs(std::stod(stored) - 120.0) < 2.0, stored.c_str());
+        // "Забыть" resets the drum's head.
+        tuning->findChild<QPushButton*>(QStringLiteral("turnForgetButton"))->click();
+        QCOMPARE(m_Profile.readString("Turns", "Baraban_12дюймов_batter", "x"), std::string());
+        QVERIFY(!line->text().contains(QStringLiteral("на оборот")));
+    }
+
+    void aPlanWrittenFromTheTuningWindowReachesTheMainWindowsReferences() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        auto* references = window->findChild<QPushButton*>(QStringLiteral("referencesButton"));
+        const QString before = references->text();
+        tuning->findChild<QPushButton*>(QStringLiteral("kitPlanButton"))->click();
+        auto* plan = tuning->findChild<QWidget*>(QStringLiteral("kitPlanWindow"));
+        QVERIFY(plan && plan->isVisible());
+        plan->findChild<QLineEdit*>(QStringLiteral("planStartEdit"))->setText(QStringLiteral("A2"));
+        plan->findChild<QPushButton*>(QStringLiteral("planWriteButton"))->click();
+        QVERIFY2(references->text() != before && references->text().contains(QStringLiteral("110")),
+                 qPrintable(references->text()));
+        tuning->findChild<QPushButton*>(QStringLiteral("twoHeadsButton"))->click();
+        QVERIFY(tuning->findChild<QWidget*>(QStringLiteral("twoHeadsWindow"))->isVisible());
     }
 
     void f11TogglesFullScreen() {

@@ -798,6 +798,56 @@ TEST_F(KitReadout, LugModeReadsEachRodInTheTargetsBandAndAdvisesEveryRod) {
     EXPECT_EQ(run({"--lugs", "4", rod1, rod1, rod1, rod1, rod1}).exitCode, 2);
 }
 
+// Both heads of the 12": the batter's rods in its target's band, the resonant head's (no target)
+// found over the lug search range; the interval from the one to the other.
+TEST_F(KitReadout, HeadsGiveBothPitchesAndTheirInterval) {
+    const auto tap = [this](const char* name, double hz) {
+        return write(name, wavBytes(48000, 1, 16, 38400, strike(hz, 48000)));
+    };
+    const std::string batter1 = tap("b1.wav", 174.81);
+    const std::string batter2 = tap("b2.wav", 178.0);
+    const std::string reso1 = tap("r1.wav", 196.0);
+    const std::string reso2 = tap("r2.wav", 198.0);
+    const ProgramRun result = run({"--json", "--kit", m_Kit, "--heads", "--drum", "12\"", batter1,
+                                   batter2, "--", reso1, reso2});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const Json heads = result.jsonLines().at(0)["heads"];
+    EXPECT_NEAR(heads["batter_hz"].get<double>(), 176.40, 0.05);
+    EXPECT_NEAR(heads["reso_hz"].get<double>(), 197.0, 0.05);
+    EXPECT_NEAR(heads["interval_cents"].get<double>(), 1200 * std::log2(197.0 / 176.40), 0.6);
+    EXPECT_TRUE(heads["fundamental_hz"].is_null());
+    // The batter's taps alone, or no drum: a usage error.
+    EXPECT_EQ(run({"--kit", m_Kit, "--heads", "--drum", "12\"", batter1}).exitCode, 2);
+    EXPECT_EQ(run({"--heads", batter1, "--", reso1}).exitCode, 2);
+}
+
+// The plan reads the kit and writes nothing: fourths up from A2 over the 10", 12" and 16".
+TEST_F(KitReadout, PlanProposesNotesInSizeOrderAndWarnsOutsideTheRange) {
+    const std::string before = readFile(settingsFile());
+    const ProgramRun result = run({"--json", "--kit", m_Kit, "--plan", "fourths", "--from", "A2"});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const Json plan = result.jsonLines().at(0)["plan"];
+    EXPECT_EQ(plan["scheme"], "fourths");
+    ASSERT_EQ(plan["drums"].size(), 4u);
+    EXPECT_EQ(plan["drums"][0]["drum"], "10\"");
+    EXPECT_EQ(plan["drums"][0]["note"], "G3");
+    EXPECT_EQ(plan["drums"][2]["note"], "A2");
+    EXPECT_NEAR(plan["drums"][2]["frequency_hz"].get<double>(), 110.0, 0.01);
+    EXPECT_EQ(plan["drums"][3]["drum"], "Бочка");
+    EXPECT_EQ(plan["drums"][3]["note"], "F1");  // kept
+    // Six semitones apart from the top at C4, the 16" lands at C3, above its usual range.
+    const ProgramRun high =
+        run({"--json", "--kit", m_Kit, "--plan", "6", "--from", "261.6", "--from-top"});
+    ASSERT_EQ(high.exitCode, 0) << high.err;
+    const Json drumsPlanned = high.jsonLines().at(0)["plan"]["drums"];
+    EXPECT_EQ(drumsPlanned[0]["in_range"], false);  // 10" at C4
+    EXPECT_EQ(drumsPlanned[2]["note"], "C3");
+    EXPECT_EQ(drumsPlanned[2]["in_range"], false);
+    EXPECT_EQ(drumsPlanned[2]["range_hz"], Json::array({67.5, 127.5}));
+    EXPECT_EQ(run({"--plan", "fourths", "--from", "H2"}).exitCode, 2);
+    EXPECT_EQ(readFile(settingsFile()), before);
+}
+
 // The history is read as the window stored it, and never written or created.
 TEST_F(AnalyzeProgram, PrintsTheTuningHistoryAndItsSnapshotsReadOnly) {
     const fs::path dataHome = m_Dir / "data";

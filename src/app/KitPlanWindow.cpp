@@ -1,0 +1,295 @@
+#include "app/KitPlanWindow.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <cmath>
+
+#include "app/KitOverview.h"
+#include "app/Tuner.h"
+#include "display/ReadoutText.h"
+#include "display/TuningViews.h"
+#include "history/HistoryStore.h"
+#include "kit/DrumTypes.h"
+#include "kit/Notes.h"
+#include "language/TranslatedText.h"
+
+namespace tomaro {
+
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+QString hertz(double hz) { return qs(readout::numberText(hz)) + KitPlanWindow::tr(" Гц"); }
+
+QString signedCents(double cents) {
+    const long rounded = std::lround(cents);
+    return (rounded > 0 ? QStringLiteral("+") : QString()) + QString::number(rounded) +
+           QStringLiteral(" ¢");
+}
+
+QTableWidgetItem* cell(const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+    return item;
+}
+
+// A note as the references table names it, with its scientific name beside it.
+QString noteName(int note, bool latin) {
+    return qs(notes::name(note, latin)) + QStringLiteral(" (") + qs(kitplan::scientificName(note)) +
+           QStringLiteral(")");
+}
+
+}  // namespace
+
+KitPlanWindow::KitPlanWindow(Tuner& tuner, QWidget* parent)
+    : QWidget(parent, Qt::Window), m_Tuner(tuner) {
+    i18n::setWindowTitle(this, this, QT_TR_NOOP("Интервалы и план"));
+    auto* layout = new QVBoxLayout(this);
+
+    auto* kitBox = i18n::withText(new QGroupBox(this), this, QT_TR_NOOP("Установка"));
+    auto* kitLayout = new QVBoxLayout(kitBox);
+    m_KitTable = new QTableWidget(0, 5, kitBox);
+    m_KitTable->setObjectName(QStringLiteral("planKitTable"));
+    m_KitTable->verticalHeader()->hide();
+    m_KitTable->horizontalHeader()->setStretchLastSection(true);
+    kitLayout->addWidget(m_KitTable);
+    layout->addWidget(kitBox, 1);
+
+    auto* planBox = i18n::withText(new QGroupBox(this), this, QT_TR_NOOP("План"));
+    auto* planLayout = new QVBoxLayout(planBox);
+    auto* row = new QHBoxLayout;
+    row->addWidget(i18n::label(planBox, this, QT_TR_NOOP("Схема:")));
+    m_SchemeCombo = new QComboBox(planBox);
+    m_SchemeCombo->setObjectName(QStringLiteral("planSchemeCombo"));
+    i18n::setItems(m_SchemeCombo, this,
+                   {QT_TR_NOOP("кварты"), QT_TR_NOOP("большие терции"), QT_TR_NOOP("малые терции"),
+                    QT_TR_NOOP("свои шаги")});
+    row->addWidget(m_SchemeCombo);
+    m_StepsEdit = new QLineEdit(QStringLiteral("5,4"), planBox);
+    m_StepsEdit->setObjectName(QStringLiteral("planStepsEdit"));
+    i18n::setToolTip(m_StepsEdit, this,
+                     QT_TR_NOOP("Шаги в полутонах через запятую; последний повторяется"));
+    m_StepsEdit->setMaximumWidth(100);
+    row->addWidget(m_StepsEdit);
+    row->addSpacing(12);
+    row->addWidget(i18n::label(planBox, this, QT_TR_NOOP("От ноты:")));
+    m_StartEdit = new QLineEdit(QStringLiteral("A2"), planBox);
+    m_StartEdit->setObjectName(QStringLiteral("planStartEdit"));
+    i18n::setToolTip(m_StartEdit, this, QT_TR_NOOP("Нота (A2, C#3) или частота в Гц"));
+    m_StartEdit->setMaximumWidth(90);
+    row->addWidget(m_StartEdit);
+    m_FromTopBox = i18n::withText(new QCheckBox(planBox), this, QT_TR_NOOP("от верхнего тома"));
+    m_FromTopBox->setObjectName(QStringLiteral("planFromTopBox"));
+    row->addWidget(m_FromTopBox);
+    m_SnareBox = i18n::withText(new QCheckBox(planBox), this, QT_TR_NOOP("с малым"));
+    m_SnareBox->setObjectName(QStringLiteral("planSnareBox"));
+    row->addWidget(m_SnareBox);
+    m_KickBox = i18n::withText(new QCheckBox(planBox), this, QT_TR_NOOP("с бочкой"));
+    m_KickBox->setObjectName(QStringLiteral("planKickBox"));
+    row->addWidget(m_KickBox);
+    row->addStretch(1);
+    planLayout->addLayout(row);
+    m_PlanTable = new QTableWidget(0, 4, planBox);
+    m_PlanTable->setObjectName(QStringLiteral("planTable"));
+    m_PlanTable->verticalHeader()->hide();
+    m_PlanTable->horizontalHeader()->setStretchLastSection(true);
+    planLayout->addWidget(m_PlanTable);
+    m_PlanLine = new QLabel(planBox);
+    m_PlanLine->setObjectName(QStringLiteral("planLine"));
+    m_PlanLine->setWordWrap(true);
+    planLayout->addWidget(m_PlanLine);
+    auto* buttons = new QHBoxLayout;
+    m_WriteButton =
+        i18n::withText(new QPushButton(planBox), this, QT_TR_NOOP("Записать в эталоны"));
+    m_WriteButton->setObjectName(QStringLiteral("planWriteButton"));
+    m_UndoButton = i18n::withText(new QPushButton(planBox), this, QT_TR_NOOP("Отменить запись"));
+    m_UndoButton->setObjectName(QStringLiteral("planUndoButton"));
+    m_UndoButton->setEnabled(false);
+    buttons->addWidget(m_WriteButton);
+    buttons->addWidget(m_UndoButton);
+    buttons->addStretch(1);
+    planLayout->addLayout(buttons);
+    layout->addWidget(planBox, 1);
+
+    connect(m_SchemeCombo, &QComboBox::currentIndexChanged, this, &KitPlanWindow::showPlan);
+    connect(m_StepsEdit, &QLineEdit::textChanged, this, &KitPlanWindow::showPlan);
+    connect(m_StartEdit, &QLineEdit::textChanged, this, &KitPlanWindow::showPlan);
+    for (QCheckBox* box : {m_FromTopBox, m_SnareBox, m_KickBox}) {
+        connect(box, &QCheckBox::toggled, this, &KitPlanWindow::showPlan);
+    }
+    connect(m_WriteButton, &QPushButton::clicked, this, [this] { writePlan(); });
+    connect(m_UndoButton, &QPushButton::clicked, this, [this] { undoPlan(); });
+    resize(760, 640);
+    refresh();
+}
+
+void KitPlanWindow::refresh() {
+    // Another kit chosen since the plan was written: its notes are no longer the ones replaced.
+    if (!m_NotesBefore.empty() && static_cast<int>(m_NotesBefore.size()) != m_Tuner.kit().count()) {
+        m_NotesBefore.clear();
+    }
+    m_UndoButton->setEnabled(!m_NotesBefore.empty());
+    showKit();
+    showPlan();
+}
+
+void KitPlanWindow::showKit() {
+    m_KitTable->setHorizontalHeaderLabels({tr("Барабан"), tr("Основной тон"), tr("Эталон"),
+                                           tr("Интервал к соседу: измерен / по плану"),
+                                           tr("Отклонение")});
+    const Kit& kit = m_Tuner.kit();
+    history::Snapshot state;
+    const history::HistoryStore* store = m_Tuner.historyStore();
+    if (store != nullptr && store->isOpen()) state = store->currentState();
+    const std::vector<overview::KitRow> rows = overview::kitRows(kit, state);
+    const double tolerance = m_Tuner.toleranceCents();
+    m_KitTable->setRowCount(static_cast<int>(rows.size()));
+    for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
+        const overview::KitRow& row = rows[i];
+        m_KitTable->setItem(i, 0, cell(qs(drums::shownName(kit.drumName(row.position)))));
+        m_KitTable->setItem(
+            i, 1, cell(row.fundamentalHz > 0.0 ? hertz(row.fundamentalHz) : tr("нет удара")));
+        m_KitTable->setItem(i, 2, cell(noteName(row.note, kit.latinNames())));
+        QString interval;
+        QString deviation;
+        TuneAdvice advice = TuneAdvice::None;
+        if (row.hasNeighbour) {
+            const QString planned =
+                qs(std::to_string(row.plannedSemitones) + " ") + tr("пт") + QStringLiteral(" (") +
+                qs(kitplan::intervalNameText(row.plannedSemitones)) + QStringLiteral(")");
+            interval = (row.measured.valid ? qs(kitplan::intervalText(row.measured)) : tr("—")) +
+                       QStringLiteral(" / ") + planned;
+            if (row.measured.valid) {
+                deviation = signedCents(row.deviationCents);
+                // Narrower than planned: the smaller drum is to come up (as a flat reading).
+                advice = std::abs(row.deviationCents) <= tolerance ? TuneAdvice::Ok
+                         : row.deviationCents < 0.0                ? TuneAdvice::Tighten
+                                                                   : TuneAdvice::Loosen;
+            }
+        }
+        m_KitTable->setItem(i, 3, cell(interval));
+        auto* deviationItem = cell(deviation);
+        if (advice != TuneAdvice::None) deviationItem->setForeground(adviceColor(advice));
+        m_KitTable->setItem(i, 4, deviationItem);
+    }
+    m_KitTable->resizeColumnsToContents();
+}
+
+bool KitPlanWindow::currentPlan(kitplan::KitPlan& plan) const {
+    kitplan::PlanRequest request;
+    const std::optional<int> start = kitplan::parseNote(m_StartEdit->text().toStdString());
+    if (!start) return false;
+    request.startNote = *start;
+    request.fromTop = m_FromTopBox->isChecked();
+    request.includeSnare = m_SnareBox->isChecked();
+    request.includeKick = m_KickBox->isChecked();
+    switch (m_SchemeCombo->currentIndex()) {
+        case 1:
+            request.scheme = kitplan::Scheme::MajorThirds;
+            break;
+        case 2:
+            request.scheme = kitplan::Scheme::MinorThirds;
+            break;
+        case 3: {
+            kitplan::Scheme scheme{};
+            if (!kitplan::parseScheme(m_StepsEdit->text().remove(QLatin1Char(' ')).toStdString(),
+                                      scheme, request.customSteps) ||
+                scheme != kitplan::Scheme::Custom) {
+                return false;
+            }
+            request.scheme = scheme;
+            break;
+        }
+        default:
+            request.scheme = kitplan::Scheme::Fourths;
+            break;
+    }
+    plan = kitplan::planKit(m_Tuner.kit(), request);
+    return true;
+}
+
+void KitPlanWindow::showPlan() {
+    m_StepsEdit->setEnabled(m_SchemeCombo->currentIndex() == 3);
+    m_PlanTable->setHorizontalHeaderLabels(
+        {tr("Барабан"), tr("Нота"), tr("Частота"), tr("Обычный диапазон")});
+    kitplan::KitPlan plan;
+    if (!currentPlan(plan)) {
+        m_PlanTable->setRowCount(0);
+        m_PlanLine->setText(m_SchemeCombo->currentIndex() == 3
+                                ? tr("Шаги: целые числа полутонов 1..24 через запятую, "
+                                     "и нота как A2, C#3 или частота в Гц")
+                                : tr("Нота: как A2, C#3 или частота в Гц"));
+        m_WriteButton->setEnabled(false);
+        return;
+    }
+    const Kit& kit = m_Tuner.kit();
+    m_PlanTable->setRowCount(static_cast<int>(plan.drums.size()));
+    for (int i = 0; i < static_cast<int>(plan.drums.size()); ++i) {
+        const kitplan::PlannedDrum& drum = plan.drums[i];
+        m_PlanTable->setItem(i, 0, cell(qs(drums::shownName(kit.drumName(drum.position)))));
+        m_PlanTable->setItem(i, 1,
+                             cell(noteName(drum.note, kit.latinNames()) +
+                                  (drum.changed ? QString() : tr(" — без изменений"))));
+        m_PlanTable->setItem(i, 2, cell(hertz(drum.frequencyHz)));
+        auto* range = cell(tr("%1–%2 Гц%3")
+                               .arg(drum.range.loHz, 0, 'f', 0)
+                               .arg(drum.range.hiHz, 0, 'f', 0)
+                               .arg(drum.inRange ? QString() : tr(" — вне диапазона")));
+        if (!drum.inRange) range->setForeground(adviceColor(TuneAdvice::Tighten));
+        m_PlanTable->setItem(i, 3, range);
+    }
+    m_PlanTable->resizeColumnsToContents();
+    m_PlanLine->setText(plan.anyOutOfRange()
+                            ? tr("Внимание: есть ноты вне обычного диапазона своего размера")
+                            : tr("Все ноты в обычном диапазоне своих размеров"));
+    m_WriteButton->setEnabled(true);
+}
+
+void KitPlanWindow::storeKit() {
+    m_Tuner.kit().save(m_Tuner.profile());
+    m_Tuner.kitChanged();
+    emit referencesChanged();
+    refresh();
+}
+
+bool KitPlanWindow::writePlan() {
+    kitplan::KitPlan plan;
+    if (!currentPlan(plan)) return false;
+    m_NotesBefore = kitplan::applyPlan(m_Tuner.kit(), plan);
+    m_UndoButton->setEnabled(true);
+    storeKit();
+    return true;
+}
+
+bool KitPlanWindow::undoPlan() {
+    if (m_NotesBefore.empty()) return false;
+    kitplan::restoreNotes(m_Tuner.kit(), m_NotesBefore);
+    m_NotesBefore.clear();
+    m_UndoButton->setEnabled(false);
+    storeKit();
+    return true;
+}
+
+void KitPlanWindow::showEvent(QShowEvent* event) {
+    refresh();
+    QWidget::showEvent(event);
+}
+
+void KitPlanWindow::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        i18n::retranslate(this);
+        refresh();
+    }
+    QWidget::changeEvent(event);
+}
+
+}  // namespace tomaro

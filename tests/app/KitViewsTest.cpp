@@ -1,0 +1,165 @@
+// The windows "Два пластика" and "Интервалы и план" on the offscreen platform, over a tuning
+// history written directly: what they show, the resonant target written, a plan written and
+// undone.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QtTest>
+#include <cmath>
+
+#include "app/KitPlanWindow.h"
+#include "app/Tuner.h"
+#include "app/TwoHeadsWindow.h"
+#include "history/HistoryStore.h"
+#include "kit/Kit.h"
+#include "settings/Language.h"
+#include "settings/MemoryProfile.h"
+
+namespace tomaro {
+
+class KitViewsTest : public QObject {
+    Q_OBJECT
+
+private:
+    static void addHead(history::HistoryStore& store, const std::string& drum, history::Struck head,
+                        double hz) {
+        for (int lug = 1; lug <= 6; ++lug) {
+            history::Reading tap;
+            tap.drum = drum;
+            tap.struck = head;
+            tap.lug = lug;
+            tap.lugCount = 6;
+            // Rods around hz, the mean exactly hz: +-2 cents in turn.
+            tap.frequencyHz = hz * std::exp2((lug % 2 == 0 ? 2.0 : -2.0) / 1200.0);
+            tap.verdict = "good";
+            QVERIFY(store.addReading(tap) > 0);
+        }
+    }
+
+    static QString text(QWidget& window, const char* name) {
+        auto* label = window.findChild<QLabel*>(QString::fromLatin1(name));
+        return label ? label->text() : QString();
+    }
+
+    QTemporaryDir m_Dir;
+
+private slots:
+    void initTestCase() { setCurrentLanguage(Language::Russian); }
+
+    void twoHeadsShowBothHeadsTheirIntervalAndWriteTheResonantTarget() {
+        MemoryProfile profile;
+        Tuner tuner(profile);  // the standard kit: 10", 12", 16", kick
+        history::HistoryStore store(m_Dir.filePath(QStringLiteral("heads.sqlite")).toStdString());
+        tuner.setHistory(&store);
+        tuner.setTunedDrum(1);
+        const std::string tom = tuner.kit().drumName(1);
+        history::Reading strike;
+        strike.drum = tom;
+        strike.frequencyHz = 120.0;
+        strike.verdict = "good";
+        QVERIFY(store.addReading(strike) > 0);
+        addHead(store, tom, history::Struck::Batter, 180.0);
+        addHead(store, tom, history::Struck::Reso, 180.0 * std::exp2(3.0 / 12.0) * std::exp2(0.05));
+
+        TwoHeadsWindow window(tuner);
+        window.refresh();
+        QVERIFY2(text(window, "headsBatterLine").contains(QStringLiteral("180")),
+                 qPrintable(text(window, "headsBatterLine")));
+        QVERIFY(text(window, "headsBatterLine").contains(QStringLiteral("6 из 6")));
+        // A minor third and 60 cents: the nearest whole interval is a major third, 40 cents flat.
+        QVERIFY2(text(window, "headsIntervalLine")
+                     .contains(QStringLiteral("+4 пт (большая терция) -40 ¢")),
+                 qPrintable(text(window, "headsIntervalLine")));
+        QVERIFY(text(window, "headsFundamentalLine").contains(QStringLiteral("120")));
+        QVERIFY(text(window, "headsSoundLine").contains(QStringLiteral("унисон")));
+
+        // Resonant three semitones above the batter: 214.05 Hz, and the head now 60 cents sharp.
+        auto* relation = window.findChild<QComboBox*>(QStringLiteral("headsRelationCombo"));
+        auto* semitones = window.findChild<QSpinBox*>(QStringLiteral("headsSemitoneSpin"));
+        relation->setCurrentIndex(1);
+        semitones->setValue(3);
+        const double targetHz = 180.0 * std::exp2(3.0 / 12.0);
+        QVERIFY(std::abs(window.resonantTargetHz() - targetHz) < 0.01);
+        QVERIFY2(text(window, "headsTargetLine").contains(QStringLiteral("сейчас +60 ¢")),
+                 qPrintable(text(window, "headsTargetLine")));
+        QSignalSpy changed(&window, &TwoHeadsWindow::referencesChanged);
+        window.findChild<QPushButton*>(QStringLiteral("headsTargetButton"))->click();
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(std::abs(tuner.kit().drum(1).overtone2 - targetHz) < 0.001);
+        QCOMPARE(profile.readInt(Kit::kSection, Kit::overtone2Key(tuner.kit().drum(1).type), 0),
+                 overtones::toStored(targetHz));
+        // The relation is kept for the drum.
+        TwoHeadsWindow again(tuner);
+        QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("headsRelationCombo"))->currentIndex(),
+                 1);
+        QCOMPARE(again.findChild<QSpinBox*>(QStringLiteral("headsSemitoneSpin"))->value(), 3);
+
+        // No head measured on another drum: said, and no target to write.
+        tuner.setTunedDrum(0);
+        window.refresh();
+        QCOMPARE(text(window, "headsBatterLine"), QStringLiteral("Нет замера по винтам"));
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("headsTargetButton"))->isEnabled());
+    }
+
+    void aPlanIsWrittenIntoTheReferencesAndUndone() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        std::vector<int> before;
+        for (int position = 0; position < tuner.kit().count(); ++position)
+            before.push_back(tuner.kit().drum(position).note);
+        KitPlanWindow window(tuner);
+        auto* table = window.findChild<QTableWidget*>(QStringLiteral("planKitTable"));
+        QCOMPARE(table->rowCount(), 4);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("10\""));  // size order
+        QCOMPARE(table->item(1, 1)->text(), QStringLiteral("нет удара"));
+
+        window.findChild<QLineEdit*>(QStringLiteral("planStartEdit"))
+            ->setText(QStringLiteral("A2"));
+        auto* plan = window.findChild<QTableWidget*>(QStringLiteral("planTable"));
+        QCOMPARE(plan->rowCount(), 4);
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("planLine"))
+                    ->text()
+                    .startsWith(QStringLiteral("Все ноты")));
+        QSignalSpy changed(&window, &KitPlanWindow::referencesChanged);
+        window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->click();
+        QCOMPARE(changed.count(), 1);
+        // Fourths up from the 16" at A2: 12" at D3, 10" at G3; the kick keeps its note.
+        QCOMPARE(tuner.kit().drum(2).note, -15);
+        QCOMPARE(tuner.kit().drum(1).note, -10);
+        QCOMPARE(tuner.kit().drum(0).note, -5);
+        QCOMPARE(tuner.kit().drum(3).note, before[3]);
+        QCOMPARE(profile.readInt(Kit::kSection, Kit::noteKey(tuner.kit().drum(0).type), 0), -5);
+
+        auto* undo = window.findChild<QPushButton*>(QStringLiteral("planUndoButton"));
+        QVERIFY(undo->isEnabled());
+        undo->click();
+        for (int position = 0; position < tuner.kit().count(); ++position) {
+            QCOMPARE(tuner.kit().drum(position).note, before[position]);
+            QCOMPARE(
+                profile.readInt(Kit::kSection, Kit::noteKey(tuner.kit().drum(position).type), 1000),
+                before[position]);
+        }
+        QVERIFY(!undo->isEnabled());
+
+        // Down from C5 in fourths: the 16" ends far above its range, and it is said.
+        window.findChild<QLineEdit*>(QStringLiteral("planStartEdit"))
+            ->setText(QStringLiteral("C5"));
+        window.findChild<QCheckBox*>(QStringLiteral("planFromTopBox"))->setChecked(true);
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("planLine"))
+                    ->text()
+                    .startsWith(QStringLiteral("Внимание")));
+        // A note that is none: nothing to write.
+        window.findChild<QLineEdit*>(QStringLiteral("planStartEdit"))
+            ->setText(QStringLiteral("H9"));
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->isEnabled());
+    }
+};
+
+}  // namespace tomaro
+
+QTEST_MAIN(tomaro::KitViewsTest)
+#include "KitViewsTest.moc"
