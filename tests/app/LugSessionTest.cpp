@@ -168,6 +168,57 @@ TEST(LugSession, ARodTenPerCentFromTheOthersRangAnotherModeAndIsNotTaken) {
     EXPECT_EQ(session.readingHz(3), 0.0);
 }
 
+// A tap whose spectrum shows peaks at `hz`, read at `readingHz`.
+LugTap tapWithPeaks(double readingHz, std::initializer_list<double> hz) {
+    LugTap tap;
+    tap.readingHz = readingHz;
+    for (double peak : hz) tap.peaks.peaks[tap.peaks.count++] = {peak, -20.0};
+    return tap;
+}
+
+TEST(LugSession, LaterTapsThatShowTheFirstWasAnotherModeMoveTheBandAndReadTheRodsAgain) {
+    LugSession session;
+    session.reset(6, LugOrder::Clockwise);
+    // Rod 1 rings the (2,1) mode of a head whose (1,1) lies at 200 Hz, and nothing else.
+    ASSERT_EQ(session.record(tapWithPeaks(268.0, {268.0})), LugTapResult::Taken);
+    EXPECT_TRUE(session.band().contains(268.0));
+    // Rod 2 shows the whole family: (1,1) with (0,1), (2,1) and (0,2) where they belong.
+    ASSERT_EQ(session.record(tapWithPeaks(268.0, {268.0, 200.0, 132.0, 288.0})),
+              LugTapResult::Taken);
+    EXPECT_TRUE(session.band().contains(200.0));
+    EXPECT_FALSE(session.band().contains(268.0));
+    EXPECT_DOUBLE_EQ(session.readingHz(2), 200.0);
+    EXPECT_EQ(session.readingHz(1), 0.0);  // nothing of rod 1's tap lies in the family: again
+}
+
+TEST(TunerLugs, ATargetOutsideTheSearchRangeAndARangeAboveTheFilesRateAreRefused) {
+    MemoryProfile profile;
+    profile.writeInt("CDlgBaraSelect", "Bara_8", 1);                  // a 12" tom
+    profile.writeInt("CDlgPresets", "Baraban_12дюймовm_Ober1", 100);  // 0.1 x its note
+    Tuner tuner(profile);
+    tuner.setTunedDrum(0);
+    tuner.setLugMode(true);
+    EXPECT_EQ(tuner.lugProblem(), Tuner::LugProblem::TargetOutsideSearch);
+    EXPECT_NEAR(tuner.lugKitTargetHz(), 11.65, 0.01);
+    EXPECT_EQ(tuner.lugs().targetHz(), 0.0);
+
+    // The stored range reaches 2000 Hz; a file sampled at 3 kHz holds nothing above 1500 Hz.
+    profile.writeInt("Lugs", "SearchF1", 2000);
+    tuner.setLugHead(DrumHead::Resonant);
+    test::WavBuilder wav;
+    wav.sampleRateHz = 3000;
+    for (int i = 0; i < 3000; ++i) {
+        wav.samples.push_back(static_cast<std::int16_t>(
+            std::lround(9000 * std::exp(-i / 1200.0) * std::sin(2 * M_PI * 200.0 * i / 3000.0))));
+    }
+    const std::string path = ::testing::TempDir() + "tomaro_lug_slow.wav";
+    test::writeFile(path, wav.bytes());
+    ASSERT_TRUE(tuner.loadFile(path).ok);
+    tuner.paintStep();
+    EXPECT_EQ(tuner.lugProblem(), Tuner::LugProblem::SearchBeyondRate);
+    EXPECT_EQ(tuner.lugs().measuredCount(), 0);
+}
+
 TEST(LugSession, StoredReadingsComeBackAndBadTextIsRefused) {
     LugSession session;
     session.reset(5, LugOrder::Star);
