@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/CMainDlg.h"
+#include "audio/SoundLibraryMessages.h"
 #include "language/Translations.h"
 #include "settings/Language.h"
 #include "settings/QtProfile.h"
@@ -67,6 +68,9 @@ int main(int argc, char** argv) {
     g_QtHandler = qInstallMessageHandler(onQtMessage);
     QApplication app(argc, argv);
     qInstallMessageHandler(g_QtHandler);
+    // From here on the sound library's own reports stay off standard error (the display's
+    // absence, said above, is not held back by it).
+    tomaro::filterSoundLibraryReports();
     // One look on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setApplicationName(QStringLiteral("Tomaro"));
