@@ -1230,11 +1230,23 @@ Split: %1 ¢</translation>
     </message>
     <message>
         <source>Последний удар: затухание %1, высота после удара %2</source>
-        <translation>Last strike: decay %1, pitch after the hit %2</translation>
+        <translation type="vanished">Last strike: decay %1, pitch after the hit %2</translation>
     </message>
     <message>
         <source>Последний удар: нет принятого удара</source>
         <translation>Last strike: no accepted strike</translation>
+    </message>
+    <message>
+        <source>Последний удар: %1</source>
+        <translation>Last strike: %1</translation>
+    </message>
+    <message>
+        <source>До изменения пластиков: %1</source>
+        <translation>Before the heads changed: %1</translation>
+    </message>
+    <message>
+        <source>затухание %1, высота после удара %2</source>
+        <translation>decay %1, pitch after the hit %2</translation>
     </message>
 </context>
 </TS>

@@ -139,6 +139,7 @@ bool TwoHeadsWindow::makeTarget() {
     kit.setOvertones(drum, kit.drum(drum).overtone1, targetHz);
     kit.save(m_Tuner.profile());
     m_Tuner.kitChanged();
+    m_TargetWritten = true;
     emit referencesChanged();
     refresh();
     return true;
@@ -205,16 +206,51 @@ void TwoHeadsWindow::refresh() {
     m_TargetButton->setEnabled(drum >= 0 && targetHz > 0.0);
     m_SoundLine->setText(qs(headrelation::soundText(relation)));
 
-    if (drum >= 0 && m_Tuner.hasResult() && m_Tuner.quality().accepted()) {
-        const double decaySec = m_Tuner.quality().decaySec;
-        const QString sustain =
-            std::isfinite(decaySec) ? tr("%1 с").arg(decaySec, 0, 'f', 2) : tr("без затухания");
-        const auto& points = m_Tuner.pitchTrack().points();
-        m_StrikeLine->setText(tr("Последний удар: затухание %1, высота после удара %2")
-                                  .arg(sustain, signedCents(overview::pitchBendCents(points))));
-    } else {
-        m_StrikeLine->setText(tr("Последний удар: нет принятого удара"));
+    takeStrike();
+    QString strikes = m_Last ? tr("Последний удар: %1").arg(shapeText(*m_Last))
+                             : tr("Последний удар: нет принятого удара");
+    if (m_Before) strikes += '\n' + tr("До изменения пластиков: %1").arg(shapeText(*m_Before));
+    m_StrikeLine->setText(strikes);
+}
+
+void TwoHeadsWindow::takeStrike() {
+    const int drum = m_Tuner.tunedDrum();
+    if (drum != m_ShapeDrum) {
+        m_ShapeDrum = drum;
+        m_Last.reset();
+        m_Before.reset();
     }
+    // A strike of the drum itself (a tap near a rod says nothing of its sustain).
+    if (drum < 0 || m_Tuner.lugMode() || !m_Tuner.hasResult() || !m_Tuner.quality().accepted()) {
+        return;
+    }
+    const StrikeShape now{m_Tuner.mainFrequencyHz(), m_Tuner.quality().decaySec,
+                          overview::pitchBendCents(m_Tuner.pitchTrack().points())};
+    // The same strike shown again (a refresh, a setting changed) reads the same.
+    if (m_Last && m_Last->frequencyHz == now.frequencyHz &&
+        (m_Last->decaySec == now.decaySec ||
+         (std::isnan(m_Last->decaySec) && std::isnan(now.decaySec)))) {
+        return;
+    }
+    auto moved = [](double now, double then) {
+        return (now > 0.0) != (then > 0.0) ||
+               (now > 0.0 && std::abs(1200.0 * std::log2(now / then)) > 1.0);
+    };
+    if (m_Last &&
+        (m_TargetWritten || moved(m_BatterHz, m_LastBatterHz) || moved(m_ResoHz, m_LastResoHz))) {
+        m_Before = m_Last;
+    }
+    m_Last = now;
+    m_LastBatterHz = m_BatterHz;
+    m_LastResoHz = m_ResoHz;
+    m_TargetWritten = false;
+}
+
+QString TwoHeadsWindow::shapeText(const StrikeShape& shape) const {
+    const QString sustain = std::isfinite(shape.decaySec)
+                                ? tr("%1 с").arg(shape.decaySec, 0, 'f', 2)
+                                : tr("без затухания");
+    return tr("затухание %1, высота после удара %2").arg(sustain, signedCents(shape.bendCents));
 }
 
 void TwoHeadsWindow::showEvent(QShowEvent* event) {

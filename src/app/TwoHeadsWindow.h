@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -16,8 +17,10 @@ class Tuner;
 // drum's fundamental from its last good strike, the relation to aim for (unison, resonant higher
 // or lower by N semitones: stored per drum in section "Heads") with the resonant head's target it
 // gives from the batter's pitch and what it does to the sound, and the last strike's sustain and
-// pitch bend. "Сделать целью Пл2" writes that target as the drum's resonant overtone reference.
-// It shows the Tuner; referencesChanged() after it wrote into the kit. User-interface thread only.
+// pitch bend beside those of the strike before the heads last changed (a head measured at another
+// pitch, or a target written), so that what a change did to the sound shows. "Сделать целью Пл2"
+// writes that target as the drum's resonant overtone reference. It shows the Tuner;
+// referencesChanged() after it wrote into the kit. User-interface thread only.
 class TwoHeadsWindow : public QWidget {
     Q_OBJECT
 
@@ -59,6 +62,21 @@ private:
     QPushButton* m_TargetButton = nullptr;
     double m_BatterHz = 0.0;
     double m_ResoHz = 0.0;
+
+    // What one strike of the drum did: its sustain and its pitch after the hit.
+    struct StrikeShape {
+        double frequencyHz = 0.0;
+        double decaySec = 0.0;  // NaN: no decay measured
+        double bendCents = 0.0;
+    };
+    void takeStrike();
+    QString shapeText(const StrikeShape& shape) const;
+    int m_ShapeDrum = -1;  // the drum the strikes below belong to
+    std::optional<StrikeShape> m_Last;
+    std::optional<StrikeShape> m_Before;  // the last strike before the heads changed
+    double m_LastBatterHz = 0.0;          // the heads when m_Last was struck
+    double m_LastResoHz = 0.0;
+    bool m_TargetWritten = false;  // since m_Last was struck
 };
 
 }  // namespace tomaro

@@ -3,6 +3,7 @@
 // undone.
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +19,7 @@
 #include "kit/Kit.h"
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
+#include "support/WavBuilder.h"
 
 namespace tomaro {
 
@@ -26,13 +28,14 @@ class KitViewsTest : public QObject {
 
 private:
     static void addHead(history::HistoryStore& store, const std::string& drum, history::Struck head,
-                        double hz) {
+                        double hz, std::int64_t timeMs = 0) {
         for (int lug = 1; lug <= 6; ++lug) {
             history::Reading tap;
             tap.drum = drum;
             tap.struck = head;
             tap.lug = lug;
             tap.lugCount = 6;
+            tap.timeMs = timeMs;
             // Rods around hz, the mean exactly hz: +-2 cents in turn.
             tap.frequencyHz = hz * std::exp2((lug % 2 == 0 ? 2.0 : -2.0) / 1200.0);
             tap.verdict = "good";
@@ -97,6 +100,32 @@ private slots:
         QCOMPARE(again.findChild<QComboBox*>(QStringLiteral("headsRelationCombo"))->currentIndex(),
                  1);
         QCOMPARE(again.findChild<QSpinBox*>(QStringLiteral("headsSemitoneSpin"))->value(), 3);
+
+        // A strike, the batter head tuned up, another strike: the window keeps the one from
+        // before the change beside the new one, so that what the change did shows.
+        const auto strikeOf = [&](double tauSec) {
+            test::WavBuilder wav;
+            for (int i = 0; i < 42000; ++i) {
+                const double t = i / 48000.0;
+                wav.samples.push_back(static_cast<std::int16_t>(
+                    std::lround(12000 * std::exp(-t / tauSec) * std::sin(2 * M_PI * 121.0 * t))));
+            }
+            const std::string path = m_Dir.filePath(QStringLiteral("strike.wav")).toStdString();
+            test::writeFile(path, wav.bytes());
+            QVERIFY(tuner.loadFile(path).ok);
+            tuner.paintStep();
+            window.refresh();
+        };
+        strikeOf(0.25);
+        QVERIFY(!text(window, "headsStrikeLine").contains(QStringLiteral("До изменения")));
+        // A minute later: the rods of the new pass are the head's last ones.
+        addHead(store, tom, history::Struck::Batter, 190.0,
+                QDateTime::currentMSecsSinceEpoch() + 60000);
+        strikeOf(0.6);
+        const QString strikes = text(window, "headsStrikeLine");
+        QVERIFY2(strikes.contains(QStringLiteral("До изменения пластиков: затухание 0.2")) &&
+                     strikes.contains(QStringLiteral("Последний удар: затухание 0.6")),
+                 qPrintable(strikes));
 
         // No head measured on another drum: said, and no target to write.
         tuner.setTunedDrum(0);
