@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "app/CMainDlg.h"
+#include "app/KitPlanWindow.h"
 #include "app/SnapshotsWindow.h"
 #include "app/TuningWindow.h"
+#include "app/TwoHeadsWindow.h"
 #include "history/HistoryStore.h"
 #include "language/Translations.h"
 #include "settings/MemoryProfile.h"
@@ -190,6 +192,48 @@ int main(int argc, char** argv) {
     QApplication::processEvents();
     snapshots->grab().save(out.filePath("recall.png"));
     std::printf("%s\n", qPrintable(out.filePath("recall.png")));
+    snapshots->endRecall();
+
+    // Both heads: the resonant head of the 12" tapped 2 semitones above the batter, and a strike
+    // of the drum; then the kit's intervals and a plan in fourths from its lowest tom.
+    window.tuner().setLugHead(tomaro::DrumHead::Resonant);
+    tuning->setLugMode(true);
+    tuning->activateWindow();
+    for (int wait = 0; wait < 100 && !tuning->isActiveWindow(); ++wait) {
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    for (int lug : {1, 4, 2, 5, 3, 6}) {
+        window.openFile(writeHeadTap(taps, QStringLiteral("reso%1.wav").arg(lug),
+                                     targetHz * std::exp2(179.0 / 1200), 8.0, 75.0,
+                                     60.0 * (lug - 1)));
+    }
+    tuning->setLugMode(false);
+    window.tuner().setLugHead(tomaro::DrumHead::Batter);
+    {
+        // A strike of the drum: its fundamental settling from 1 % sharp as the hit dies away.
+        std::vector<double> values(48000);
+        double phase = 0.0;
+        for (int i = 0; i < 48000; ++i) {
+            const double t = i / 48000.0;
+            phase += 2 * M_PI * targetHz / 1.5 * (1.0 + 0.01 * std::exp(-t / 0.08)) / 48000.0;
+            values[i] = 12000 * std::exp(-t / 0.45) * std::sin(phase);
+        }
+        window.openFile(writeWav(taps, QStringLiteral("drum.wav"), values));
+    }
+    tomaro::TwoHeadsWindow heads(window.tuner());
+    heads.resize(760, 520);
+    heads.show();
+    heads.refresh();
+    QApplication::processEvents();
+    heads.grab().save(out.filePath("two-heads.png"));
+    std::printf("%s\n", qPrintable(out.filePath("two-heads.png")));
+    tomaro::KitPlanWindow plan(window.tuner());
+    plan.resize(900, 640);
+    plan.show();
+    plan.refresh();
+    QApplication::processEvents();
+    plan.grab().save(out.filePath("kit-plan.png"));
+    std::printf("%s\n", qPrintable(out.filePath("kit-plan.png")));
 
     return 0;
 }
