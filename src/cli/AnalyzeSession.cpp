@@ -131,6 +131,14 @@ FileAnalysis AnalyzeSession::analyseLug(const std::string& path, int lug) {
     return file;
 }
 
+int AnalyzeSession::analyseCentre(const std::string& path, std::ostream& err) {
+    m_Tuner.requestCentreStrike();
+    const FileAnalysis centre = analyse(path);
+    if (centre.load.ok && !m_Tuner.centreStrikePending()) return kExitAnalysed;
+    err << "tomaro-analyze: " << path << ": the centre strike gave no reading\n";
+    return centre.load.ok ? kExitRejected : kExitRefused;
+}
+
 FileAnalysis AnalyzeSession::currentReading(const std::string& label) {
     FileAnalysis file;
     file.path = label;
@@ -196,14 +204,9 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
             << tuner.lugs().searchRange().hiHz << " Hz: it is not used\n";
     }
     if (options.centreFile) {
-        // The centre strike first: it goes to no rod.
-        session.tuner().requestCentreStrike();
-        const FileAnalysis centre = session.analyse(*options.centreFile);
-        if (!centre.load.ok || session.tuner().centreStrikePending()) {
-            err << "tomaro-analyze: " << *options.centreFile
-                << ": the centre strike gave no reading\n";
-            return centre.load.ok ? kExitRejected : kExitRefused;
-        }
+        // The centre strike first.
+        const int centre = session.analyseCentre(*options.centreFile, err);
+        if (centre != kExitAnalysed) return centre;
     }
     for (std::size_t i = 0; i < options.files.size(); ++i) {
         files.push_back(session.analyseLug(options.files[i], static_cast<int>(i) + 1));
@@ -290,13 +293,8 @@ static int readHead(AnalyzeSession& session, const CliOptions& options, bool res
         return kExitUsage;
     }
     if (options.centreFile) {
-        session.tuner().requestCentreStrike();
-        const FileAnalysis centre = session.analyse(*options.centreFile);
-        if (!centre.load.ok || session.tuner().centreStrikePending()) {
-            err << "tomaro-analyze: " << *options.centreFile
-                << ": the centre strike gave no reading\n";
-            return centre.load.ok ? kExitRejected : kExitRefused;
-        }
+        const int centre = session.analyseCentre(*options.centreFile, err);
+        if (centre != kExitAnalysed) return centre;
         centreHz = session.tuner().lugs().centreHz();
     }
     int status = kExitAnalysed;

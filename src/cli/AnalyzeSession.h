@@ -77,6 +77,10 @@ public:
     void keepLug(const CliOptions& options);
     // The file as the tap at rod `lug`.
     FileAnalysis analyseLug(const std::string& path, int lug);
+    // --centre: the file as a strike at the centre of the head, which goes to no rod. Returns
+    // kExitAnalysed when it placed the band, else kExitRefused (not loaded) or kExitRejected (no
+    // reading), with the reason on `err`.
+    int analyseCentre(const std::string& path, std::ostream& err);
 
     // Files are read by `importer` from now on (null: the WAV loader again).
     void setImporter(FileLoader importer) { m_Importer = importer; }

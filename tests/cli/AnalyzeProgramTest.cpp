@@ -798,6 +798,42 @@ TEST_F(KitReadout, LugModeReadsEachRodInTheTargetsBandAndAdvisesEveryRod) {
     EXPECT_EQ(run({"--lugs", "4", rod1, rod1, rod1, rod1, rod1}).exitCode, 2);
 }
 
+// A head without a target: the centre strike's fundamental (110 Hz) places the rods' band around
+// the (1,1) mode 1.45–1.60 times higher, where a tap ringing louder modes is read.
+TEST_F(KitReadout, CentreStrikePlacesTheRodsBand) {
+    const std::string centre =
+        write("centre.wav", wavBytes(48000, 1, 16, 38400, strike(110.0, 48000)));
+    // The tap's peaks also fit a family around 225 Hz (its partners at 0.66x and 1.34x), which
+    // the taps alone would take.
+    const std::string rod = write(
+        "rod.wav", wavBytes(48000, 1, 16, 38400, [](int i, int) {
+            const double t = i / 48000.0;
+            return std::exp(-t / 0.3) *
+                   (2000 * std::cos(kTwoPi * 148.5 * t) + 5000 * std::cos(kTwoPi * 168.0 * t) +
+                    9000 * std::cos(kTwoPi * 225.0 * t) + 3000 * std::cos(kTwoPi * 301.5 * t));
+        }));
+    const ProgramRun alone =
+        run({"--json", "--kit", m_Kit, "--lugs", "4", "--drum", "12\"", "--head", "reso", rod});
+    ASSERT_EQ(alone.exitCode, 0) << alone.err;
+    EXPECT_NEAR(alone.jsonLines().at(0)["lug_hz"].get<double>(), 225.0, 0.05);
+    const ProgramRun result = run({"--json", "--kit", m_Kit, "--lugs", "4", "--drum", "12\"",
+                                   "--head", "reso", "--centre", centre, rod});
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    const auto lines = result.jsonLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_NEAR(lines[0]["lug_hz"].get<double>(), 168.0, 0.05);
+    const Json& band = lines[1]["lugs"]["band_hz"];
+    EXPECT_LT(band[0].get<double>(), 1.45 * 110.0);
+    EXPECT_GT(band[1].get<double>(), 1.60 * 110.0);
+    EXPECT_GT(band[0].get<double>(), 110.0);
+    // A silent centre strike places nothing: said, and no rod is read.
+    const std::string silent =
+        write("silent.wav", wavBytes(48000, 1, 16, 38400, [](int, int) { return 0.0; }));
+    const ProgramRun none = run({"--kit", m_Kit, "--lugs", "4", "--centre", silent, rod});
+    EXPECT_EQ(none.exitCode, 3);
+    EXPECT_NE(none.err.find("the centre strike gave no reading"), std::string::npos) << none.err;
+}
+
 // Both heads of the 12": the batter's rods in its target's band, the resonant head's (no target)
 // found over the lug search range; the interval from the one to the other.
 TEST_F(KitReadout, HeadsGiveBothPitchesAndTheirInterval) {
