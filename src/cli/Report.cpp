@@ -225,7 +225,7 @@ std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& fi
         }
         return line + "not read  (" + name + ": " + why + ")";
     }
-    line += fixedText(file.lugHz, 2) + " Hz  " + fixedText(lugs.cents(file.lug), 1) + " c  " +
+    line += fixedText(file.lugHz, 2) + " Hz  " + fixedText(lugs.cents(file.lug), 1) + " ¢  " +
             lugs::actionCode(lugs.action(file.lug)) + "  (" + name + ")";
     return line;
 }
@@ -240,8 +240,8 @@ std::string headLine(const nlohmann::ordered_json& summary) {
                       head["reference"].get<std::string>() + ")";
     line += ", band " + fixedText(head["band_hz"][0].get<double>(), 1) + ".." +
             fixedText(head["band_hz"][1].get<double>(), 1) + " Hz, spread " +
-            fixedText(head["spread_cents"].get<double>(), 1) + " c, split " +
-            fixedText(head["split_cents"].get<double>(), 1) + " c" +
+            fixedText(head["spread_cents"].get<double>(), 1) + " ¢, split " +
+            fixedText(head["split_cents"].get<double>(), 1) + " ¢" +
             (head["axis_deg"].is_null()
                  ? std::string()
                  : ", tight axis " + fixedText(head["axis_deg"].get<double>(), 0) + " deg") +
@@ -277,7 +277,7 @@ std::string reportLine(const nlohmann::ordered_json& report, const CliOptions& o
         const auto& series = report["series"];
         line += "  series " + std::to_string(series["count"].get<int>()) + " at " +
                 fixedText(series["median_hz"].get<double>(), 2) + " Hz +- " +
-                fixedText(series["spread_cents"].get<double>(), 1) + " c" +
+                fixedText(series["spread_cents"].get<double>(), 1) + " ¢" +
                 (series["stable"].get<bool>() ? " stable" : "");
     }
     return line;

@@ -791,7 +791,7 @@ TEST_F(KitReadout, LugModeReadsEachRodInTheTargetsBandAndAdvisesEveryRod) {
     const ProgramRun plain =
         run({"--kit", m_Kit, "--lugs", "4", "--drum", "12\"", "--head", "reso", rod1, rod3});
     ASSERT_EQ(plain.exitCode, 0) << plain.err;
-    EXPECT_NE(plain.out.find("rod 1: 174.81 Hz  -15.6 c  tighten"), std::string::npos) << plain.out;
+    EXPECT_NE(plain.out.find("rod 1: 174.81 Hz  -15.6 ¢  tighten"), std::string::npos) << plain.out;
     EXPECT_NE(plain.out.find("reference 176.40 Hz (mean)"), std::string::npos) << plain.out;
 
     EXPECT_EQ(run({"--kit", m_Kit, "--lugs", "4", "--drum", "13\"", rod1}).exitCode, 2);
