@@ -454,14 +454,13 @@ ModePairFit::ModePairFit() {
 
 ModePairFit::~ModePairFit() = default;
 
-const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz, int start,
-                                 int end, double loHz, double hiHz) {
-    m_Result = ModePair{};
+bool ModePairFit::prepare(const SampleSource& source, double sampleRateHz, int start, int end,
+                          double loHz, double hiHz) {
     Workspace& w = *m_Work;
     if (!(std::isfinite(sampleRateHz) && sampleRateHz > 0.0 && sampleRateHz <= kMaxRateHz) ||
         !(std::isfinite(loHz) && std::isfinite(hiHz) && loHz > 0.0 && hiHz > loHz &&
           hiHz < sampleRateHz / 2.0)) {
-        return m_Result;
+        return false;
     }
     start = std::max(start, 0);
     end = std::min(end, source.frameCount);
@@ -478,9 +477,9 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     const long byBand =
         static_cast<long>(sampleRateHz / (kStageB * kRateOverHalfWidth * halfWidthHz));
     const long decimation = std::min({byLength, bySpan, byBand});
-    if (decimation < 1) return m_Result;
+    if (decimation < 1) return false;
     const int d = static_cast<int>(decimation);
-    if ((kN - 1) * kStageB * d < kMinDataSec * sampleRateHz) return m_Result;
+    if ((kN - 1) * kStageB * d < kMinDataSec * sampleRateHz) return false;
     const int frames = d * (kOutputsA - 1) + 2 * kHalfPerD * d + 1;
 
     w.rateHz = sampleRateHz;
@@ -491,6 +490,29 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     w.hiHz = hiHz;
     for (int n = 0; n < frames; ++n) w.samples[n] = source.at(start + skip + n);
     w.decimate(d);
+    return true;
+}
+
+bool ModePairFit::baseband(const SampleSource& source, double sampleRateHz, int start, int end,
+                           double loHz, double hiHz, Baseband& out) {
+    out = Baseband{};
+    if (!prepare(source, sampleRateHz, start, end, loHz, hiHz)) return false;
+    const Workspace& w = *m_Work;
+    for (int n = 0; n < kN; ++n) out.data[n] = w.data[n];
+    out.centreHz = w.centreHz;
+    out.decimatedHz = w.decimatedHz;
+    out.firstSec = w.firstSec;
+    out.loHz = loHz;
+    out.hiHz = hiHz;
+    out.ok = true;
+    return true;
+}
+
+const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz, int start,
+                                 int end, double loHz, double hiHz) {
+    m_Result = ModePair{};
+    Workspace& w = *m_Work;
+    if (!prepare(source, sampleRateHz, start, end, loHz, hiHz)) return m_Result;
 
     Workspace::Model model;
     if (!w.estimatePoles(model)) return m_Result;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <complex>
 #include <memory>
 
 namespace tomaro {
@@ -22,6 +24,20 @@ struct ModePair {
     double noiseDb = -200.0;    // the band's noise floor, same scale as levelDb
     double splitCents() const;  // 1200 log2(hi/lo) for a pair, else 0
     double meanHz() const;  // geometric mean of a pair, the member's frequency for one, 0 for none
+};
+
+// A tap's band mixed down to complex baseband around its centre and decimated, as ModePairFit
+// fits it: data[n] is the band at decimated sample n, sample 0 lying firstSec after the tap's
+// front. Taps of one rate and length share centreHz and decimatedHz, so their poles can be fitted
+// together.
+struct Baseband {
+    static constexpr int kSamples = 256;
+    std::array<std::complex<double>, kSamples> data{};
+    double centreHz = 0.0;     // the band's centre, Hz: baseband 0 Hz
+    double decimatedHz = 0.0;  // the rate of data[], Hz
+    double firstSec = 0.0;     // data[0] from the tap's front, s
+    double loHz = 0.0, hiHz = 0.0;
+    bool ok = false;
 };
 
 // A high-resolution fit of the one or two decaying sinusoids a tap shows in a narrow band: the
@@ -82,8 +98,8 @@ public:
     static constexpr double kMinDataSec = 0.15;
     static constexpr double kMaxSpanSec = 1.0;  // the tap read from its front, at most
     static constexpr double kMaxRateHz = 192000.0;
-    static constexpr int kSamples = 256;  // decimated samples fitted
-    static constexpr int kColumns = 48;   // columns of the Hankel matrix
+    static constexpr int kSamples = Baseband::kSamples;  // decimated samples fitted
+    static constexpr int kColumns = 48;                  // columns of the Hankel matrix
     static constexpr int kMaxPoles = 8;
     static constexpr double kOrderFactor = 2.0;
 
@@ -104,7 +120,16 @@ public:
                         double loHz, double hiHz);
     const ModePair& result() const { return m_Result; }
 
+    // The band of the same frames as fit() reads them, mixed down and decimated, for a fit of
+    // poles shared by several taps (HeadModeFit). False, with `out.ok` false, where fit() would
+    // give count 0 for the geometry alone. Never allocates; UI thread.
+    bool baseband(const SampleSource& source, double sampleRateHz, int start, int end, double loHz,
+                  double hiHz, Baseband& out);
+
 private:
+    bool prepare(const SampleSource& source, double sampleRateHz, int start, int end, double loHz,
+                 double hiHz);
+
     struct Workspace;  // every buffer and decomposition, allocated by the constructor (~1.7 MB)
     ModePair m_Result;
     std::unique_ptr<Workspace> m_Work;

@@ -13,6 +13,9 @@ constexpr double kDegToRad = std::numbers::pi / 180.0;
 // A rod whose tap lies further than this from the fitted pattern (in the -1..1 scale of which
 // member it rang) is to be tapped again.
 constexpr double kDisagreement = 0.9;
+// A resolved pair whose members' shares vary less than this around the head (on the -1..1 scale),
+// or less than what the fit leaves, shows no axis.
+constexpr double kMinModulation = 0.25;
 
 double cents(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
 
@@ -58,6 +61,7 @@ struct PatternFit {
     double amplitude = 0.0;  // hypot(a, b)
     double axisDeg = 0.0;    // where the pattern is highest, [0, 360 / m)
     std::vector<double> residual;
+    double rms = 0.0;  // weighted RMS of the residual
 };
 
 // Fits the pattern of order m to `values` at `anglesDeg` (three rods at least). For the members'
@@ -65,17 +69,18 @@ struct PatternFit {
 // the member it rings, or a blend leaning to it) the members lie about the amplitude r either side
 // of the mean, so the pair's split is about 2 r.
 PatternFit fitPattern(const std::vector<double>& anglesDeg, const std::vector<double>& values,
-                      int m) {
+                      int m, const std::vector<double>& weights = {}) {
     PatternFit fit;
     const int n = static_cast<int>(values.size());
     if (n < 3) return fit;
     Eigen::MatrixXd x(n, 3);
     Eigen::VectorXd y(n);
     for (int i = 0; i < n; ++i) {
-        x(i, 0) = 1.0;
-        x(i, 1) = std::cos(m * anglesDeg[i] * kDegToRad);
-        x(i, 2) = std::sin(m * anglesDeg[i] * kDegToRad);
-        y(i) = values[i];
+        const double w = weights.empty() ? 1.0 : std::sqrt(std::max(weights[i], 0.0));
+        x(i, 0) = w;
+        x(i, 1) = w * std::cos(m * anglesDeg[i] * kDegToRad);
+        x(i, 2) = w * std::sin(m * anglesDeg[i] * kDegToRad);
+        y(i) = w * values[i];
     }
     Eigen::VectorXd c;
     if (!solve(x, y, c)) return fit;
@@ -84,14 +89,57 @@ PatternFit fitPattern(const std::vector<double>& anglesDeg, const std::vector<do
     fit.amplitude = std::hypot(c(1), c(2));
     const double period = 360.0 / m;
     fit.axisDeg = std::fmod(std::atan2(c(2), c(1)) / kDegToRad / m + period, period);
-    const Eigen::VectorXd r = y - x * c;
-    fit.residual.assign(r.data(), r.data() + n);
+    fit.residual.resize(n);
+    double weightSum = 0.0, squares = 0.0;
+    for (int i = 0; i < n; ++i) {
+        const double w = weights.empty() ? 1.0 : std::max(weights[i], 0.0);
+        const double model = c(0) + c(1) * std::cos(m * anglesDeg[i] * kDegToRad) +
+                             c(2) * std::sin(m * anglesDeg[i] * kDegToRad);
+        fit.residual[i] = values[i] - model;
+        weightSum += w;
+        squares += w * fit.residual[i] * fit.residual[i];
+    }
+    fit.rms = weightSum > 0.0 ? std::sqrt(squares / weightSum) : 0.0;
     return fit;
+}
+
+// The members' shares of the fitted taps around the head, with weights from each tap's level
+// (against the loudest) and how much of it the model explains.
+struct Shares {
+    std::vector<int> rods;
+    std::vector<double> anglesDeg, values, weights;
+};
+
+Shares sharesOf(std::span<const RodObservation> rods, const HeadModes& modes) {
+    Shares shares;
+    const int count = std::min<int>(static_cast<int>(rods.size()), HeadModes::kMaxTaps);
+    double loudest = 0.0;
+    for (int i = 0; i < count; ++i) {
+        const auto& tap = modes.taps[i];
+        if (tap.fitted) loudest = std::max(loudest, tap.loAmplitude + tap.hiAmplitude);
+    }
+    for (int i = 0; i < count; ++i) {
+        const auto& tap = modes.taps[i];
+        const double share = memberShare(tap);
+        if (!(rods[i].readingHz > 0.0) || !tap.fitted || std::isnan(share)) continue;
+        shares.rods.push_back(i);
+        shares.anglesDeg.push_back(rods[i].angleDeg);
+        shares.values.push_back(share);
+        shares.weights.push_back(tap.explained *
+                                 std::min(1.0, (tap.loAmplitude + tap.hiAmplitude) / loudest));
+    }
+    return shares;
 }
 
 }  // namespace
 
-HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
+double memberShare(const HeadModes::TapLevels& tap) {
+    const double sum = tap.loAmplitude + tap.hiAmplitude;
+    return tap.fitted && sum > 0.0 ? (tap.hiAmplitude - tap.loAmplitude) / sum : NAN;
+}
+
+HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const HeadModes* modes11,
+                const HeadModes* modes21) {
     HeadFit head;
     const int count = std::min<int>(static_cast<int>(rods.size()), HeadFit::kMaxRods);
     std::vector<int> measured;
@@ -122,7 +170,31 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
     // A pair resolved at one rod alone may be the fit's mistake on a head split by a cent or two:
     // the pair counts once a third of the rods (two at least) resolve it.
     const bool pairSeen = splits.size() >= std::max<std::size_t>(2, (measured.size() + 2) / 3);
-    if (pairSeen) {
+    const bool joint11 = modes11 != nullptr && modes11->tapsFitted > 0 && modes11->count > 0;
+    if (joint11) {
+        // One pair for the head: the members' frequencies from all taps together, the axis from
+        // where each member rings (its shape across the rods).
+        head.meanHz = modes11->meanHz();
+        head.splitBelowResolution = modes11->belowResolution;
+        if (modes11->count == 2) {
+            head.splitResolved = true;
+            head.splitCents = modes11->splitCents();
+            const Shares shares = sharesOf(rods, *modes11);
+            const PatternFit fit = fitPattern(shares.anglesDeg, shares.values, 2, shares.weights);
+            head.axisKnown = fit.ok && fit.amplitude >= kMinModulation && fit.rms <= fit.amplitude;
+            if (fit.ok) {
+                head.axisModulation = fit.amplitude;
+                head.axisResidual = fit.rms;
+                head.axisDeg = fit.axisDeg;
+            }
+            if (head.axisKnown) {
+                head.patternCents = kPatternPerSplit11 * head.splitCents;
+                for (std::size_t k = 0; k < shares.rods.size() && shares.rods.size() >= 4; ++k) {
+                    head.disagrees[shares.rods[k]] = std::abs(fit.residual[k]) > kDisagreement;
+                }
+            }
+        }
+    } else if (pairSeen) {
         // The pair as the taps resolved it: the same two frequencies at every rod, only their
         // levels change with the rod's angle.
         head.splitResolved = true;
@@ -173,7 +245,20 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz) {
         }
     }
     const bool pair21Seen = splits21.size() >= std::max<std::size_t>(2, (measured.size() + 2) / 3);
-    if (pair21Seen && count >= 8) {
+    const bool joint21 = modes21 != nullptr && modes21->tapsFitted > 0;
+    if (joint21 && count >= 8) {
+        head.split21BelowResolution = modes21->belowResolution;
+        if (modes21->count == 2) {
+            head.split21Cents = modes21->splitCents();
+            const Shares shares = sharesOf(rods, *modes21);
+            const PatternFit fit = fitPattern(shares.anglesDeg, shares.values, 4, shares.weights);
+            if (fit.ok && fit.amplitude >= kMinModulation && fit.rms <= fit.amplitude) {
+                head.hasPattern4 = true;
+                head.axis4Deg = fit.axisDeg;
+                head.pattern4Cents = kPatternPerSplit21 * head.split21Cents;
+            }
+        }
+    } else if (pair21Seen && count >= 8) {
         const double loHz = median(los21);
         const double hiHz = median(his21);
         std::vector<double> weights, at;

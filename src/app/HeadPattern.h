@@ -3,6 +3,7 @@
 #include <array>
 #include <span>
 
+#include "analysis/HeadModeFit.h"
 #include "analysis/ModePairFit.h"
 
 namespace tomaro {
@@ -38,10 +39,21 @@ struct HeadFit {
     double splitCents = 0.0;     // the evenness figure: the (1,1) pair's split, else the readings'
                                  // spread (highest minus lowest rod) when no tap resolved the pair
     bool splitResolved = false;  // the split comes from resolved pairs
-    double axisDeg = 0.0;        // the tight axis of the cos 2θ pattern, [0, 180) from rod 1
-    double patternCents = 0.0;   // its amplitude, cents of pitch at a rod on the axis
-    bool hasPattern4 = false;    // the (2,1) pair gave a cos 4θ pattern
+    // The taps show a pair closer than the fit resolves (HeadModeFit::kResolutionCents): the
+    // split is reported as below that, splitCents 0.
+    bool splitBelowResolution = false;
+    // The axis is known from the members' shapes across the rods. False when a resolved pair
+    // rings alike at every rod: the tap is to be repeated rather than an axis guessed.
+    bool axisKnown = true;
+    // How well the members' shares follow cos 2(θ - axis): the fitted modulation (0..1) and the
+    // weighted RMS of what it leaves (0 when not fitted from shares).
+    double axisModulation = 0.0;
+    double axisResidual = 0.0;
+    double axisDeg = 0.0;       // the tight axis of the cos 2θ pattern, [0, 180) from rod 1
+    double patternCents = 0.0;  // its amplitude, cents of pitch at a rod on the axis
+    bool hasPattern4 = false;   // the (2,1) pair gave a cos 4θ pattern
     double split21Cents = 0.0;
+    bool split21BelowResolution = false;
     double axis4Deg = 0.0;  // a tight direction of cos 4θ, [0, 90)
     double pattern4Cents = 0.0;
     double meanOffsetCents = 0.0;  // the mean against the target (0 without one)
@@ -58,7 +70,15 @@ inline constexpr double kPatternPerSplit11 = kCentsPerTensionPercent / 9.0;
 inline constexpr double kPatternPerSplit21 = kCentsPerTensionPercent / 4.0;
 
 // Fits the head from its rods (index lug - 1, angles as given). `targetHz` 0: no target (the mean
-// is then the reference). Pure function, any thread.
-HeadFit fitHead(std::span<const RodObservation> rods, double targetHz);
+// is then the reference). `modes11` and `modes21`, when given with taps fitted, are the head's
+// (1,1) and (2,1) members fitted over all taps together (index = rod): the split and the mean
+// come from them and the axes from each tap's members' shares (see HeadModeFit); without them the
+// per-tap pairs or the readings alone are used. Pure function, any thread.
+HeadFit fitHead(std::span<const RodObservation> rods, double targetHz,
+                const HeadModes* modes11 = nullptr, const HeadModes* modes21 = nullptr);
+
+// A tap's share of the upper member: (hi - lo) / (hi + lo) of the members' amplitudes, from -1
+// (the lower alone) to +1 (the upper alone); NaN when the tap rang neither.
+double memberShare(const HeadModes::TapLevels& tap);
 
 }  // namespace tomaro

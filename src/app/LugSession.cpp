@@ -6,6 +6,7 @@
 
 #include "analysis/AnalysisSettings.h"
 #include "analysis/FixedText.h"
+#include "audio/StrikeRecord.h"
 #include "kit/DrumTypes.h"
 #include "settings/Profile.h"
 
@@ -100,6 +101,8 @@ void LugSession::reset(int count, LugOrder order) {
     m_TappingOrder = lugs::tappingOrder(m_Count, m_Order);
     m_Hz.fill(0.0);
     m_Taps.fill(LugTap{});
+    m_Baseband11.fill(Baseband{});
+    m_Baseband21.fill(Baseband{});
     m_Step = 0;
     m_AnchorHz = 0.0;
     refit();
@@ -230,6 +233,8 @@ LugTapResult LugSession::record(const LugTap& offered) {
     }
     m_Hz[selected() - 1] = tap.readingHz;
     m_Taps[selected() - 1] = tap;
+    m_Baseband11[selected() - 1].ok = false;
+    m_Baseband21[selected() - 1].ok = false;
     m_Step = (m_Step + 1) % m_Count;
     if (bandSource() == LugBandSource::None) {
         m_AnchorHz =
@@ -263,6 +268,8 @@ void LugSession::setReading(int lug, double frequencyHz) {
     const bool valid = std::isfinite(frequencyHz) && frequencyHz > 0.0;
     m_Hz[lug - 1] = valid ? frequencyHz : 0.0;
     m_Taps[lug - 1] = LugTap{};
+    m_Baseband11[lug - 1].ok = false;
+    m_Baseband21[lug - 1].ok = false;
     m_Taps[lug - 1].readingHz = m_Hz[lug - 1];
     if (valid && m_AnchorHz <= 0.0) m_AnchorHz = frequencyHz;
     refit();
@@ -282,15 +289,57 @@ int LugSession::measuredCount() const {
         std::count_if(m_Hz.begin(), m_Hz.begin() + m_Count, [](double hz) { return hz > 0.0; }));
 }
 
+void LugSession::fitModes() {
+    m_Modes11 = HeadModes{};
+    m_Modes21 = HeadModes{};
+    if (!bandLocked()) return;
+    const FrequencyBand band11 = band();
+    const FrequencyBand band21 = pair21Band(band11);
+    std::array<const Baseband*, lugs::kMaxCount> taps11{}, taps21{};
+    int withSound = 0;
+    auto prepare = [this](int i, const FrequencyBand& b, Baseband& baseband) -> const Baseband* {
+        const LugTap& tap = m_Taps[i];
+        if (!(b.hiHz > b.loHz) || b.hiHz >= 0.5 * tap.sampleRateHz) return nullptr;
+        if (!baseband.ok || baseband.loHz != b.loHz || baseband.hiHz != b.hiHz) {
+            const std::vector<std::int16_t>& samples = *tap.samples;
+            SampleSource source;
+            source.native = samples.data();
+            source.frameCount = static_cast<int>(samples.size());
+            m_Fitters->decimator.baseband(source, tap.sampleRateHz, 0, source.frameCount, b.loHz,
+                                          b.hiHz, baseband);
+        }
+        return baseband.ok ? &baseband : nullptr;
+    };
+    for (int i = 0; i < m_Count; ++i) {
+        if (!(m_Hz[i] > 0.0) || !m_Taps[i].samples || !(m_Taps[i].sampleRateHz > 0.0)) continue;
+        if (!m_Fitters) m_Fitters = std::make_shared<Fitters>();
+        taps11[i] = prepare(i, band11, m_Baseband11[i]);
+        if (m_Count >= 8) taps21[i] = prepare(i, band21, m_Baseband21[i]);
+        ++withSound;
+    }
+    if (withSound == 0) return;
+    m_Modes11 = m_Fitters->head.fit(std::span(taps11.data(), m_Count), band11.loHz, band11.hiHz);
+    if (m_Count >= 8) {
+        m_Modes21 =
+            m_Fitters->head.fit(std::span(taps21.data(), m_Count), band21.loHz, band21.hiHz);
+    }
+}
+
 void LugSession::refit() {
+    fitModes();
     std::array<RodObservation, lugs::kMaxCount> rods{};
     for (int i = 0; i < m_Count; ++i) {
+        if (m_Modes11.taps[i].fitted) m_Taps[i].pair11 = m_Modes11.pairAt(i);
+        if (m_Modes21.taps[i].fitted) m_Taps[i].pair21 = m_Modes21.pairAt(i);
         rods[i].angleDeg = lugs::angleDeg(i + 1, m_Count);
         rods[i].readingHz = m_Hz[i];
         rods[i].pair11 = m_Taps[i].pair11;
         rods[i].pair21 = m_Taps[i].pair21;
     }
-    m_Head = fitHead(std::span<const RodObservation>(rods.data(), m_Count), m_TargetHz);
+    const bool joint11 = m_Modes11.tapsFitted > 0;
+    const bool joint21 = m_Modes21.tapsFitted > 0;
+    m_Head = fitHead(std::span<const RodObservation>(rods.data(), m_Count), m_TargetHz,
+                     joint11 ? &m_Modes11 : nullptr, joint21 ? &m_Modes21 : nullptr);
 }
 
 double LugSession::referenceHz() const {
@@ -339,6 +388,12 @@ double LugSession::spreadCents() const {
 
 bool LugSession::even() const {
     if (measuredCount() != m_Count || m_Head.splitCents > m_ToleranceCents) return false;
+    // A split pair whose axis the rods do not show is no even head, and neither is one whose
+    // (2,1) pair is split past the tolerance.
+    if (m_Head.splitResolved && !m_Head.axisKnown && m_Head.splitCents > m_ToleranceCents) {
+        return false;
+    }
+    if (m_Head.split21Cents > m_ToleranceCents) return false;
     for (int lug = 1; lug <= m_Count; ++lug) {
         if (action(lug) != LugAction::Ok) return false;
     }

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "analysis/HeadModeFit.h"
 #include "analysis/ModeFamily.h"
 #include "analysis/ModePairFit.h"
 #include "app/HeadPattern.h"
@@ -71,9 +74,15 @@ FrequencyBand pair21Band(const FrequencyBand& pairBand);
 // resolved, and its spectrum's peaks over the lug search range (to tell the head's modes apart).
 struct LugTap {
     double readingHz = 0.0;  // in the (1,1) band; 0: no tone there
+    // The pairs as this tap rang them: the head's members fitted over all taps once the band is
+    // placed (see LugSession), else what was given.
     ModePair pair11;
     ModePair pair21;
     PeakList peaks;
+    // The tap's samples from its front (1 s at most) at sampleRateHz, for the fits over all taps;
+    // null for a reading given without sound. Shared, never written once made.
+    std::shared_ptr<const std::vector<std::int16_t>> samples;
+    double sampleRateHz = 0.0;
 };
 
 // What became of a tap offered to the selected rod.
@@ -184,6 +193,10 @@ public:
     double spreadCents() const;
     // The fitted head: split, pattern and axis, per-rod deviations.
     const HeadFit& head() const { return m_Head; }
+    // The head's (1,1) and (2,1) members from all taps with sound together (tapsFitted 0 while no
+    // tap has sound or the band is not placed).
+    const HeadModes& modes11() const { return m_Modes11; }
+    const HeadModes& modes21() const { return m_Modes21; }
     // The evenness figure ("расщепление"): the (1,1) pair's split, else the spread.
     double splitCents() const { return m_Head.splitCents; }
     // Every rod measured, the split and every rod's deviation within the tolerance.
@@ -201,7 +214,15 @@ public:
     std::string csv(const std::string& contextHeader = {}, const std::string& context = {}) const;
 
 private:
+    // The decimator and the fit over all taps; made at the first tap with sound, shared by copies
+    // of the session (one thread).
+    struct Fitters {
+        ModePairFit decimator;
+        HeadModeFit head;
+    };
+
     void refit();
+    void fitModes();
     void readAgainFromPeaks(double centreHz);
     double familyCentreHz() const;
 
@@ -217,6 +238,10 @@ private:
     double m_ToleranceCents = kDefaultToleranceCents;
     FrequencyBand m_Search{kDefaultSearchF0Hz, kDefaultSearchF1Hz};
     HeadFit m_Head;
+    HeadModes m_Modes11, m_Modes21;
+    // Each rod's tap in the (1,1) and (2,1) bands, kept while the band stays.
+    std::array<Baseband, lugs::kMaxCount> m_Baseband11{}, m_Baseband21{};
+    std::shared_ptr<Fitters> m_Fitters;
 };
 
 // The lug settings in section "Lugs": the order ("Order": 0 star, 1 clockwise), the head ("Head":

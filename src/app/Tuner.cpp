@@ -196,7 +196,6 @@ void Tuner::lugsEdited() {
 
 void Tuner::setLugMode(bool on) {
     if (on && !m_LugAnalyzer) m_LugAnalyzer = std::make_unique<Analyzer>();
-    if (on && !m_PairFit) m_PairFit = std::make_unique<ModePairFit>();
     m_LugMode = on;
     if (!on) m_CentrePending = false;
     lugsEdited();
@@ -347,17 +346,17 @@ void Tuner::readLug(bool accepted) {
     if (tap.readingHz > 0.0) {
         m_LugReadingHz = tap.readingHz;
         m_LastLugHz = tap.readingHz;
-        const int start = m_Record.startIndex;
-        const int end = m_Record.sampleCount;
-        tap.pair11 = m_PairFit->fit(m_Record.source(), fs, start, end, m_LugBandUsed.loHz,
-                                    m_LugBandUsed.hiHz);
-        if (m_Lugs.count() >= 8) {
-            const FrequencyBand band21 = pair21Band(m_LugBandUsed);
-            if (band21.hiHz > band21.loHz && band21.hiHz < 0.5 * fs) {
-                tap.pair21 =
-                    m_PairFit->fit(m_Record.source(), fs, start, end, band21.loHz, band21.hiHz);
-            }
-        }
+        // The tap's sound from its front, for the fits over all taps of the head.
+        const int start = std::max(m_Record.startIndex, 0);
+        const int end =
+            std::min(m_Record.sampleCount,
+                     start + static_cast<int>(std::ceil(ModePairFit::kMaxSpanSec * fs)));
+        auto samples = std::make_shared<std::vector<std::int16_t>>();
+        samples->reserve(std::max(end - start, 0));
+        const SampleSource source = m_Record.source();
+        for (int n = start; n < end; ++n) samples->push_back(source.at(n));
+        tap.samples = std::move(samples);
+        tap.sampleRateHz = fs;
     }
     if (!m_LugStrikeCounts) return;
     // The first tap on a head restored from the settings begins a new measurement: the stored

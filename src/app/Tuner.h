@@ -260,7 +260,6 @@ private:
     // The lug band's own pass, so that the main reading stays as it is; made when lug mode is
     // first turned on.
     std::unique_ptr<Analyzer> m_LugAnalyzer;
-    std::unique_ptr<ModePairFit> m_PairFit;
     bool m_LugTapsEnabled = true;
     LugNotice m_LugNotice = LugNotice::None;
     int m_LugNoticeRod = 0;
