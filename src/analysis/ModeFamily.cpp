@@ -9,8 +9,12 @@ namespace tomaro {
 namespace {
 
 constexpr int kMaxCandidates = 64;
-constexpr double kKeepWithinDb = 40.0;
-constexpr double kSeparation = 0.03;      // peaks closer than 3 % are one
+constexpr double kKeepWithinDb = 25.0;
+constexpr double kSeparation = 0.03;  // peaks closer than 3 % are one
+// A peak within 12 % of one 20 dB louder is taken for its sidelobe (the analysed stretch's window
+// puts its first sidelobes some 30 dB down, a few bins out).
+constexpr double kSidelobeReach = 0.12;
+constexpr double kSidelobeDb = 20.0;
 constexpr double kSameModeWindow = 0.05;  // a pair split by 100 cents lies within +-3 %
 constexpr double kPartnerWindow = 0.04;   // partner ratios move a few per cent with air loading
 
@@ -64,7 +68,11 @@ PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loH
         if (peak.levelDb < candidates[0].levelDb - kKeepWithinDb) break;
         bool separate = true;
         for (int j = 0; j < list.count; ++j) {
-            separate = separate && !near(peak.frequencyHz, list.peaks[j].frequencyHz, kSeparation);
+            const SpectralPeak& louder = list.peaks[j];
+            separate = separate && !near(peak.frequencyHz, louder.frequencyHz, kSeparation);
+            // The window's sidelobes beside a strong peak are local maxima too, far under it.
+            separate = separate && !(near(peak.frequencyHz, louder.frequencyHz, kSidelobeReach) &&
+                                     peak.levelDb < louder.levelDb - kSidelobeDb);
         }
         if (separate) list.peaks[list.count++] = peak;
     }
@@ -84,12 +92,19 @@ double pairFamilyHz(std::span<const PeakList> taps) {
                                                        {membrane::kRatio31, 0.5}}};
     double bestHz = 0.0;
     double bestScore = 0.0;
+    double bestLevel = -1e300;
     for (const PeakList& source : taps) {
         for (int c = 0; c < source.count; ++c) {
             const double candidate = source.peaks[c].frequencyHz;
+            // A peak beside a louder one in the same mode's window is a sidelobe or the other
+            // member of a pair: the louder one stands for it.
+            if (peakNear(source, candidate, kSameModeWindow) != &source.peaks[c]) continue;
             double score = 0.0;
+            double level = 0.0;  // summed over the taps, dB: what decides a tie
             for (const PeakList& tap : taps) {
-                if (peakNear(tap, candidate, kSameModeWindow) == nullptr) continue;
+                const SpectralPeak* own = peakNear(tap, candidate, kSameModeWindow);
+                if (own == nullptr) continue;
+                level += own->levelDb;
                 score += 1.0;
                 for (const Partner& partner : kPartners) {
                     if (peakNear(tap, candidate * partner.ratio, kPartnerWindow) != nullptr) {
@@ -97,11 +112,14 @@ double pairFamilyHz(std::span<const PeakList> taps) {
                     }
                 }
             }
+            // A tie goes to the louder candidate: a weaker tone below or above the family with no
+            // partners of its own (a fundamental, a tone an octave down) is not the (1,1).
             const bool better = score > bestScore + 1e-9;
-            const bool tieLower = std::abs(score - bestScore) <= 1e-9 && candidate < bestHz;
-            if (better || tieLower) {
+            const bool tieLouder = std::abs(score - bestScore) <= 1e-9 && level > bestLevel;
+            if (better || tieLouder) {
                 bestScore = score;
                 bestHz = candidate;
+                bestLevel = level;
             }
         }
     }
@@ -116,6 +134,19 @@ double pairFamilyHz(std::span<const PeakList> taps) {
         }
     }
     return count > 0 ? sum / count : bestHz;
+}
+
+double centreFundamentalHz(const PeakList& peaks) {
+    if (peaks.count == 0) return 0.0;
+    double loudest = peaks.peaks[0].levelDb;
+    for (int i = 1; i < peaks.count; ++i) loudest = std::max(loudest, peaks.peaks[i].levelDb);
+    double lowest = 0.0;
+    for (int i = 0; i < peaks.count; ++i) {
+        const SpectralPeak& peak = peaks.peaks[i];
+        if (peak.levelDb < loudest - kCentreStrongDb) continue;
+        if (lowest <= 0.0 || peak.frequencyHz < lowest) lowest = peak.frequencyHz;
+    }
+    return lowest;
 }
 
 }  // namespace tomaro

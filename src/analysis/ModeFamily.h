@@ -46,8 +46,10 @@ struct PeakList {
 };
 
 // The strongest local maxima of the analyser's last spectrum within [loHz, hiHz] at
-// `sampleRateHz`, at most PeakList::kMaxPeaks, each within 40 dB of the loudest. Peaks closer
-// than 3 % to a louder one are left out (one mode, or a split pair, is one peak here). Never
+// `sampleRateHz`, at most PeakList::kMaxPeaks, each within 25 dB of the loudest (further down
+// lie the window's sidelobes, not modes that tell the family). Peaks closer
+// than 3 % to a louder one are left out (one mode, or a split pair, is one peak here), and so are
+// the window's sidelobes (within 12 % of a peak 20 dB louder). Never
 // allocates; same thread as the analyser.
 PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loHz, double hiHz);
 
@@ -58,5 +60,12 @@ PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loH
 // (0.66 F, 1.34 F, 1.44 F, 1.66 F). The best score wins; near ties go to the lower candidate.
 // Returns the (1,1) frequency (the mean of the taps' peaks near it), 0 without any peak.
 double pairFamilyHz(std::span<const PeakList> taps);
+
+// The fundamental (0,1) of a strike at the centre of a head from its peaks: the lowest peak within
+// kCentreStrongDb of the loudest. A centre strike rings the (0,n) series, and on large heads
+// (0,2) or (0,3) can be as loud as (0,1), or louder; the series starts at its lowest strong
+// member. 0 without any peak.
+inline constexpr double kCentreStrongDb = 15.0;
+double centreFundamentalHz(const PeakList& peaks);
 
 }  // namespace tomaro

@@ -105,6 +105,9 @@ void LugSession::reset(int count, LugOrder order) {
     m_Baseband21.fill(Baseband{});
     m_Step = 0;
     m_AnchorHz = 0.0;
+    m_BandFinal = false;
+    m_TapsInBand = 0;
+    m_TapsOutOfBand = 0;
     refit();
 }
 
@@ -116,12 +119,44 @@ void LugSession::setOrder(LugOrder order) {
 }
 
 void LugSession::setTargetHz(double targetHz) {
+    const double before = m_TargetHz;
     m_TargetHz = std::isfinite(targetHz) && targetHz > 0.0 ? targetHz : 0.0;
+    if (m_TargetHz != before) {
+        m_TapsInBand = 0;
+        m_TapsOutOfBand = 0;
+    }
     refit();
 }
 
-void LugSession::setCentreHz(double fundamentalHz) {
-    m_CentreHz = std::isfinite(fundamentalHz) && fundamentalHz > 0.0 ? fundamentalHz : 0.0;
+LugSession::CentreResult LugSession::setCentreHz(double fundamentalHz) {
+    const double hz = std::isfinite(fundamentalHz) && fundamentalHz > 0.0 ? fundamentalHz : 0.0;
+    if (hz <= 0.0) {
+        m_CentreHz = 0.0;
+        return CentreResult::Placed;
+    }
+    const double implied = hz * 0.5 * (membrane::kCentreToPairLo + membrane::kCentreToPairHi);
+    // A band already placed for this head (by a centre strike, or by the rods once every rod was
+    // read) stays; a strike that disagrees with it is told, not followed.
+    const bool placed = m_CentreHz > 0.0 || (m_AnchorHz > 0.0 && m_BandFinal);
+    if (placed && m_TargetHz <= 0.0) {
+        const double current = familyCentreHz();
+        if (std::abs(std::log(implied / current)) > std::log(1.0 + kBandFraction)) {
+            return CentreResult::Disagrees;
+        }
+        return CentreResult::Placed;
+    }
+    if (hz != m_CentreHz) {
+        m_TapsInBand = 0;
+        m_TapsOutOfBand = 0;
+    }
+    m_CentreHz = hz;
+    refit();
+    return CentreResult::Placed;
+}
+
+bool LugSession::bandConfirmed() const {
+    if (bandSource() != LugBandSource::Centre) return true;
+    return !(m_TapsOutOfBand >= 2 && m_TapsOutOfBand > m_TapsInBand);
 }
 
 void LugSession::setSearchRange(double f0Hz, double f1Hz) {
@@ -196,7 +231,7 @@ double peakInside(const PeakList& peaks, const FrequencyBand& band) {
 LugTapResult LugSession::record(const LugTap& offered) {
     LugTap tap = offered;
     FrequencyBand tapBand = bandFor(tap.peaks);
-    if (bandSource() == LugBandSource::Rods && tap.peaks.count > 0) {
+    if (bandSource() == LugBandSource::Rods && !m_BandFinal && tap.peaks.count > 0) {
         // The family as all taps show it with this one: when it is another mode than the one the
         // first taps were read in, every rod is read again in its band, this tap too.
         std::vector<PeakList> peaks{tap.peaks};
@@ -215,6 +250,7 @@ LugTapResult LugSession::record(const LugTap& offered) {
     }
     if (!std::isfinite(tap.readingHz) || tap.readingHz <= 0.0 ||
         (tapBand.hiHz > tapBand.loHz && !tapBand.contains(tap.readingHz))) {
+        if (bandLocked()) ++m_TapsOutOfBand;
         refit();
         return LugTapResult::NoToneInBand;
     }
@@ -240,6 +276,8 @@ LugTapResult LugSession::record(const LugTap& offered) {
         m_AnchorHz =
             tapBand.hiHz > tapBand.loHz ? std::sqrt(tapBand.loHz * tapBand.hiHz) : tap.readingHz;
     }
+    ++m_TapsInBand;
+    if (measuredCount() == m_Count) m_BandFinal = true;
     refit();
     return LugTapResult::Taken;
 }

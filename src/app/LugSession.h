@@ -133,8 +133,16 @@ public:
     void setOrder(LugOrder order);
     // The head's target in Hz (0: none). The readings stay.
     void setTargetHz(double targetHz);
-    // The fundamental of a strike at the centre of the head (0: none).
-    void setCentreHz(double fundamentalHz);
+    // What became of a centre strike.
+    enum class CentreResult {
+        Placed,     // it places the band (or confirms the one it placed before)
+        Disagrees,  // the band is placed and this strike would move it by more than its
+                    // half-width: "удар в центр не сходится с винтами"; the band stays
+    };
+    // The fundamental of a strike at the centre of the head (0: none, and the band placed by an
+    // earlier centre strike is let go). Once a band is placed for the head it stays, across
+    // passes, until the head is started over or the target changes.
+    CentreResult setCentreHz(double fundamentalHz);
     double centreHz() const { return m_CentreHz; }
     // Where the first rod is searched without a target; f0 < f1 (else the defaults are kept).
     void setSearchRange(double f0Hz, double f1Hz);
@@ -157,6 +165,11 @@ public:
     LugBandSource bandSource() const;
     // True when the band is placed (by the target, the centre strike or the rods).
     bool bandLocked() const { return bandSource() != LugBandSource::None; }
+    // False when the taps do not confirm the band a centre strike placed: of the taps since, two
+    // or more had no tone in it and they outnumber the rods read.
+    bool bandConfirmed() const;
+    // The rods' band is final once every rod was read: later taps no longer choose the family.
+    bool bandFinal() const { return m_BandFinal; }
     // The band for a tap whose peaks over the search range are `peaks`: band() when it is
     // placed, else +-12 % around the family those peaks show (empty when they show none).
     FrequencyBand bandFor(const PeakList& peaks) const;
@@ -235,6 +248,9 @@ private:
     double m_AnchorHz = 0.0;  // the (1,1) family the rods show (no target, no centre strike)
     double m_TargetHz = 0.0;
     double m_CentreHz = 0.0;
+    bool m_BandFinal = false;
+    int m_TapsInBand = 0;     // taps read in the placed band since it was placed
+    int m_TapsOutOfBand = 0;  // taps with no tone in it
     double m_ToleranceCents = kDefaultToleranceCents;
     FrequencyBand m_Search{kDefaultSearchF0Hz, kDefaultSearchF1Hz};
     HeadFit m_Head;

@@ -295,9 +295,20 @@ void Tuner::readLug(bool accepted) {
     if (m_CentrePending) {
         // The centre strike: its fundamental is the main reading of the strike.
         if (!accepted || !m_LugStrikeCounts) return;
-        m_Lugs.setCentreHz(main.mainFrequencyHz);
+        // The (0,1) is the lowest strong peak of the (0,n) series the strike rings, not the
+        // loudest: on large heads (0,2) or (0,3) can ring as loud.
+        Analyzer::Params centreParams = Analyzer::paramsOf(m_Settings);
+        centreParams.findF0Hz = static_cast<int>(std::ceil(search.loHz));
+        centreParams.findF1Hz = static_cast<int>(std::floor(search.hiHz));
+        m_LugAnalyzer->analyze(m_Record.source(), fs, main.stretchStart, main.stretchEnd,
+                               centreParams);
+        double fundamental =
+            centreFundamentalHz(spectralPeaks(*m_LugAnalyzer, fs, search.loHz, search.hiHz));
+        if (!(fundamental > 0.0)) fundamental = main.mainFrequencyHz;
         m_CentrePending = false;
-        m_LugNotice = LugNotice::CentreTaken;
+        m_LugNotice = m_Lugs.setCentreHz(fundamental) == LugSession::CentreResult::Disagrees
+                          ? LugNotice::CentreDisagrees
+                          : LugNotice::CentreTaken;
         m_LugBandUsed = m_Lugs.band();
         return;
     }
@@ -339,21 +350,30 @@ void Tuner::readLug(bool accepted) {
     const bool quiet =
         m_Quality.report().levelDb < 20.0 * std::log10(2.0 * m_Recorder.threshold() / 32768.0);
     if (!accepted) {
-        m_LugNotice = quiet ? LugNotice::TooQuiet : LugNotice::Rejected;
+        // A strike with no tone in the rod's band says so, whatever its level.
+        m_LugNotice = tap.readingHz <= 0.0 ? LugNotice::NoToneInBand
+                      : quiet              ? LugNotice::TooQuiet
+                                           : LugNotice::Rejected;
         m_LugNoticeRod = m_Lugs.selected();
         return;
     }
     if (tap.readingHz > 0.0) {
         m_LugReadingHz = tap.readingHz;
         m_LastLugHz = tap.readingHz;
-        // The tap's sound from its front, for the fits over all taps of the head.
-        const int start = std::max(m_Record.startIndex, 0);
-        const int end =
-            std::min(m_Record.sampleCount,
-                     start + static_cast<int>(std::ceil(ModePairFit::kMaxSpanSec * fs)));
+        // The tap's sound from its front, for the fits over all taps of the head. A file's
+        // analysed stretch may begin before the hit (a front within the lead-in): the front is
+        // where the tap first reaches a quarter of its peak, so no silence and no onset step
+        // enter the fits as modes of their own.
+        const SampleSource source = m_Record.source();
+        const int span = static_cast<int>(std::ceil(ModePairFit::kMaxSpanSec * fs));
+        int start = std::clamp(m_Record.startIndex, 0, m_Record.sampleCount);
+        int peak = 0;
+        const int searchEnd = std::min(m_Record.sampleCount, start + span);
+        for (int n = start; n < searchEnd; ++n) peak = std::max(peak, std::abs(int(source.at(n))));
+        while (start < searchEnd && 4 * std::abs(int(source.at(start))) < peak) ++start;
+        const int end = std::min(m_Record.sampleCount, start + span);
         auto samples = std::make_shared<std::vector<std::int16_t>>();
         samples->reserve(std::max(end - start, 0));
-        const SampleSource source = m_Record.source();
         for (int n = start; n < end; ++n) samples->push_back(source.at(n));
         tap.samples = std::move(samples);
         tap.sampleRateHz = fs;
@@ -371,7 +391,7 @@ void Tuner::readLug(bool accepted) {
             m_LugNotice = LugNotice::Taken;
             break;
         case LugTapResult::NoToneInBand:
-            m_LugNotice = quiet ? LugNotice::TooQuiet : LugNotice::NoToneInBand;
+            m_LugNotice = LugNotice::NoToneInBand;
             m_LugReadingHz = 0.0;
             break;
         case LugTapResult::OtherFamily:

@@ -169,6 +169,9 @@ public:
         TooQuiet,  // "слишком тихо": under the threshold by less than 6 dB, or too soft to read
         Rejected,     // the strike's quality rejected it
         CentreTaken,  // a centre strike placed the (1,1) band
+        // A centre strike that would move the head's band by more than its half-width: the band
+        // stays ("удар в центр не сходится с винтами").
+        CentreDisagrees,
     };
     LugNotice lugNotice() const { return m_LugNotice; }
     int lugNoticeRod() const { return m_LugNoticeRod; }

@@ -441,6 +441,10 @@ QString TuningWindow::noticeText() const {
             return tr("Удар в центр: полоса винтов %1–%2 Гц")
                 .arg(lugs.band().loHz, 0, 'f', 0)
                 .arg(lugs.band().hiHz, 0, 'f', 0);
+        case Tuner::LugNotice::CentreDisagrees:
+            return tr("Удар в центр не сходится с винтами: полоса остаётся %1–%2 Гц")
+                .arg(lugs.band().loHz, 0, 'f', 0)
+                .arg(lugs.band().hiHz, 0, 'f', 0);
         case Tuner::LugNotice::Taken:
             if (lugs.disagrees(rod))
                 return tr("винт %1: не сходится с картиной пластика — "

@@ -218,6 +218,13 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
         }
     }
     const LugSession& lugs = session.tuner().lugs();
+    // A pass in which no rod could be read is no measurement of the head.
+    if (lugs.measuredCount() == 0 && status == kExitAnalysed) status = kExitRejected;
+    if (!lugs.bandConfirmed()) {
+        err << "tomaro-analyze: the centre strike's band " << fixedText(lugs.band().loHz, 1) << ".."
+            << fixedText(lugs.band().hiHz, 1)
+            << " Hz is not confirmed by the rods: most taps have no tone in it\n";
+    }
     errno = 0;
     for (const FileAnalysis& file : files) {
         const auto report = assembleReport(file, options);

@@ -154,13 +154,20 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
 nlohmann::ordered_json lugFileReport(nlohmann::ordered_json report, const FileAnalysis& file,
                                      const LugSession& lugs) {
     report["lug"] = file.lug;
+    // The rod's reading as the head holds it at the end of the pass: later taps may have chosen
+    // the family again and read it anew, always inside the band.
     const bool read = lugs.readingHz(file.lug) > 0.0 && file.lugHz > 0.0;
-    report["lug_hz"] = read ? nlohmann::ordered_json(file.lugHz) : nullptr;
+    report["lug_hz"] = read ? nlohmann::ordered_json(lugs.readingHz(file.lug)) : nullptr;
     report["cents"] =
         read && lugs.referenceHz() > 0.0 ? nlohmann::ordered_json(lugs.cents(file.lug)) : nullptr;
     // The mode family the tap was read in: "(1,1)" for a rod's reading, "other" for a tap that
     // rang another mode, or had no tone in the rod's band.
     report["family"] = read ? "(1,1)" : "other";
+    if (!read && !report.contains("error")) {
+        report["not_read"] = report["quality"]["verdict"] == "rejected"
+                                 ? "the strike was rejected"
+                                 : "no tone in the rod's band";
+    }
     const ModePair& pair = lugs.tap(file.lug).pair11;
     if (read && pair.count == 2) {
         report["pair"] = {{"lo_hz", pair.lo.frequencyHz},
@@ -187,9 +194,22 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs) {
     // The head's pattern: the (1,1) split, the tight axis of cos 2θ (degrees clockwise from rod
     // 1) and its amplitude in cents at a rod; patterns odd around the head are never seen.
     const HeadFit& fit = lugs.head();
-    head["split_cents"] = fit.splitCents;
-    head["axis_deg"] = fit.measured >= 3 ? nlohmann::ordered_json(fit.axisDeg) : nullptr;
+    // A split closer than the fit over all taps resolves is no figure: null, with the
+    // resolution it lies below.
+    head["split_cents"] = fit.splitBelowResolution ? nlohmann::ordered_json(nullptr)
+                                                   : nlohmann::ordered_json(fit.splitCents);
+    if (fit.splitBelowResolution) head["split_below_cents"] = HeadModeFit::kResolutionCents;
+    const bool axis = fit.measured >= 3 && fit.axisKnown;
+    head["axis_deg"] = axis ? nlohmann::ordered_json(fit.axisDeg) : nullptr;
+    // A split whose axis the rods do not show: the rods are to be tapped again.
+    head["tap_again"] = fit.splitResolved && !fit.axisKnown;
     head["pattern_cents"] = fit.patternCents;
+    head["band_confirmed"] = lugs.bandConfirmed();
+    if (lugs.count() >= 8) {
+        head["split21_cents"] = fit.split21BelowResolution
+                                    ? nlohmann::ordered_json(nullptr)
+                                    : nlohmann::ordered_json(fit.split21Cents);
+    }
     if (fit.hasPattern4) {
         head["pattern4"] = {{"split_cents", fit.split21Cents},
                             {"axis_deg", fit.axis4Deg},
@@ -218,6 +238,9 @@ std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& fi
         return line + "not read  (" + name +
                ": refused: " + trimmedMessage(report["error"].get<std::string>()) + ")";
     }
+    if (lugs.readingHz(file.lug) <= 0.0 && report["quality"]["verdict"] != "rejected") {
+        return line + "not read  (" + name + ": no tone in the rod's band)";
+    }
     if (lugs.readingHz(file.lug) <= 0.0 || file.lugHz <= 0.0) {
         std::string why = report["quality"]["verdict"].get<std::string>();
         for (const auto& reason : report["quality"]["reasons"]) {
@@ -225,8 +248,8 @@ std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& fi
         }
         return line + "not read  (" + name + ": " + why + ")";
     }
-    line += fixedText(file.lugHz, 2) + " Hz  " + fixedText(lugs.cents(file.lug), 1) + " ¢  " +
-            lugs::actionCode(lugs.action(file.lug)) + "  (" + name + ")";
+    line += fixedText(lugs.readingHz(file.lug), 2) + " Hz  " + fixedText(lugs.cents(file.lug), 1) +
+            " ¢  " + lugs::actionCode(lugs.action(file.lug)) + "  (" + name + ")";
     return line;
 }
 
@@ -241,11 +264,14 @@ std::string headLine(const nlohmann::ordered_json& summary) {
     line += ", band " + fixedText(head["band_hz"][0].get<double>(), 1) + ".." +
             fixedText(head["band_hz"][1].get<double>(), 1) + " Hz, spread " +
             fixedText(head["spread_cents"].get<double>(), 1) + " ¢, split " +
-            fixedText(head["split_cents"].get<double>(), 1) + " ¢" +
+            (head["split_cents"].is_null()
+                 ? "< " + fixedText(head["split_below_cents"].get<double>(), 0) + " ¢"
+                 : fixedText(head["split_cents"].get<double>(), 1) + " ¢") +
             (head["axis_deg"].is_null()
                  ? std::string()
                  : ", tight axis " + fixedText(head["axis_deg"].get<double>(), 0) + " deg") +
-            ", " + (head["even"].get<bool>() ? "even" : "not even");
+            (head["tap_again"].get<bool>() ? ", axis not shown: tap the rods again" : "") + ", " +
+            (head["even"].get<bool>() ? "even" : "not even");
     return line;
 }
 
