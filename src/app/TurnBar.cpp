@@ -76,7 +76,9 @@ void TurnBar::follow() {
     }
     const int rod = advisedRod();
     const LugAction action = rod > 0 ? m_Tuner.lugs().action(rod) : LugAction::None;
-    const bool turnable = action == LugAction::Tighten || action == LugAction::Loosen;
+    // A turn is calibrated from the head's fit: three rods measured at least.
+    const bool turnable = (action == LugAction::Tighten || action == LugAction::Loosen) &&
+                          m_Tuner.lugs().head().measured >= 3;
     for (QPushButton* button : m_Buttons) button->setEnabled(turnable);
     m_ForgetButton->setEnabled(m_Model.calibrated() || m_Model.pending());
     m_Line->setText(adviceText());
