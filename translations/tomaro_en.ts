@@ -499,6 +499,13 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
     </message>
 </context>
 <context>
+    <name>tomaro::LugDiagram</name>
+    <message>
+        <source>ок</source>
+        <translation>ok</translation>
+    </message>
+</context>
+<context>
     <name>tomaro::NoteWindow</name>
     <message>
         <source>Tomaro — нота крупно</source>
@@ -1081,6 +1088,10 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     <message>
         <source>Интервалы и план</source>
         <translation>Intervals and plan</translation>
+    </message>
+    <message>
+        <source>Сплошная фиолетовая линия — ось, по которой пластик туже, пунктир — по которой слабее. Винты: красный — подтянуть, синий — ослабить, зелёный — в допуске, серый — не замерен. Щелчок по винту — его совет, и кнопки оборотов для него</source>
+        <translation>Solid violet line: the axis along which the head is tighter; dashed: along which it is slacker. Rods: red, tighten; blue, loosen; green, in tolerance; grey, not measured. Click a rod for its advice and to turn it with the turn buttons</translation>
     </message>
 </context>
 <context>

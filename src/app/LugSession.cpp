@@ -467,22 +467,22 @@ bool LugSession::restoreReadings(const std::string& text) {
 
 std::string LugSession::csv(const std::string& contextHeader, const std::string& context) const {
     std::string text =
-        "lug,angle_deg,frequency_hz,cents,action,advice_cents,pair_lo_hz,pair_hi_hz,split_cents";
+        "lug,angle_deg,frequency_hz,cents,action,deviation_cents,pair_lo_hz,pair_hi_hz,"
+        "split_cents";
     if (!contextHeader.empty()) text += ',' + contextHeader;
     text += '\n';
     for (int lug = 1; lug <= m_Count; ++lug) {
         const bool measured = readingHz(lug) > 0.0;
         const ModePair& pair = tap(lug).pair11;
         const bool resolved = measured && pair.count == 2;
-        text +=
-            std::to_string(lug) + ',' + number(lugs::angleDeg(lug, m_Count), 1) + ',' +
-            (measured ? number(readingHz(lug), 2) : std::string()) + ',' +
-            (measured && referenceHz() > 0.0 ? number(cents(lug), 1) : std::string()) + ',' +
-            lugs::actionCode(action(lug)) + ',' +
-            (measured && referenceHz() > 0.0 ? number(-deviationCents(lug), 1) : std::string()) +
-            ',' + (resolved ? number(pair.lo.frequencyHz, 2) : std::string()) + ',' +
-            (resolved ? number(pair.hi.frequencyHz, 2) : std::string()) + ',' +
-            (resolved ? number(pair.splitCents(), 1) : std::string());
+        text += std::to_string(lug) + ',' + number(lugs::angleDeg(lug, m_Count), 1) + ',' +
+                (measured ? number(readingHz(lug), 2) : std::string()) + ',' +
+                (measured && referenceHz() > 0.0 ? number(cents(lug), 1) : std::string()) + ',' +
+                lugs::actionCode(action(lug)) + ',' +
+                (measured && referenceHz() > 0.0 ? number(deviationCents(lug), 1) : std::string()) +
+                ',' + (resolved ? number(pair.lo.frequencyHz, 2) : std::string()) + ',' +
+                (resolved ? number(pair.hi.frequencyHz, 2) : std::string()) + ',' +
+                (resolved ? number(pair.splitCents(), 1) : std::string());
         if (!contextHeader.empty()) text += ',' + context;
         text += '\n';
     }

@@ -221,9 +221,10 @@ public:
     // 4..16, else the session is left as it is and false returned.
     bool restoreReadings(const std::string& text);
 
-    // CSV of the head: a header line, then one line per rod: lug, angle, Hz, cents (from the
-    // reference), action, the advice in cents, the (1,1) pair, and the head's context (`context`
-    // columns, already CSV-quoted, appended to every line under `contextHeader`).
+    // CSV of the head: a header line, then one line per rod: lug, angle, Hz, cents (the reading
+    // from the reference), action, deviation_cents (deviationCents(): + sharp, to be loosened, as
+    // every signed figure), the (1,1) pair, and the head's context (`context` columns, already
+    // CSV-quoted, appended to every line under `contextHeader`).
     std::string csv(const std::string& contextHeader = {}, const std::string& context = {}) const;
 
 private:

@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 
 #include "app/KitPlanWindow.h"
+#include "app/LugNoticeText.h"
 #include "app/Tuner.h"
 #include "app/TurnBar.h"
 #include "app/TwoHeadsWindow.h"
@@ -240,10 +241,18 @@ QWidget* TuningWindow::buildLugPanel() {
 
     m_Diagram = new LugDiagram(panel);
     m_Diagram->setObjectName(QStringLiteral("lugDiagram"));
+    // A click on a rod selects it for the next tap, shows its advice and puts the turn buttons on
+    // it.
     connect(m_Diagram, &LugDiagram::rodClicked, this, [this](int lug) {
         m_Tuner.selectLug(lug);
+        m_TurnBar->chooseRod(lug);
         refresh();
     });
+    i18n::setToolTip(m_Diagram, this,
+                     QT_TR_NOOP("Сплошная фиолетовая линия — ось, по которой пластик туже, "
+                                "пунктир — по которой слабее. Винты: красный — подтянуть, синий — "
+                                "ослабить, зелёный — в допуске, серый — не замерен. Щелчок по "
+                                "винту — его совет, и кнопки оборотов для него"));
     column->addWidget(m_Diagram, 3);
     m_HeadLine = new QLabel(panel);
     m_HeadLine->setObjectName(QStringLiteral("lugHeadLine"));
@@ -301,7 +310,22 @@ void TuningWindow::refresh() {
         const QSignalBlocker block(m_ToleranceSpin);
         m_ToleranceSpin->setValue(m_Tuner.toleranceCents());
     }
-    const TuningReading reading = m_Tuner.tuningReading();
+    TuningReading reading = m_Tuner.tuningReading();
+    if (m_Tuner.lugMode()) {
+        // The rod the turn buttons are on (the last tapped, or the one clicked): its reading
+        // against the head's reference in one line, the head fit's advice for it in the other.
+        m_TurnBar->follow();
+        const int rod = m_TurnBar->advisedRod();
+        const LugSession& lugs = m_Tuner.lugs();
+        if (rod > 0) {
+            TuningReading shown =
+                rodReading(rod, lugs.readingHz(rod), lugs.referenceHz(), lugs.deviationCents(rod),
+                           lugs.action(rod), m_Tuner.kit().latinNames(), m_Tuner.toleranceCents());
+            shown.drum = reading.drum;
+            shown.kind = reading.kind;
+            reading = shown;
+        }
+    }
     const bool rejected = m_Tuner.hasResult() && !m_Tuner.quality().accepted();
     QString targetName;
     if (reading.drum >= 0) {
@@ -310,9 +334,9 @@ void TuningWindow::refresh() {
     } else if (reading.targetHz > 0.0) {
         targetName = m_Tuner.lugMode() ? tr("среднее") : tr("эталон");
     }
-    if (m_Tuner.lugMode()) m_TurnBar->follow();
-    m_View->setAdviceSuffix(
-        m_Tuner.lugMode() && reading.rod > 0 ? m_TurnBar->turnText(reading.cents) : QString());
+    m_View->setAdviceSuffix(m_Tuner.lugMode() && reading.rod > 0
+                                ? m_TurnBar->turnText(reading.adviceCents)
+                                : QString());
     m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
     if (m_Tuner.hasResult()) {
         m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());
@@ -367,8 +391,8 @@ void TuningWindow::showLugs() {
     }
     std::vector<LugRod> rods;
     for (int lug = 1; lug <= lugs.count(); ++lug) {
-        rods.push_back(
-            {lugs.readingHz(lug), lugs.deviationCents(lug), lugs.action(lug), lugs.disagrees(lug)});
+        rods.push_back({lugs.readingHz(lug), lugs.cents(lug), std::abs(lugs.deviationCents(lug)),
+                        lugs.action(lug), lugs.disagrees(lug)});
     }
     const HeadFit& head = lugs.head();
     LugPatternView pattern;
@@ -393,7 +417,7 @@ void TuningWindow::showLugs() {
     }
     line += tr(" · винт %1").arg(lugs.selected());
     m_HeadLine->setText(line);
-    m_NoticeLine->setText(noticeText());
+    m_NoticeLine->setText(lugNoticeText(m_Tuner));
     m_TurnBar->follow();
     const std::string& previous = m_Tuner.previousLugs();
     LugSession before;
@@ -407,54 +431,6 @@ void TuningWindow::showLugs() {
     }
     const FrequencyBand band = m_Tuner.lugs().band();
     m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugReadingHz());
-}
-
-QString TuningWindow::noticeText() const {
-    const LugSession& lugs = m_Tuner.lugs();
-    switch (m_Tuner.lugProblem()) {
-        case Tuner::LugProblem::TargetOutsideSearch:
-            return tr("Цель пластика %1 вне диапазона поиска по винтам (%2–%3 Гц): она не "
-                      "используется")
-                .arg(hertz(m_Tuner.lugKitTargetHz()))
-                .arg(lugs.searchRange().loHz)
-                .arg(lugs.searchRange().hiHz);
-        case Tuner::LugProblem::SearchBeyondRate:
-            return tr("Диапазон поиска по винтам (до %1 Гц) выше половины частоты "
-                      "дискретизации: удар не прочитан")
-                .arg(lugs.searchRange().hiHz);
-        case Tuner::LugProblem::None:
-            break;
-    }
-    if (m_Tuner.centreStrikePending()) return tr("Ударьте в центр пластика");
-    if (!m_Tuner.lugTapsEnabled()) return tr("Окно не активно: удары не идут винтам");
-    const int rod = m_Tuner.lugNoticeRod();
-    switch (m_Tuner.lugNotice()) {
-        case Tuner::LugNotice::NoToneInBand:
-            return tr("винт %1: нет тона в полосе винта").arg(rod);
-        case Tuner::LugNotice::OtherFamily:
-            return tr("винт %1: другая мода — ударьте ещё раз").arg(rod);
-        case Tuner::LugNotice::TooQuiet:
-            return tr("винт %1: слишком тихо").arg(rod);
-        case Tuner::LugNotice::Rejected:
-            return tr("винт %1: удар отклонён — ударьте ещё раз").arg(rod);
-        case Tuner::LugNotice::CentreTaken:
-            return tr("Удар в центр: полоса винтов %1–%2 Гц")
-                .arg(lugs.band().loHz, 0, 'f', 0)
-                .arg(lugs.band().hiHz, 0, 'f', 0);
-        case Tuner::LugNotice::CentreDisagrees:
-            return tr("Удар в центр не сходится с винтами: полоса остаётся %1–%2 Гц")
-                .arg(lugs.band().loHz, 0, 'f', 0)
-                .arg(lugs.band().hiHz, 0, 'f', 0);
-        case Tuner::LugNotice::Taken:
-            if (lugs.disagrees(rod))
-                return tr("винт %1: не сходится с картиной пластика — "
-                          "ударьте ещё раз")
-                    .arg(rod);
-            break;
-        case Tuner::LugNotice::None:
-            break;
-    }
-    return {};
 }
 
 QString TuningWindow::lugStatusText() const {

@@ -81,7 +81,6 @@ private:
     QWidget* buildTopBar();
     QWidget* buildLugPanel();
     void showLugs();
-    QString noticeText() const;
     void updateTapsEnabled();
     QString exportFileName() const;
     void playTone();

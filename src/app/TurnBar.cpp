@@ -46,6 +46,10 @@ TurnBar::TurnBar(Tuner& tuner, QWidget* parent) : QWidget(parent), m_Tuner(tuner
 }
 
 int TurnBar::advisedRod() const {
+    const LugSession& lugs = m_Tuner.lugs();
+    if (m_ChosenRod > 0 && m_ChosenRod <= lugs.count() && lugs.readingHz(m_ChosenRod) > 0.0) {
+        return m_ChosenRod;
+    }
     if (m_Tuner.lugNotice() != Tuner::LugNotice::Taken) return 0;
     const int rod = m_Tuner.lugNoticeRod();
     return m_Tuner.lugs().readingHz(rod) > 0.0 ? rod : 0;
@@ -60,16 +64,21 @@ void TurnBar::follow() {
         m_DrumType = type;
         m_Head = m_Tuner.lugHead();
         m_Model = turnstore::load(m_Tuner.profile(), m_DrumType, m_Head);
-        m_MarkedHz = 0.0;
+        m_ChosenRod = 0;
     }
+    if (m_ChosenRod > 0 && m_Tuner.lugReadingHz() != m_ChosenAtHz) m_ChosenRod = 0;
     if (m_Model.pending()) {
-        const double hz = m_Tuner.lugs().readingHz(m_Model.pendingLug());
-        // A new reading of the marked rod (a cleared head reads 0 and waits on).
-        if (hz > 0.0 && hz != m_MarkedHz && m_Model.tapped(m_Model.pendingLug(), hz)) store();
+        // The head as fitted with the marked rod's present reading: a new tap of it calibrates
+        // (a cleared head reads 0 and waits on).
+        const LugSession& lugs = m_Tuner.lugs();
+        const int lug = m_Model.pendingLug();
+        if (m_Model.tapped(lug, lugs.count(), lugs.head(), lugs.readingHz(lug))) store();
     }
     const int rod = advisedRod();
     const LugAction action = rod > 0 ? m_Tuner.lugs().action(rod) : LugAction::None;
-    const bool turnable = action == LugAction::Tighten || action == LugAction::Loosen;
+    // A turn is calibrated from the head's fit: three rods measured at least.
+    const bool turnable = (action == LugAction::Tighten || action == LugAction::Loosen) &&
+                          m_Tuner.lugs().head().measured >= 3;
     for (QPushButton* button : m_Buttons) button->setEnabled(turnable);
     m_ForgetButton->setEnabled(m_Model.calibrated() || m_Model.pending());
     m_Line->setText(adviceText());
@@ -112,14 +121,19 @@ QString TurnBar::adviceText() const {
 void TurnBar::markTurn(int eighths) {
     const int rod = advisedRod();
     if (rod <= 0) return;
-    m_MarkedHz = m_Tuner.lugs().readingHz(rod);
-    m_Model.markTurn(rod, m_MarkedHz, eighths);
+    const LugSession& lugs = m_Tuner.lugs();
+    m_Model.markTurn(rod, lugs.count(), lugs.head(), lugs.readingHz(rod), eighths);
+    follow();
+}
+
+void TurnBar::chooseRod(int lug) {
+    m_ChosenRod = lug;
+    m_ChosenAtHz = m_Tuner.lugReadingHz();
     follow();
 }
 
 void TurnBar::forget() {
     m_Model.forget();
-    m_MarkedHz = 0.0;
     store();
     follow();
 }

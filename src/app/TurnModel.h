@@ -9,12 +9,28 @@ namespace tomaro {
 
 class Profile;
 
-// How far a turn of the drum key moves one head, learnt from the drummer's own turns. After a
-// rod's advice the drummer marks the turn made (⅛, ¼, ½: in eighths of a turn); the next tap of
-// that rod gives cents per turn = |change| / turn. From the first calibration on, an advice of C
-// cents reads as C / (cents per turn) turns, to the nearest eighth; with two or more calibrations
-// the figure is their median, so that one clumsy turn does not spoil it. Plain value type, one per
-// drum and head; user-interface thread only.
+// The fitted head at one rod's angle: what the pitch shows there of the rods' tensions. A turn is
+// calibrated from how this changes, never from the rod's own (1,1) reading.
+struct HeadAtRod {
+    double meanHz = 0.0;         // the head's (1,1) mean (HeadFit::meanHz); 0: no fit
+    double pattern2Cents = 0.0;  // the cos 2θ pattern at the rod's angle, cents of rod pitch
+    double pattern4Cents = 0.0;  // the cos 4θ pattern there (hasPattern4 only)
+    bool hasPattern4 = false;
+};
+
+// How far a turn of the drum key moves one rod, learnt from the drummer's own turns. After a
+// rod's advice the drummer marks the turn made (⅛, ¼, ½: in eighths of a turn); the head fitted
+// after that rod's next tap gives cents per turn.
+//
+// The units: a turn changes the rod's own tension, and the advice is in that rod's own cents of
+// pitch. The pitch sees only the head's even patterns, so the fitted head at the rod's angle
+// moves by visibleShare() of the rod's own change (about half on 6, 8 and 10 rods): cents per
+// turn = |change of the fitted head at the rod| / share / turns. Other rods turned between the
+// mark and the tap would add their own share: the drummer turns only the marked rod.
+//
+// From the first calibration on, an advice of C cents reads as C / (cents per turn) turns, to the
+// nearest eighth; with two or more calibrations the figure is their median, so that one clumsy
+// turn does not spoil it. Plain value type, one per drum and head, no Qt; any one thread.
 class TurnModel {
 public:
     static constexpr int kMaxCalibrations = 9;  // the latest are kept
@@ -23,17 +39,32 @@ public:
     static constexpr double kMinCentsPerTurn = 8.0;
     static constexpr double kMaxCentsPerTurn = 2400.0;
 
-    // The drummer turned rod `lug` by `eighths` eighths of a turn (1..16) after its advice; the
-    // rod's reading before the turn is `readingHz` (> 0). A later mark replaces a pending one.
-    void markTurn(int lug, double readingHz, int eighths);
-    bool pending() const { return m_PendingLug > 0; }
-    int pendingLug() const { return m_PendingLug; }
-    int pendingEighths() const { return m_PendingEighths; }
-    void cancelPending() { m_PendingLug = 0; }
+    // The share of one rod's own change of pitch that the fitted head shows at that rod's angle,
+    // for `count` rods (4..16): a single rod's change δ has Fourier components δ/N (mean), 2δ/N
+    // for each harmonic 0 < m < N/2 and δ/N at m = N/2; the fit sees the mean, cos 2θ and, with
+    // `hasPattern4`, cos 4θ. 0.5 on 6, 8 (with cos 4θ) and 10 rods; 0 for a count outside 4..16.
+    static double visibleShare(int count, bool hasPattern4);
+    // The fitted head at rod `lug` (1..count) of `count` rods.
+    static HeadAtRod headAt(const HeadFit& fit, int lug, int count);
+    // Cents the fitted head moved at one rod from `before` to `after`: the mean's change plus the
+    // patterns' (cos 4θ only when both fits have it).
+    static double changeCents(const HeadAtRod& before, const HeadAtRod& after);
 
-    // A new reading of rod `lug`. The rod with a pending mark gives a calibration (true when one
-    // was added); taps of other rods leave the mark waiting.
-    bool tapped(int lug, double readingHz);
+    // The drummer turned rod `lug` of `count` rods by `eighths` eighths of a turn (1..16) after
+    // its advice; `fit` is the head as fitted at that moment (three rods measured at least) and
+    // `readingHz` (> 0) the rod's reading then. A later mark replaces a pending one; an unusable
+    // mark is ignored (false).
+    bool markTurn(int lug, int count, const HeadFit& fit, double readingHz, int eighths);
+    bool pending() const { return m_Pending.lug > 0; }
+    int pendingLug() const { return m_Pending.lug; }
+    int pendingEighths() const { return m_Pending.eighths; }
+    void cancelPending() { m_Pending = {}; }
+
+    // The head refitted after a reading of rod `lug` (`readingHz`, with `count` rods). The rod
+    // with a pending mark gives a calibration (true when one was added) once its reading differs
+    // from the one at the mark (the same reading is the tap the mark was made after); taps of
+    // other rods, or another count of rods, leave the mark waiting.
+    bool tapped(int lug, int count, const HeadFit& fit, double readingHz);
 
     // Adds a figure directly (restoring, or a test's rod).
     void addCalibration(double centsPerTurn);
@@ -50,14 +81,28 @@ public:
 
     // As stored: the calibrations "c1;c2;..." in cents per turn, a point as decimal mark.
     std::string text() const;
-    // Restores text(); entries that are not figures in range are skipped.
+    // Restores text(); entries that are not figures in range are skipped. The pending mark goes.
     void restore(const std::string& text);
 
+    // The whole state as the command line keeps it in its --turns file: a first line
+    // "tomaro-turns 1", "calibrations c1;c2;..." (text()), and with a pending mark "mark LUG
+    // EIGHTHS COUNT READING_HZ MEAN_HZ PATTERN2_CENTS PATTERN4_CENTS HAS_PATTERN4(0|1)".
+    std::string stateText() const;
+    // Reads stateText(). A text that is not one (another file, a damaged line, a figure out of
+    // range) leaves the model as it was and returns false with the reason in `error` (English).
+    bool restoreState(const std::string& text, std::string& error);
+
 private:
+    struct Mark {
+        int lug = 0;  // 0: none
+        int eighths = 0;
+        int count = 0;
+        double readingHz = 0.0;
+        HeadAtRod head;
+    };
+
     std::vector<double> m_CentsPerTurn;
-    int m_PendingLug = 0;
-    double m_PendingHz = 0.0;
-    int m_PendingEighths = 0;
+    Mark m_Pending;
 };
 
 namespace turns {

@@ -8,6 +8,7 @@
 
 #include "analysis/FixedText.h"
 #include "cli/Report.h"
+#include "cli/TurnsFile.h"
 #include "display/ReadoutText.h"
 #include "kit/DrumTypes.h"
 #include "kit/KitFile.h"
@@ -203,6 +204,16 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
             << " Hz lies outside the lug search range " << tuner.lugs().searchRange().loHz << ".."
             << tuner.lugs().searchRange().hiHz << " Hz: it is not used\n";
     }
+    // The turns file is read first, so that a damaged one is said before the pass; the pass is
+    // read and printed all the same.
+    std::optional<TurnsFile> turns;
+    if (options.turnsFile) {
+        turns.emplace(*options.turnsFile);
+        if (!turns->load()) {
+            err << "tomaro-analyze: " << turns->error() << '\n';
+            status = kExitRefused;
+        }
+    }
     if (options.centreFile) {
         // The centre strike first.
         const int centre = session.analyseCentre(*options.centreFile, err);
@@ -225,15 +236,31 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
             << fixedText(lugs.band().hiHz, 1)
             << " Hz is not confirmed by the rods: most taps have no tone in it\n";
     }
+    const TurnModel* turnModel = nullptr;
+    if (turns && turns->usable()) {
+        turns->pass(lugs, options.turned);
+        turnModel = &turns->model();
+        if (turns->markRefused()) {
+            err << "tomaro-analyze: --turned: rod " << options.turned->first
+                << " was not read in this pass (or fewer than three rods were): no turn marked\n";
+            status = kExitRefused;
+        }
+        if (!turns->save()) {
+            err << "tomaro-analyze: " << turns->error() << '\n';
+            status = kExitRefused;
+        }
+    }
     errno = 0;
     for (const FileAnalysis& file : files) {
         const auto report = assembleReport(file, options);
         out << (options.json ? reportJsonLine(lugFileReport(report, file, lugs))
-                             : lugLine(report, file, lugs))
+                             : lugLine(report, file, lugs, turnModel))
             << '\n';
     }
-    const auto summary = lugSummary(lugs);
-    out << (options.json ? reportJsonLine(summary) : headLine(summary)) << '\n' << std::flush;
+    const auto summary = lugSummary(lugs, turnModel);
+    out << (options.json ? reportJsonLine(summary) : headLine(summary)) << '\n';
+    if (turnModel != nullptr && !options.json) out << turnsLine(*turns) << '\n';
+    out << std::flush;
     return writtenOut(out, err) ? status : kExitWriteFailed;
 }
 

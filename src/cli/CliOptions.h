@@ -55,6 +55,12 @@ struct CliOptions {
     std::optional<std::string> drum;     // --drum NAME: the drum being tuned, as the kit names it
     std::optional<bool> resonantHead;    // --head batter|reso
     std::optional<int> toleranceCents;   // --tolerance C, 1..50
+    // --turns FILE: with --lugs, the head's turns of the key (TurnModel::stateText()): read
+    // before the pass, calibrated by it, written back after it.
+    std::optional<std::string> turnsFile;
+    // --turned LUG:EIGHTHS: with --turns, rod LUG (1..--lugs) is about to be turned by EIGHTHS
+    // eighths of a turn (1..16) after this pass's advice; the next pass calibrates.
+    std::optional<std::pair<int, int>> turned;
     // --listen --record: every reading is stored in the tuning history as the window does.
     bool record = false;
     std::optional<int> lug;  // --lug K (1..16), with --listen: every strike a tap at rod K

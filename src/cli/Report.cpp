@@ -179,7 +179,7 @@ nlohmann::ordered_json lugFileReport(nlohmann::ordered_json report, const FileAn
     return report;
 }
 
-nlohmann::ordered_json lugSummary(const LugSession& lugs) {
+nlohmann::ordered_json lugSummary(const LugSession& lugs, const TurnModel* turns) {
     nlohmann::ordered_json head;
     head["count"] = lugs.count();
     head["measured"] = lugs.measuredCount();
@@ -217,13 +217,30 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs) {
     }
     head["odd_pattern_hidden"] = true;
     // What each rod needs, from the fitted patterns and the mean against the target: "cents" is
-    // how far sharp the rod is of where it should be.
+    // how far sharp the rod is of where it should be (+ sharp: to be loosened), as every signed
+    // figure of Tomaro; with a calibrated --turns file, "turns" is the turn for it, to the
+    // nearest eighth.
+    const bool inTurns = turns != nullptr && turns->calibrated();
     auto& adjust = head["adjust"] = nlohmann::ordered_json::array();
     for (int lug = 1; lug <= lugs.count(); ++lug) {
-        if (lugs.action(lug) == LugAction::None) continue;
-        adjust.push_back({{"lug", lug},
-                          {"cents", lugs.deviationCents(lug)},
-                          {"action", lugs::actionCode(lugs.action(lug))}});
+        const LugAction action = lugs.action(lug);
+        if (action == LugAction::None) continue;
+        nlohmann::ordered_json rod = {{"lug", lug},
+                                      {"cents", lugs.deviationCents(lug)},
+                                      {"action", lugs::actionCode(action)}};
+        if (inTurns && (action == LugAction::Tighten || action == LugAction::Loosen)) {
+            rod["turns"] = turns->eighthsFor(lugs.deviationCents(lug)) / 8.0;
+        }
+        adjust.push_back(std::move(rod));
+    }
+    if (turns != nullptr) {
+        head["turns"] = {{"cents_per_turn", inTurns ? nlohmann::ordered_json(turns->centsPerTurn())
+                                                    : nlohmann::ordered_json(nullptr)},
+                         {"calibrations", turns->calibrations().size()},
+                         {"marked", turns->pending() ? nlohmann::ordered_json(
+                                                           {{"lug", turns->pendingLug()},
+                                                            {"eighths", turns->pendingEighths()}})
+                                                     : nlohmann::ordered_json(nullptr)}};
     }
     nlohmann::ordered_json summary;
     summary["lugs"] = head;
@@ -231,7 +248,7 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs) {
 }
 
 std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& file,
-                    const LugSession& lugs) {
+                    const LugSession& lugs, const TurnModel* turns) {
     std::string line = "rod " + std::to_string(file.lug) + ": ";
     const std::string name = report["file"].get<std::string>();
     if (report.contains("error")) {
@@ -248,9 +265,19 @@ std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& fi
         }
         return line + "not read  (" + name + ": " + why + ")";
     }
+    // The reading against the reference (signed: + sharp), then the advice as a word and an
+    // unsigned size, in turns once they are calibrated.
+    const LugAction action = lugs.action(file.lug);
     line += fixedText(lugs.readingHz(file.lug), 2) + " Hz  " + fixedText(lugs.cents(file.lug), 1) +
-            " ¢  " + lugs::actionCode(lugs.action(file.lug)) + "  (" + name + ")";
-    return line;
+            " ¢  " + lugs::actionCode(action);
+    if (action == LugAction::Tighten || action == LugAction::Loosen) {
+        const double cents = std::abs(lugs.deviationCents(file.lug));
+        line += " " + fixedText(cents, 0) + " ¢";
+        if (turns != nullptr && turns->calibrated()) {
+            line += " " + turns::adviceText(turns->eighthsFor(cents));
+        }
+    }
+    return line + "  (" + name + ")";
 }
 
 std::string headLine(const nlohmann::ordered_json& summary) {
@@ -272,6 +299,27 @@ std::string headLine(const nlohmann::ordered_json& summary) {
                  : ", tight axis " + fixedText(head["axis_deg"].get<double>(), 0) + " deg") +
             (head["tap_again"].get<bool>() ? ", axis not shown: tap the rods again" : "") + ", " +
             (head["even"].get<bool>() ? "even" : "not even");
+    return line;
+}
+
+std::string turnsLine(const TurnsFile& turns) {
+    const TurnModel& model = turns.model();
+    std::string line = "turns: ";
+    if (model.calibrated()) {
+        line += fixedText(model.centsPerTurn(), 0) + " ¢ per turn (" +
+                std::to_string(model.calibrations().size()) +
+                (model.calibrations().size() == 1 ? " calibration)" : " calibrations)");
+        if (turns.calibratedNow()) line += ", calibrated by this pass";
+    } else {
+        line += "not calibrated yet";
+    }
+    if (model.pending()) {
+        line += "; rod " + std::to_string(model.pendingLug()) + " marked " +
+                turns::fractionText(model.pendingEighths()) +
+                " turn: turn only it, then tap the head again with the same --turns file";
+    } else if (!model.calibrated()) {
+        line += " (mark a turn with --turned LUG:EIGHTHS)";
+    }
     return line;
 }
 

@@ -4,8 +4,10 @@
 #include <string>
 
 #include "app/LugSession.h"
+#include "app/TurnModel.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
+#include "cli/TurnsFile.h"
 
 namespace tomaro {
 
@@ -43,14 +45,23 @@ nlohmann::ordered_json lugFileReport(nlohmann::ordered_json report, const FileAn
                                      const LugSession& lugs);
 // {"lugs": {count, measured, reference ("target" or "mean"), reference_hz (null: none),
 // band_hz [lo, hi], spread_cents, even, order [...], adjust [{lug, cents, action}, ...]}}, the
-// adjustments of every rod measured.
-nlohmann::ordered_json lugSummary(const LugSession& lugs);
-// "rod 3: 201.32 Hz  -4.1 c  ok  (tap.wav)", "rod 3: not read  (tap.wav: rejected: no_tone)".
+// adjustments of every rod measured ("cents" signed, + sharp). With `turns` (--turns) the head
+// adds "turns": {cents_per_turn (null before a calibration), calibrations, marked ({lug,
+// eighths} or null)}, and once calibrated every rod to turn adds "turns" (its turn, in turns).
+nlohmann::ordered_json lugSummary(const LugSession& lugs, const TurnModel* turns = nullptr);
+// "rod 3: 201.32 Hz  -4.1 ¢  ok  (tap.wav)", "rod 2: 171.00 Hz  -38.2 ¢  tighten 66 ¢  (tap.wav)"
+// (the reading against the reference, signed; the advice unsigned, with its turn once `turns`
+// is calibrated: "tighten 66 ¢ ≈ ¼ turn"), "rod 3: not read  (tap.wav: rejected: no_tone)".
 std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& file,
-                    const LugSession& lugs);
+                    const LugSession& lugs, const TurnModel* turns = nullptr);
 // "head: 8 rods, 8 measured, reference 200.4 Hz (mean), band 160.3..240.5 Hz, spread 3.2 c,
 // even".
 std::string headLine(const nlohmann::ordered_json& summary);
+
+// With --turns: "turns: 212 ¢ per turn (3 calibrations), calibrated by this pass; rod 3 marked
+// ⅛ × 4: turn only it, then tap the head again with the same --turns file", or "turns: not
+// calibrated yet (...)".
+std::string turnsLine(const TurnsFile& turns);
 
 // Latin letters for the program's own Cyrillic texts ("Гц" -> "Hz").
 std::string latinText(std::string text);

@@ -63,6 +63,16 @@ TuningReading readingAgainst(double measuredHz, double targetHz, bool latinNames
     return reading;
 }
 
+TuningReading rodReading(int rod, double rodHz, double referenceHz, double deviationCents,
+                         TuneAdvice advice, bool latinNames, double toleranceCents) {
+    TuningReading reading = readingAgainst(rodHz, referenceHz, latinNames, toleranceCents);
+    if (!reading.valid) return reading;
+    reading.rod = rod;
+    reading.advice = advice;
+    reading.adviceCents = std::abs(deviationCents);
+    return reading;
+}
+
 TuningReading tuningReading(double measuredHz, const Kit& kit, const ReferenceSwitches& switches,
                             int tunedDrum, double toleranceCents) {
     if (!isReadoutFrequency(measuredHz)) return {};

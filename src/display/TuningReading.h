@@ -31,15 +31,19 @@ struct TuningReading {
     double targetHz = 0.0;    // the reference compared with; 0: none (deviation from the note)
     int drum = -1;            // kit position of the target; -1 for the free reference or none
     int kind = -1;            // kFundamental, kBatterOvertone, kResonantOvertone; -1 none
-    double cents = 0.0;       // measured against the target (or the nearest note)
+    double cents = 0.0;       // measured against the target (or the nearest note); + sharp
     TuneAdvice advice = TuneAdvice::None;
     int rod = 0;  // lug mode: the rod the advice is for (1..16; 0: not a rod's reading)
+    // Lug mode: how far the rod's advice goes, unsigned cents (the head fit's deviation at the
+    // rod, which differs from `cents`: the fit spreads each rod's reading over the head).
+    double adviceCents = 0.0;
 };
 
 // One rod of a head as the lug drawing shows it.
 struct LugRod {
-    double hz = 0.0;     // 0: not measured
-    double cents = 0.0;  // what the rod needs: cents sharp of where it should be
+    double hz = 0.0;            // 0: not measured
+    double readingCents = 0.0;  // the reading against the head's reference, + sharp
+    double adviceCents = 0.0;   // how far the advice goes, unsigned (the head fit at the rod)
     TuneAdvice advice = TuneAdvice::None;
     bool tapAgain = false;  // its tap disagrees with the head's pattern
 };
@@ -67,6 +71,12 @@ void saveTolerance(Profile& profile, int cents);
 // the current language is English.
 TuningReading readingAgainst(double measuredHz, double targetHz, bool latinNames,
                              double toleranceCents);
+
+// Lug mode: rod `rod`'s reading `rodHz` against the head's reference `referenceHz` (cents, +
+// sharp, consistent with the two frequencies), with the head fit's advice for the rod: `advice`
+// and the size of `deviationCents` (unsigned). Drum and kind are left at -1.
+TuningReading rodReading(int rod, double rodHz, double referenceHz, double deviationCents,
+                         TuneAdvice advice, bool latinNames, double toleranceCents);
 
 // The reading of `measuredHz`. With `tunedDrum` a kit position, the target is that drum's nearest
 // reference (in cents) among its note and its two overtone references, whatever the display

@@ -38,6 +38,10 @@ QColor adviceColor(TuneAdvice advice) {
     return QColor(120, 126, 136);
 }
 
+QColor tightAxisColor() { return QColor(170, 70, 210); }
+
+QColor slackAxisColor() { return QColor(200, 160, 230); }
+
 TuningView::TuningView(QWidget* parent) : QWidget(parent) { setAttribute(Qt::WA_OpaquePaintEvent); }
 
 void TuningView::showReading(const TuningReading& reading, bool rejected, int toleranceCents,
@@ -72,9 +76,9 @@ QString TuningView::adviceLabel() const {
             return {};
     }
     if (m_Reading.rod <= 0) return advice;
-    // A rod's advice names its rod, and how far: "винт 2: ▲ подтянуть 7 ¢".
+    // A rod's advice names its rod, and how far, unsigned: "винт 2: ▲ подтянуть 7 ¢".
     if (m_Reading.advice != TuneAdvice::Ok) {
-        advice += QStringLiteral(" %1 ¢").arg(std::lround(std::abs(m_Reading.cents)));
+        advice += QStringLiteral(" %1 ¢").arg(std::lround(m_Reading.adviceCents));
         if (!m_AdviceSuffix.isEmpty()) advice += QLatin1Char(' ') + m_AdviceSuffix;
     }
     return tr("винт %1: ").arg(m_Reading.rod) + advice;
@@ -91,7 +95,26 @@ QString TuningView::readingLine() const {
            QString::fromStdString(numbers::signedFixed(m_Reading.cents, 1)) + QStringLiteral(" ¢");
 }
 
-int TuningView::advicePixelSize() const { return std::max(14, static_cast<int>(height() * 0.075)); }
+QFont TuningView::adviceFont() const {
+    QFont advice = font();
+    advice.setBold(true);
+    advice.setPixelSize(std::max(14, static_cast<int>(height() * 0.075)));
+    // Smaller when the window is narrow (or the advice long, with its turn), so that it stays
+    // whole.
+    const QString label = adviceLabel();
+    const double room = width() * 0.96;
+    const double labelWidth = QFontMetricsF(advice).horizontalAdvance(label);
+    if (!label.isEmpty() && labelWidth > room) {
+        advice.setPixelSize(std::max(6, static_cast<int>(advice.pixelSize() * room / labelWidth)));
+        // Rounding of glyph widths: one step smaller until it fits.
+        while (advice.pixelSize() > 6 && QFontMetricsF(advice).horizontalAdvance(label) > room) {
+            advice.setPixelSize(advice.pixelSize() - 1);
+        }
+    }
+    return advice;
+}
+
+int TuningView::advicePixelSize() const { return adviceFont().pixelSize(); }
 
 QSize TuningView::minimumSizeHint() const { return {360, 240}; }
 
@@ -200,12 +223,10 @@ void TuningView::paintEvent(QPaintEvent*) {
         }
         painter.setPen(kText);
         painter.drawText(QRectF(0, rowTop, w, rowHeight), Qt::AlignCenter, numbers);
-        QFont adviceFont = line;
-        adviceFont.setBold(true);
-        adviceFont.setPixelSize(advicePixelSize());
-        painter.setFont(adviceFont);
+        const QFont advice = adviceFont();
+        painter.setFont(advice);
         painter.setPen(stateColor);
-        painter.drawText(QRectF(0, rowTop + rowHeight, w, adviceFont.pixelSize() * 1.4),
+        painter.drawText(QRectF(0, rowTop + rowHeight, w, advice.pixelSize() * 1.4),
                          Qt::AlignCenter, adviceLabel());
     }
     if (m_Rejected) {
@@ -229,11 +250,26 @@ QString LugDiagram::rodLabel(int lug) const {
     if (lug < 1 || lug > static_cast<int>(m_Rods.size())) return {};
     const LugRod& rod = m_Rods[lug - 1];
     if (rod.hz <= 0.0) return QStringLiteral("—");
-    const double cents = std::abs(rod.cents) < 0.05 ? 0.0 : rod.cents;
-    QString label = QStringLiteral("%1\n%2%3 ¢")
+    // The reading against the head's reference (signed, as the frequencies give it), then the
+    // advice as an arrow and an unsigned size: one number per line.
+    const double cents = std::abs(rod.readingCents) < 0.05 ? 0.0 : rod.readingCents;
+    QString label = QStringLiteral("%1 %2%3 ¢")
                         .arg(hertz(rod.hz))
                         .arg(cents > 0 ? QStringLiteral("+") : QString())
                         .arg(cents, 0, 'f', 1);
+    switch (rod.advice) {
+        case TuneAdvice::Tighten:
+            label += QStringLiteral("\n▲ %1 ¢").arg(std::lround(rod.adviceCents));
+            break;
+        case TuneAdvice::Loosen:
+            label += QStringLiteral("\n▼ %1 ¢").arg(std::lround(rod.adviceCents));
+            break;
+        case TuneAdvice::Ok:
+            label += QLatin1Char('\n') + tr("ок");
+            break;
+        case TuneAdvice::None:
+            break;
+    }
     if (rod.tapAgain) label += QStringLiteral(" ?");
     return label;
 }
@@ -260,16 +296,16 @@ void LugDiagram::paintEvent(QPaintEvent*) {
     painter.setBrush(QColor(232, 228, 214));
     painter.drawEllipse(centre, radius, radius);
     if (m_Pattern.shown) {
-        // The tight axis of the head's pattern across the head (red), the slack one at right
-        // angles (blue), with the split at the centre.
+        // The tight axis of the head's pattern across the head (solid), the slack one at right
+        // angles (dashed), in colours of their own: red and blue are the rods' advice.
         auto across = [&](double degrees, const QColor& color, Qt::PenStyle style) {
             const double a = degrees * std::numbers::pi / 180.0;
             const QPointF d(radius * 0.92 * std::sin(a), -radius * 0.92 * std::cos(a));
             painter.setPen(QPen(color, 3, style, Qt::RoundCap));
             painter.drawLine(centre - d, centre + d);
         };
-        across(m_Pattern.axisDeg + 90.0, adviceColor(TuneAdvice::Loosen), Qt::DashLine);
-        across(m_Pattern.axisDeg, adviceColor(TuneAdvice::Tighten), Qt::SolidLine);
+        across(m_Pattern.axisDeg + 90.0, slackAxisColor(), Qt::DashLine);
+        across(m_Pattern.axisDeg, tightAxisColor(), Qt::SolidLine);
         QFont figure = font();
         figure.setBold(true);
         figure.setPixelSize(std::max(10, static_cast<int>(radius * 0.16)));
@@ -308,7 +344,7 @@ void LugDiagram::paintEvent(QPaintEvent*) {
         painter.setFont(label);
         painter.setPen(rod.hz > 0.0 ? color.lighter(120) : kDim);
         painter.drawText(
-            QRectF(out.x() - 60, out.y() - label.pixelSize() * 1.3, 120, label.pixelSize() * 2.6),
+            QRectF(out.x() - 70, out.y() - label.pixelSize() * 1.3, 140, label.pixelSize() * 2.6),
             Qt::AlignCenter, rodLabel(lug));
     }
 }

@@ -35,7 +35,9 @@ public:
     QString readingLine() const;
     // The pixel size of the note name at the widget's present size.
     int notePixelSize() const;
-    // The pixel size of the advice ("▲ подтянуть") at the widget's present size.
+    // The font of the advice ("▲ подтянуть") at the widget's present size: a fixed share of the
+    // height, smaller when the advice would not fit the width.
+    QFont adviceFont() const;
     int advicePixelSize() const;
 
     QSize minimumSizeHint() const override;
@@ -54,11 +56,12 @@ private:
 };
 
 // A head seen from above with its rods at their angles, numbered clockwise from the top. Each
-// rod shows its frequency and what it needs in cents (" ?" when its tap disagrees with the head's
-// pattern), green within the tolerance, red when to be tightened, blue when to be loosened, grey
-// when not measured; the rod to tap next is ringed. The head's fitted pattern is drawn across it:
-// the tight axis solid red, the slack axis dashed blue, the split at the centre. A click on a rod
-// asks for it to be selected. User-interface thread only.
+// rod shows its frequency and its reading against the head's reference, then its advice as an
+// arrow and unsigned cents (" ?" when its tap disagrees with the head's pattern), green within
+// the tolerance, red when to be tightened, blue when to be loosened, grey when not measured; the
+// rod to tap next is ringed. The head's fitted pattern is drawn across it: the tight axis solid
+// and the slack axis dashed, in colours of their own (tightAxisColor(), slackAxisColor()), the
+// split at the centre. A click on a rod asks for it to be selected. User-interface thread only.
 class LugDiagram : public QWidget {
     Q_OBJECT
 
@@ -71,7 +74,8 @@ public:
     int selected() const { return m_Selected; }
     // Where rod `lug` is drawn at the present size.
     QPointF rodCentre(int lug) const;
-    // The reading drawn beside rod `lug`: its frequency and deviation, "—" when not measured.
+    // The reading drawn beside rod `lug`: "228.6 Гц -36.0 ¢" (against the head's reference), then
+    // "▲ 66 ¢", "▼ 7 ¢" or "ок"; "—" when not measured.
     QString rodLabel(int lug) const;
 
     QSize minimumSizeHint() const override;
@@ -94,5 +98,9 @@ private:
 
 // Colours of the advice: green ok, red tighten, blue loosen, grey none.
 QColor adviceColor(TuneAdvice advice);
+// The head's tight axis (violet) and slack axis (light violet, dashed) in the lug drawing: none
+// of the advice's colours.
+QColor tightAxisColor();
+QColor slackAxisColor();
 
 }  // namespace tomaro

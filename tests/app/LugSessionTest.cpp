@@ -234,8 +234,21 @@ TEST(LugSession, StoredReadingsComeBackAndBadTextIsRefused) {
     EXPECT_FALSE(restored.restoreReadings("1;x;3;4"));
     EXPECT_EQ(restored.count(), 5);
     EXPECT_EQ(session.csv().substr(0, session.csv().find('\n')),
-              "lug,angle_deg,frequency_hz,cents,action,advice_cents,pair_lo_hz,pair_hi_hz,"
+              "lug,angle_deg,frequency_hz,cents,action,deviation_cents,pair_lo_hz,pair_hi_hz,"
               "split_cents");
+}
+
+TEST(LugSession, CsvDeviationIsSignedAsEveryFigureSharpPositive) {
+    LugSession session;
+    session.reset(4, LugOrder::Clockwise);
+    session.setTargetHz(200.0);
+    session.setReading(1, 190.0);  // flat: to be tightened
+    ASSERT_EQ(session.action(1), LugAction::Tighten);
+    ASSERT_LT(session.deviationCents(1), -5.0);
+    const std::string csv = session.csv();
+    const std::string rod1 = csv.substr(csv.find('\n') + 1, csv.find('\n', csv.find('\n') + 1));
+    // cents (the reading against the target) and deviation_cents both negative: flat.
+    EXPECT_EQ(rod1.rfind("1,0.0,190.00,-88.8,tighten,-88.8,", 0), 0u) << rod1;
 }
 
 // A rod tap of one second at 48 kHz: two decaying modes, `strongHz` the louder.

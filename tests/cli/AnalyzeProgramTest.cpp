@@ -25,6 +25,7 @@
 #include "history/HistoryTime.h"
 #include "kit/Kit.h"
 #include "kit/KitFile.h"
+#include "support/DrumHeadModel.h"
 #include "support/InEnglish.h"
 
 extern char** environ;
@@ -974,4 +975,68 @@ TEST_F(AnalyzeProgram, PrintsTheTuningHistoryAndItsSnapshotsReadOnly) {
 }
 
 }  // namespace
+// --turns: a pass marks a turn of one rod, the drummer turns only that rod, and the next pass
+// calibrates cents per turn from what the head fit shows, then advises every rod in turns.
+TEST_F(AnalyzeProgram, TurnsFileCalibratesFromTheHeadFitAndAdvisesInTurns) {
+    test::DrumHeadModel head(6, 200.0);
+    head.tension = {1.03, 0.98, 0.97, 1.03, 0.98, 0.97};
+    const auto taps = [&](const std::string& prefix) {
+        std::vector<std::string> files;
+        for (int lug = 1; lug <= head.rods; ++lug) {
+            const std::vector<std::int16_t> samples = head.tap(lug, 40u + lug);
+            files.push_back(write(prefix + std::to_string(lug) + ".wav",
+                                  wavBytes(48000, 1, 16, static_cast<int>(samples.size()),
+                                           [&](int i, int) { return samples[i]; })));
+        }
+        return files;
+    };
+    const std::string turnsFile = (m_Dir / "turns.txt").string();
+    std::vector<std::string> first = {"--json",  "--lugs",   "6",  "--turns",
+                                      turnsFile, "--turned", "2:4"};
+    for (const std::string& file : taps("a")) first.push_back(file);
+    const ProgramRun marked = run(first);
+    ASSERT_EQ(marked.exitCode, 0) << marked.err;
+    const Json markedHead = marked.jsonLines().back()["lugs"];
+    EXPECT_EQ(markedHead["turns"]["marked"]["lug"], 2);
+    EXPECT_TRUE(markedHead["turns"]["cents_per_turn"].is_null());
+    EXPECT_FALSE(markedHead["adjust"][0].contains("turns"));
+
+    // Half a turn of rod 2 moves its own pitch by 110 cents: 220 cents per turn.
+    head.turn(2, 110.0);
+    std::vector<std::string> second = {"--json", "--lugs", "6", "--turns", turnsFile};
+    for (const std::string& file : taps("b")) second.push_back(file);
+    const ProgramRun calibrated = run(second);
+    ASSERT_EQ(calibrated.exitCode, 0) << calibrated.err;
+    const Json headJson = calibrated.jsonLines().back()["lugs"];
+    ASSERT_FALSE(headJson["turns"]["cents_per_turn"].is_null()) << calibrated.out;
+    EXPECT_NEAR(headJson["turns"]["cents_per_turn"].get<double>(), 220.0, 220.0 * 0.15);
+    EXPECT_TRUE(headJson["turns"]["marked"].is_null());
+    bool anyTurn = false;
+    for (const Json& rod : headJson["adjust"]) {
+        if (rod["action"] == "ok") continue;
+        ASSERT_TRUE(rod.contains("turns")) << rod;
+        const double cents = std::abs(rod["cents"].get<double>());
+        EXPECT_NEAR(rod["turns"].get<double>(),
+                    cents / headJson["turns"]["cents_per_turn"].get<double>(), 1.0 / 16 + 1e-9);
+        anyTurn = true;
+    }
+    EXPECT_TRUE(anyTurn) << calibrated.out;
+
+    // A damaged file is said and left as it is; the pass is read and printed all the same.
+    const std::string damaged = write("damaged.txt", "tomaro-turns 1\ncalibrations 240;oops\n");
+    std::vector<std::string> third = {"--lugs", "6", "--turns", damaged};
+    for (const std::string& file : taps("c")) third.push_back(file);
+    const ProgramRun refused = run(third);
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_NE(refused.err.find("damaged turns file"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.out.find("rod 6: "), std::string::npos) << refused.out;
+    EXPECT_EQ(readFile(damaged), "tomaro-turns 1\ncalibrations 240;oops\n");
+    // A directory is no turns file either.
+    third[3] = m_Dir.string();
+    EXPECT_EQ(run(third).exitCode, 1);
+    EXPECT_EQ(run({"--turned", "2:4", "--lugs", "6", first.back()}).exitCode, 2);
+    EXPECT_EQ(run({"--lugs", "6", "--turns", turnsFile, "--turned", "7:2", first.back()}).exitCode,
+              2);
+}
+
 }  // namespace tomaro
