@@ -65,7 +65,7 @@ struct HeadModes {
 class HeadModeFit {
 public:
     static constexpr int kMaxTaps = HeadModes::kMaxTaps;
-    static constexpr int kMaxPoles = 10;
+    static constexpr int kMaxPoles = 16;
     static constexpr double kOrderFactor = 2.0;
     static constexpr double kResolutionCents = 4.0;
     static constexpr double kEdgeFraction = 0.1;  // of the band's half-width at each edge
