@@ -9,14 +9,16 @@ namespace tomaro {
 namespace {
 
 constexpr int kMaxCandidates = 64;
-constexpr double kKeepWithinDb = 25.0;
+constexpr double kKeepWithinDb = 30.0;
 constexpr double kSeparation = 0.03;  // peaks closer than 3 % are one
-// A peak within 12 % of one 20 dB louder is taken for its sidelobe (the analysed stretch's window
+// A peak within 16 % of one 20 dB louder is taken for its sidelobe (the analysed stretch's window
 // puts its first sidelobes some 30 dB down, a few bins out).
-constexpr double kSidelobeReach = 0.12;
+constexpr double kSidelobeReach = 0.16;
 constexpr double kSidelobeDb = 20.0;
 constexpr double kSameModeWindow = 0.05;  // a pair split by 100 cents lies within +-3 %
-constexpr double kPartnerWindow = 0.04;   // partner ratios move a few per cent with air loading
+constexpr double kPartnerWindow = 0.04;
+// What a chain of two 0.66x steps below a candidate costs it (more than its 0.66x partner gives).
+constexpr double kChainPenalty = 2.5;  // partner ratios move a few per cent with air loading
 
 double powerDb(double power) { return 10.0 * std::log10(std::max(power, 1e-300)); }
 
@@ -86,7 +88,7 @@ double pairFamilyHz(std::span<const PeakList> taps) {
     };
     // The (1,1) family's neighbours that a tap near the rim rings; the fundamental weighs most,
     // as no other mode of the family has a strong mode 0.66 times below it.
-    static constexpr std::array<Partner, 4> kPartners{{{membrane::kRatio01, 1.0},
+    static constexpr std::array<Partner, 4> kPartners{{{membrane::kRatio01, 2.0},
                                                        {membrane::kRatio21, 1.0},
                                                        {membrane::kRatio02, 0.7},
                                                        {membrane::kRatio31, 0.5}}};
@@ -110,6 +112,14 @@ double pairFamilyHz(std::span<const PeakList> taps) {
                     if (peakNear(tap, candidate * partner.ratio, kPartnerWindow) != nullptr) {
                         score += partner.weight;
                     }
+                }
+                // Nothing of the head rings 0.66 times below its fundamental: a candidate whose
+                // 0.66x partner has one of its own is a higher mode ((0,2) sits near 1/0.66 of
+                // the (1,1), whose own 0.66x is the fundamental).
+                const double below = candidate * membrane::kRatio01 * membrane::kRatio01;
+                if (peakNear(tap, candidate * membrane::kRatio01, kPartnerWindow) != nullptr &&
+                    peakNear(tap, below, kPartnerWindow) != nullptr) {
+                    score -= kChainPenalty;
                 }
             }
             // A tie goes to the louder candidate: a weaker tone below or above the family with no

@@ -46,10 +46,9 @@ struct PeakList {
 };
 
 // The strongest local maxima of the analyser's last spectrum within [loHz, hiHz] at
-// `sampleRateHz`, at most PeakList::kMaxPeaks, each within 25 dB of the loudest (further down
-// lie the window's sidelobes, not modes that tell the family). Peaks closer
+// `sampleRateHz`, at most PeakList::kMaxPeaks, each within 30 dB of the loudest. Peaks closer
 // than 3 % to a louder one are left out (one mode, or a split pair, is one peak here), and so are
-// the window's sidelobes (within 12 % of a peak 20 dB louder). Never
+// the window's sidelobes (within 16 % of a peak 20 dB louder). Never
 // allocates; same thread as the analyser.
 PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loHz, double hiHz);
 

@@ -139,7 +139,7 @@ double memberShare(const HeadModes::TapLevels& tap) {
 }
 
 HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const HeadModes* modes11,
-                const HeadModes* modes21) {
+                const HeadModes* modes21, AdviceGain gain) {
     HeadFit head;
     const int count = std::min<int>(static_cast<int>(rods.size()), HeadFit::kMaxRods);
     std::vector<int> measured;
@@ -300,13 +300,15 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
     }
 
     if (targetHz > 0.0 && head.meanHz > 0.0) head.meanOffsetCents = cents(head.meanHz, targetHz);
+    head.adviceScale = gain.scale;
+    head.adviceTurnDeg = gain.turnDeg;
     for (int i = 0; i < count; ++i) {
         if (!(rods[i].readingHz > 0.0)) continue;
         double deviation = head.meanOffsetCents;
         // Fewer than three rods show no pattern yet: each is taken against the mean.
         if (measured.size() < 3) deviation += cents(rods[i].readingHz, head.meanHz);
-        deviation +=
-            head.patternCents * std::cos(2.0 * (rods[i].angleDeg - head.axisDeg) * kDegToRad);
+        deviation += gain.scale * head.patternCents *
+                     std::cos(2.0 * (rods[i].angleDeg - head.axisDeg - gain.turnDeg) * kDegToRad);
         if (head.hasPattern4) {
             deviation +=
                 head.pattern4Cents * std::cos(4.0 * (rods[i].angleDeg - head.axis4Deg) * kDegToRad);

@@ -57,6 +57,9 @@ struct HeadFit {
     double axis4Deg = 0.0;  // a tight direction of cos 4θ, [0, 90)
     double pattern4Cents = 0.0;
     double meanOffsetCents = 0.0;  // the mean against the target (0 without one)
+    // The gain the cos 2θ advice was given with (AdviceGain): what the head taught.
+    double adviceScale = 1.0;
+    double adviceTurnDeg = 0.0;
     // Per rod (index lug - 1): cents sharp of where the rod should be (a rod to be tightened is
     // negative), and whether its tap disagrees with the fitted pattern (to be tapped again).
     std::array<double, kMaxRods> deviationCents{};
@@ -69,13 +72,21 @@ inline constexpr double kCentsPerTensionPercent = 8.656;
 inline constexpr double kPatternPerSplit11 = kCentsPerTensionPercent / 9.0;
 inline constexpr double kPatternPerSplit21 = kCentsPerTensionPercent / 4.0;
 
+// How the advice for the cos 2θ pattern is scaled and its axis turned (degrees, + clockwise),
+// as the head's response to earlier advice asks (HeadResponse); the fitted figures stay as fitted.
+struct AdviceGain {
+    double scale = 1.0;
+    double turnDeg = 0.0;
+};
+
 // Fits the head from its rods (index lug - 1, angles as given). `targetHz` 0: no target (the mean
 // is then the reference). `modes11` and `modes21`, when given with taps fitted, are the head's
 // (1,1) and (2,1) members fitted over all taps together (index = rod): the split and the mean
 // come from them and the axes from each tap's members' shares (see HeadModeFit); without them the
 // per-tap pairs or the readings alone are used. Pure function, any thread.
 HeadFit fitHead(std::span<const RodObservation> rods, double targetHz,
-                const HeadModes* modes11 = nullptr, const HeadModes* modes21 = nullptr);
+                const HeadModes* modes11 = nullptr, const HeadModes* modes21 = nullptr,
+                AdviceGain gain = {});
 
 // A tap's share of the upper member: (hi - lo) / (hi + lo) of the members' amplitudes, from -1
 // (the lower alone) to +1 (the upper alone); NaN when the tap rang neither.

@@ -108,6 +108,13 @@ void LugSession::reset(int count, LugOrder order) {
     m_BandFinal = false;
     m_TapsInBand = 0;
     m_TapsOutOfBand = 0;
+    m_TappedThisPass.fill(false);
+    m_Response.reset();
+    refit();
+}
+
+void LugSession::setResponse(const HeadResponse& response) {
+    m_Response = response;
     refit();
 }
 
@@ -267,7 +274,8 @@ LugTapResult LugSession::record(const LugTap& offered) {
             return LugTapResult::OtherFamily;
         }
     }
-    m_Hz[selected() - 1] = tap.readingHz;
+    const int rod = selected();
+    m_Hz[rod - 1] = tap.readingHz;
     m_Taps[selected() - 1] = tap;
     m_Baseband11[selected() - 1].ok = false;
     m_Baseband21[selected() - 1].ok = false;
@@ -279,6 +287,15 @@ LugTapResult LugSession::record(const LugTap& offered) {
     ++m_TapsInBand;
     if (measuredCount() == m_Count) m_BandFinal = true;
     refit();
+    // Every rod tapped since the last pass ended: this pass ends, and what the head did with the
+    // advice after the last one is learnt before the next advice is given.
+    m_TappedThisPass[rod - 1] = true;
+    if (tap.samples && std::all_of(m_TappedThisPass.begin(), m_TappedThisPass.begin() + m_Count,
+                                   [](bool tapped) { return tapped; })) {
+        m_TappedThisPass.fill(false);
+        m_Response.passDone(m_Head, m_ToleranceCents);
+        refit();
+    }
     return LugTapResult::Taken;
 }
 
@@ -377,7 +394,8 @@ void LugSession::refit() {
     const bool joint11 = m_Modes11.tapsFitted > 0;
     const bool joint21 = m_Modes21.tapsFitted > 0;
     m_Head = fitHead(std::span<const RodObservation>(rods.data(), m_Count), m_TargetHz,
-                     joint11 ? &m_Modes11 : nullptr, joint21 ? &m_Modes21 : nullptr);
+                     joint11 ? &m_Modes11 : nullptr, joint21 ? &m_Modes21 : nullptr,
+                     AdviceGain{m_Response.scale(), m_Response.turnDeg()});
 }
 
 double LugSession::referenceHz() const {

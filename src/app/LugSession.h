@@ -10,6 +10,7 @@
 #include "analysis/ModeFamily.h"
 #include "analysis/ModePairFit.h"
 #include "app/HeadPattern.h"
+#include "app/HeadResponse.h"
 #include "display/TuningReading.h"
 
 namespace tomaro {
@@ -210,6 +211,11 @@ public:
     // tap has sound or the band is not placed).
     const HeadModes& modes11() const { return m_Modes11; }
     const HeadModes& modes21() const { return m_Modes21; }
+    // What the head did with the advice of earlier passes, and the gain the advice now carries.
+    // A pass ends when every rod was tapped since the last one ended.
+    const HeadResponse& response() const { return m_Response; }
+    // Restores a response learnt earlier (the command line's state); refits.
+    void setResponse(const HeadResponse& response);
     // The evenness figure ("расщепление"): the (1,1) pair's split, else the spread.
     double splitCents() const { return m_Head.splitCents; }
     // Every rod measured, the split and every rod's deviation within the tolerance.
@@ -256,6 +262,8 @@ private:
     FrequencyBand m_Search{kDefaultSearchF0Hz, kDefaultSearchF1Hz};
     HeadFit m_Head;
     HeadModes m_Modes11, m_Modes21;
+    HeadResponse m_Response;
+    std::array<bool, lugs::kMaxCount> m_TappedThisPass{};
     // Each rod's tap in the (1,1) and (2,1) bands, kept while the band stays.
     std::array<Baseband, lugs::kMaxCount> m_Baseband11{}, m_Baseband21{};
     std::shared_ptr<Fitters> m_Fitters;

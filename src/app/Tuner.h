@@ -141,6 +141,8 @@ public:
     bool lugMode() const { return m_LugMode; }
     void setLugMode(bool on);
     const LugSession& lugs() const { return m_Lugs; }
+    // What the head learnt from earlier passes (a stored state); the readings stay.
+    void setLugResponse(const HeadResponse& response) { m_Lugs.setResponse(response); }
     DrumHead lugHead() const { return m_LugHead; }
     void setLugHead(DrumHead head);
     // A new count starts the head afresh (stored for the drum).

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <ostream>
 
 #include "analysis/FixedText.h"
@@ -214,6 +217,28 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
             status = kExitRefused;
         }
     }
+    // The head's response to earlier advice: a missing file is a first pass; one that is not
+    // such a state is said and left alone.
+    bool learnUsable = false;
+    if (options.learnFile) {
+        std::ifstream in(*options.learnFile);
+        std::string text;
+        HeadResponse response;
+        if (!in) {
+            learnUsable = !std::filesystem::exists(*options.learnFile);
+            if (!learnUsable) {
+                err << "tomaro-analyze: " << *options.learnFile << ": cannot be read\n";
+                status = kExitRefused;
+            }
+        } else if (std::getline(in, text) && response.restore(text)) {
+            session.tuner().setLugResponse(response);
+            learnUsable = true;
+        } else {
+            err << "tomaro-analyze: " << *options.learnFile
+                << ": not a head's learnt response: left as it is, not used\n";
+            status = kExitRefused;
+        }
+    }
     if (options.centreFile) {
         // The centre strike first.
         const int centre = session.analyseCentre(*options.centreFile, err);
@@ -235,6 +260,17 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
         err << "tomaro-analyze: the centre strike's band " << fixedText(lugs.band().loHz, 1) << ".."
             << fixedText(lugs.band().hiHz, 1)
             << " Hz is not confirmed by the rods: most taps have no tone in it\n";
+    }
+    if (learnUsable) {
+        const std::string temporary = *options.learnFile + ".new";
+        std::ofstream out(temporary, std::ios::trunc);
+        out << lugs.response().text() << '\n';
+        out.close();
+        if (!out || std::rename(temporary.c_str(), options.learnFile->c_str()) != 0) {
+            err << "tomaro-analyze: " << *options.learnFile << ": cannot be written\n";
+            std::remove(temporary.c_str());
+            status = kExitRefused;
+        }
     }
     const TurnModel* turnModel = nullptr;
     if (turns && turns->usable()) {

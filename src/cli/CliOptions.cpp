@@ -303,6 +303,17 @@ constexpr std::array kOptions = {
                     o.turnsFile = v[0];
                     return true;
                 }},
+    OptionEntry{"--learn", 1, "FILE",
+                "with --lugs: what the head did with the last advice, kept in FILE (made when "
+                "missing): from the second pass on the advice is scaled and turned by it",
+                [](CliOptions& o, std::span<const std::string> v, std::string& error) {
+                    if (v[0].empty()) {
+                        error = "--learn needs a file name";
+                        return false;
+                    }
+                    o.learnFile = v[0];
+                    return true;
+                }},
     OptionEntry{"--turned", 1, "LUG:EIGHTHS",
                 "with --turns: after this pass, rod LUG is turned by EIGHTHS eighths of a turn "
                 "(1..16: 2 is a quarter) and no other rod; tap the head again with the same "
@@ -537,6 +548,10 @@ ParsedArguments parseArguments(std::span<const std::string> arguments) {
     }
     if (options.turnsFile && !options.lugs) {
         parsed.error = "--turns goes with --lugs";
+        return parsed;
+    }
+    if (options.learnFile && !options.lugs) {
+        parsed.error = "--learn goes with --lugs";
         return parsed;
     }
     if (options.turned && !options.turnsFile) {

@@ -58,6 +58,9 @@ struct CliOptions {
     // --turns FILE: with --lugs, the head's turns of the key (TurnModel::stateText()): read
     // before the pass, calibrated by it, written back after it.
     std::optional<std::string> turnsFile;
+    // --learn FILE: with --lugs, the head's response to the advice of earlier passes
+    // (HeadResponse::text()): read before the pass, written after it.
+    std::optional<std::string> learnFile;
     // --turned LUG:EIGHTHS: with --turns, rod LUG (1..--lugs) is about to be turned by EIGHTHS
     // eighths of a turn (1..16) after this pass's advice; the next pass calibrates.
     std::optional<std::pair<int, int>> turned;

@@ -205,6 +205,11 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs, const TurnModel* turns
     head["tap_again"] = fit.splitResolved && !fit.axisKnown;
     head["pattern_cents"] = fit.patternCents;
     head["band_confirmed"] = lugs.bandConfirmed();
+    // What earlier passes taught (with --learn): the scale and turn the advice carries, and
+    // whether the last pass raised the split so that this advice is smaller.
+    head["advice_scale"] = fit.adviceScale;
+    head["advice_turn_deg"] = fit.adviceTurnDeg;
+    head["advice_reduced"] = lugs.response().reduced();
     if (lugs.count() >= 8) {
         head["split21_cents"] = fit.split21BelowResolution
                                     ? nlohmann::ordered_json(nullptr)

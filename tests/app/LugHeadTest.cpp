@@ -122,5 +122,35 @@ TEST(LugHead, AdviceFollowedWithTwentyPerCentImprecisionEvensTheHeadWithinFourPa
     }
 }
 
+TEST(LugHead, ADrummerWhoOverTurnsIsTaughtSmallerAdviceAndNoTwoPassesInARowAreWorse) {
+    // Every turn 1.9 times what was asked: followed as given, the pattern would flip and grow.
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> spread(-0.12, 0.12);
+    for (int rods : {6, 8}) {
+        DrumHeadModel head(rods, 210.0);
+        for (double& t : head.tension) t = 1.0 + spread(random);
+        HeadSession session(rods);
+        double last = head.pairSplitCents11();
+        int worseInARow = 0;
+        bool even = false;
+        for (int pass = 0; pass < 6 && !even; ++pass) {
+            session.tapAll(head);
+            const LugSession& lugs = session.lugs();
+            even = lugs.even();
+            if (even) break;
+            for (int lug = 1; lug <= rods; ++lug) {
+                if (lugs.action(lug) != LugAction::Ok)
+                    head.turn(lug, -1.9 * lugs.deviationCents(lug));
+            }
+            const double now = head.pairSplitCents11();
+            worseInARow = now > last + 1.0 ? worseInARow + 1 : 0;
+            EXPECT_LT(worseInARow, 2) << rods << " rods, pass " << pass;
+            last = now;
+        }
+        EXPECT_LT(session.lugs().response().scale(), 0.8) << rods << " rods";
+        EXPECT_TRUE(even) << rods << " rods: split " << head.pairSplitCents11();
+    }
+}
+
 }  // namespace
 }  // namespace tomaro

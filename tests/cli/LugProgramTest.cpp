@@ -135,6 +135,22 @@ protected:
         expectReadingsInBand(result);
     }
 
+    // Taps of 8 rods on a head whose (1,1) pair is `splitCents` apart around 220 Hz, the upper
+    // member ringing most on the axis at `axisDeg` (rod 1 at 0°).
+    std::vector<std::string> pairTaps(double splitCents, double axisDeg, const std::string& tag) {
+        const double lo = 220.0 * std::exp2(-splitCents / 2400.0);
+        const double hi = 220.0 * std::exp2(splitCents / 2400.0);
+        std::vector<std::string> files;
+        for (int rod = 1; rod <= 8; ++rod) {
+            const double theta = kTwoPi * ((rod - 1) / 8.0 - axisDeg / 360.0);
+            const double c = std::cos(theta), s = std::sin(theta);
+            files.push_back(writeStrike(tag + std::to_string(rod) + ".wav",
+                                        {{hi, 8000.0 * std::max(c * c, 0.03), 0.45},
+                                         {lo, 8000.0 * std::max(s * s, 0.03), 0.42}}));
+        }
+        return files;
+    }
+
     fs::path m_Dir;
     unsigned m_Seed = 0;
 };
@@ -230,6 +246,34 @@ TEST_F(LugProgram, ACentreStrikeOfAnotherDrumReadsNoRodAndExitsThree) {
     }
     EXPECT_FALSE(result.head["band_confirmed"].get<bool>());
     EXPECT_NE(result.err.find("not confirmed by the rods"), std::string::npos) << result.err;
+}
+
+TEST_F(LugProgram, LearntResponseShrinksTheAdviceAfterAnOverTurnedPass) {
+    const std::string state = (m_Dir / "head.learn").string();
+    std::vector<std::string> arguments{"--lugs", "8", "--order", "clockwise", "--learn", state};
+    auto first = arguments;
+    for (const auto& file : pairTaps(50.0, 0.0, "a")) first.push_back(file);
+    const ProgramResult before = run(first);
+    EXPECT_EQ(before.exitCode, 0) << before.err;
+    EXPECT_DOUBLE_EQ(before.head["advice_scale"].get<double>(), 1.0);
+    ASSERT_TRUE(fs::exists(state));
+    // The advice was followed 1.7 times over: the pattern flipped to 35 cents across the axis.
+    auto second = arguments;
+    for (const auto& file : pairTaps(35.0, 90.0, "b")) second.push_back(file);
+    const ProgramResult after = run(second);
+    EXPECT_EQ(after.exitCode, 0) << after.err;
+    EXPECT_LT(after.head["advice_scale"].get<double>(), 0.85);
+    EXPECT_FALSE(after.head["advice_reduced"].get<bool>());
+    // A state that is not one is said, left as it is, and the pass is read all the same.
+    std::ofstream(state) << "not a state\n";
+    const ProgramResult damaged = run(second);
+    EXPECT_EQ(damaged.exitCode, 1);
+    EXPECT_NE(damaged.err.find("not a head's learnt response"), std::string::npos);
+    EXPECT_EQ(damaged.rods.size(), 8u);
+    std::ifstream in(state);
+    std::string line;
+    std::getline(in, line);
+    EXPECT_EQ(line, "not a state");
 }
 
 }  // namespace
