@@ -251,7 +251,8 @@ void KitPlanWindow::showPlan() {
     m_PlanLine->setText(plan.anyOutOfRange()
                             ? tr("Внимание: есть ноты вне обычного диапазона своего размера")
                             : tr("Все ноты в обычном диапазоне своих размеров"));
-    m_WriteButton->setEnabled(true);
+    // A plan that leaves the notes a drum can have is never written.
+    m_WriteButton->setEnabled(!plan.leavesNotes());
 }
 
 void KitPlanWindow::storeKit() {
@@ -263,7 +264,7 @@ void KitPlanWindow::storeKit() {
 
 bool KitPlanWindow::writePlan() {
     kitplan::KitPlan plan;
-    if (!currentPlan(plan)) return false;
+    if (!currentPlan(plan) || plan.leavesNotes()) return false;
     m_NotesBefore = kitplan::applyPlan(m_Tuner.kit(), plan);
     m_UndoButton->setEnabled(true);
     storeKit();

@@ -234,19 +234,30 @@ KitPlan planKit(const Kit& kit, const PlanRequest& request) {
     if (startsBeyond && chain.size() > 1) note -= direction * stepAt(0);
     for (std::size_t i = 0; i < chain.size(); ++i) {
         if (i > 0) note += direction * stepAt(stepIndex++);
-        chain[i]->note = std::clamp(note, notes::kMinNote, notes::kMaxNote);
+        // Held at the last note, two drums would share it: the drum is marked instead.
+        if (note < notes::kMinNote || note > notes::kMaxNote) {
+            chain[i]->beyondNotes = true;
+            continue;
+        }
+        chain[i]->note = note;
         chain[i]->changed = true;
     }
     for (PlannedDrum& drum : plan.drums) {
         drum.frequencyHz = notes::frequencyHz(drum.note);
         drum.range = drumsizes::fundamentalRange(drum.type);
-        drum.inRange = drum.range.contains(drum.frequencyHz);
+        drum.inRange = !drum.beyondNotes && drum.range.contains(drum.frequencyHz);
     }
     return plan;
 }
 
+bool KitPlan::leavesNotes() const {
+    return std::any_of(drums.begin(), drums.end(),
+                       [](const PlannedDrum& drum) { return drum.beyondNotes; });
+}
+
 std::vector<int> applyPlan(Kit& kit, const KitPlan& plan) {
     std::vector<int> before;
+    if (plan.leavesNotes()) return before;
     for (int position = 0; position < kit.count(); ++position) {
         before.push_back(kit.drum(position).note);
     }

@@ -62,6 +62,9 @@ struct PlannedDrum {
     drumsizes::FundamentalRange range;
     bool inRange = true;
     bool changed = false;  // the plan sets this drum's note (false: kept as it is)
+    // The scheme carries this drum beyond the notes a drum can have (notes::kMinNote..kMaxNote):
+    // it keeps its note, is out of range, and the plan cannot be written.
+    bool beyondNotes = false;
 };
 
 // The kit's drums in size order, the highest first: the snare, the toms from the smallest to the
@@ -70,6 +73,9 @@ struct KitPlan {
     Scheme scheme = Scheme::Fourths;
     std::vector<PlannedDrum> drums;
     bool anyOutOfRange() const;
+    // Some drum's planned note lies beyond the notes a drum can have: a start note the plan
+    // cannot follow. applyPlan writes nothing then.
+    bool leavesNotes() const;
 };
 
 // The semitone steps of a scheme (custom: the request's list; an empty list counts as fourths).
@@ -79,7 +85,8 @@ KitPlan planKit(const Kit& kit, const PlanRequest& request);
 // The kit's positions in size order as above, for views listing the kit.
 std::vector<int> sizeOrder(const Kit& kit);
 
-// Writes the plan's notes into the kit; returns the notes of every position before (for undo).
+// Writes the plan's notes into the kit; returns the notes of every position before (for undo),
+// or nothing (and writes nothing) when the plan leaves the notes a drum can have.
 std::vector<int> applyPlan(Kit& kit, const KitPlan& plan);
 // Puts back notes returned by applyPlan (a different count is ignored).
 void restoreNotes(Kit& kit, const std::vector<int>& notes);

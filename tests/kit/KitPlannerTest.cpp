@@ -157,6 +157,37 @@ TEST(KitPlannerTest, PlanWrittenAndUndone) {
     }
 }
 
+TEST(KitPlannerTest, AStartNoteThePlanCannotFollowGivesNoTwoDrumsOneNoteAndIsNotWritten) {
+    for (const bool fromTop : {false, true}) {
+        Kit kit = kitWithToms(3);
+        kitplan::PlanRequest request;
+        request.fromTop = fromTop;
+        request.startNote = fromTop ? notes::kMinNote + 2 : notes::kMaxNote - 2;
+        const kitplan::KitPlan plan = kitplan::planKit(kit, request);
+        EXPECT_TRUE(plan.leavesNotes());
+        int beyond = 0;
+        for (std::size_t i = 0; i < plan.drums.size(); ++i) {
+            const kitplan::PlannedDrum& drum = plan.drums[i];
+            if (drum.beyondNotes) {
+                ++beyond;
+                EXPECT_FALSE(drum.inRange);
+                EXPECT_FALSE(drum.changed);
+            }
+            for (std::size_t j = i + 1; j < plan.drums.size(); ++j) {
+                if (drum.changed && plan.drums[j].changed) {
+                    EXPECT_NE(drum.note, plan.drums[j].note);
+                }
+            }
+        }
+        EXPECT_EQ(beyond, 2);
+        const std::vector<int> original = {-31, 0, 0, 0, -2};
+        EXPECT_TRUE(kitplan::applyPlan(kit, plan).empty());
+        for (int position = 0; position < kit.count(); ++position) {
+            EXPECT_EQ(kit.drum(position).note, original[position]);
+        }
+    }
+}
+
 TEST(KitPlannerTest, HeadRelationTargets) {
     EXPECT_NEAR(headrelation::resonantTargetHz({3}, 200.0), 200.0 * std::exp2(0.25), 1e-9);
     EXPECT_NEAR(headrelation::resonantTargetHz({0}, 200.0), 200.0, 1e-12);
