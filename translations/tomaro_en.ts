@@ -790,6 +790,22 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source>Не удалось записать файл %1</source>
         <translation>Cannot write the file %1</translation>
     </message>
+    <message>
+        <source>включить удары из файлов</source>
+        <translation>include strikes from files</translation>
+    </message>
+    <message>
+        <source>Удары из открытых WAV - файлов не считаются настройкой барабанов, пока вы их не включите</source>
+        <translation>Strikes from opened WAV files do not count as the drums' tuning unless you include them</translation>
+    </message>
+    <message>
+        <source>не измерен</source>
+        <translation>not measured</translation>
+    </message>
+    <message>
+        <source>Снимок не сделан: в истории есть только удары из файлов. Чтобы включить их в снимок, отметьте «включить удары из файлов».</source>
+        <translation>No snapshot taken: the history holds only strikes from files. To include them in the snapshot, tick “include strikes from files”.</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::SpectrumView</name>

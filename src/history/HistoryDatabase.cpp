@@ -32,6 +32,7 @@ Reading readReading(sqlite3_stmt* stmt) {
     reading.verdict = columnText(stmt, 12);
     reading.toleranceCents = columnOptional(stmt, 13).value_or(0.0);
     reading.targetHz = columnOptional(stmt, 14).value_or(0.0);
+    reading.fromFile = sqlite3_column_int(stmt, 15) != 0;
     return reading;
 }
 
@@ -67,6 +68,7 @@ void bindReading(sqlite3_stmt* stmt, int first, const Reading& reading) {
     bindOptional(stmt, first + 11, pair, values.hiHz);
     bindOptional(stmt, first + 12, pair, values.loDb);
     bindOptional(stmt, first + 13, pair, values.hiDb);
+    sqlite3_bind_int(stmt, first + 14, reading.fromFile ? 1 : 0);
 }
 
 // Runs a statement that returns no rows to its end.

@@ -45,6 +45,18 @@ private:
 struct HistoryStore::Impl {
     sqlite3* db = nullptr;
     std::map<std::string, std::unique_ptr<Statement>> statements;
+    // False for a file of version 3 read as it is (a read-only store): it has no from_file column
+    // and holds no readings from files.
+    bool hasFromFile = true;
+
+    // The columns every reading query reads, in this order (see readReading).
+    std::string readingColumns() const {
+        return std::string(
+                   "id, time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, "
+                   "hi_hz, lo_db, hi_db, verdict, tolerance_cents, target_hz, ") +
+               fromFileColumn();
+    }
+    std::string fromFileColumn() const { return hasFromFile ? "from_file" : "0"; }
 
     ~Impl() {
         statements.clear();
@@ -106,13 +118,14 @@ std::optional<double> columnOptional(sqlite3_stmt* stmt, int column);
 // The column's text, made valid UTF-8 (the file is untrusted).
 std::string columnText(sqlite3_stmt* stmt, int column);
 // A reading from the columns "id, time_ms, drum, drum_type, struck, lug, lug_count,
-// frequency_hz, lo_hz, hi_hz, lo_db, hi_db, verdict, tolerance_cents, target_hz", in this order.
+// frequency_hz, lo_hz, hi_hz, lo_db, hi_db, verdict, tolerance_cents, target_hz, from_file", in
+// this order.
 Reading readReading(sqlite3_stmt* stmt);
 void bindOptional(sqlite3_stmt* stmt, int index, bool present, double value);
 void bindText(sqlite3_stmt* stmt, int index, const std::string& text);
 // Binds the reading's columns from `first` on, in the order drum, drum_type, struck, lug,
 // lug_count, frequency_hz, time_ms, verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db,
-// hi_db.
+// hi_db, from_file.
 void bindReading(sqlite3_stmt* stmt, int first, const Reading& reading);
 // Runs a statement that returns no rows to its end.
 int runToEnd(sqlite3_stmt* stmt);

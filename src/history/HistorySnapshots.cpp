@@ -13,10 +13,11 @@ namespace tomaro::history {
 
 using namespace detail;
 
-std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t timeMs) {
+std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t timeMs,
+                                          bool withFileStrikes) {
     if (!prepareWrite()) return 0;
     Impl& impl = *m_Impl;
-    const Snapshot state = currentState();
+    const Snapshot state = currentState(withFileStrikes);
     if (state.drums.empty()) return 0;
     if (timeMs == 0) timeMs = nowMs();
     int code = impl.exec("BEGIN IMMEDIATE");
@@ -33,8 +34,8 @@ std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t 
     }
     const std::string rowSql =
         "INSERT INTO snapshot_rows (snapshot_id, drum, drum_type, struck, lug, lug_count, "
-        "frequency_hz, time_ms, verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db) "
-        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
+        "frequency_hz, time_ms, verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db, "
+        "from_file) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
     auto insertRow = [&](const Reading& row) {
         if (code != SQLITE_OK) return;
         sqlite3_stmt* insert = impl.statement(rowSql);
@@ -57,7 +58,10 @@ std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t 
                 row.lug = rod;
                 row.lugCount = pass.lugCount;
                 row.frequencyHz = hz;
-                row.timeMs = pass.timeMs;
+                row.timeMs = static_cast<std::size_t>(rod - 1) < pass.rodTimeMs.size() &&
+                                     pass.rodTimeMs[static_cast<std::size_t>(rod - 1)] > 0
+                                 ? pass.rodTimeMs[static_cast<std::size_t>(rod - 1)]
+                                 : pass.timeMs;
                 row.verdict = "good";
                 row.toleranceCents = pass.toleranceCents;
                 row.targetHz = pass.targetHz;
@@ -141,8 +145,8 @@ std::optional<Snapshot> HistoryStore::snapshot(std::int64_t id) const {
     sqlite3_reset(head);
     sqlite3_stmt* rows = m_Impl->statement(
         "SELECT rowid, time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, "
-        "hi_hz, lo_db, hi_db, verdict, tolerance_cents, target_hz FROM snapshot_rows "
-        "WHERE snapshot_id = ?1 ORDER BY rowid");
+        "hi_hz, lo_db, hi_db, verdict, tolerance_cents, target_hz, " +
+        m_Impl->fromFileColumn() + " FROM snapshot_rows WHERE snapshot_id = ?1 ORDER BY rowid");
     if (!rows) return std::nullopt;
     sqlite3_bind_int64(rows, 1, id);
     while (sqlite3_step(rows) == SQLITE_ROW) {
@@ -163,14 +167,18 @@ std::optional<Snapshot> HistoryStore::snapshot(std::int64_t id) const {
             pass.head = row.struck;
             pass.lugCount = std::max(row.lugCount, row.lug);
             pass.rodHz.assign(static_cast<std::size_t>(pass.lugCount), 0.0);
+            pass.rodTimeMs.assign(static_cast<std::size_t>(pass.lugCount), 0);
             pass.timeMs = row.timeMs;
             pass.targetHz = row.targetHz;
             pass.toleranceCents = row.toleranceCents;
             drum.heads.push_back(pass);
         }
         HeadPass& pass = drum.heads.back();
-        if (row.lug >= 1 && row.lug <= pass.lugCount)
+        if (row.lug >= 1 && row.lug <= pass.lugCount) {
             pass.rodHz[static_cast<std::size_t>(row.lug - 1)] = row.frequencyHz;
+            pass.rodTimeMs[static_cast<std::size_t>(row.lug - 1)] = row.timeMs;
+            pass.timeMs = std::max(pass.timeMs, row.timeMs);
+        }
     }
     sqlite3_reset(rows);
     return snapshot;

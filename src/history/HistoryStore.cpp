@@ -59,18 +59,16 @@ constexpr const char* kSteps[] = {
     " target_hz REAL,"
     " lo_hz REAL, hi_hz REAL, lo_db REAL, hi_db REAL);"
     "CREATE INDEX snapshot_rows_snapshot ON snapshot_rows(snapshot_id);",
+    // 4: readings from sound files opened while exploring, told apart from strikes.
+    "ALTER TABLE readings ADD COLUMN from_file INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE snapshot_rows ADD COLUMN from_file INTEGER NOT NULL DEFAULT 0;",
 };
 static_assert(std::size(kSteps) == HistoryStore::kSchemaVersion);
 
-// The columns every reading query reads, in this order (see readReading).
-constexpr const char* kReadingColumns =
-    "id, time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, hi_hz, lo_db, "
-    "hi_db, verdict, tolerance_cents, target_hz";
-
 constexpr const char* kInsertReading =
     "INSERT INTO readings (drum, drum_type, struck, lug, lug_count, frequency_hz, time_ms, "
-    "verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)";
+    "verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db, from_file) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
 
 using namespace detail;
 using Impl = HistoryStore::Impl;
@@ -261,6 +259,9 @@ void HistoryStore::open() {
             reportOnce(kMissing, std::string(pick("История настройки пуста: ",
                                                   "The tuning history is empty: ")) +
                                      m_Path);
+        } else if (version == 3) {
+            // Written before readings from files were told apart: read as it is.
+            impl.hasFromFile = false;
         } else if (version < kSchemaVersion) {
             impl.close();
             reportOnce(kNewer,
@@ -480,7 +481,7 @@ std::size_t HistoryStore::addReadings(const std::vector<Reading>& readings) {
 std::vector<Reading> HistoryStore::readings(const ReadingQuery& query) const {
     std::vector<Reading> result;
     if (!isOpen()) return result;
-    const std::string columns = kReadingColumns;
+    const std::string columns = m_Impl->readingColumns();
     sqlite3_stmt* select =
         query.drum ? m_Impl->statement("SELECT " + columns +
                                        " FROM readings WHERE drum = ?1 AND time_ms >= ?2 "
@@ -506,7 +507,7 @@ bool HistoryStore::forEachReading(const ReadingQuery& query,
     // One cursor per drum along the index of a drum's readings, merged by time: the first
     // reading comes at once and nothing is held, where one query ordered by time would sort the
     // whole table first. Not kept statements: a long read would hold them open.
-    const std::string select = std::string("SELECT ") + kReadingColumns +
+    const std::string select = "SELECT " + m_Impl->readingColumns() +
                                " FROM readings WHERE drum = ?1 AND time_ms >= ?2 "
                                "ORDER BY time_ms, id";
     struct Cursor {
@@ -571,7 +572,7 @@ bool HistoryStore::forEachReading(const ReadingQuery& query,
             finish(true);
             cursors.clear();
             Cursor all;
-            const std::string sorted = std::string("SELECT ") + kReadingColumns +
+            const std::string sorted = "SELECT " + m_Impl->readingColumns() +
                                        " FROM readings WHERE time_ms >= ?2 ORDER BY time_ms, id";
             if (sqlite3_prepare_v2(db, sorted.c_str(), -1, &all.stmt, nullptr) != SQLITE_OK) {
                 sqlite3_finalize(all.stmt);
@@ -618,31 +619,35 @@ std::vector<std::string> HistoryStore::drums() const {
     return names;
 }
 
-std::vector<Reading> HistoryStore::lastGoodStrikes() const {
+std::vector<Reading> HistoryStore::lastGoodStrikes(bool withFileStrikes) const {
     std::vector<Reading> strikes;
     if (!isOpen()) return strikes;
     for (const std::string& drum : drums()) {
         sqlite3_stmt* select = m_Impl->statement(
-            std::string("SELECT ") + kReadingColumns +
+            "SELECT " + m_Impl->readingColumns() +
             " FROM readings WHERE drum = ?1 AND struck = 'drum' AND verdict <> 'rejected' "
-            "ORDER BY time_ms DESC, id DESC LIMIT 1");
+            "AND (?2 OR " +
+            m_Impl->fromFileColumn() + " = 0) ORDER BY time_ms DESC, id DESC LIMIT 1");
         if (!select) break;
         bindText(select, 1, drum);
+        sqlite3_bind_int(select, 2, withFileStrikes ? 1 : 0);
         if (sqlite3_step(select) == SQLITE_ROW) strikes.push_back(readReading(select));
         sqlite3_reset(select);
     }
     return strikes;
 }
 
-std::optional<HeadPass> HistoryStore::lastLugPass(const std::string& drum, Struck head) const {
+std::optional<HeadPass> HistoryStore::lastLugPass(const std::string& drum, Struck head,
+                                                  bool withFileTaps) const {
     if (!isOpen() || !isHead(head)) return std::nullopt;
     sqlite3_stmt* select = m_Impl->statement(
-        std::string("SELECT ") + kReadingColumns +
-        " FROM readings WHERE drum = ?1 AND struck = ?2 AND verdict <> 'rejected' "
-        "ORDER BY time_ms DESC, id DESC LIMIT 2000");
+        "SELECT " + m_Impl->readingColumns() +
+        " FROM readings WHERE drum = ?1 AND struck = ?2 AND verdict <> 'rejected' AND (?3 OR " +
+        m_Impl->fromFileColumn() + " = 0) ORDER BY time_ms DESC, id DESC LIMIT 2000");
     if (!select) return std::nullopt;
     bindText(select, 1, drum);
     sqlite3_bind_text(select, 2, struckCode(head), -1, SQLITE_STATIC);
+    sqlite3_bind_int(select, 3, withFileTaps ? 1 : 0);
     std::optional<HeadPass> pass;
     int filled = 0;
     while (sqlite3_step(select) == SQLITE_ROW) {
@@ -658,6 +663,7 @@ std::optional<HeadPass> HistoryStore::lastLugPass(const std::string& drum, Struc
             // A file of an older version does not know the count: the highest rod stands for it.
             pass->lugCount = tap.lugCount > 0 ? tap.lugCount : tap.lug;
             pass->rodHz.assign(static_cast<std::size_t>(pass->lugCount), 0.0);
+            pass->rodTimeMs.assign(static_cast<std::size_t>(pass->lugCount), 0);
             pass->timeMs = tap.timeMs;
             pass->targetHz = tap.targetHz;
             pass->toleranceCents = tap.toleranceCents;
@@ -667,21 +673,23 @@ std::optional<HeadPass> HistoryStore::lastLugPass(const std::string& drum, Struc
             if (tap.lugCount != 0) continue;
             pass->lugCount = tap.lug;
             pass->rodHz.resize(static_cast<std::size_t>(tap.lug), 0.0);
+            pass->rodTimeMs.resize(static_cast<std::size_t>(tap.lug), 0);
         }
         double& rod = pass->rodHz[static_cast<std::size_t>(tap.lug - 1)];
         if (rod > 0.0) continue;
         rod = tap.frequencyHz;
+        pass->rodTimeMs[static_cast<std::size_t>(tap.lug - 1)] = tap.timeMs;
         if (++filled == pass->lugCount) break;
     }
     sqlite3_reset(select);
     return pass;
 }
 
-Snapshot HistoryStore::currentState() const {
+Snapshot HistoryStore::currentState(bool withFileStrikes) const {
     Snapshot state;
     state.info.timeMs = nowMs();
     if (!isOpen()) return state;
-    const std::vector<Reading> strikes = lastGoodStrikes();
+    const std::vector<Reading> strikes = lastGoodStrikes(withFileStrikes);
     for (const std::string& name : drums()) {
         // Readings against no drum of the kit (the free reference) belong to no drum.
         if (name.empty()) continue;
@@ -694,7 +702,7 @@ Snapshot HistoryStore::currentState() const {
             }
         }
         for (Struck head : {Struck::Batter, Struck::Reso}) {
-            if (auto pass = lastLugPass(name, head)) drum.heads.push_back(*pass);
+            if (auto pass = lastLugPass(name, head, withFileStrikes)) drum.heads.push_back(*pass);
         }
         if (!drum.strike && drum.heads.empty()) continue;
         state.info.drums.push_back(name);

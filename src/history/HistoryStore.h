@@ -32,7 +32,7 @@ namespace tomaro::history {
 class HistoryStore {
 public:
     enum class Mode { ReadWrite, ReadOnly };
-    static constexpr int kSchemaVersion = 3;
+    static constexpr int kSchemaVersion = 4;
 
     explicit HistoryStore(std::string path, Mode mode = Mode::ReadWrite);
     ~HistoryStore();
@@ -62,17 +62,23 @@ public:
     // Drum names with a reading, in the order of their first reading.
     std::vector<std::string> drums() const;
     // The newest strike of each drum whose verdict is not "rejected", in the order of drums().
-    std::vector<Reading> lastGoodStrikes() const;
+    // Readings from sound files count only `withFileStrikes`.
+    std::vector<Reading> lastGoodStrikes(bool withFileStrikes = false) const;
     // The newest lug pass of a drum's head: the rod count of the newest tap, and for every rod of
-    // that count its newest reading.
-    std::optional<HeadPass> lastLugPass(const std::string& drum, Struck head) const;
+    // that count its newest reading (and its time). Taps from sound files count only
+    // `withFileTaps`.
+    std::optional<HeadPass> lastLugPass(const std::string& drum, Struck head,
+                                        bool withFileTaps = false) const;
     // The kit as the history has it now: every drum's last good strike and last lug passes
-    // (what a snapshot taken now would hold; its info has id 0).
-    Snapshot currentState() const;
+    // (what a snapshot taken now would hold; its info has id 0). Readings from sound files
+    // opened while exploring are not the drums' tuning: they count only `withFileStrikes`.
+    Snapshot currentState(bool withFileStrikes = false) const;
 
-    // Captures currentState() under `name` at `timeMs` (0: now); returns its id (0: failed, or
-    // nothing measured yet). A name another snapshot has gets " (2)", " (3)", ... added.
-    std::int64_t createSnapshot(const std::string& name, std::int64_t timeMs = 0);
+    // Captures currentState(withFileStrikes) under `name` at `timeMs` (0: now); returns its id
+    // (0: failed, or nothing measured yet). A name another snapshot has gets " (2)", " (3)", ...
+    // added.
+    std::int64_t createSnapshot(const std::string& name, std::int64_t timeMs = 0,
+                                bool withFileStrikes = false);
     // Newest first.
     std::vector<SnapshotInfo> snapshots() const;
     // A name another snapshot has gets " (2)", " (3)", ... added, as at creation.
