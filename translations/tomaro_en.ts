@@ -479,6 +479,14 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
         <source>Все ноты в обычном диапазоне своих размеров</source>
         <translation>All notes lie in the usual range of their sizes</translation>
     </message>
+    <message>
+        <source> — по схеме нота вне возможных для барабана</source>
+        <translation> — the scheme takes it beyond the notes a drum can have</translation>
+    </message>
+    <message>
+        <source>План не записывается: от этой ноты схема уводит %1 за пределы нот, которые может иметь барабан (%2–%3). Выберите другую начальную ноту.</source>
+        <translation>The plan cannot be written: from this note the scheme takes %1 beyond the notes a drum can have (%2–%3). Choose another start note.</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::LanguageChoice</name>
@@ -796,7 +804,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>Удары из открытых WAV - файлов не считаются настройкой барабанов, пока вы их не включите</source>
-        <translation>Strikes from opened WAV files do not count as the drums' tuning unless you include them</translation>
+        <translation>Strikes from opened WAV files do not count as the drums&apos; tuning unless you include them</translation>
     </message>
     <message>
         <source>не измерен</source>

@@ -236,9 +236,12 @@ void KitPlanWindow::showPlan() {
     for (int i = 0; i < static_cast<int>(plan.drums.size()); ++i) {
         const kitplan::PlannedDrum& drum = plan.drums[i];
         m_PlanTable->setItem(i, 0, cell(qs(drums::shownName(kit.drumName(drum.position)))));
-        m_PlanTable->setItem(i, 1,
-                             cell(noteName(drum.note, kit.latinNames()) +
-                                  (drum.changed ? QString() : tr(" — без изменений"))));
+        auto* note = cell(noteName(drum.note, kit.latinNames()) +
+                          (drum.beyondNotes ? tr(" — по схеме нота вне возможных для барабана")
+                           : drum.changed ? QString()
+                                          : tr(" — без изменений")));
+        if (drum.beyondNotes) note->setForeground(adviceColor(TuneAdvice::Tighten));
+        m_PlanTable->setItem(i, 1, note);
         m_PlanTable->setItem(i, 2, cell(hertz(drum.frequencyHz)));
         auto* range = cell(tr("%1–%2 Гц%3")
                                .arg(drum.range.loHz, 0, 'f', 0)
@@ -248,10 +251,24 @@ void KitPlanWindow::showPlan() {
         m_PlanTable->setItem(i, 3, range);
     }
     m_PlanTable->resizeColumnsToContents();
-    m_PlanLine->setText(plan.anyOutOfRange()
-                            ? tr("Внимание: есть ноты вне обычного диапазона своего размера")
-                            : tr("Все ноты в обычном диапазоне своих размеров"));
-    // A plan that leaves the notes a drum can have is never written.
+    if (plan.leavesNotes()) {
+        // Never written: the drums it cannot place would keep their notes, and two drums could
+        // end on one note. The reason is said instead of a silent grey button.
+        QStringList beyond;
+        for (const kitplan::PlannedDrum& drum : plan.drums) {
+            if (drum.beyondNotes) beyond << qs(drums::shownName(kit.drumName(drum.position)));
+        }
+        m_PlanLine->setText(tr("План не записывается: от этой ноты схема уводит %1 за пределы "
+                               "нот, которые может иметь барабан (%2–%3). Выберите другую "
+                               "начальную ноту.")
+                                .arg(beyond.join(QStringLiteral(", ")),
+                                     qs(kitplan::scientificName(notes::kMinNote)),
+                                     qs(kitplan::scientificName(notes::kMaxNote))));
+    } else {
+        m_PlanLine->setText(plan.anyOutOfRange()
+                                ? tr("Внимание: есть ноты вне обычного диапазона своего размера")
+                                : tr("Все ноты в обычном диапазоне своих размеров"));
+    }
     m_WriteButton->setEnabled(!plan.leavesNotes());
 }
 

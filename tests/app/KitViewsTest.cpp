@@ -186,6 +186,37 @@ private slots:
             ->setText(QStringLiteral("H9"));
         QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->isEnabled());
     }
+
+    // Fourths up from C12: the 12" and the 10" would leave the notes a drum can have. Each is
+    // marked in words, the line says why nothing is written, and nothing is.
+    void aPlanBeyondTheNotesSaysWhyItIsNotWritten() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        std::vector<int> before;
+        for (int position = 0; position < tuner.kit().count(); ++position)
+            before.push_back(tuner.kit().drum(position).note);
+        KitPlanWindow window(tuner);
+        window.findChild<QLineEdit*>(QStringLiteral("planStartEdit"))
+            ->setText(QStringLiteral("C12"));
+        auto* plan = window.findChild<QTableWidget*>(QStringLiteral("planTable"));
+        int marked = 0;
+        for (int row = 0; row < plan->rowCount(); ++row) {
+            if (plan->item(row, 1)->text().contains(QStringLiteral("вне возможных"))) {
+                const QString drum = plan->item(row, 0)->text();
+                QVERIFY2(drum == QStringLiteral("10\"") || drum == QStringLiteral("12\""),
+                         qPrintable(drum));
+                ++marked;
+            }
+        }
+        QCOMPARE(marked, 2);
+        const QString line = text(window, "planLine");
+        QVERIFY2(line.startsWith(QStringLiteral("План не записывается")), qPrintable(line));
+        QVERIFY(line.contains(QStringLiteral("10\"")) && line.contains(QStringLiteral("12\"")));
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->isEnabled());
+        QVERIFY(!window.writePlan());
+        for (int position = 0; position < tuner.kit().count(); ++position)
+            QCOMPARE(tuner.kit().drum(position).note, before[position]);
+    }
 };
 
 }  // namespace tomaro
