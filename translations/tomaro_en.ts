@@ -15,6 +15,18 @@
         <source>10&quot; + 12&quot; + 16&quot; + бочка</source>
         <translation>10&quot; + 12&quot; + 16&quot; + kick</translation>
     </message>
+    <message>
+        <source>Бочка любого размера; её размер задаётся в окне «Интервалы и план»</source>
+        <translation>A kick of any size; its size is set in the “Intervals and plan” window</translation>
+    </message>
+    <message>
+        <source>Малый барабан любого размера; его размер задаётся в окне «Интервалы и план»</source>
+        <translation>A snare of any size; its size is set in the “Intervals and plan” window</translation>
+    </message>
+    <message>
+        <source>Том %1</source>
+        <translation>Tom %1</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::CDlgPresets</name>
@@ -486,6 +498,14 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
     <message>
         <source>План не записывается: от этой ноты схема уводит %1 за пределы нот, которые может иметь барабан (%2–%3). Выберите другую начальную ноту.</source>
         <translation>The plan cannot be written: from this note the scheme takes %1 beyond the notes a drum can have (%2–%3). Choose another start note.</translation>
+    </message>
+    <message>
+        <source>Размер малого:</source>
+        <translation>Snare size:</translation>
+    </message>
+    <message>
+        <source>Размер бочки:</source>
+        <translation>Kick size:</translation>
     </message>
 </context>
 <context>

@@ -244,7 +244,7 @@ KitPlan planKit(const Kit& kit, const PlanRequest& request) {
     }
     for (PlannedDrum& drum : plan.drums) {
         drum.frequencyHz = notes::frequencyHz(drum.note);
-        drum.range = drumsizes::fundamentalRange(drum.type);
+        drum.range = drumsizes::fundamentalRange(drum.type, request.sizes);
         drum.inRange = !drum.beyondNotes && drum.range.contains(drum.frequencyHz);
     }
     return plan;

@@ -52,6 +52,8 @@ struct PlanRequest {
     bool fromTop = false;
     bool includeSnare = false;  // the snare one step above the highest tom
     bool includeKick = false;   // the kick one step below the lowest tom
+    // The snare's and the kick's diameters for their usual ranges (0: not given).
+    drumsizes::ShellSizes sizes;
 };
 
 struct PlannedDrum {

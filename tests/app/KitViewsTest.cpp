@@ -17,6 +17,7 @@
 #include "app/TwoHeadsWindow.h"
 #include "history/HistoryStore.h"
 #include "kit/Kit.h"
+#include "kit/ShellSizes.h"
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
@@ -185,6 +186,34 @@ private slots:
         window.findChild<QLineEdit*>(QStringLiteral("planStartEdit"))
             ->setText(QStringLiteral("H9"));
         QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->isEnabled());
+    }
+
+    // The kick's size is set in the plan window and kept in the settings: its usual range and
+    // its name follow it.
+    void theKickSizeSetsItsRangeAndIsKeptInTheSettings() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        KitPlanWindow window(tuner);
+        auto* plan = window.findChild<QTableWidget*>(QStringLiteral("planTable"));
+        const auto kickRow = [plan] {
+            for (int row = 0; row < plan->rowCount(); ++row) {
+                if (plan->item(row, 0)->text().startsWith(QStringLiteral("Бочка"))) return row;
+            }
+            return -1;
+        };
+        QVERIFY(kickRow() >= 0);
+        QCOMPARE(plan->item(kickRow(), 0)->text(), QStringLiteral("Бочка"));
+        QVERIFY(plan->item(kickRow(), 3)->text().startsWith(QStringLiteral("40–90 Гц")));
+        auto* kick = window.findChild<QSpinBox*>(QStringLiteral("planKickSize"));
+        QVERIFY(kick);
+        QCOMPARE(kick->text(), QStringLiteral("—"));
+        kick->setValue(24);
+        QCOMPARE(plan->item(kickRow(), 0)->text(), QStringLiteral("Бочка 24\""));
+        QVERIFY2(plan->item(kickRow(), 3)->text().startsWith(QStringLiteral("37–83 Гц")),
+                 qPrintable(plan->item(kickRow(), 3)->text()));
+        QCOMPARE(drumsizes::ShellSizes::load(profile).kickInch, 24);
+        KitPlanWindow again(tuner);
+        QCOMPARE(again.findChild<QSpinBox*>(QStringLiteral("planKickSize"))->value(), 24);
     }
 
     // Fourths up from C12: the 12" and the 10" would leave the notes a drum can have. Each is

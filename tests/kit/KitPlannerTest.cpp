@@ -7,7 +7,9 @@
 #include "kit/HeadRelation.h"
 #include "kit/KitPlanner.h"
 #include "kit/Notes.h"
+#include "kit/ShellSizes.h"
 #include "settings/Language.h"
+#include "settings/MemoryProfile.h"
 
 namespace tomaro {
 namespace {
@@ -139,6 +141,46 @@ TEST(KitPlannerTest, SizeTableWarnings) {
     // Minor thirds from A2 on three toms all fit.
     request.scheme = Scheme::MinorThirds;
     EXPECT_FALSE(kitplan::planKit(kitWithToms(3), request).anyOutOfRange());
+}
+
+// The snare's and the kick's sizes, kept in the settings beside the kit: a 13" snare and a 24"
+// kick get their own usual ranges; not given (or a size no drum has), the 14" and 22" ones stay.
+TEST(KitPlannerTest, TheSnareAndTheKickTakeTheirSizeFromTheSettings) {
+    MemoryProfile profile;
+    drumsizes::ShellSizes none = drumsizes::ShellSizes::load(profile);
+    EXPECT_EQ(none.snareInch, 0);
+    EXPECT_EQ(none.kickInch, 0);
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kKick, none).hiHz, 90.0, 1e-9);
+
+    drumsizes::ShellSizes sizes;
+    sizes.snareInch = 13;
+    sizes.kickInch = 24;
+    sizes.save(profile);
+    EXPECT_EQ(profile.readInt(Kit::kSection, drumsizes::ShellSizes::kKickKey, 0), 24);
+    const drumsizes::ShellSizes read = drumsizes::ShellSizes::load(profile);
+    EXPECT_EQ(read.snareInch, 13);
+    EXPECT_EQ(read.kickInch, 24);
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kKick, read).loHz, 40.0 * 22 / 24, 1e-9);
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kSnare, read).hiHz, 330.0 * 14 / 13, 1e-9);
+    // A 22" kick is the usual range; a tom's range never depends on them.
+    sizes.kickInch = 22;
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kKick, sizes).loHz, 40.0, 1e-9);
+    EXPECT_NEAR(drumsizes::fundamentalRange(22 - 4, read).loHz, 1080.0 / 22, 1e-9);
+
+    // In a plan: a kick at D1 (36.7 Hz) is below a 22" kick's range, inside a 26" one's.
+    Kit kit;
+    kit.assign({KitDrum{12 - 4, 0}, KitDrum{drums::kKick, -34}});
+    kitplan::PlanRequest request;
+    request.startNote = -15;
+    EXPECT_FALSE(kitplan::planKit(kit, request).drums.at(1).inRange);
+    request.sizes.kickInch = 26;
+    const kitplan::KitPlan plan = kitplan::planKit(kit, request);
+    ASSERT_EQ(plan.drums.size(), 2u);
+    EXPECT_NEAR(plan.drums[1].range.loHz, 40.0 * 22 / 26, 1e-9);
+    EXPECT_TRUE(plan.drums[1].inRange);
+
+    profile.writeInt(Kit::kSection, drumsizes::ShellSizes::kKickKey, 99);
+    EXPECT_EQ(drumsizes::ShellSizes::load(profile).kickInch, 0);
 }
 
 TEST(KitPlannerTest, PlanWrittenAndUndone) {
