@@ -444,10 +444,6 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
         <translation>no strike</translation>
     </message>
     <message>
-        <source>пт</source>
-        <translation>st</translation>
-    </message>
-    <message>
         <source>—</source>
         <translation>—</translation>
     </message>
@@ -1201,10 +1197,6 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <translation>resonant lower</translation>
     </message>
     <message>
-        <source>пт</source>
-        <translation>st</translation>
-    </message>
-    <message>
         <source>Сделать целью Пл2</source>
         <translation>Make it the resonant target</translation>
     </message>
@@ -1291,6 +1283,10 @@ Split: %1 ¢</translation>
     <message>
         <source>затухание %1, высота после удара %2</source>
         <translation>decay %1, pitch after the hit %2</translation>
+    </message>
+    <message>
+        <source>полутонов</source>
+        <translation>semitones</translation>
     </message>
 </context>
 </TS>

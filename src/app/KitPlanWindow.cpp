@@ -194,7 +194,7 @@ void KitPlanWindow::showKit() {
         TuneAdvice advice = TuneAdvice::None;
         if (row.hasNeighbour) {
             const QString planned =
-                qs(std::to_string(row.plannedSemitones) + " ") + tr("пт") + QStringLiteral(" (") +
+                qs(kitplan::semitonesText(row.plannedSemitones)) + QStringLiteral(" (") +
                 qs(kitplan::intervalNameText(row.plannedSemitones)) + QStringLiteral(")");
             interval = (row.measured.valid ? qs(kitplan::intervalText(row.measured)) : tr("—")) +
                        QStringLiteral(" / ") + planned;

@@ -83,7 +83,7 @@ TwoHeadsWindow::TwoHeadsWindow(Tuner& tuner, QWidget* parent)
     m_SemitoneSpin->setObjectName(QStringLiteral("headsSemitoneSpin"));
     m_SemitoneSpin->setRange(1, headrelation::kMaxSemitones);
     relationRow->addWidget(m_SemitoneSpin);
-    relationRow->addWidget(i18n::label(this, this, QT_TR_NOOP("пт")));
+    relationRow->addWidget(i18n::label(this, this, QT_TR_NOOP("полутонов")));
     relationRow->addStretch(1);
     layout->addLayout(relationRow);
     connect(m_RelationCombo, &QComboBox::currentIndexChanged, this,

@@ -55,11 +55,25 @@ std::string intervalNameText(int semitones) {
     return octavesText(octaves) + " + " + bareIntervalName(rest);
 }
 
+std::string semitonesText(int semitones) {
+    const long long magnitude = std::llabs(static_cast<long long>(semitones));
+    const long long lastTwo = magnitude % 100;
+    const long long last = magnitude % 10;
+    const char* russian = "полутонов";
+    if (last == 1 && lastTwo != 11) {
+        russian = "полутон";
+    } else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) {
+        russian = "полутона";
+    }
+    return std::to_string(semitones) + " " +
+           pick(russian, magnitude == 1 ? "semitone" : "semitones");
+}
+
 std::string intervalText(const Interval& interval) {
     if (!interval.valid) return "—";
     const std::string sign = interval.semitones > 0 ? "+" : "";
-    return sign + std::to_string(interval.semitones) + " " + pick("пт", "st") + " (" +
-           intervalNameText(interval.semitones) + ") " + signedCents(interval.restCents);
+    return sign + semitonesText(interval.semitones) + " (" + intervalNameText(interval.semitones) +
+           ") " + signedCents(interval.restCents);
 }
 
 std::optional<int> parseNote(std::string_view text) {

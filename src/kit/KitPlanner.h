@@ -24,9 +24,13 @@ struct Interval {
 };
 Interval intervalBetween(double fromHz, double toHz);
 
-// "+5 пт (чистая кварта) +12 ¢", "-17 пт (октава + чистая кварта) -3 ¢", "0 пт (унисон) +2 ¢";
-// in English "st", "octave + perfect fourth", "unison". The names are those of notes::intervalName.
+// "+5 полутонов (чистая кварта) +12 ¢", "-17 полутонов (октава + чистая кварта) -3 ¢",
+// "+3 полутона (малая терция) -15 ¢", "0 полутонов (унисон) +2 ¢"; in English "+3 semitones
+// (minor third) -15 ¢". The names are those of notes::intervalName.
 std::string intervalText(const Interval& interval);
+// The count and the word, its Russian form following the count: "1 полутон", "3 полутона",
+// "5 полутонов", "-2 полутона"; "1 semitone", "3 semitones". No sign is added.
+std::string semitonesText(int semitones);
 // The name alone: "чистая кварта", "2 октавы + малая терция", "унисон".
 std::string intervalNameText(int semitones);
 

@@ -76,7 +76,7 @@ private slots:
         QVERIFY(text(window, "headsBatterLine").contains(QStringLiteral("6 из 6")));
         // A minor third and 60 cents: the nearest whole interval is a major third, 40 cents flat.
         QVERIFY2(text(window, "headsIntervalLine")
-                     .contains(QStringLiteral("+4 пт (большая терция) -40 ¢")),
+                     .contains(QStringLiteral("+4 полутона (большая терция) -40 ¢")),
                  qPrintable(text(window, "headsIntervalLine")));
         QVERIFY(text(window, "headsFundamentalLine").contains(QStringLiteral("120")));
         QVERIFY(text(window, "headsSoundLine").contains(QStringLiteral("унисон")));

@@ -38,7 +38,16 @@ TEST(KitPlannerTest, IntervalsAcrossOctaves) {
     const auto down = kitplan::intervalBetween(220.0, 220.0 * std::exp2(-(1700.0 + 12.0) / 1200.0));
     EXPECT_EQ(down.semitones, -17);
     EXPECT_NEAR(down.restCents, -12.0, 1e-9);
-    EXPECT_EQ(kitplan::intervalText(down), "-17 пт (октава + чистая кварта) -12 ¢");
+    EXPECT_EQ(kitplan::intervalText(down), "-17 полутонов (октава + чистая кварта) -12 ¢");
+    // The word follows the count.
+    const auto third = kitplan::intervalBetween(176.4, 208.0);
+    EXPECT_EQ(kitplan::intervalText(third), "+3 полутона (малая терция) -15 ¢");
+    EXPECT_EQ(kitplan::semitonesText(1), "1 полутон");
+    EXPECT_EQ(kitplan::semitonesText(-2), "-2 полутона");
+    EXPECT_EQ(kitplan::semitonesText(11), "11 полутонов");
+    EXPECT_EQ(kitplan::semitonesText(12), "12 полутонов");
+    EXPECT_EQ(kitplan::semitonesText(21), "21 полутон");
+    EXPECT_EQ(kitplan::semitonesText(24), "24 полутона");
     EXPECT_EQ(kitplan::intervalNameText(24), "2 октавы");
     EXPECT_EQ(kitplan::intervalNameText(0), "унисон");
     // 149 cents is a whole tone 51 cents flat... rounded to the nearer: 1 semitone +49 ¢.
@@ -48,6 +57,8 @@ TEST(KitPlannerTest, IntervalsAcrossOctaves) {
     EXPECT_FALSE(kitplan::intervalBetween(0.0, 100.0).valid);
     setCurrentLanguage(Language::English);
     EXPECT_EQ(kitplan::intervalNameText(19), "octave + perfect fifth");
+    EXPECT_EQ(kitplan::intervalText(third), "+3 semitones (minor third) -15 ¢");
+    EXPECT_EQ(kitplan::semitonesText(1), "1 semitone");
     setCurrentLanguage(Language::Russian);
 }
 
@@ -235,7 +246,7 @@ TEST(KitPlannerTest, HeadRelationTargets) {
     EXPECT_NEAR(headrelation::resonantTargetHz({0}, 200.0), 200.0, 1e-12);
     EXPECT_EQ(headrelation::resonantTargetHz({-2}, 0.0), 0.0);
     setCurrentLanguage(Language::Russian);
-    EXPECT_EQ(headrelation::relationText({-2}), "резонансный ниже на 2 пт");
+    EXPECT_EQ(headrelation::relationText({-2}), "резонансный ниже на 2 полутона");
 }
 
 }  // namespace
