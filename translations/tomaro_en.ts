@@ -1281,12 +1281,12 @@ Split: %1 ¢</translation>
         <translation>Before the heads changed: %1</translation>
     </message>
     <message>
-        <source>затухание %1, высота после удара %2</source>
-        <translation>decay %1, pitch after the hit %2</translation>
-    </message>
-    <message>
         <source>полутонов</source>
         <translation>semitones</translation>
+    </message>
+    <message>
+        <source>затухание %1, уход высоты %2</source>
+        <translation>decay %1, pitch glide %2</translation>
     </message>
 </context>
 </TS>

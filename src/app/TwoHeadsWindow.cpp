@@ -250,7 +250,7 @@ QString TwoHeadsWindow::shapeText(const StrikeShape& shape) const {
     const QString sustain = std::isfinite(shape.decaySec)
                                 ? tr("%1 с").arg(shape.decaySec, 0, 'f', 2)
                                 : tr("без затухания");
-    return tr("затухание %1, высота после удара %2").arg(sustain, signedCents(shape.bendCents));
+    return tr("затухание %1, уход высоты %2").arg(sustain, signedCents(shape.bendCents));
 }
 
 void TwoHeadsWindow::showEvent(QShowEvent* event) {

@@ -125,7 +125,8 @@ private slots:
         strikeOf(0.6);
         const QString strikes = text(window, "headsStrikeLine");
         QVERIFY2(strikes.contains(QStringLiteral("До изменения пластиков: затухание 0.2")) &&
-                     strikes.contains(QStringLiteral("Последний удар: затухание 0.6")),
+                     strikes.contains(QStringLiteral("Последний удар: затухание 0.6")) &&
+                     strikes.contains(QStringLiteral(", уход высоты ")),
                  qPrintable(strikes));
 
         // No head measured on another drum: said, and no target to write.
