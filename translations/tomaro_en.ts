@@ -1059,10 +1059,6 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <translation> · axis %1°</translation>
     </message>
     <message>
-        <source>Прошлый замер: разброс %1 ¢, %2 из %3 винтов</source>
-        <translation>Previous measurement: spread %1 ¢, %2 of %3 rods</translation>
-    </message>
-    <message>
         <source>Цель пластика %1 вне диапазона поиска по винтам (%2–%3 Гц): она не используется</source>
         <translation>The head&apos;s target %1 lies outside the lug search range (%2–%3 Hz): it is not used</translation>
     </message>
@@ -1121,6 +1117,14 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     <message>
         <source>Интервалы и план</source>
         <translation>Intervals and plan</translation>
+    </message>
+    <message>
+        <source>%1, снимок «%2»</source>
+        <translation>%1, snapshot “%2”</translation>
+    </message>
+    <message>
+        <source>Прошлый проход: разброс %1 ¢, %2 из %3 винтов</source>
+        <translation>Previous pass: spread %1 ¢, %2 of %3 rods</translation>
     </message>
 </context>
 <context>
@@ -1263,10 +1267,6 @@ Split: %1 ¢</translation>
     <message>
         <source>без затухания</source>
         <translation>no decay</translation>
-    </message>
-    <message>
-        <source>Последний удар: затухание %1, высота после удара %2</source>
-        <translation type="vanished">Last strike: decay %1, pitch after the hit %2</translation>
     </message>
     <message>
         <source>Последний удар: нет принятого удара</source>
