@@ -116,14 +116,13 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
         }
     }
 
-    auto* scroll = new QScrollArea(central);
-    scroll->setWidget(panel);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMinimumWidth(panel->sizeHint().width() + 20);
-    scroll->setMaximumWidth(panel->sizeHint().width() + 40);
-    layout->addWidget(scroll);
+    m_PanelScroll = new QScrollArea(central);
+    m_PanelScroll->setWidget(panel);
+    m_PanelScroll->setWidgetResizable(true);
+    m_PanelScroll->setFrameShape(QFrame::NoFrame);
+    m_PanelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fitPanel();
+    layout->addWidget(m_PanelScroll);
     layout->addWidget(buildGraphs(), 1);
     setCentralWidget(central);
     resize(1200, 760);
@@ -665,6 +664,16 @@ void CMainDlg::changeEvent(QEvent* event) {
     m_Tuner.languageChanged();
     referencesUpdate();
     step();
+    // Once the panel's own widgets have their new texts too (they hear of the change after the
+    // window).
+    QMetaObject::invokeMethod(this, &CMainDlg::fitPanel, Qt::QueuedConnection);
+}
+
+void CMainDlg::fitPanel() {
+    // The horizontal scroll bar is off: a column narrower than the panel would cut it off.
+    const int width = m_PanelScroll->widget()->sizeHint().width();
+    m_PanelScroll->setMinimumWidth(width + 20);
+    m_PanelScroll->setMaximumWidth(width + 40);
 }
 
 }  // namespace tomaro
