@@ -196,11 +196,19 @@ QWidget* CMainDlg::buildInputGroup() {
     m_LevelMeter->setObjectName(QStringLiteral("levelMeter"));
     m_LevelMeter->setThreshold(m_Tuner.recorder().threshold());
     form->addRow(i18n::label(box, this, QT_TR_NOOP("Уровень:")), m_LevelMeter);
-    m_LugStatus = new QLabel(box);
+    // The line's two lines keep their place while it is hidden: its coming and going must not
+    // move the controls below it under the pointer.
+    auto* lugPlace = new QWidget(box);
+    auto* lugLayout = new QVBoxLayout(lugPlace);
+    lugLayout->setContentsMargins(0, 0, 0, 0);
+    m_LugStatus = new QLabel(lugPlace);
     m_LugStatus->setObjectName(QStringLiteral("lugStatusLine"));
     m_LugStatus->setWordWrap(true);
+    m_LugStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_LugStatus->setVisible(false);
-    form->addRow(m_LugStatus);
+    lugLayout->addWidget(m_LugStatus);
+    lugPlace->setFixedHeight(2 * m_LugStatus->fontMetrics().lineSpacing());
+    form->addRow(lugPlace);
 
     auto* buttons = new QHBoxLayout;
     auto* open = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("Открыть WAV..."));
@@ -530,6 +538,7 @@ void CMainDlg::refreshViews() {
     m_DrumChoice->reload();
     if (m_TuningWindow) m_TuningWindow->refresh();
     m_LugStatus->setText(m_TuningWindow ? m_TuningWindow->lugStatusText() : QString());
+    m_LugStatus->setToolTip(m_LugStatus->text());
     m_LugStatus->setVisible(!m_LugStatus->text().isEmpty());
     updatePlayButton();
     updateGraphs();

@@ -440,6 +440,28 @@ private slots:
                  qPrintable(previous->text()));
     }
 
+    // The main window's lug-mode line has its place: when it appears, "Настраиваю:" and the
+    // controls around it stay where a click expects them.
+    void theLugLineLeavesTheMainWindowsControlsInPlace() {
+        auto window = makeWindow();
+        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);  // 12"
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->openFile(writeTap("before.wav", kTargetHz));
+        QCoreApplication::processEvents();
+        auto* choice = window->findChild<QComboBox*>(QStringLiteral("drumChoice"));
+        const QPoint before = choice->mapTo(window.get(), QPoint(0, 0));
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        window->tuningWindow()->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        window->openFile(writeTap("place.wav", kTargetHz));
+        auto* status = window->findChild<QLabel*>(QStringLiteral("lugStatusLine"));
+        QVERIFY(!status->text().isEmpty() && !status->isHidden());
+        QCoreApplication::processEvents();
+        QCOMPARE(choice->mapTo(window.get(), QPoint(0, 0)), before);
+        // The whole line is readable in its place.
+        QVERIFY(status->height() >= status->heightForWidth(status->width()));
+    }
+
     // The export's name is the drum as shown and the head: "lugs-12-batter.csv".
     void theLugExportIsNamedAfterTheDrumAsShown() {
         auto window = makeWindow();
