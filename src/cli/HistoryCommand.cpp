@@ -36,6 +36,8 @@ nlohmann::ordered_json readingJson(const history::Reading& reading) {
     object["target_hz"] = reading.targetHz > 0.0 ? nlohmann::ordered_json(reading.targetHz)
                                                  : nlohmann::ordered_json(nullptr);
     object["tolerance_cents"] = reading.toleranceCents;
+    // Only where it is so: a reading from a sound file opened, not a strike.
+    if (reading.fromFile) object["from_file"] = true;
     return object;
 }
 
@@ -47,6 +49,7 @@ std::string readingLine(const history::Reading& reading) {
                        history::struckCode(reading.struck);
     if (history::isHead(reading.struck)) line += " rod " + std::to_string(reading.lug);
     line += std::string("  ") + hz + "  " + reading.verdict;
+    if (reading.fromFile) line += "  from file";
     if (reading.pair) {
         char pair[64];
         std::snprintf(pair, sizeof pair, "  pair %.2f/%.2f Hz", reading.pair->loHz,

@@ -202,6 +202,31 @@ TEST_F(HistoryCommands, ForeignTextNumbersAndCountsGiveValidJson) {
     EXPECT_EQ(snapshot["drums"][0]["drum"], "12\xef\xbf\xbd\"");
 }
 
+// A reading from a sound file opened while exploring is marked so; a strike is not.
+TEST_F(HistoryCommands, ReadingsFromFilesAreMarked) {
+    storeOneStrike();
+    {
+        history::HistoryStore store(historyFile().string());
+        history::Reading fromFile;
+        fromFile.drum = "12\"";
+        fromFile.frequencyHz = 98.0;
+        fromFile.verdict = "good";
+        fromFile.timeMs = 2000;
+        fromFile.fromFile = true;
+        ASSERT_GT(store.addReading(fromFile), 0);
+    }
+    const CommandRun json = run({"--history", "--json"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto lines = json.jsonLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_FALSE(lines[0].contains("from_file"));
+    EXPECT_EQ(lines[1]["from_file"], true);
+    const CommandRun text = run({"--history"});
+    ASSERT_EQ(text.exitCode, 0) << text.err;
+    EXPECT_EQ(text.out.find("from file"), text.out.rfind("from file")) << text.out;
+    EXPECT_NE(text.out.find("98.00 Hz  good  from file"), std::string::npos) << text.out;
+}
+
 TEST_F(HistoryCommands, SnapshotsAreFoundByIdAndASharedNameIsRefusedWithTheIds) {
     storeOneStrike();
     const CommandRun none = run({"--snapshots"});
