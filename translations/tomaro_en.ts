@@ -15,6 +15,18 @@
         <source>10&quot; + 12&quot; + 16&quot; + бочка</source>
         <translation>10&quot; + 12&quot; + 16&quot; + kick</translation>
     </message>
+    <message>
+        <source>Бочка любого размера; её размер задаётся в окне «Интервалы и план»</source>
+        <translation>A kick of any size; its size is set in the “Intervals and plan” window</translation>
+    </message>
+    <message>
+        <source>Малый барабан любого размера; его размер задаётся в окне «Интервалы и план»</source>
+        <translation>A snare of any size; its size is set in the “Intervals and plan” window</translation>
+    </message>
+    <message>
+        <source>Том %1</source>
+        <translation>Tom %1</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::CDlgPresets</name>
@@ -432,10 +444,6 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
         <translation>no strike</translation>
     </message>
     <message>
-        <source>пт</source>
-        <translation>st</translation>
-    </message>
-    <message>
         <source>—</source>
         <translation>—</translation>
     </message>
@@ -478,6 +486,22 @@ Strike a drum in front of the microphone: Tomaro records the strike, finds the f
     <message>
         <source>Все ноты в обычном диапазоне своих размеров</source>
         <translation>All notes lie in the usual range of their sizes</translation>
+    </message>
+    <message>
+        <source> — по схеме нота вне возможных для барабана</source>
+        <translation> — the scheme takes it beyond the notes a drum can have</translation>
+    </message>
+    <message>
+        <source>План не записывается: от этой ноты схема уводит %1 за пределы нот, которые может иметь барабан (%2–%3). Выберите другую начальную ноту.</source>
+        <translation>The plan cannot be written: from this note the scheme takes %1 beyond the notes a drum can have (%2–%3). Choose another start note.</translation>
+    </message>
+    <message>
+        <source>Размер малого:</source>
+        <translation>Snare size:</translation>
+    </message>
+    <message>
+        <source>Размер бочки:</source>
+        <translation>Kick size:</translation>
     </message>
 </context>
 <context>
@@ -797,6 +821,22 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source>Не удалось записать файл %1</source>
         <translation>Cannot write the file %1</translation>
     </message>
+    <message>
+        <source>включить удары из файлов</source>
+        <translation>include strikes from files</translation>
+    </message>
+    <message>
+        <source>Удары из открытых WAV - файлов не считаются настройкой барабанов, пока вы их не включите</source>
+        <translation>Strikes from opened WAV files do not count as the drums&apos; tuning unless you include them</translation>
+    </message>
+    <message>
+        <source>не измерен</source>
+        <translation>not measured</translation>
+    </message>
+    <message>
+        <source>Снимок не сделан: в истории есть только удары из файлов. Чтобы включить их в снимок, отметьте «включить удары из файлов».</source>
+        <translation>No snapshot taken: the history holds only strikes from files. To include them in the snapshot, tick “include strikes from files”.</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::SpectrumView</name>
@@ -1026,10 +1066,6 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <translation> · axis %1°</translation>
     </message>
     <message>
-        <source>Прошлый замер: разброс %1 ¢, %2 из %3 винтов</source>
-        <translation>Previous measurement: spread %1 ¢, %2 of %3 rods</translation>
-    </message>
-    <message>
         <source>Цель пластика %1 вне диапазона поиска по винтам (%2–%3 Гц): она не используется</source>
         <translation>The head&apos;s target %1 lies outside the lug search range (%2–%3 Hz): it is not used</translation>
     </message>
@@ -1092,6 +1128,18 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     <message>
         <source>Сплошная фиолетовая линия — ось, по которой пластик туже, пунктир — по которой слабее. Винты: красный — подтянуть, синий — ослабить, зелёный — в допуске, серый — не замерен. Щелчок по винту — его совет, и кнопки оборотов для него</source>
         <translation>Solid violet line: the axis along which the head is tighter; dashed: along which it is slacker. Rods: red, tighten; blue, loosen; green, in tolerance; grey, not measured. Click a rod for its advice and to turn it with the turn buttons</translation>
+    </message>
+    <message>
+        <source>%1, снимок «%2»</source>
+        <translation>%1, snapshot “%2”</translation>
+    </message>
+    <message>
+        <source>Прошлый проход: разброс %1 ¢, %2 из %3 винтов</source>
+        <translation>Previous pass: spread %1 ¢, %2 of %3 rods</translation>
+    </message>
+    <message>
+        <source>Удар в центр не сходится с винтами: полоса остаётся %1–%2 Гц</source>
+        <translation>The centre strike disagrees with the rods: the band stays at %1–%2 Hz</translation>
     </message>
 </context>
 <context>
@@ -1168,10 +1216,6 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <translation>resonant lower</translation>
     </message>
     <message>
-        <source>пт</source>
-        <translation>st</translation>
-    </message>
-    <message>
         <source>Сделать целью Пл2</source>
         <translation>Make it the resonant target</translation>
     </message>
@@ -1240,10 +1284,6 @@ Split: %1 ¢</translation>
         <translation>no decay</translation>
     </message>
     <message>
-        <source>Последний удар: затухание %1, высота после удара %2</source>
-        <translation type="vanished">Last strike: decay %1, pitch after the hit %2</translation>
-    </message>
-    <message>
         <source>Последний удар: нет принятого удара</source>
         <translation>Last strike: no accepted strike</translation>
     </message>
@@ -1256,8 +1296,12 @@ Split: %1 ¢</translation>
         <translation>Before the heads changed: %1</translation>
     </message>
     <message>
-        <source>затухание %1, высота после удара %2</source>
-        <translation>decay %1, pitch after the hit %2</translation>
+        <source>полутонов</source>
+        <translation>semitones</translation>
+    </message>
+    <message>
+        <source>затухание %1, уход высоты %2</source>
+        <translation>decay %1, pitch glide %2</translation>
     </message>
 </context>
 </TS>

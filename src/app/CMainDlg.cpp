@@ -116,14 +116,13 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
         }
     }
 
-    auto* scroll = new QScrollArea(central);
-    scroll->setWidget(panel);
-    scroll->setWidgetResizable(true);
-    scroll->setFrameShape(QFrame::NoFrame);
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    scroll->setMinimumWidth(panel->sizeHint().width() + 20);
-    scroll->setMaximumWidth(panel->sizeHint().width() + 40);
-    layout->addWidget(scroll);
+    m_PanelScroll = new QScrollArea(central);
+    m_PanelScroll->setWidget(panel);
+    m_PanelScroll->setWidgetResizable(true);
+    m_PanelScroll->setFrameShape(QFrame::NoFrame);
+    m_PanelScroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    fitPanel();
+    layout->addWidget(m_PanelScroll);
     layout->addWidget(buildGraphs(), 1);
     setCentralWidget(central);
     resize(1200, 760);
@@ -197,11 +196,19 @@ QWidget* CMainDlg::buildInputGroup() {
     m_LevelMeter->setObjectName(QStringLiteral("levelMeter"));
     m_LevelMeter->setThreshold(m_Tuner.recorder().threshold());
     form->addRow(i18n::label(box, this, QT_TR_NOOP("Уровень:")), m_LevelMeter);
-    m_LugStatus = new QLabel(box);
+    // The line's two lines keep their place while it is hidden: its coming and going must not
+    // move the controls below it under the pointer.
+    auto* lugPlace = new QWidget(box);
+    auto* lugLayout = new QVBoxLayout(lugPlace);
+    lugLayout->setContentsMargins(0, 0, 0, 0);
+    m_LugStatus = new QLabel(lugPlace);
     m_LugStatus->setObjectName(QStringLiteral("lugStatusLine"));
     m_LugStatus->setWordWrap(true);
+    m_LugStatus->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_LugStatus->setVisible(false);
-    form->addRow(m_LugStatus);
+    lugLayout->addWidget(m_LugStatus);
+    lugPlace->setFixedHeight(2 * m_LugStatus->fontMetrics().lineSpacing());
+    form->addRow(lugPlace);
 
     auto* buttons = new QHBoxLayout;
     auto* open = i18n::withText(new QPushButton(box), this, QT_TR_NOOP("Открыть WAV..."));
@@ -531,6 +538,7 @@ void CMainDlg::refreshViews() {
     m_DrumChoice->reload();
     if (m_TuningWindow) m_TuningWindow->refresh();
     m_LugStatus->setText(m_TuningWindow ? m_TuningWindow->lugStatusText() : QString());
+    m_LugStatus->setToolTip(m_LugStatus->text());
     m_LugStatus->setVisible(!m_LugStatus->text().isEmpty());
     updatePlayButton();
     updateGraphs();
@@ -665,6 +673,16 @@ void CMainDlg::changeEvent(QEvent* event) {
     m_Tuner.languageChanged();
     referencesUpdate();
     step();
+    // Once the panel's own widgets have their new texts too (they hear of the change after the
+    // window).
+    QMetaObject::invokeMethod(this, &CMainDlg::fitPanel, Qt::QueuedConnection);
+}
+
+void CMainDlg::fitPanel() {
+    // The horizontal scroll bar is off: a column narrower than the panel would cut it off.
+    const int width = m_PanelScroll->widget()->sizeHint().width();
+    m_PanelScroll->setMinimumWidth(width + 20);
+    m_PanelScroll->setMaximumWidth(width + 40);
 }
 
 }  // namespace tomaro

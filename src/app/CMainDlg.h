@@ -10,6 +10,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QSpinBox;
 
 namespace tomaro {
@@ -81,6 +82,8 @@ private:
     QWidget* buildReferencesGroup();
     QWidget* buildGraphs();
     void scheduleStep();
+    // The left panel's column as wide as its texts need, in the current language.
+    void fitPanel();
     void fillDevices();
     void openDevice(int entry);
     void showSoundError(const QString& text);
@@ -123,7 +126,8 @@ private:
     QPushButton* m_PlayButton = nullptr;
     QPushButton* m_StopButton = nullptr;
     LevelMeter* m_LevelMeter = nullptr;
-    QLabel* m_LugStatus = nullptr;  // says that lug mode is on, for which drum and head
+    QScrollArea* m_PanelScroll = nullptr;  // the left panel
+    QLabel* m_LugStatus = nullptr;         // says that lug mode is on, for which drum and head
     SignalOverview* m_Overview = nullptr;
     StretchZoom* m_Zoom = nullptr;
     SpectrumView* m_Spectrum = nullptr;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <cmath>
@@ -20,6 +21,7 @@
 #include "history/HistoryStore.h"
 #include "kit/DrumTypes.h"
 #include "kit/Notes.h"
+#include "kit/ShellSizes.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
@@ -98,6 +100,28 @@ KitPlanWindow::KitPlanWindow(Tuner& tuner, QWidget* parent)
     row->addWidget(m_KickBox);
     row->addStretch(1);
     planLayout->addLayout(row);
+    auto* sizeRow = new QHBoxLayout;
+    const drumsizes::ShellSizes sizes = drumsizes::ShellSizes::load(m_Tuner.profile());
+    const auto sizeBox = [&](const char* label, const char* name, int lo, int hi, int value) {
+        sizeRow->addWidget(i18n::label(planBox, this, label));
+        auto* box = new QSpinBox(planBox);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setRange(lo - 1, hi);
+        box->setSpecialValueText(QStringLiteral("—"));
+        box->setSuffix(QStringLiteral("\""));
+        box->setValue(value > 0 ? value : lo - 1);
+        sizeRow->addWidget(box);
+        return box;
+    };
+    m_SnareSize =
+        sizeBox(QT_TR_NOOP("Размер малого:"), "planSnareSize", drumsizes::ShellSizes::kSnareMin,
+                drumsizes::ShellSizes::kSnareMax, sizes.snareInch);
+    sizeRow->addSpacing(12);
+    m_KickSize =
+        sizeBox(QT_TR_NOOP("Размер бочки:"), "planKickSize", drumsizes::ShellSizes::kKickMin,
+                drumsizes::ShellSizes::kKickMax, sizes.kickInch);
+    sizeRow->addStretch(1);
+    planLayout->addLayout(sizeRow);
     m_PlanTable = new QTableWidget(0, 4, planBox);
     m_PlanTable->setObjectName(QStringLiteral("planTable"));
     m_PlanTable->verticalHeader()->hide();
@@ -125,6 +149,12 @@ KitPlanWindow::KitPlanWindow(Tuner& tuner, QWidget* parent)
     connect(m_StartEdit, &QLineEdit::textChanged, this, &KitPlanWindow::showPlan);
     for (QCheckBox* box : {m_FromTopBox, m_SnareBox, m_KickBox}) {
         connect(box, &QCheckBox::toggled, this, &KitPlanWindow::showPlan);
+    }
+    for (QSpinBox* box : {m_SnareSize, m_KickSize}) {
+        connect(box, &QSpinBox::valueChanged, this, [this] {
+            storeSizes();
+            refresh();
+        });
     }
     connect(m_WriteButton, &QPushButton::clicked, this, [this] { writePlan(); });
     connect(m_UndoButton, &QPushButton::clicked, this, [this] { undoPlan(); });
@@ -155,7 +185,7 @@ void KitPlanWindow::showKit() {
     m_KitTable->setRowCount(static_cast<int>(rows.size()));
     for (int i = 0; i < static_cast<int>(rows.size()); ++i) {
         const overview::KitRow& row = rows[i];
-        m_KitTable->setItem(i, 0, cell(qs(drums::shownName(kit.drumName(row.position)))));
+        m_KitTable->setItem(i, 0, cell(drumLabel(row.position)));
         m_KitTable->setItem(
             i, 1, cell(row.fundamentalHz > 0.0 ? hertz(row.fundamentalHz) : tr("нет удара")));
         m_KitTable->setItem(i, 2, cell(noteName(row.note, kit.latinNames())));
@@ -164,7 +194,7 @@ void KitPlanWindow::showKit() {
         TuneAdvice advice = TuneAdvice::None;
         if (row.hasNeighbour) {
             const QString planned =
-                qs(std::to_string(row.plannedSemitones) + " ") + tr("пт") + QStringLiteral(" (") +
+                qs(kitplan::semitonesText(row.plannedSemitones)) + QStringLiteral(" (") +
                 qs(kitplan::intervalNameText(row.plannedSemitones)) + QStringLiteral(")");
             interval = (row.measured.valid ? qs(kitplan::intervalText(row.measured)) : tr("—")) +
                        QStringLiteral(" / ") + planned;
@@ -192,6 +222,7 @@ bool KitPlanWindow::currentPlan(kitplan::KitPlan& plan) const {
     request.fromTop = m_FromTopBox->isChecked();
     request.includeSnare = m_SnareBox->isChecked();
     request.includeKick = m_KickBox->isChecked();
+    request.sizes = drumsizes::ShellSizes::load(m_Tuner.profile());
     switch (m_SchemeCombo->currentIndex()) {
         case 1:
             request.scheme = kitplan::Scheme::MajorThirds;
@@ -235,10 +266,13 @@ void KitPlanWindow::showPlan() {
     m_PlanTable->setRowCount(static_cast<int>(plan.drums.size()));
     for (int i = 0; i < static_cast<int>(plan.drums.size()); ++i) {
         const kitplan::PlannedDrum& drum = plan.drums[i];
-        m_PlanTable->setItem(i, 0, cell(qs(drums::shownName(kit.drumName(drum.position)))));
-        m_PlanTable->setItem(i, 1,
-                             cell(noteName(drum.note, kit.latinNames()) +
-                                  (drum.changed ? QString() : tr(" — без изменений"))));
+        m_PlanTable->setItem(i, 0, cell(drumLabel(drum.position)));
+        auto* note = cell(noteName(drum.note, kit.latinNames()) +
+                          (drum.beyondNotes ? tr(" — по схеме нота вне возможных для барабана")
+                           : drum.changed ? QString()
+                                          : tr(" — без изменений")));
+        if (drum.beyondNotes) note->setForeground(adviceColor(TuneAdvice::Tighten));
+        m_PlanTable->setItem(i, 1, note);
         m_PlanTable->setItem(i, 2, cell(hertz(drum.frequencyHz)));
         auto* range = cell(tr("%1–%2 Гц%3")
                                .arg(drum.range.loHz, 0, 'f', 0)
@@ -248,10 +282,43 @@ void KitPlanWindow::showPlan() {
         m_PlanTable->setItem(i, 3, range);
     }
     m_PlanTable->resizeColumnsToContents();
-    m_PlanLine->setText(plan.anyOutOfRange()
-                            ? tr("Внимание: есть ноты вне обычного диапазона своего размера")
-                            : tr("Все ноты в обычном диапазоне своих размеров"));
-    m_WriteButton->setEnabled(true);
+    if (plan.leavesNotes()) {
+        // Never written: the drums it cannot place would keep their notes, and two drums could
+        // end on one note. The reason is said instead of a silent grey button.
+        QStringList beyond;
+        for (const kitplan::PlannedDrum& drum : plan.drums) {
+            if (drum.beyondNotes) beyond << qs(drums::shownName(kit.drumName(drum.position)));
+        }
+        m_PlanLine->setText(tr("План не записывается: от этой ноты схема уводит %1 за пределы "
+                               "нот, которые может иметь барабан (%2–%3). Выберите другую "
+                               "начальную ноту.")
+                                .arg(beyond.join(QStringLiteral(", ")),
+                                     qs(kitplan::scientificName(notes::kMinNote)),
+                                     qs(kitplan::scientificName(notes::kMaxNote))));
+    } else {
+        m_PlanLine->setText(plan.anyOutOfRange()
+                                ? tr("Внимание: есть ноты вне обычного диапазона своего размера")
+                                : tr("Все ноты в обычном диапазоне своих размеров"));
+    }
+    m_WriteButton->setEnabled(!plan.leavesNotes());
+}
+
+QString KitPlanWindow::drumLabel(int position) const {
+    const Kit& kit = m_Tuner.kit();
+    const QString name = qs(drums::shownName(kit.drumName(position)));
+    const int type = kit.drum(position).type;
+    const QSpinBox* size = type == drums::kSnare  ? m_SnareSize
+                           : type == drums::kKick ? m_KickSize
+                                                  : nullptr;
+    if (!size || size->value() == size->minimum()) return name;
+    return name + QStringLiteral(" %1\"").arg(size->value());
+}
+
+void KitPlanWindow::storeSizes() {
+    drumsizes::ShellSizes sizes;
+    sizes.snareInch = m_SnareSize->value();
+    sizes.kickInch = m_KickSize->value();
+    sizes.save(m_Tuner.profile());
 }
 
 void KitPlanWindow::storeKit() {
@@ -263,7 +330,7 @@ void KitPlanWindow::storeKit() {
 
 bool KitPlanWindow::writePlan() {
     kitplan::KitPlan plan;
-    if (!currentPlan(plan)) return false;
+    if (!currentPlan(plan) || plan.leavesNotes()) return false;
     m_NotesBefore = kitplan::applyPlan(m_Tuner.kit(), plan);
     m_UndoButton->setEnabled(true);
     storeKit();

@@ -10,6 +10,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSpinBox;
 class QTableWidget;
 
 namespace tomaro {
@@ -20,8 +21,9 @@ class Tuner;
 // and the interval up to the next smaller drum, measured against planned (the references), in the
 // read-out's colours; and the planner: a scheme (fourths, major or minor thirds, or steps of one's
 // own), the start note (the lowest tom's, or the highest's), the proposed notes with a warning
-// outside a size's usual range, "Записать в эталоны" and its undo. It shows the Tuner and writes
-// only the kit's notes; referencesChanged() after that. User-interface thread only.
+// outside a size's usual range (the snare's and the kick's sizes set here, kept in the settings),
+// "Записать в эталоны" and its undo. It shows the Tuner and writes only the kit's notes;
+// referencesChanged() after that. User-interface thread only.
 class KitPlanWindow : public QWidget {
     Q_OBJECT
 
@@ -47,6 +49,9 @@ private:
     void showKit();
     void showPlan();
     void storeKit();
+    void storeSizes();
+    // The drum's name, the snare's and the kick's with their size when given (`Бочка 22"`).
+    QString drumLabel(int position) const;
 
     Tuner& m_Tuner;
     QTableWidget* m_KitTable = nullptr;
@@ -56,6 +61,9 @@ private:
     QCheckBox* m_FromTopBox = nullptr;
     QCheckBox* m_SnareBox = nullptr;
     QCheckBox* m_KickBox = nullptr;
+    // The snare's and the kick's diameters, kept in the settings; the lowest value is "—".
+    QSpinBox* m_SnareSize = nullptr;
+    QSpinBox* m_KickSize = nullptr;
     QTableWidget* m_PlanTable = nullptr;
     QLabel* m_PlanLine = nullptr;
     QPushButton* m_WriteButton = nullptr;

@@ -1,12 +1,16 @@
 #include "app/SnapshotsWindow.h"
 
+#include <QCheckBox>
 #include <QDateTime>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
@@ -31,6 +35,15 @@ QString dateText(std::int64_t timeMs) {
     return QDateTime::fromMSecsSinceEpoch(timeMs).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
 }
 
+// A new snapshot's name: to the second, so that two taken in the same minute differ.
+QString defaultName() {
+    return QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
+
+// The name column is never wider than about this many characters: a long name is elided and the
+// date and the drums stay in view (the whole name is in the tool tip).
+constexpr int kNameCharsMax = 36;
+
 QString drumText(const std::string& name) { return qs(drums::shownName(name)); }
 
 QString hzText(double hz) { return hz > 0.0 ? QString::number(hz, 'f', 2) : QStringLiteral("—"); }
@@ -45,6 +58,32 @@ QTableWidgetItem* cell(const QString& text, Qt::Alignment alignment = Qt::AlignL
 }  // namespace
 
 SnapshotsWindow::Services SnapshotsWindow::Services::withDefaults(Services services) {
+    if (!services.askSnapshot) {
+        services.askSnapshot = [](QWidget* parent,
+                                  const QString& initial) -> std::optional<SnapshotChoice> {
+            QDialog dialog(parent);
+            dialog.setObjectName(QStringLiteral("snapshotDialog"));
+            dialog.setWindowTitle(tr("Снимок настройки"));
+            auto* layout = new QVBoxLayout(&dialog);
+            layout->addWidget(new QLabel(tr("Название снимка:"), &dialog));
+            auto* name = new QLineEdit(initial, &dialog);
+            name->setObjectName(QStringLiteral("snapshotName"));
+            layout->addWidget(name);
+            auto* files = new QCheckBox(tr("включить удары из файлов"), &dialog);
+            files->setObjectName(QStringLiteral("withFileStrikes"));
+            files->setToolTip(
+                tr("Удары из открытых WAV - файлов не считаются настройкой "
+                   "барабанов, пока вы их не включите"));
+            layout->addWidget(files);
+            auto* buttons =
+                new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+            connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+            connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+            layout->addWidget(buttons);
+            if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+            return SnapshotChoice{name->text(), files->isChecked()};
+        };
+    }
     if (!services.askText) {
         services.askText = [](QWidget* parent, const QString& title, const QString& label,
                               const QString& initial) -> std::optional<QString> {
@@ -157,6 +196,7 @@ void SnapshotsWindow::refresh() {
         for (const std::string& drum : info.drums) drums << drumText(drum);
         auto* name = cell(qs(info.name));
         name->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(info.id));
+        name->setToolTip(qs(info.name));
         m_List->setItem(row, 0, name);
         m_List->setItem(row, 1, cell(dateText(info.timeMs)));
         m_List->setItem(row, 2, cell(drums.join(QStringLiteral(", "))));
@@ -164,6 +204,8 @@ void SnapshotsWindow::refresh() {
             m_List->selectRow(row);
     }
     m_List->resizeColumnsToContents();
+    const int nameMax = m_List->fontMetrics().averageCharWidth() * kNameCharsMax;
+    if (m_List->columnWidth(0) > nameMax) m_List->setColumnWidth(0, nameMax);
     m_List->horizontalHeader()->setStretchLastSection(true);
 
     // The comparison the user asked for, else the drift of the recalled snapshot.
@@ -213,7 +255,9 @@ void SnapshotsWindow::showComparison(const history::Snapshot& from, const histor
         m_Comparison->setItem(
             row, 2, cell(line.lug > 0 ? QString::number(line.lug) : QString(), Qt::AlignRight));
         m_Comparison->setItem(row, 3, cell(hzText(line.fromHz), Qt::AlignRight));
-        m_Comparison->setItem(row, 4, cell(hzText(line.toHz), Qt::AlignRight));
+        m_Comparison->setItem(row, 4,
+                              line.measuredSince ? cell(hzText(line.toHz), Qt::AlignRight)
+                                                 : cell(tr("не измерен"), Qt::AlignRight));
         const QString cents = line.cents
                                   ? (*line.cents >= 0.05 ? QStringLiteral("+") : QString()) +
                                         QString::number(*line.cents, 'f', 1) + QStringLiteral(" ¢")
@@ -245,19 +289,22 @@ void SnapshotsWindow::updateButtons() {
 }
 
 std::int64_t SnapshotsWindow::takeSnapshot() {
-    const auto name = m_Services.askText(this, tr("Снимок настройки"), tr("Название снимка:"),
-                                         dateText(QDateTime::currentMSecsSinceEpoch()));
-    if (!name) return 0;
-    const QString trimmed = name->trimmed();
+    const auto choice = m_Services.askSnapshot(this, defaultName());
+    if (!choice) return 0;
+    const QString trimmed = choice->name.trimmed();
     const std::int64_t id = m_Store.createSnapshot(
-        (trimmed.isEmpty() ? dateText(QDateTime::currentMSecsSinceEpoch()) : trimmed)
-            .toStdString());
+        (trimmed.isEmpty() ? defaultName() : trimmed).toStdString(), 0, choice->withFileStrikes);
     if (id == 0) {
         const std::string message = m_Store.takeMessage();
-        m_Services.warn(this, message.empty()
-                                  ? tr("Снимок не сделан: в истории ещё нет ни одного удара по "
-                                       "барабанам комплекта.")
-                                  : QString::fromStdString(message));
+        QString text = QString::fromStdString(message);
+        if (message.empty()) {
+            text = !choice->withFileStrikes && !m_Store.currentState(true).drums.empty()
+                       ? tr("Снимок не сделан: в истории есть только удары из файлов. Чтобы "
+                            "включить их в снимок, отметьте «включить удары из файлов».")
+                       : tr("Снимок не сделан: в истории ещё нет ни одного удара по "
+                            "барабанам комплекта.");
+        }
+        m_Services.warn(this, text);
         return 0;
     }
     refresh();

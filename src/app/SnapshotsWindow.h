@@ -28,8 +28,19 @@ class SnapshotsWindow : public QWidget {
     Q_OBJECT
 
 public:
+    // What the drummer chose for a new snapshot.
+    struct SnapshotChoice {
+        QString name;
+        // Readings from sound files opened while exploring count as the drums' tuning.
+        bool withFileStrikes = false;
+    };
+
     // The modal pieces, replaceable so that tests never block on them.
     struct Services {
+        // Asks for a new snapshot's name (starting from `initial`) and whether readings from
+        // files go in (off at first); nullopt when cancelled.
+        std::function<std::optional<SnapshotChoice>(QWidget* parent, const QString& initial)>
+            askSnapshot;
         // Asks for a text; nullopt when cancelled.
         std::function<std::optional<QString>(QWidget* parent, const QString& title,
                                              const QString& label, const QString& initial)>

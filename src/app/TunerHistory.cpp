@@ -17,6 +17,7 @@ void Tuner::recordReading() {
     history::Reading reading;
     reading.verdict = verdictCode(quality.verdict);
     reading.toleranceCents = m_ToleranceCents;
+    reading.fromFile = m_Record.fromFile;
     if (lugTapsTaken()) {
         // The tap given to a rod (a centre strike, a tap in no band or of another mode is none).
         if (!m_LugStrikeCounts || m_LugNotice != LugNotice::Taken) return;

@@ -18,6 +18,8 @@
 #include <QSignalBlocker>
 #include <QSpinBox>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "app/KitPlanWindow.h"
 #include "app/LugNoticeText.h"
@@ -334,6 +336,10 @@ void TuningWindow::refresh() {
     } else if (reading.targetHz > 0.0) {
         targetName = m_Tuner.lugMode() ? tr("среднее") : tr("эталон");
     }
+    if (recalledTarget(reading)) {
+        targetName = tr("%1, снимок «%2»").arg(targetName, qs(m_Tuner.recall()->info.name));
+    }
+    if (m_Tuner.lugMode()) m_TurnBar->follow();
     m_View->setAdviceSuffix(m_Tuner.lugMode() && reading.rod > 0
                                 ? m_TurnBar->turnText(reading.adviceCents)
                                 : QString());
@@ -422,7 +428,7 @@ void TuningWindow::showLugs() {
     const std::string& previous = m_Tuner.previousLugs();
     LugSession before;
     if (!previous.empty() && before.restoreReadings(previous) && before.measuredCount() >= 2) {
-        m_PreviousLine->setText(tr("Прошлый замер: разброс %1 ¢, %2 из %3 винтов")
+        m_PreviousLine->setText(tr("Прошлый проход: разброс %1 ¢, %2 из %3 винтов")
                                     .arg(before.spreadCents(), 0, 'f', 1)
                                     .arg(before.measuredCount())
                                     .arg(before.count()));
@@ -543,13 +549,28 @@ bool TuningWindow::exportCsv(const QString& path) {
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
+bool TuningWindow::recalledTarget(const TuningReading& reading) const {
+    const history::Snapshot* recall = m_Tuner.recall();
+    if (!recall || reading.drum < 0 || reading.targetHz <= 0.0) return false;
+    const history::SnapshotDrum* then = recall->drum(m_Tuner.kit().drumName(reading.drum));
+    if (!then) return false;
+    const auto same = [&](double hz) { return std::abs(hz - reading.targetHz) < 1e-6; };
+    if (then->strike && same(then->strike->frequencyHz)) return true;
+    return std::any_of(then->heads.begin(), then->heads.end(),
+                       [&](const history::HeadPass& head) { return same(head.meanHz()); });
+}
+
 QString TuningWindow::exportFileName() const {
-    // "lugs-12in-batter.csv": the drum and the head, in letters any file system takes.
-    QString drum = QStringLiteral("any");
+    // "lugs-12-batter.csv", "lugs-Малый-reso.csv": the drum as shown and the head, without the
+    // characters some file systems refuse (the inch mark among them) or a dash doubled.
+    QString drum;
     if (m_Tuner.tunedDrum() >= 0) {
-        drum = qs(drums::typeKey(m_Tuner.kit().drum(m_Tuner.tunedDrum()).type));
-        drum.replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9]+")), QStringLiteral("-"));
+        drum = qs(drums::shownName(m_Tuner.kit().drumName(m_Tuner.tunedDrum())));
+        drum.replace(QRegularExpression(QStringLiteral("[\\s\\\\/:*?\"<>|\\x00-\\x1f-]+")),
+                     QStringLiteral("-"));
+        drum.remove(QRegularExpression(QStringLiteral("^-+|-+$")));
     }
+    if (drum.isEmpty()) drum = QStringLiteral("any");
     return QStringLiteral("lugs-%1-%2.csv")
         .arg(drum, QString::fromLatin1(lugs::headCode(m_Tuner.lugHead())));
 }

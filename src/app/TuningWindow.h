@@ -19,6 +19,7 @@ class Tuner;
 class TuningView;
 class TurnBar;
 class TwoHeadsWindow;
+struct TuningReading;
 
 // "Настраиваю:": the nearest reference ("ближайший эталон", the default) or one drum of the kit.
 // A choice is handed to the Tuner, which stores it. User-interface thread only.
@@ -52,6 +53,8 @@ public:
     void refresh();
     // Writes the head's measurement as CSV; false when the file cannot be written.
     bool exportCsv(const QString& path);
+    // The name the export proposes: "lugs-12-batter.csv".
+    QString exportFileName() const;
     void setLugMode(bool on);
     // For the main window: "По винтам: 12\", ударный пластик" while lug mode is on here, with
     // a pause said when taps do not go to the rods; empty otherwise.
@@ -82,7 +85,8 @@ private:
     QWidget* buildLugPanel();
     void showLugs();
     void updateTapsEnabled();
-    QString exportFileName() const;
+    // The reading's target is the recalled snapshot's (a drum's strike or a head's mean then).
+    bool recalledTarget(const TuningReading& reading) const;
     void playTone();
     double toneHz() const;
     void chooseExportFile();

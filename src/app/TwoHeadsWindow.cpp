@@ -83,7 +83,7 @@ TwoHeadsWindow::TwoHeadsWindow(Tuner& tuner, QWidget* parent)
     m_SemitoneSpin->setObjectName(QStringLiteral("headsSemitoneSpin"));
     m_SemitoneSpin->setRange(1, headrelation::kMaxSemitones);
     relationRow->addWidget(m_SemitoneSpin);
-    relationRow->addWidget(i18n::label(this, this, QT_TR_NOOP("пт")));
+    relationRow->addWidget(i18n::label(this, this, QT_TR_NOOP("полутонов")));
     relationRow->addStretch(1);
     layout->addLayout(relationRow);
     connect(m_RelationCombo, &QComboBox::currentIndexChanged, this,
@@ -250,7 +250,7 @@ QString TwoHeadsWindow::shapeText(const StrikeShape& shape) const {
     const QString sustain = std::isfinite(shape.decaySec)
                                 ? tr("%1 с").arg(shape.decaySec, 0, 'f', 2)
                                 : tr("без затухания");
-    return tr("затухание %1, высота после удара %2").arg(sustain, signedCents(shape.bendCents));
+    return tr("затухание %1, уход высоты %2").arg(sustain, signedCents(shape.bendCents));
 }
 
 void TwoHeadsWindow::showEvent(QShowEvent* event) {

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QStyleFactory>
 #include <QToolTip>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,10 +45,15 @@ int main(int argc, char** argv) {
     // standard buttons and dialogs of Qt speak it too.
     tomaro::QtProfile profile;
     tomaro::setCurrentLanguage(tomaro::storedLanguage(profile));
-    // Answered before any window exists, so that they work without a display.
+    // Answered before any window exists, so that they work without a display. Into a closed
+    // pipe (`tomaro --help | head -c0`) the write fails and the status is 1, not a death by
+    // SIGPIPE.
+    if (given(argc, argv, "--version") || given(argc, argv, "--help") || given(argc, argv, "-h")) {
+        std::signal(SIGPIPE, SIG_IGN);
+    }
     if (given(argc, argv, "--version")) {
         std::printf("tomaro %s\n", TOMARO_VERSION);
-        return 0;
+        return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (given(argc, argv, "--help") || given(argc, argv, "-h")) {
         std::fputs(tomaro::pick("Использование: tomaro [ФАЙЛ.wav]\n"

@@ -93,6 +93,7 @@ WavLoadResult loadImportedSound(ImportedSound&& sound, StrikeRecorder& recorder)
         record.startIndex = kLeadInLength;
     }
     record.sampleRateHz = static_cast<double>(sound.sampleRateHz);
+    record.fromFile = true;
     // A sound need not start at its hit either: its front is looked for as a WAV file's is.
     result.frontFrame =
         record.placeStrikeFront(recorder.threshold(), result.direct ? 0 : kLeadInLength);

@@ -67,6 +67,8 @@ struct StrikeRecord {
     // for a file, whether its front search found one (see loadWavFile()).
     bool frontFound = true;
     double sampleRateHz = kCaptureRateHz;
+    // The samples came from a file or an imported sound, not from a live strike.
+    bool fromFile = false;
 
     // Direct mode: a long WAV file read in place. Null when the samples are in `buffer`.
     std::unique_ptr<MappedFile> directFile;

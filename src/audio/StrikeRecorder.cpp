@@ -269,6 +269,7 @@ PaintStep StrikeRecorder::paintStep() {
         m_Record.sampleCount = kStrikeLength;
         m_Record.startIndex = kLeadInLength;
         m_Record.frontFound = true;
+        m_Record.fromFile = false;
         m_Record.sampleRateHz = kCaptureRateHz;
         m_EarlyDone = false;
         strikeReplaced();

@@ -196,6 +196,7 @@ WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder,
     }
     record.sampleRateHz = rateHz;
     record.frontFound = true;
+    record.fromFile = true;
     if (frontThreshold) {
         result.frontFrame =
             record.placeStrikeFront(*frontThreshold, result.direct ? 0 : kLeadInLength);

@@ -139,7 +139,18 @@ int AnalyzeSession::analyseCentre(const std::string& path, std::ostream& err) {
     m_Tuner.requestCentreStrike();
     const FileAnalysis centre = analyse(path);
     if (centre.load.ok && !m_Tuner.centreStrikePending()) return kExitAnalysed;
-    err << "tomaro-analyze: " << path << ": the centre strike gave no reading\n";
+    if (!m_CentreProblemSaid) {
+        m_CentreProblemSaid = true;
+        err << "tomaro-analyze: " << path << ": ";
+        if (centre.load.ok) {
+            err << "the centre strike gave no reading\n";
+        } else {
+            std::string message = centre.load.message;
+            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+                message.pop_back();
+            err << "the centre strike's file could not be read: " << message << '\n';
+        }
+    }
     return centre.load.ok ? kExitRejected : kExitRefused;
 }
 

@@ -79,7 +79,7 @@ public:
     FileAnalysis analyseLug(const std::string& path, int lug);
     // --centre: the file as a strike at the centre of the head, which goes to no rod. Returns
     // kExitAnalysed when it placed the band, else kExitRefused (not loaded) or kExitRejected (no
-    // reading), with the reason on `err`.
+    // reading), with the reason on `err` once per session (both heads of --heads read it).
     int analyseCentre(const std::string& path, std::ostream& err);
 
     // Files are read by `importer` from now on (null: the WAV loader again).
@@ -96,6 +96,7 @@ private:
     std::optional<double> m_PickHz;
     bool m_LatinNotes;  // --latin: Latin note names whatever the kit's option says
     std::string m_Caption;
+    bool m_CentreProblemSaid = false;
 
     // The window's references update: reload the kit, make the overtone switches exclusive and
     // store them (into the overlay), and take the button caption.

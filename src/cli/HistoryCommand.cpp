@@ -9,6 +9,7 @@
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
 #include "history/SnapshotExport.h"
+#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -35,6 +36,8 @@ nlohmann::ordered_json readingJson(const history::Reading& reading) {
     object["target_hz"] = reading.targetHz > 0.0 ? nlohmann::ordered_json(reading.targetHz)
                                                  : nlohmann::ordered_json(nullptr);
     object["tolerance_cents"] = reading.toleranceCents;
+    // Only where it is so: a reading from a sound file opened, not a strike.
+    if (reading.fromFile) object["from_file"] = true;
     return object;
 }
 
@@ -46,6 +49,7 @@ std::string readingLine(const history::Reading& reading) {
                        history::struckCode(reading.struck);
     if (history::isHead(reading.struck)) line += " rod " + std::to_string(reading.lug);
     line += std::string("  ") + hz + "  " + reading.verdict;
+    if (reading.fromFile) line += "  from file";
     if (reading.pair) {
         char pair[64];
         std::snprintf(pair, sizeof pair, "  pair %.2f/%.2f Hz", reading.pair->loHz,
@@ -53,6 +57,12 @@ std::string readingLine(const history::Reading& reading) {
         line += pair;
     }
     return line;
+}
+
+// One JSON object on one line. Text from the history is valid UTF-8 already; a byte that is
+// not would be replaced rather than end the program.
+std::string jsonLine(const nlohmann::ordered_json& object) {
+    return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string joined(const std::vector<std::string>& names) {
@@ -79,26 +89,61 @@ int runHistoryCommand(const std::string& path, const CliOptions& options, std::o
         history::ReadingQuery query;
         query.drum = options.drum;
         if (options.since) query.sinceMs = history::parseIsoTime(*options.since);
-        for (const history::Reading& reading : store.readings(query)) {
-            out << (options.json ? readingJson(reading).dump() : readingLine(reading)) << '\n';
+        // Line by line as the rows come: the first is out at once, and a closed output stops
+        // the reading.
+        const bool whole = store.forEachReading(query, [&](const history::Reading& reading) {
+            out << (options.json ? jsonLine(readingJson(reading)) : readingLine(reading)) << '\n';
+            return static_cast<bool>(out);
+        });
+        if (!whole && out) {
+            err << "tomaro-analyze: "
+                << pick("История настройки прочитана не до конца: ",
+                        "The tuning history could not be read to its end: ")
+                << path << '\n';
+            out.flush();
+            return kExitRefused;
         }
     } else if (options.snapshots) {
-        for (const history::SnapshotInfo& info : store.snapshots()) {
+        const std::vector<history::SnapshotInfo> list = store.snapshots();
+        if (list.empty() && !options.json) {
+            out << pick("Снимков настройки ещё нет.", "There are no tuning snapshots yet.") << '\n';
+        }
+        for (const history::SnapshotInfo& info : list) {
             if (options.json) {
                 nlohmann::ordered_json object;
+                object["id"] = info.id;
                 object["name"] = info.name;
                 object["time"] = history::isoTime(info.timeMs);
                 object["drums"] = info.drums;
-                out << object.dump() << '\n';
+                out << jsonLine(object) << '\n';
             } else {
-                out << history::shortTime(info.timeMs) << "  " << info.name << "  ("
-                    << joined(info.drums) << ")\n";
+                out << info.id << "  " << history::shortTime(info.timeMs) << "  " << info.name
+                    << "  (" << joined(info.drums) << ")\n";
             }
         }
     } else if (options.snapshot) {
-        const auto snapshot = store.snapshotNamed(*options.snapshot);
+        const std::vector<history::SnapshotInfo> found = store.findSnapshots(*options.snapshot);
+        if (found.empty()) {
+            err << "tomaro-analyze: "
+                << pick("нет снимка с таким названием или номером: ",
+                        "no snapshot of that name or id: ")
+                << *options.snapshot << '\n';
+            return kExitRefused;
+        }
+        if (found.size() > 1) {
+            err << "tomaro-analyze: "
+                << pick("этим названием назван не один снимок; укажите номер (id) одного из них:",
+                        "more than one snapshot has that name; give the id of one of them:")
+                << '\n';
+            for (const history::SnapshotInfo& info : found) {
+                err << "  " << info.id << "  " << history::shortTime(info.timeMs) << "  "
+                    << info.name << '\n';
+            }
+            return kExitRefused;
+        }
+        const auto snapshot = store.snapshot(found.front().id);
         if (!snapshot) {
-            err << "tomaro-analyze: no snapshot named '" << *options.snapshot << "'\n";
+            err << "tomaro-analyze: " << store.takeMessage() << '\n';
             return kExitRefused;
         }
         out << (options.json ? history::snapshotJson(*snapshot) : history::snapshotCsv(*snapshot))

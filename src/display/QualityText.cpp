@@ -115,7 +115,7 @@ std::string qualityLine(const QualityReport& report, double lastAcceptedHz) {
             pick(" · затухание ", " · decay ") + fixedText(report.decaySec, 2) + pick(" с", " s");
     }
     const double glide = std::round(report.glideCents);
-    line += pick(" · уход ", " · glide ") + signedText(glide, 0) + " ¢";
+    line += pick(" · уход высоты ", " · pitch glide ") + signedText(glide, 0) + " ¢";
     if (report.verdict == Verdict::Rejected && lastAcceptedHz > 0.0) {
         line += lastAccepted(lastAcceptedHz);
     }

@@ -21,7 +21,7 @@ std::string reasonText(QualityReason reason, const QualityReport& report);
 
 // The quality line: the verdict, its reasons, clipping in the attack when there was some, then
 // the share of the sound the fitted tone explains (from the fit SNR), the decay and the glide:
-// "Сомнительно: тон плывёт · тон: 94 % звука · затухание 0.35 с · уход -140 ¢". A rejected
+// "Сомнительно: тон плывёт · тон: 94 % звука · затухание 0.35 с · уход высоты -140 ¢". A rejected
 // strike adds the last accepted reading when there is one (lastAcceptedHz > 0):
 // "Отклонено: нет тона · последний принятый 110.62 Гц".
 std::string qualityLine(const QualityReport& report, double lastAcceptedHz);

@@ -8,23 +8,16 @@
 #include <map>
 #include <system_error>
 
+#include "history/HistoryDatabase.h"
+#include "history/HistoryPath.h"
 #include "history/HistoryTime.h"
+#include "history/UntrustedText.h"
 #include "settings/Language.h"
 
 namespace tomaro::history {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Kinds of failure, each reported once per store.
-enum Failure : unsigned {
-    kOpenFailed = 1u << 0,
-    kDamaged = 1u << 1,
-    kNewer = 1u << 2,
-    kDiskFull = 1u << 3,
-    kWriteFailed = 1u << 4,
-    kMissing = 1u << 5,
-};
 
 // The schema, step by step: step N brings a file at version N - 1 to version N.
 constexpr const char* kSteps[] = {
@@ -66,18 +59,39 @@ constexpr const char* kSteps[] = {
     " target_hz REAL,"
     " lo_hz REAL, hi_hz REAL, lo_db REAL, hi_db REAL);"
     "CREATE INDEX snapshot_rows_snapshot ON snapshot_rows(snapshot_id);",
+    // 4: readings from sound files opened while exploring, told apart from strikes.
+    "ALTER TABLE readings ADD COLUMN from_file INTEGER NOT NULL DEFAULT 0;"
+    "ALTER TABLE snapshot_rows ADD COLUMN from_file INTEGER NOT NULL DEFAULT 0;",
 };
 static_assert(std::size(kSteps) == HistoryStore::kSchemaVersion);
 
-// The columns every reading query reads, in this order (see readReading).
-constexpr const char* kReadingColumns =
-    "id, time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, hi_hz, lo_db, "
-    "hi_db, verdict, tolerance_cents, target_hz";
-
 constexpr const char* kInsertReading =
     "INSERT INTO readings (drum, drum_type, struck, lug, lug_count, frequency_hz, time_ms, "
-    "verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db) "
-    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14)";
+    "verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db, from_file) "
+    "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
+
+using namespace detail;
+using Impl = HistoryStore::Impl;
+
+bool isBusy(int code) {
+    const int primary = code & 0xff;
+    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
+}
+
+// "file:" URI of a path, with the characters a URI gives a meaning escaped.
+std::string fileUri(const std::string& path) {
+    std::string uri = "file:";
+    for (unsigned char c : path) {
+        if (c == '%' || c == '?' || c == '#' || c < 0x20 || c == 0x7f) {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", c);
+            uri += escaped;
+        } else {
+            uri += static_cast<char>(c);
+        }
+    }
+    return uri;
+}
 
 bool isDamage(int code) {
     const int primary = code & 0xff;
@@ -102,160 +116,6 @@ std::string freeName(const std::string& base) {
     }
 }
 
-}  // namespace
-
-// A prepared statement, kept for the life of the store and reset after every use.
-class Statement {
-public:
-    Statement() = default;
-    Statement(sqlite3* db, const char* sql) {
-        if (sqlite3_prepare_v3(db, sql, -1, SQLITE_PREPARE_PERSISTENT, &m_Stmt, nullptr) !=
-            SQLITE_OK) {
-            sqlite3_finalize(m_Stmt);
-            m_Stmt = nullptr;
-        }
-    }
-    ~Statement() { sqlite3_finalize(m_Stmt); }
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    bool ok() const { return m_Stmt != nullptr; }
-    sqlite3_stmt* get() const { return m_Stmt; }
-    // Reset and cleared of its bindings: ready for the next use.
-    sqlite3_stmt* fresh() const {
-        sqlite3_reset(m_Stmt);
-        sqlite3_clear_bindings(m_Stmt);
-        return m_Stmt;
-    }
-
-private:
-    sqlite3_stmt* m_Stmt = nullptr;
-};
-
-struct HistoryStore::Impl {
-    sqlite3* db = nullptr;
-    std::map<std::string, std::unique_ptr<Statement>> statements;
-
-    ~Impl() {
-        statements.clear();
-        if (db) sqlite3_close_v2(db);
-    }
-
-    // The statement of `sql`, prepared on first use (null when it cannot be prepared).
-    sqlite3_stmt* statement(const std::string& sql) {
-        auto found = statements.find(sql);
-        if (found == statements.end()) {
-            found = statements.emplace(sql, std::make_unique<Statement>(db, sql.c_str())).first;
-        }
-        return found->second->ok() ? found->second->fresh() : nullptr;
-    }
-
-    int exec(const char* sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr); }
-
-    // The first column of the first row as text ("" none); `code` receives the result code.
-    std::string firstText(const char* sql, int& code) {
-        sqlite3_stmt* stmt = nullptr;
-        code = sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr);
-        std::string text;
-        if (code == SQLITE_OK) {
-            code = sqlite3_step(stmt);
-            if (code == SQLITE_ROW) {
-                const unsigned char* value = sqlite3_column_text(stmt, 0);
-                if (value) text = reinterpret_cast<const char*>(value);
-                code = SQLITE_OK;
-            } else if (code == SQLITE_DONE) {
-                code = SQLITE_OK;
-            }
-        }
-        sqlite3_finalize(stmt);
-        return text;
-    }
-
-    void close() {
-        statements.clear();
-        if (db) sqlite3_close_v2(db);
-        db = nullptr;
-    }
-};
-
-namespace {
-
-using Impl = HistoryStore::Impl;
-
-std::optional<double> columnOptional(sqlite3_stmt* stmt, int column) {
-    if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return std::nullopt;
-    return sqlite3_column_double(stmt, column);
-}
-
-std::string columnText(sqlite3_stmt* stmt, int column) {
-    const unsigned char* text = sqlite3_column_text(stmt, column);
-    return text ? reinterpret_cast<const char*>(text) : std::string();
-}
-
-Reading readReading(sqlite3_stmt* stmt) {
-    Reading reading;
-    reading.id = sqlite3_column_int64(stmt, 0);
-    reading.timeMs = sqlite3_column_int64(stmt, 1);
-    reading.drum = columnText(stmt, 2);
-    reading.drumType = sqlite3_column_int(stmt, 3);
-    parseStruck(columnText(stmt, 4), reading.struck);
-    reading.lug = sqlite3_column_int(stmt, 5);
-    reading.lugCount = sqlite3_column_int(stmt, 6);
-    reading.frequencyHz = sqlite3_column_double(stmt, 7);
-    const auto loHz = columnOptional(stmt, 8), hiHz = columnOptional(stmt, 9);
-    if (loHz && hiHz) {
-        reading.pair = ModePair{*loHz, *hiHz, columnOptional(stmt, 10).value_or(0.0),
-                                columnOptional(stmt, 11).value_or(0.0)};
-    }
-    reading.verdict = columnText(stmt, 12);
-    reading.toleranceCents = columnOptional(stmt, 13).value_or(0.0);
-    reading.targetHz = columnOptional(stmt, 14).value_or(0.0);
-    return reading;
-}
-
-void bindOptional(sqlite3_stmt* stmt, int index, bool present, double value) {
-    if (present) {
-        sqlite3_bind_double(stmt, index, value);
-    } else {
-        sqlite3_bind_null(stmt, index);
-    }
-}
-
-void bindText(sqlite3_stmt* stmt, int index, const std::string& text) {
-    sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-}
-
-// Binds the reading's columns from `first` on, in the order drum, drum_type, struck, lug,
-// lug_count, frequency_hz, time_ms, verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db,
-// hi_db.
-void bindReading(sqlite3_stmt* stmt, int first, const Reading& reading) {
-    bindText(stmt, first, reading.drum);
-    sqlite3_bind_int(stmt, first + 1, reading.drumType);
-    sqlite3_bind_text(stmt, first + 2, struckCode(reading.struck), -1, SQLITE_STATIC);
-    sqlite3_bind_int(stmt, first + 3, reading.lug);
-    sqlite3_bind_int(stmt, first + 4, reading.lugCount);
-    sqlite3_bind_double(stmt, first + 5, reading.frequencyHz);
-    sqlite3_bind_int64(stmt, first + 6, reading.timeMs);
-    bindText(stmt, first + 7, reading.verdict);
-    bindOptional(stmt, first + 8, reading.toleranceCents > 0.0, reading.toleranceCents);
-    bindOptional(stmt, first + 9, reading.targetHz > 0.0, reading.targetHz);
-    const bool pair = reading.pair.has_value();
-    const ModePair values = reading.pair.value_or(ModePair{});
-    bindOptional(stmt, first + 10, pair, values.loHz);
-    bindOptional(stmt, first + 11, pair, values.hiHz);
-    bindOptional(stmt, first + 12, pair, values.loDb);
-    bindOptional(stmt, first + 13, pair, values.hiDb);
-}
-
-// Runs a statement that returns no rows to its end.
-int runToEnd(sqlite3_stmt* stmt) {
-    if (!stmt) return SQLITE_ERROR;
-    int code = sqlite3_step(stmt);
-    while (code == SQLITE_ROW) code = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    return code == SQLITE_DONE ? SQLITE_OK : code;
-}
-
 // Moves the file and its journal files aside; the name given to the main file.
 std::string moveAside(const std::string& path) {
     const std::string target = freeName(path + ".broken-" + dateStamp());
@@ -273,31 +133,74 @@ std::string moveAside(const std::string& path) {
 
 HistoryStore::HistoryStore(std::string path, Mode mode)
     : m_Path(std::move(path)), m_Mode(mode), m_Impl(std::make_unique<Impl>()) {
+    open();
+}
+
+void HistoryStore::open() {
     Impl& impl = *m_Impl;
-    const bool readOnly = mode == Mode::ReadOnly;
-    std::error_code error;
-    if (readOnly && !fs::exists(m_Path, error)) {
-        reportOnce(kMissing, std::string(pick("Истории настройки ещё нет: ",
-                                              "There is no tuning history yet: ")) +
+    const bool readOnly = m_Mode == Mode::ReadOnly;
+    m_RetryOpen = false;
+    // What stands there is looked at first: SQLite would block on a named pipe and give its
+    // own words for a folder or a device.
+    const HistoryPathKind kind = historyPathKind(m_Path);
+    if (!isOpenable(kind)) {
+        reportOnce(kOpenFailed, historyPathProblem(kind, m_Path) +
+                                    (readOnly ? ""
+                                              : pick(". Тюнер работает без неё.",
+                                                     ". The tuner works without it.")));
+        return;
+    }
+    if (readOnly && (kind == HistoryPathKind::Missing || kind == HistoryPathKind::Empty)) {
+        reportOnce(kMissing, std::string(kind == HistoryPathKind::Empty
+                                             ? pick("История настройки пуста: ",
+                                                    "The tuning history is empty: ")
+                                             : pick("Истории настройки ещё нет: ",
+                                                    "There is no tuning history yet: ")) +
                                  m_Path);
         return;
     }
+    std::error_code error;
     if (!readOnly) {
         const fs::path folder = fs::path(m_Path).parent_path();
         if (!folder.empty()) fs::create_directories(folder, error);
     }
+    // A reader that cannot make the shared-memory file beside a WAL history (a folder it cannot
+    // write) reads the file as it is instead: what only the log holds is then not seen.
+    bool immutable = false;
     // Twice at most: a damaged file is moved aside and a new one started.
     for (int attempt = 0; attempt < 2; ++attempt) {
         const int flags =
             readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE;
-        int code = sqlite3_open_v2(m_Path.c_str(), &impl.db, flags | SQLITE_OPEN_NOMUTEX, nullptr);
+        const std::string name = immutable ? fileUri(m_Path) + "?immutable=1" : m_Path;
+        int code = sqlite3_open_v2(name.c_str(), &impl.db,
+                                   flags | SQLITE_OPEN_NOMUTEX | (immutable ? SQLITE_OPEN_URI : 0),
+                                   nullptr);
         if (code == SQLITE_OK) {
             sqlite3_extended_result_codes(impl.db, 1);
-            sqlite3_busy_timeout(impl.db, 2000);
+            sqlite3_busy_timeout(impl.db, kBusyTimeoutMs);
         }
         std::string check;
         if (code == SQLITE_OK) check = impl.firstText("PRAGMA quick_check", code);
         const bool damaged = isDamage(code) || (code == SQLITE_OK && check != "ok");
+        if (isBusy(code)) {
+            impl.close();
+            // Another program holds the file for longer than the busy wait: tried again at the
+            // next write, never given up for the session.
+            m_RetryOpen = !readOnly;
+            reportOnce(kBusy, std::string(pick("История настройки занята другой программой (",
+                                               "The tuning history is busy in another program (")) +
+                                  sqlite3_errstr(code) + "): " + m_Path +
+                                  (readOnly ? ""
+                                            : pick(". Запись возобновится, когда она освободится.",
+                                                   ". Writing resumes once it is free.")));
+            return;
+        }
+        if (readOnly && !immutable && code != SQLITE_OK && !damaged) {
+            impl.close();
+            immutable = true;
+            --attempt;
+            continue;
+        }
         if (code != SQLITE_OK && !damaged) {
             impl.close();
             reportOnce(kOpenFailed,
@@ -351,7 +254,15 @@ HistoryStore::HistoryStore(std::string path, Mode mode)
         return;
     }
     if (readOnly) {
-        if (version < kSchemaVersion) {
+        if (version == 0 && impl.firstText("SELECT count(*) FROM sqlite_master", code) == "0") {
+            impl.close();
+            reportOnce(kMissing, std::string(pick("История настройки пуста: ",
+                                                  "The tuning history is empty: ")) +
+                                     m_Path);
+        } else if (version == 3) {
+            // Written before readings from files were told apart: read as it is.
+            impl.hasFromFile = false;
+        } else if (version < kSchemaVersion) {
             impl.close();
             reportOnce(kNewer,
                        std::string(pick("История настройки старого формата; откройте Tomaro, "
@@ -411,7 +322,7 @@ HistoryStore::HistoryStore(std::string path, Mode mode)
                 return;
             }
             sqlite3_extended_result_codes(impl.db, 1);
-            sqlite3_busy_timeout(impl.db, 2000);
+            sqlite3_busy_timeout(impl.db, kBusyTimeoutMs);
             impl.exec("PRAGMA journal_mode=WAL");
             impl.exec("PRAGMA synchronous=NORMAL");
             impl.exec("PRAGMA foreign_keys=ON");
@@ -428,6 +339,16 @@ HistoryStore::HistoryStore(std::string path, Mode mode)
         if (code != SQLITE_OK) {
             impl.exec("ROLLBACK");
             impl.close();
+            if (isBusy(code)) {
+                m_RetryOpen = true;
+                reportOnce(kBusy,
+                           std::string(pick("История настройки занята другой программой (",
+                                            "The tuning history is busy in another program (")) +
+                               sqlite3_errstr(code) + "): " + m_Path +
+                               pick(". Запись возобновится, когда она освободится.",
+                                    ". Writing resumes once it is free."));
+                return;
+            }
             reportOnce(kOpenFailed,
                        std::string(pick("История настройки не обновлена (",
                                         "The tuning history could not be upgraded (")) +
@@ -439,6 +360,59 @@ HistoryStore::HistoryStore(std::string path, Mode mode)
 }
 
 HistoryStore::~HistoryStore() = default;
+
+bool HistoryStore::prepareWrite() {
+    if (m_Mode == Mode::ReadOnly) return false;
+    Impl& impl = *m_Impl;
+    if (!impl.db && m_RetryOpen) open();
+    if (!impl.db) return false;
+    int moved = 0;
+    if (sqlite3_file_control(impl.db, "main", SQLITE_FCNTL_HAS_MOVED, &moved) != SQLITE_OK ||
+        moved == 0) {
+        return true;
+    }
+    // The file was deleted or moved away while open, and a write would go where the user no
+    // longer looks. The connection still reads it: its content is copied to the path first.
+    std::error_code error;
+    std::string copy;
+    if (historyPathKind(m_Path) == HistoryPathKind::Missing) {
+        fs::create_directories(fs::path(m_Path).parent_path(), error);
+        copy = freeName(m_Path + ".new");
+        sqlite3_stmt* vacuum = nullptr;
+        int code = sqlite3_prepare_v2(impl.db, "VACUUM INTO ?", -1, &vacuum, nullptr);
+        if (code == SQLITE_OK) {
+            sqlite3_bind_text(vacuum, 1, copy.c_str(), -1, SQLITE_TRANSIENT);
+            code = sqlite3_step(vacuum);
+        }
+        sqlite3_finalize(vacuum);
+        if (code != SQLITE_DONE) {
+            fs::remove(copy, error);
+            copy.clear();
+        }
+    }
+    impl.close();
+    if (historyPathKind(m_Path) == HistoryPathKind::Missing) {
+        // Journal files left at the path belong to the file that went away; the new file must
+        // never take them for its own.
+        const std::string aside = freeName(m_Path + ".moved-" + dateStamp());
+        for (const char* suffix : {"-wal", "-shm"}) {
+            if (fs::exists(m_Path + suffix, error)) {
+                fs::rename(m_Path + suffix, aside + suffix, error);
+            }
+        }
+        if (!copy.empty()) fs::rename(copy, m_Path, error);
+    } else if (!copy.empty()) {
+        fs::remove(copy, error);
+    }
+    open();
+    reportOnce(kMoved,
+               std::string(pick("Файл истории настройки был удалён или перемещён; история "
+                                "продолжается в новом файле: ",
+                                "The tuning history file was deleted or moved; the history goes "
+                                "on in a new file: ")) +
+                   m_Path);
+    return impl.db != nullptr;
+}
 
 bool HistoryStore::isOpen() const { return m_Impl->db != nullptr; }
 
@@ -456,7 +430,7 @@ void HistoryStore::reportOnce(int kind, const std::string& message) const {
 }
 
 std::int64_t HistoryStore::addReading(const Reading& reading) {
-    if (!isOpen() || m_Mode == Mode::ReadOnly) return 0;
+    if (!prepareWrite()) return 0;
     Impl& impl = *m_Impl;
     Reading stored = reading;
     if (stored.timeMs == 0) stored.timeMs = nowMs();
@@ -483,7 +457,7 @@ std::int64_t HistoryStore::addReading(const Reading& reading) {
 }
 
 std::size_t HistoryStore::addReadings(const std::vector<Reading>& readings) {
-    if (!isOpen() || m_Mode == Mode::ReadOnly || readings.empty()) return 0;
+    if (readings.empty() || !prepareWrite()) return 0;
     Impl& impl = *m_Impl;
     int code = impl.exec("BEGIN IMMEDIATE");
     for (const Reading& reading : readings) {
@@ -507,7 +481,7 @@ std::size_t HistoryStore::addReadings(const std::vector<Reading>& readings) {
 std::vector<Reading> HistoryStore::readings(const ReadingQuery& query) const {
     std::vector<Reading> result;
     if (!isOpen()) return result;
-    const std::string columns = kReadingColumns;
+    const std::string columns = m_Impl->readingColumns();
     sqlite3_stmt* select =
         query.drum ? m_Impl->statement("SELECT " + columns +
                                        " FROM readings WHERE drum = ?1 AND time_ms >= ?2 "
@@ -525,6 +499,115 @@ std::vector<Reading> HistoryStore::readings(const ReadingQuery& query) const {
     return result;
 }
 
+bool HistoryStore::forEachReading(const ReadingQuery& query,
+                                  const std::function<bool(const Reading&)>& take) const {
+    if (!isOpen()) return false;
+    sqlite3* db = m_Impl->db;
+    const std::int64_t sinceMs = query.sinceMs.value_or(std::numeric_limits<std::int64_t>::min());
+    // One cursor per drum along the index of a drum's readings, merged by time: the first
+    // reading comes at once and nothing is held, where one query ordered by time would sort the
+    // whole table first. Not kept statements: a long read would hold them open.
+    const std::string select = "SELECT " + m_Impl->readingColumns() +
+                               " FROM readings WHERE drum = ?1 AND time_ms >= ?2 "
+                               "ORDER BY time_ms, id";
+    struct Cursor {
+        sqlite3_stmt* stmt = nullptr;
+        int code = SQLITE_DONE;
+    };
+    std::vector<Cursor> cursors;
+    const auto finish = [&](bool whole) {
+        for (Cursor& cursor : cursors) sqlite3_finalize(cursor.stmt);
+        return whole;
+    };
+    const auto addCursor = [&](sqlite3_value* drum) {
+        Cursor cursor;
+        if (sqlite3_prepare_v2(db, select.c_str(), -1, &cursor.stmt, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(cursor.stmt);
+            return false;
+        }
+        sqlite3_bind_value(cursor.stmt, 1, drum);
+        sqlite3_bind_int64(cursor.stmt, 2, sinceMs);
+        cursor.code = sqlite3_step(cursor.stmt);
+        cursors.push_back(cursor);
+        return true;
+    };
+    if (query.drum) {
+        sqlite3_stmt* name = nullptr;
+        sqlite3_prepare_v2(db, "SELECT ?1", -1, &name, nullptr);
+        bindText(name, 1, *query.drum);
+        const bool added =
+            sqlite3_step(name) == SQLITE_ROW && addCursor(sqlite3_column_value(name, 0));
+        sqlite3_finalize(name);
+        if (!added) return finish(false);
+    } else {
+        // The drums one by one along the index (each a single search), as SQLite holds them:
+        // a drum stored as a number or a blob is a drum too.
+        sqlite3_stmt* first = nullptr;
+        sqlite3_stmt* next = nullptr;
+        sqlite3_prepare_v2(db, "SELECT min(drum) FROM readings", -1, &first, nullptr);
+        sqlite3_prepare_v2(db, "SELECT min(drum) FROM readings WHERE drum > ?1", -1, &next,
+                           nullptr);
+        sqlite3_stmt* step = first;
+        bool ok = first && next;
+        bool tooMany = false;
+        int code = SQLITE_DONE;
+        while (ok && (code = sqlite3_step(step)) == SQLITE_ROW &&
+               sqlite3_column_type(step, 0) != SQLITE_NULL) {
+            tooMany = cursors.size() == kMaxMergedDrums;
+            ok = !tooMany && addCursor(sqlite3_column_value(step, 0));
+            if (ok) {
+                // Copied first: `step` may be `next` itself, whose value the reset ends.
+                sqlite3_value* drum = sqlite3_value_dup(sqlite3_column_value(step, 0));
+                sqlite3_reset(next);
+                sqlite3_bind_value(next, 1, drum);
+                sqlite3_value_free(drum);
+                step = next;
+            }
+        }
+        ok = ok && (code == SQLITE_ROW || code == SQLITE_DONE);
+        sqlite3_finalize(first);
+        sqlite3_finalize(next);
+        if (tooMany) {
+            // Not a kit any more: one query sorted by time, slower to start.
+            finish(true);
+            cursors.clear();
+            Cursor all;
+            const std::string sorted = "SELECT " + m_Impl->readingColumns() +
+                                       " FROM readings WHERE time_ms >= ?2 ORDER BY time_ms, id";
+            if (sqlite3_prepare_v2(db, sorted.c_str(), -1, &all.stmt, nullptr) != SQLITE_OK) {
+                sqlite3_finalize(all.stmt);
+                return false;
+            }
+            sqlite3_bind_int64(all.stmt, 2, sinceMs);
+            all.code = sqlite3_step(all.stmt);
+            cursors.push_back(all);
+        } else if (!ok) {
+            return finish(false);
+        }
+    }
+    for (;;) {
+        Cursor* oldest = nullptr;
+        for (Cursor& cursor : cursors) {
+            if (cursor.code == SQLITE_DONE) continue;
+            if (cursor.code != SQLITE_ROW) return finish(false);
+            if (!oldest) {
+                oldest = &cursor;
+                continue;
+            }
+            const std::int64_t time = sqlite3_column_int64(cursor.stmt, 1);
+            const std::int64_t oldestTime = sqlite3_column_int64(oldest->stmt, 1);
+            if (time < oldestTime ||
+                (time == oldestTime &&
+                 sqlite3_column_int64(cursor.stmt, 0) < sqlite3_column_int64(oldest->stmt, 0))) {
+                oldest = &cursor;
+            }
+        }
+        if (!oldest) return finish(true);
+        if (!take(readReading(oldest->stmt))) return finish(true);
+        oldest->code = sqlite3_step(oldest->stmt);
+    }
+}
+
 std::vector<std::string> HistoryStore::drums() const {
     std::vector<std::string> names;
     if (!isOpen()) return names;
@@ -536,66 +619,77 @@ std::vector<std::string> HistoryStore::drums() const {
     return names;
 }
 
-std::vector<Reading> HistoryStore::lastGoodStrikes() const {
+std::vector<Reading> HistoryStore::lastGoodStrikes(bool withFileStrikes) const {
     std::vector<Reading> strikes;
     if (!isOpen()) return strikes;
     for (const std::string& drum : drums()) {
         sqlite3_stmt* select = m_Impl->statement(
-            std::string("SELECT ") + kReadingColumns +
+            "SELECT " + m_Impl->readingColumns() +
             " FROM readings WHERE drum = ?1 AND struck = 'drum' AND verdict <> 'rejected' "
-            "ORDER BY time_ms DESC, id DESC LIMIT 1");
+            "AND (?2 OR " +
+            m_Impl->fromFileColumn() + " = 0) ORDER BY time_ms DESC, id DESC LIMIT 1");
         if (!select) break;
         bindText(select, 1, drum);
+        sqlite3_bind_int(select, 2, withFileStrikes ? 1 : 0);
         if (sqlite3_step(select) == SQLITE_ROW) strikes.push_back(readReading(select));
         sqlite3_reset(select);
     }
     return strikes;
 }
 
-std::optional<HeadPass> HistoryStore::lastLugPass(const std::string& drum, Struck head) const {
+std::optional<HeadPass> HistoryStore::lastLugPass(const std::string& drum, Struck head,
+                                                  bool withFileTaps) const {
     if (!isOpen() || !isHead(head)) return std::nullopt;
     sqlite3_stmt* select = m_Impl->statement(
-        std::string("SELECT ") + kReadingColumns +
-        " FROM readings WHERE drum = ?1 AND struck = ?2 AND verdict <> 'rejected' "
-        "ORDER BY time_ms DESC, id DESC LIMIT 2000");
+        "SELECT " + m_Impl->readingColumns() +
+        " FROM readings WHERE drum = ?1 AND struck = ?2 AND verdict <> 'rejected' AND (?3 OR " +
+        m_Impl->fromFileColumn() + " = 0) ORDER BY time_ms DESC, id DESC LIMIT 2000");
     if (!select) return std::nullopt;
     bindText(select, 1, drum);
     sqlite3_bind_text(select, 2, struckCode(head), -1, SQLITE_STATIC);
+    sqlite3_bind_int(select, 3, withFileTaps ? 1 : 0);
     std::optional<HeadPass> pass;
     int filled = 0;
     while (sqlite3_step(select) == SQLITE_ROW) {
         const Reading tap = readReading(select);
+        // Counts the program never makes are not taken: nothing read may size an allocation.
+        if (tap.lug < 1 || tap.lug > kMaxLugCount || tap.lugCount < 0 ||
+            tap.lugCount > kMaxLugCount) {
+            continue;
+        }
         if (!pass) {
             pass = HeadPass{};
             pass->head = head;
             // A file of an older version does not know the count: the highest rod stands for it.
-            pass->lugCount = tap.lugCount > 0 ? tap.lugCount : std::max(tap.lug, 1);
+            pass->lugCount = tap.lugCount > 0 ? tap.lugCount : tap.lug;
             pass->rodHz.assign(static_cast<std::size_t>(pass->lugCount), 0.0);
+            pass->rodTimeMs.assign(static_cast<std::size_t>(pass->lugCount), 0);
             pass->timeMs = tap.timeMs;
             pass->targetHz = tap.targetHz;
             pass->toleranceCents = tap.toleranceCents;
         }
         if (tap.lugCount != 0 && tap.lugCount != pass->lugCount) continue;
-        if (tap.lug < 1) continue;
         if (tap.lug > pass->lugCount) {
             if (tap.lugCount != 0) continue;
             pass->lugCount = tap.lug;
             pass->rodHz.resize(static_cast<std::size_t>(tap.lug), 0.0);
+            pass->rodTimeMs.resize(static_cast<std::size_t>(tap.lug), 0);
         }
         double& rod = pass->rodHz[static_cast<std::size_t>(tap.lug - 1)];
         if (rod > 0.0) continue;
         rod = tap.frequencyHz;
+        pass->rodTimeMs[static_cast<std::size_t>(tap.lug - 1)] = tap.timeMs;
         if (++filled == pass->lugCount) break;
     }
     sqlite3_reset(select);
     return pass;
 }
 
-Snapshot HistoryStore::currentState() const {
+Snapshot HistoryStore::currentState(bool withFileStrikes) const {
     Snapshot state;
     state.info.timeMs = nowMs();
     if (!isOpen()) return state;
-    const std::vector<Reading> strikes = lastGoodStrikes();
+    const std::vector<Reading> strikes = lastGoodStrikes(withFileStrikes);
     for (const std::string& name : drums()) {
         // Readings against no drum of the kit (the free reference) belong to no drum.
         if (name.empty()) continue;
@@ -608,181 +702,13 @@ Snapshot HistoryStore::currentState() const {
             }
         }
         for (Struck head : {Struck::Batter, Struck::Reso}) {
-            if (auto pass = lastLugPass(name, head)) drum.heads.push_back(*pass);
+            if (auto pass = lastLugPass(name, head, withFileStrikes)) drum.heads.push_back(*pass);
         }
         if (!drum.strike && drum.heads.empty()) continue;
         state.info.drums.push_back(name);
         state.drums.push_back(std::move(drum));
     }
     return state;
-}
-
-std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t timeMs) {
-    if (!isOpen() || m_Mode == Mode::ReadOnly) return 0;
-    Impl& impl = *m_Impl;
-    const Snapshot state = currentState();
-    if (state.drums.empty()) return 0;
-    if (timeMs == 0) timeMs = nowMs();
-    int code = impl.exec("BEGIN IMMEDIATE");
-    std::int64_t id = 0;
-    if (code == SQLITE_OK) {
-        sqlite3_stmt* insert =
-            impl.statement("INSERT INTO snapshots (name, time_ms) VALUES (?1, ?2)");
-        if (insert) {
-            bindText(insert, 1, name);
-            sqlite3_bind_int64(insert, 2, timeMs);
-        }
-        code = runToEnd(insert);
-        id = sqlite3_last_insert_rowid(impl.db);
-    }
-    const std::string rowSql =
-        "INSERT INTO snapshot_rows (snapshot_id, drum, drum_type, struck, lug, lug_count, "
-        "frequency_hz, time_ms, verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db, hi_db) "
-        "VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15)";
-    auto insertRow = [&](const Reading& row) {
-        if (code != SQLITE_OK) return;
-        sqlite3_stmt* insert = impl.statement(rowSql);
-        if (insert) {
-            sqlite3_bind_int64(insert, 1, id);
-            bindReading(insert, 2, row);
-        }
-        code = runToEnd(insert);
-    };
-    for (const SnapshotDrum& drum : state.drums) {
-        if (drum.strike) insertRow(*drum.strike);
-        for (const HeadPass& pass : drum.heads) {
-            for (int rod = 1; rod <= pass.lugCount; ++rod) {
-                const double hz = pass.rodHz[static_cast<std::size_t>(rod - 1)];
-                if (hz <= 0.0) continue;
-                Reading row;
-                row.drum = drum.drum;
-                row.drumType = drum.drumType;
-                row.struck = pass.head;
-                row.lug = rod;
-                row.lugCount = pass.lugCount;
-                row.frequencyHz = hz;
-                row.timeMs = pass.timeMs;
-                row.verdict = "good";
-                row.toleranceCents = pass.toleranceCents;
-                row.targetHz = pass.targetHz;
-                insertRow(row);
-            }
-        }
-    }
-    if (code == SQLITE_OK) code = impl.exec("COMMIT");
-    if (code == SQLITE_OK) return id;
-    impl.exec("ROLLBACK");
-    reportOnce((code & 0xff) == SQLITE_FULL ? kDiskFull : kWriteFailed,
-               std::string(
-                   pick("Снимок настройки не записан (", "The tuning snapshot was not written (")) +
-                   sqlite3_errstr(code) + "): " + m_Path);
-    return 0;
-}
-
-std::vector<SnapshotInfo> HistoryStore::snapshots() const {
-    std::vector<SnapshotInfo> list;
-    if (!isOpen()) return list;
-    sqlite3_stmt* select = m_Impl->statement(
-        "SELECT s.id, s.name, s.time_ms, r.drum FROM snapshots s "
-        "LEFT JOIN snapshot_rows r ON r.snapshot_id = s.id "
-        "ORDER BY s.time_ms DESC, s.id DESC, r.rowid");
-    if (!select) return list;
-    while (sqlite3_step(select) == SQLITE_ROW) {
-        const std::int64_t id = sqlite3_column_int64(select, 0);
-        if (list.empty() || list.back().id != id) {
-            list.push_back(
-                SnapshotInfo{id, columnText(select, 1), sqlite3_column_int64(select, 2), {}});
-        }
-        if (sqlite3_column_type(select, 3) == SQLITE_NULL) continue;
-        const std::string drum = columnText(select, 3);
-        std::vector<std::string>& drums = list.back().drums;
-        if (std::find(drums.begin(), drums.end(), drum) == drums.end()) drums.push_back(drum);
-    }
-    sqlite3_reset(select);
-    return list;
-}
-
-bool HistoryStore::renameSnapshot(std::int64_t id, const std::string& name) {
-    if (!isOpen() || m_Mode == Mode::ReadOnly) return false;
-    sqlite3_stmt* update = m_Impl->statement("UPDATE snapshots SET name = ?1 WHERE id = ?2");
-    if (!update) return false;
-    bindText(update, 1, name);
-    sqlite3_bind_int64(update, 2, id);
-    const int code = runToEnd(update);
-    if (code != SQLITE_OK) {
-        reportOnce(kWriteFailed, std::string(pick("Снимок настройки не переименован (",
-                                                  "The tuning snapshot was not renamed (")) +
-                                     sqlite3_errstr(code) + ")");
-    }
-    return code == SQLITE_OK && sqlite3_changes(m_Impl->db) > 0;
-}
-
-bool HistoryStore::deleteSnapshot(std::int64_t id) {
-    if (!isOpen() || m_Mode == Mode::ReadOnly) return false;
-    sqlite3_stmt* remove = m_Impl->statement("DELETE FROM snapshots WHERE id = ?1");
-    if (!remove) return false;
-    sqlite3_bind_int64(remove, 1, id);
-    const int code = runToEnd(remove);
-    if (code != SQLITE_OK) {
-        reportOnce(kWriteFailed, std::string(pick("Снимок настройки не удалён (",
-                                                  "The tuning snapshot was not deleted (")) +
-                                     sqlite3_errstr(code) + ")");
-    }
-    return code == SQLITE_OK && sqlite3_changes(m_Impl->db) > 0;
-}
-
-std::optional<Snapshot> HistoryStore::snapshot(std::int64_t id) const {
-    if (!isOpen()) return std::nullopt;
-    sqlite3_stmt* head = m_Impl->statement("SELECT name, time_ms FROM snapshots WHERE id = ?1");
-    if (!head) return std::nullopt;
-    sqlite3_bind_int64(head, 1, id);
-    if (sqlite3_step(head) != SQLITE_ROW) {
-        sqlite3_reset(head);
-        return std::nullopt;
-    }
-    Snapshot snapshot;
-    snapshot.info = SnapshotInfo{id, columnText(head, 0), sqlite3_column_int64(head, 1), {}};
-    sqlite3_reset(head);
-    sqlite3_stmt* rows = m_Impl->statement(
-        "SELECT rowid, time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, "
-        "hi_hz, lo_db, hi_db, verdict, tolerance_cents, target_hz FROM snapshot_rows "
-        "WHERE snapshot_id = ?1 ORDER BY rowid");
-    if (!rows) return std::nullopt;
-    sqlite3_bind_int64(rows, 1, id);
-    while (sqlite3_step(rows) == SQLITE_ROW) {
-        const Reading row = readReading(rows);
-        if (snapshot.drums.empty() || snapshot.drums.back().drum != row.drum) {
-            snapshot.drums.push_back(SnapshotDrum{row.drum, row.drumType, std::nullopt, {}});
-            snapshot.info.drums.push_back(row.drum);
-        }
-        SnapshotDrum& drum = snapshot.drums.back();
-        if (!isHead(row.struck)) {
-            drum.strike = row;
-            continue;
-        }
-        if (drum.heads.empty() || drum.heads.back().head != row.struck) {
-            HeadPass pass;
-            pass.head = row.struck;
-            pass.lugCount = std::max(row.lugCount, 1);
-            pass.rodHz.assign(static_cast<std::size_t>(pass.lugCount), 0.0);
-            pass.timeMs = row.timeMs;
-            pass.targetHz = row.targetHz;
-            pass.toleranceCents = row.toleranceCents;
-            drum.heads.push_back(pass);
-        }
-        HeadPass& pass = drum.heads.back();
-        if (row.lug >= 1 && row.lug <= pass.lugCount)
-            pass.rodHz[static_cast<std::size_t>(row.lug - 1)] = row.frequencyHz;
-    }
-    sqlite3_reset(rows);
-    return snapshot;
-}
-
-std::optional<Snapshot> HistoryStore::snapshotNamed(const std::string& name) const {
-    for (const SnapshotInfo& info : snapshots()) {
-        if (info.name == name) return snapshot(info.id);
-    }
-    return std::nullopt;
 }
 
 }  // namespace tomaro::history

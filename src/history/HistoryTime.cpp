@@ -1,5 +1,6 @@
 #include "history/HistoryTime.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -13,8 +14,13 @@ struct CivilTime {
     int year, month, day, hour, minute, second, millis;
 };
 
+// Times read from a file may be anything: they are held to the years 0000..9999, which the
+// calendar types and the four-digit year of the texts hold.
+constexpr std::int64_t kFirstMs = -62167219200000;  // 0000-01-01T00:00:00.000Z
+constexpr std::int64_t kLastMs = 253402300799999;   // 9999-12-31T23:59:59.999Z
+
 CivilTime civil(std::int64_t timeMs) {
-    const sys_time<milliseconds> time{milliseconds(timeMs)};
+    const sys_time<milliseconds> time{milliseconds(std::clamp(timeMs, kFirstMs, kLastMs))};
     const sys_days day = floor<days>(time);
     const year_month_day date{day};
     const hh_mm_ss clock{time - day};

@@ -58,20 +58,30 @@ double centsBetween(double fromHz, double toHz) { return 1200.0 * std::log2(toHz
 
 namespace {
 
+// `toTimeMs`: when the later reading was taken (0: unknown); `sinceMs`: the earlier state's time.
 void addLine(std::vector<DriftLine>& lines, const std::string& drum, Struck struck, int lug,
-             double fromHz, double toHz) {
+             double fromHz, double toHz, std::int64_t toTimeMs, std::int64_t sinceMs) {
     if (fromHz <= 0.0 && toHz <= 0.0) return;
-    DriftLine line{drum, struck, lug, fromHz, toHz, std::nullopt};
-    if (fromHz > 0.0 && toHz > 0.0) line.cents = centsBetween(fromHz, toHz);
+    DriftLine line{drum, struck, lug, fromHz, toHz, std::nullopt, true};
+    if (fromHz > 0.0 && toHz > 0.0) {
+        line.measuredSince = toTimeMs == 0 || toTimeMs > sinceMs;
+        if (line.measuredSince) line.cents = centsBetween(fromHz, toHz);
+    }
     lines.push_back(line);
 }
 
+std::int64_t rodTime(const HeadPass* pass, std::size_t rod) {
+    if (!pass) return 0;
+    return rod < pass->rodTimeMs.size() ? pass->rodTimeMs[rod] : pass->timeMs;
+}
+
 void compareDrum(std::vector<DriftLine>& lines, const std::string& name, const SnapshotDrum* from,
-                 const SnapshotDrum* to) {
+                 const SnapshotDrum* to, std::int64_t sinceMs) {
     const auto strikeHz = [](const SnapshotDrum* drum) {
         return drum && drum->strike ? drum->strike->frequencyHz : 0.0;
     };
-    addLine(lines, name, Struck::Drum, 0, strikeHz(from), strikeHz(to));
+    addLine(lines, name, Struck::Drum, 0, strikeHz(from), strikeHz(to),
+            to && to->strike ? to->strike->timeMs : 0, sinceMs);
     for (Struck head : {Struck::Batter, Struck::Reso}) {
         const HeadPass* a = from ? from->head(head) : nullptr;
         const HeadPass* b = to ? to->head(head) : nullptr;
@@ -81,11 +91,12 @@ void compareDrum(std::vector<DriftLine>& lines, const std::string& name, const S
             const bool sameCount = a && b && a->rodHz.size() == b->rodHz.size();
             const double aHz = a && rod < a->rodHz.size() ? a->rodHz[rod] : 0.0;
             const double bHz = b && rod < b->rodHz.size() ? b->rodHz[rod] : 0.0;
+            const int lug = static_cast<int>(rod) + 1;
             if (sameCount || !a || !b) {
-                addLine(lines, name, head, static_cast<int>(rod) + 1, aHz, bHz);
+                addLine(lines, name, head, lug, aHz, bHz, rodTime(b, rod), sinceMs);
             } else {
-                addLine(lines, name, head, static_cast<int>(rod) + 1, aHz, 0.0);
-                addLine(lines, name, head, static_cast<int>(rod) + 1, 0.0, bHz);
+                addLine(lines, name, head, lug, aHz, 0.0, 0, sinceMs);
+                addLine(lines, name, head, lug, 0.0, bHz, rodTime(b, rod), sinceMs);
             }
         }
     }
@@ -96,9 +107,9 @@ void compareDrum(std::vector<DriftLine>& lines, const std::string& name, const S
 std::vector<DriftLine> compare(const Snapshot& from, const Snapshot& to) {
     std::vector<DriftLine> lines;
     for (const SnapshotDrum& drum : from.drums)
-        compareDrum(lines, drum.drum, &drum, to.drum(drum.drum));
+        compareDrum(lines, drum.drum, &drum, to.drum(drum.drum), from.info.timeMs);
     for (const SnapshotDrum& drum : to.drums) {
-        if (!from.drum(drum.drum)) compareDrum(lines, drum.drum, nullptr, &drum);
+        if (!from.drum(drum.drum)) compareDrum(lines, drum.drum, nullptr, &drum, from.info.timeMs);
     }
     return lines;
 }

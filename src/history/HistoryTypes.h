@@ -39,6 +39,9 @@ struct Reading {
     std::string verdict;  // "good", "doubtful", "rejected"
     double toleranceCents = 0.0;
     double targetHz = 0.0;  // 0: no target
+    // Read from a sound file opened while exploring, not struck live: not the drum's tuning
+    // unless the drummer says so.
+    bool fromFile = false;
 };
 
 // Which readings a query returns: of one drum (all when unset), from a time on, at most `limit`
@@ -54,6 +57,8 @@ struct HeadPass {
     Struck head = Struck::Batter;
     int lugCount = 0;
     std::vector<double> rodHz;
+    // When each rod's reading was taken (0: unknown), beside rodHz.
+    std::vector<std::int64_t> rodTimeMs;
     std::int64_t timeMs = 0;  // of the latest rod
     double targetHz = 0.0;
     double toleranceCents = 0.0;
@@ -84,7 +89,9 @@ struct Snapshot {
 };
 
 // One line of a comparison: a drum's strike (lug 0, struck Drum) or one rod of a head, from one
-// state to another. Lines present in only one state have the other side 0 and no cents.
+// state to another. Lines present in only one state have the other side 0 and no cents. A line
+// whose later reading was taken no later than the earlier state (the rod was not measured again
+// since) has `measuredSince` false and no cents: it says nothing of a drift.
 struct DriftLine {
     std::string drum;
     Struck struck = Struck::Drum;
@@ -92,6 +99,7 @@ struct DriftLine {
     double fromHz = 0.0;
     double toHz = 0.0;
     std::optional<double> cents;
+    bool measuredSince = true;
 };
 
 // Per drum and per rod, in cents from `from` to `to`; drums in the order of `from`, then the

@@ -1,13 +1,18 @@
 #include "history/SnapshotExport.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "history/HistoryTime.h"
+#include "history/UntrustedText.h"
 
 namespace tomaro::history {
 namespace {
 
+// Non-finite values (a hand-edited or foreign file) have no number to write: empty in CSV,
+// null in JSON.
 std::string number(double value, int decimals) {
+    if (!std::isfinite(value)) return {};
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
@@ -39,18 +44,22 @@ std::optional<double> strikeCents(const Reading& strike) {
 
 std::string optionalNumber(const std::optional<double>& value, int decimals,
                            const char* none = "") {
-    return value ? number(*value, decimals) : std::string(none);
+    return value && std::isfinite(*value) ? number(*value, decimals) : std::string(none);
 }
 
 std::string positive(double value, int decimals, const char* none = "") {
-    return value > 0.0 ? number(value, decimals) : std::string(none);
+    return value > 0.0 && std::isfinite(value) ? number(value, decimals) : std::string(none);
+}
+
+std::string jsonNumber(double value, int decimals) {
+    return std::isfinite(value) ? number(value, decimals) : std::string("null");
 }
 
 }  // namespace
 
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
-    for (unsigned char c : text) {
+    for (unsigned char c : validUtf8(text)) {
         switch (c) {
             case '"':
                 out += "\\\"";
@@ -116,7 +125,7 @@ std::string snapshotJson(const Snapshot& snapshot) {
                 ",\"drum_type\":" + std::to_string(drum.drumType) + ",\"strike\":";
         if (drum.strike) {
             const Reading& strike = *drum.strike;
-            text += "{\"frequency_hz\":" + number(strike.frequencyHz, 3) +
+            text += "{\"frequency_hz\":" + jsonNumber(strike.frequencyHz, 3) +
                     ",\"target_hz\":" + positive(strike.targetHz, 3, "null") +
                     ",\"tolerance_cents\":" + positive(strike.toleranceCents, 1, "null") +
                     ",\"cents\":" + optionalNumber(strikeCents(strike), 2, "null") +
@@ -142,7 +151,7 @@ std::string snapshotJson(const Snapshot& snapshot) {
                 firstRod = false;
                 text += "{\"lug\":" + std::to_string(lug) +
                         ",\"angle_deg\":" + number(angleDeg(lug, pass.lugCount), 1) +
-                        ",\"frequency_hz\":" + number(hz, 3) +
+                        ",\"frequency_hz\":" + jsonNumber(hz, 3) +
                         ",\"cents\":" + optionalNumber(rodCents(pass, hz), 2, "null") +
                         ",\"target_hz\":" + positive(pass.targetHz, 3, "null") +
                         ",\"tolerance_cents\":" + positive(pass.toleranceCents, 1, "null") + "}";

@@ -32,6 +32,18 @@ CDlgBaraSelect::CDlgBaraSelect(Profile& profile, QWidget* parent)
     for (int type = 0; type < drums::kTypeCount; ++type) {
         auto* item = new QTableWidgetItem(toQString(drums::shownName(drums::typeName(type))));
         item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+        // A size in the list is a tom's: a 22" kick is "Бочка", its size given in the plan.
+        if (type == drums::kKick) {
+            item->setToolTip(
+                tr("Бочка любого размера; её размер задаётся в окне «Интервалы и "
+                   "план»"));
+        } else if (type == drums::kSnare) {
+            item->setToolTip(
+                tr("Малый барабан любого размера; его размер задаётся в окне "
+                   "«Интервалы и план»"));
+        } else {
+            item->setToolTip(tr("Том %1").arg(item->text()));
+        }
         m_List->setItem(type, 0, item);
     }
     m_List->resizeRowsToContents();

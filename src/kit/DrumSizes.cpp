@@ -12,4 +12,12 @@ FundamentalRange fundamentalRange(int drumType) {
     return {kTomLoHzInch / diameterInch, kTomHiHzInch / diameterInch};
 }
 
+FundamentalRange fundamentalRange(int drumType, const ShellSizes& sizes) {
+    FundamentalRange range = fundamentalRange(drumType);
+    double scale = 1.0;
+    if (drumType == drums::kSnare && sizes.snareInch > 0) scale = kSnareUsualInch / sizes.snareInch;
+    if (drumType == drums::kKick && sizes.kickInch > 0) scale = kKickUsualInch / sizes.kickInch;
+    return {range.loHz * scale, range.hiHz * scale};
+}
+
 }  // namespace tomaro::drumsizes

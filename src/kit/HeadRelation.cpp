@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "kit/KitPlanner.h"
 #include "settings/Language.h"
 
 namespace tomaro::headrelation {
@@ -17,10 +18,9 @@ double resonantTargetHz(const HeadRelation& relation, double batterHz) {
 std::string relationText(const HeadRelation& relation) {
     const int semitones = std::clamp(relation.semitones, -kMaxSemitones, kMaxSemitones);
     if (semitones == 0) return pick("унисон", "unison");
-    const std::string count = std::to_string(std::abs(semitones));
     return (semitones > 0 ? pick("резонансный выше на ", "resonant higher by ")
                           : pick("резонансный ниже на ", "resonant lower by ")) +
-           count + pick(" пт", " st");
+           kitplan::semitonesText(std::abs(semitones));
 }
 
 std::string soundText(const HeadRelation& relation) {

@@ -17,7 +17,7 @@ struct HeadRelation {
 // The resonant head's target in Hz for a batter at batterHz (0 when batterHz is not positive).
 double resonantTargetHz(const HeadRelation& relation, double batterHz);
 
-// "унисон", "резонансный выше на 3 пт", "резонансный ниже на 2 пт".
+// "унисон", "резонансный выше на 3 полутона", "резонансный ниже на 5 полутонов".
 std::string relationText(const HeadRelation& relation);
 // One sentence on what the relation does to the sound.
 std::string soundText(const HeadRelation& relation);

@@ -55,11 +55,25 @@ std::string intervalNameText(int semitones) {
     return octavesText(octaves) + " + " + bareIntervalName(rest);
 }
 
+std::string semitonesText(int semitones) {
+    const long long magnitude = std::llabs(static_cast<long long>(semitones));
+    const long long lastTwo = magnitude % 100;
+    const long long last = magnitude % 10;
+    const char* russian = "полутонов";
+    if (last == 1 && lastTwo != 11) {
+        russian = "полутон";
+    } else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) {
+        russian = "полутона";
+    }
+    return std::to_string(semitones) + " " +
+           pick(russian, magnitude == 1 ? "semitone" : "semitones");
+}
+
 std::string intervalText(const Interval& interval) {
     if (!interval.valid) return "—";
     const std::string sign = interval.semitones > 0 ? "+" : "";
-    return sign + std::to_string(interval.semitones) + " " + pick("пт", "st") + " (" +
-           intervalNameText(interval.semitones) + ") " + signedCents(interval.restCents);
+    return sign + semitonesText(interval.semitones) + " (" + intervalNameText(interval.semitones) +
+           ") " + signedCents(interval.restCents);
 }
 
 std::optional<int> parseNote(std::string_view text) {
@@ -234,19 +248,30 @@ KitPlan planKit(const Kit& kit, const PlanRequest& request) {
     if (startsBeyond && chain.size() > 1) note -= direction * stepAt(0);
     for (std::size_t i = 0; i < chain.size(); ++i) {
         if (i > 0) note += direction * stepAt(stepIndex++);
-        chain[i]->note = std::clamp(note, notes::kMinNote, notes::kMaxNote);
+        // Held at the last note, two drums would share it: the drum is marked instead.
+        if (note < notes::kMinNote || note > notes::kMaxNote) {
+            chain[i]->beyondNotes = true;
+            continue;
+        }
+        chain[i]->note = note;
         chain[i]->changed = true;
     }
     for (PlannedDrum& drum : plan.drums) {
         drum.frequencyHz = notes::frequencyHz(drum.note);
-        drum.range = drumsizes::fundamentalRange(drum.type);
-        drum.inRange = drum.range.contains(drum.frequencyHz);
+        drum.range = drumsizes::fundamentalRange(drum.type, request.sizes);
+        drum.inRange = !drum.beyondNotes && drum.range.contains(drum.frequencyHz);
     }
     return plan;
 }
 
+bool KitPlan::leavesNotes() const {
+    return std::any_of(drums.begin(), drums.end(),
+                       [](const PlannedDrum& drum) { return drum.beyondNotes; });
+}
+
 std::vector<int> applyPlan(Kit& kit, const KitPlan& plan) {
     std::vector<int> before;
+    if (plan.leavesNotes()) return before;
     for (int position = 0; position < kit.count(); ++position) {
         before.push_back(kit.drum(position).note);
     }

@@ -24,9 +24,13 @@ struct Interval {
 };
 Interval intervalBetween(double fromHz, double toHz);
 
-// "+5 пт (чистая кварта) +12 ¢", "-17 пт (октава + чистая кварта) -3 ¢", "0 пт (унисон) +2 ¢";
-// in English "st", "octave + perfect fourth", "unison". The names are those of notes::intervalName.
+// "+5 полутонов (чистая кварта) +12 ¢", "-17 полутонов (октава + чистая кварта) -3 ¢",
+// "+3 полутона (малая терция) -15 ¢", "0 полутонов (унисон) +2 ¢"; in English "+3 semitones
+// (minor third) -15 ¢". The names are those of notes::intervalName.
 std::string intervalText(const Interval& interval);
+// The count and the word, its Russian form following the count: "1 полутон", "3 полутона",
+// "5 полутонов", "-2 полутона"; "1 semitone", "3 semitones". No sign is added.
+std::string semitonesText(int semitones);
 // The name alone: "чистая кварта", "2 октавы + малая терция", "унисон".
 std::string intervalNameText(int semitones);
 
@@ -52,6 +56,8 @@ struct PlanRequest {
     bool fromTop = false;
     bool includeSnare = false;  // the snare one step above the highest tom
     bool includeKick = false;   // the kick one step below the lowest tom
+    // The snare's and the kick's diameters for their usual ranges (0: not given).
+    drumsizes::ShellSizes sizes;
 };
 
 struct PlannedDrum {
@@ -62,6 +68,9 @@ struct PlannedDrum {
     drumsizes::FundamentalRange range;
     bool inRange = true;
     bool changed = false;  // the plan sets this drum's note (false: kept as it is)
+    // The scheme carries this drum beyond the notes a drum can have (notes::kMinNote..kMaxNote):
+    // it keeps its note, is out of range, and the plan cannot be written.
+    bool beyondNotes = false;
 };
 
 // The kit's drums in size order, the highest first: the snare, the toms from the smallest to the
@@ -70,6 +79,9 @@ struct KitPlan {
     Scheme scheme = Scheme::Fourths;
     std::vector<PlannedDrum> drums;
     bool anyOutOfRange() const;
+    // Some drum's planned note lies beyond the notes a drum can have: a start note the plan
+    // cannot follow. applyPlan writes nothing then.
+    bool leavesNotes() const;
 };
 
 // The semitone steps of a scheme (custom: the request's list; an empty list counts as fourths).
@@ -79,7 +91,8 @@ KitPlan planKit(const Kit& kit, const PlanRequest& request);
 // The kit's positions in size order as above, for views listing the kit.
 std::vector<int> sizeOrder(const Kit& kit);
 
-// Writes the plan's notes into the kit; returns the notes of every position before (for undo).
+// Writes the plan's notes into the kit; returns the notes of every position before (for undo),
+// or nothing (and writes nothing) when the plan leaves the notes a drum can have.
 std::vector<int> applyPlan(Kit& kit, const KitPlan& plan);
 // Puts back notes returned by applyPlan (a different count is ignored).
 void restoreNotes(Kit& kit, const std::vector<int>& notes);

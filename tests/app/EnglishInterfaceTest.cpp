@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QtTest>
@@ -233,6 +234,27 @@ private slots:
         QCOMPARE(window->findChild<QComboBox*>("windowCombo")->itemText(0),
                  QStringLiteral("П - образное"));
         QVERIFY(window->windowTitle().endsWith(QStringLiteral(" Гц - НЕТ АУДИО")));
+    }
+
+    // Started in English, then Russian: the left panel widens with its longer texts instead of
+    // being cut off at the English width.
+    void theLeftPanelFitsItsTextsAfterTheLanguageChanges() {
+        storeLanguage(m_Profile, Language::English);
+        translations::apply(storedLanguage(m_Profile));
+        auto window = makeWindow();
+        window->show();
+        auto* scroll = window->findChild<QScrollArea*>();
+        QVERIFY(scroll && scroll->widget());
+        chooseLanguage(*window, 0);
+        QCoreApplication::processEvents();
+        QWidget* panel = scroll->widget();
+        QVERIFY2(scroll->viewport()->width() >= panel->sizeHint().width(),
+                 qPrintable(QStringLiteral("%1 < %2")
+                                .arg(scroll->viewport()->width())
+                                .arg(panel->sizeHint().width())));
+        chooseLanguage(*window, 1);
+        QCoreApplication::processEvents();
+        QVERIFY(scroll->viewport()->width() >= panel->sizeHint().width());
     }
 
     void storedEnglishIsTakenAtStart() {

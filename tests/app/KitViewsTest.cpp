@@ -17,6 +17,7 @@
 #include "app/TwoHeadsWindow.h"
 #include "history/HistoryStore.h"
 #include "kit/Kit.h"
+#include "kit/ShellSizes.h"
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
@@ -75,7 +76,7 @@ private slots:
         QVERIFY(text(window, "headsBatterLine").contains(QStringLiteral("6 из 6")));
         // A minor third and 60 cents: the nearest whole interval is a major third, 40 cents flat.
         QVERIFY2(text(window, "headsIntervalLine")
-                     .contains(QStringLiteral("+4 пт (большая терция) -40 ¢")),
+                     .contains(QStringLiteral("+4 полутона (большая терция) -40 ¢")),
                  qPrintable(text(window, "headsIntervalLine")));
         QVERIFY(text(window, "headsFundamentalLine").contains(QStringLiteral("120")));
         QVERIFY(text(window, "headsSoundLine").contains(QStringLiteral("унисон")));
@@ -124,7 +125,8 @@ private slots:
         strikeOf(0.6);
         const QString strikes = text(window, "headsStrikeLine");
         QVERIFY2(strikes.contains(QStringLiteral("До изменения пластиков: затухание 0.2")) &&
-                     strikes.contains(QStringLiteral("Последний удар: затухание 0.6")),
+                     strikes.contains(QStringLiteral("Последний удар: затухание 0.6")) &&
+                     strikes.contains(QStringLiteral(", уход высоты ")),
                  qPrintable(strikes));
 
         // No head measured on another drum: said, and no target to write.
@@ -185,6 +187,65 @@ private slots:
         window.findChild<QLineEdit*>(QStringLiteral("planStartEdit"))
             ->setText(QStringLiteral("H9"));
         QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->isEnabled());
+    }
+
+    // The kick's size is set in the plan window and kept in the settings: its usual range and
+    // its name follow it.
+    void theKickSizeSetsItsRangeAndIsKeptInTheSettings() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        KitPlanWindow window(tuner);
+        auto* plan = window.findChild<QTableWidget*>(QStringLiteral("planTable"));
+        const auto kickRow = [plan] {
+            for (int row = 0; row < plan->rowCount(); ++row) {
+                if (plan->item(row, 0)->text().startsWith(QStringLiteral("Бочка"))) return row;
+            }
+            return -1;
+        };
+        QVERIFY(kickRow() >= 0);
+        QCOMPARE(plan->item(kickRow(), 0)->text(), QStringLiteral("Бочка"));
+        QVERIFY(plan->item(kickRow(), 3)->text().startsWith(QStringLiteral("40–90 Гц")));
+        auto* kick = window.findChild<QSpinBox*>(QStringLiteral("planKickSize"));
+        QVERIFY(kick);
+        QCOMPARE(kick->text(), QStringLiteral("—"));
+        kick->setValue(24);
+        QCOMPARE(plan->item(kickRow(), 0)->text(), QStringLiteral("Бочка 24\""));
+        QVERIFY2(plan->item(kickRow(), 3)->text().startsWith(QStringLiteral("37–83 Гц")),
+                 qPrintable(plan->item(kickRow(), 3)->text()));
+        QCOMPARE(drumsizes::ShellSizes::load(profile).kickInch, 24);
+        KitPlanWindow again(tuner);
+        QCOMPARE(again.findChild<QSpinBox*>(QStringLiteral("planKickSize"))->value(), 24);
+    }
+
+    // Fourths up from C12: the 12" and the 10" would leave the notes a drum can have. Each is
+    // marked in words, the line says why nothing is written, and nothing is.
+    void aPlanBeyondTheNotesSaysWhyItIsNotWritten() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        std::vector<int> before;
+        for (int position = 0; position < tuner.kit().count(); ++position)
+            before.push_back(tuner.kit().drum(position).note);
+        KitPlanWindow window(tuner);
+        window.findChild<QLineEdit*>(QStringLiteral("planStartEdit"))
+            ->setText(QStringLiteral("C12"));
+        auto* plan = window.findChild<QTableWidget*>(QStringLiteral("planTable"));
+        int marked = 0;
+        for (int row = 0; row < plan->rowCount(); ++row) {
+            if (plan->item(row, 1)->text().contains(QStringLiteral("вне возможных"))) {
+                const QString drum = plan->item(row, 0)->text();
+                QVERIFY2(drum == QStringLiteral("10\"") || drum == QStringLiteral("12\""),
+                         qPrintable(drum));
+                ++marked;
+            }
+        }
+        QCOMPARE(marked, 2);
+        const QString line = text(window, "planLine");
+        QVERIFY2(line.startsWith(QStringLiteral("План не записывается")), qPrintable(line));
+        QVERIFY(line.contains(QStringLiteral("10\"")) && line.contains(QStringLiteral("12\"")));
+        QVERIFY(!window.findChild<QPushButton*>(QStringLiteral("planWriteButton"))->isEnabled());
+        QVERIFY(!window.writePlan());
+        for (int position = 0; position < tuner.kit().count(); ++position)
+            QCOMPARE(tuner.kit().drum(position).note, before[position]);
     }
 };
 

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -42,7 +43,10 @@ protected:
     void TearDown() override { fs::remove_all(m_Dir); }
 
     // Runs `program` in the test's folder, without a display of any kind.
-    ProgramRun run(const std::string& program, const std::vector<std::string>& arguments) {
+    // With `closedOutput` standard output is a pipe whose reading end is closed already, as
+    // after `| head -c0`, and SIGPIPE has its default action.
+    ProgramRun run(const std::string& program, const std::vector<std::string>& arguments,
+                   bool closedOutput = false) {
         std::vector<std::string> environment;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;
@@ -67,16 +71,36 @@ protected:
         const std::string errPath = (m_Dir / "stderr").string();
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
+        int pipeEnd = -1;
+        if (closedOutput) {
+            int ends[2] = {-1, -1};
+            if (::pipe(ends) != 0) ADD_FAILURE() << "no pipe";
+            ::close(ends[0]);
+            posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
+            posix_spawn_file_actions_addclose(&actions, ends[1]);
+            pipeEnd = ends[1];
+        } else {
+            posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(),
+                                             O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        }
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        sigset_t defaults;
+        sigemptyset(&defaults);
+        sigaddset(&defaults, SIGPIPE);
+        posix_spawnattr_setsigdefault(&attributes, &defaults);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGDEF);
         posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                          0600);
         const fs::path before = fs::current_path();
         fs::current_path(m_Dir);
         pid_t pid = 0;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+        const int spawned =
+            posix_spawn(&pid, argv[0], &actions, &attributes, argv.data(), envp.data());
         fs::current_path(before);
         posix_spawn_file_actions_destroy(&actions);
+        posix_spawnattr_destroy(&attributes);
+        if (pipeEnd >= 0) ::close(pipeEnd);
         ProgramRun result;
         if (spawned != 0) {
             ADD_FAILURE() << "cannot start " << program;
@@ -85,7 +109,7 @@ protected:
         int status = 0;
         ::waitpid(pid, &status, 0);
         result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        result.out = readFile(outPath);
+        if (!closedOutput) result.out = readFile(outPath);
         result.err = readFile(errPath);
         return result;
     }
@@ -103,6 +127,11 @@ TEST_F(Program, TomaroPrintsItsHelpAndVersionWithoutADisplay) {
     ProgramRun version = run(TOMARO_PROGRAM, {"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "tomaro " TOMARO_VERSION "\n");
+}
+
+TEST_F(Program, TomaroHelpIntoAClosedPipeExitsOneNotBySignal) {
+    EXPECT_EQ(run(TOMARO_PROGRAM, {"--help"}, true).exitCode, 1);
+    EXPECT_EQ(run(TOMARO_PROGRAM, {"--version"}, true).exitCode, 1);
 }
 
 TEST_F(Program, TomaroWithoutADisplaySaysSoAndExitsOne) {

@@ -1,10 +1,16 @@
 // The window "Снимки настройки" on the offscreen platform: a snapshot taken from the history,
 // compared with a later one, written out, and recalled as the tuning view's target.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <cmath>
 
@@ -25,10 +31,17 @@ private:
     QTemporaryDir m_Dir;
     QStringList m_Warnings;
 
-    SnapshotsWindow::Services services(QString name) {
+    // `withFileStrikes`: the drummer ticks "включить удары из файлов" (the strikes of these
+    // tests are WAV files opened).
+    SnapshotsWindow::Services services(QString name, bool withFileStrikes = false) {
         SnapshotsWindow::Services s;
         s.askText = [name](QWidget*, const QString&, const QString&,
                            const QString&) -> std::optional<QString> { return name; };
+        s.askSnapshot = [name, withFileStrikes](
+                            QWidget*,
+                            const QString&) -> std::optional<SnapshotsWindow::SnapshotChoice> {
+            return SnapshotsWindow::SnapshotChoice{name, withFileStrikes};
+        };
         s.confirm = [](QWidget*, const QString&) { return true; };
         s.warn = [this](QWidget*, const QString& text) { m_Warnings << text; };
         return s;
@@ -74,7 +87,7 @@ private slots:
         Tuner tuner(profile);
         const std::string tom = tuner.kit().drumName(1);
         HistoryBar bar(tuner, m_Dir.filePath(QStringLiteral("tomaro.sqlite")),
-                       services(QStringLiteral("до концерта")));
+                       services(QStringLiteral("до концерта"), true));
         history::HistoryStore& store = bar.store();
 
         // The 2nd drum tuned to 120 Hz, its batter rods evened out around 180 Hz.
@@ -99,7 +112,7 @@ private slots:
 
         // The drum slackened to 116 Hz, and a later snapshot of it.
         strike(tuner, m_Dir.filePath(QStringLiteral("b.wav")), 116.0);
-        SnapshotsWindow later(tuner, store, services(QStringLiteral("после")));
+        SnapshotsWindow later(tuner, store, services(QStringLiteral("после"), true));
         QVERIFY(later.takeSnapshot() > 0);
         window->refresh();
         QCOMPARE(window->list()->rowCount(), 2);
@@ -176,6 +189,7 @@ private slots:
         window.openFile(path);
         QCOMPARE(bar->store().readings({}).size(), std::size_t{1});
         QVERIFY(std::abs(bar->store().readings({}).front().frequencyHz - 150.0) < 0.2);
+        QVERIFY(bar->store().readings({}).front().fromFile);
         bar->findChild<QPushButton*>(QStringLiteral("snapshotsButton"))->click();
         QVERIFY(bar->snapshotsWindow() && bar->snapshotsWindow()->isVisible());
     }
@@ -195,6 +209,109 @@ private slots:
         bar.showSnapshots();
         QCOMPARE(bar.snapshotsWindow()->takeSnapshot(), std::int64_t{0});
         QCOMPARE(m_Warnings.size(), 1);
+    }
+
+    // A recall's drift: rods not tapped since the snapshot are "не измерен", not 0.0 ¢.
+    void theDriftOfARecallSaysWhichRodsWereNotMeasuredSince() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        const std::string tom = tuner.kit().drumName(1);
+        history::HistoryStore store(m_Dir.filePath(QStringLiteral("drift.sqlite")).toStdString());
+        const std::int64_t hourAgo = history::nowMs() - 3600000;
+        history::Reading tap;
+        tap.drum = tom;
+        tap.struck = history::Struck::Batter;
+        tap.lugCount = 4;
+        tap.frequencyHz = 180.0;
+        tap.verdict = "good";
+        for (int lug = 1; lug <= 4; ++lug) {
+            tap.lug = lug;
+            tap.timeMs = hourAgo + lug;
+            store.addReading(tap);
+        }
+        QVERIFY(store.createSnapshot("gig", hourAgo + 100) > 0);
+        // Only rod 3 is tapped again since.
+        tap.lug = 3;
+        tap.frequencyHz = 184.0;
+        tap.timeMs = hourAgo + 200;
+        store.addReading(tap);
+
+        SnapshotsWindow window(tuner, store, services(QStringLiteral("x")));
+        window.list()->selectRow(0);
+        window.recallSelected();
+        QTableWidget* table = window.comparison();
+        QCOMPARE(table->rowCount(), 4);
+        for (int row = 0; row < table->rowCount(); ++row) {
+            if (table->item(row, 2)->text() == QStringLiteral("3")) {
+                QCOMPARE(table->item(row, 4)->text(), QStringLiteral("184.00"));
+                QCOMPARE(table->item(row, 5)->text(), QStringLiteral("+38.1 ¢"));
+            } else {
+                QCOMPARE(table->item(row, 4)->text(), QStringLiteral("не измерен"));
+                QCOMPARE(table->item(row, 5)->text(), QStringLiteral("—"));
+            }
+        }
+    }
+
+    // Strikes from WAV files opened while exploring are not the drums' tuning: a snapshot leaves
+    // them out unless the drummer ticks "включить удары из файлов" (off in the dialog).
+    void strikesFromFilesGoIntoASnapshotOnlyWhenChosen() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        history::HistoryStore store(m_Dir.filePath(QStringLiteral("files.sqlite")).toStdString());
+        tuner.setHistory(&store);
+        tuner.setTunedDrum(1);
+        strike(tuner, m_Dir.filePath(QStringLiteral("f.wav")), 120.0);
+        QCOMPARE(store.readings({}).size(), std::size_t{1});
+        QVERIFY(store.readings({}).front().fromFile);
+
+        m_Warnings.clear();
+        SnapshotsWindow left(tuner, store, services(QStringLiteral("без файлов")));
+        QCOMPARE(left.takeSnapshot(), std::int64_t{0});
+        QCOMPARE(m_Warnings.size(), 1);
+        QVERIFY(m_Warnings.front().contains(QStringLiteral("включить удары из файлов")));
+
+        SnapshotsWindow chosen(tuner, store, services(QStringLiteral("с файлами"), true));
+        QVERIFY(chosen.takeSnapshot() > 0);
+        tuner.setHistory(nullptr);
+
+        // The dialog itself: the box starts unticked, the name is the time to the second.
+        bool seen = false;
+        QTimer::singleShot(0, this, [&seen] {
+            auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            auto* box = dialog->findChild<QCheckBox*>(QStringLiteral("withFileStrikes"));
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("snapshotName"));
+            seen = box && !box->isChecked() && name &&
+                   QRegularExpression(QStringLiteral("^\\d\\d\\.\\d\\d\\.\\d{4} "
+                                                     "\\d\\d:\\d\\d:\\d\\d$"))
+                       .match(name->text())
+                       .hasMatch();
+            dialog->reject();
+        });
+        const auto asked = SnapshotsWindow::Services::withDefaults({}).askSnapshot(
+            nullptr, QStringLiteral("09.12.2026 19:30:05"));
+        QVERIFY(!asked);
+        QVERIFY(seen);
+    }
+
+    // A name of 10,000 characters is elided: the date and the drums stay in view.
+    void aVeryLongNameLeavesTheDateAndTheDrumsInView() {
+        MemoryProfile profile;
+        Tuner tuner(profile);
+        history::HistoryStore store(m_Dir.filePath(QStringLiteral("long.sqlite")).toStdString());
+        history::Reading reading;
+        reading.drum = tuner.kit().drumName(1);
+        reading.frequencyHz = 120.0;
+        reading.verdict = "good";
+        store.addReading(reading);
+        QVERIFY(store.createSnapshot(std::string(10000, 'x')) > 0);
+        SnapshotsWindow window(tuner, store, services(QStringLiteral("x")));
+        window.show();
+        window.refresh();
+        QTableWidget* list = window.list();
+        QVERIFY(list->columnWidth(0) < list->viewport()->width() / 2);
+        QVERIFY(list->columnViewportPosition(2) + 20 < list->viewport()->width());
+        QCOMPARE(list->item(0, 0)->toolTip().size(), 10000);
     }
 };
 

@@ -73,6 +73,7 @@ TEST(TunerHistory, ALiveStrikeIsStoredOnceWithTheDrumBeingTuned) {
     EXPECT_EQ(readings[0].verdict, "good");
     EXPECT_DOUBLE_EQ(readings[0].targetHz, tuner.tuningReading().targetHz);
     EXPECT_EQ(readings[0].toleranceCents, 5.0);
+    EXPECT_FALSE(readings[0].fromFile);
 }
 
 TEST(TunerHistory, LugTapsAreStoredAsTheRodsTheyWentTo) {
@@ -88,14 +89,17 @@ TEST(TunerHistory, LugTapsAreStoredAsTheRodsTheyWentTo) {
     strikeFile(tuner, target);
     strikeFile(tuner, target * 1.01);
 
-    const auto pass = store.lastLugPass(tuner.kit().drumName(0), history::Struck::Batter);
+    // Taps from files are marked so, and count for a head only when chosen.
+    EXPECT_TRUE(store.readings({}).front().fromFile);
+    EXPECT_FALSE(store.lastLugPass(tuner.kit().drumName(0), history::Struck::Batter));
+    const auto pass = store.lastLugPass(tuner.kit().drumName(0), history::Struck::Batter, true);
     ASSERT_TRUE(pass.has_value());
     EXPECT_EQ(pass->lugCount, 4);
     EXPECT_NEAR(pass->rodHz[0], target, 0.5);
     EXPECT_NEAR(pass->rodHz[1], target * 1.01, 0.5);
     EXPECT_EQ(pass->rodHz[2], 0.0);
     // A tap is not also stored as a strike of the drum.
-    EXPECT_TRUE(store.lastGoodStrikes().empty());
+    EXPECT_TRUE(store.lastGoodStrikes(true).empty());
 }
 
 }  // namespace

@@ -530,7 +530,9 @@ private slots:
         QVERIFY2(notice->text().contains(QStringLiteral("слишком тихо")),
                  qPrintable(notice->text()));
 
-        // Starting the head over keeps the measurement as the previous one.
+        // A second rod, then the head started over: the measurement is kept as the previous pass.
+        window->openFile(writeTap("rod2.wav", kTargetHz));
+        QCOMPARE(lugs.measuredCount(), 2);
         tuning->findChild<QPushButton*>(QStringLiteral("lugResetButton"))->click();
         QCOMPARE(lugs.measuredCount(), 0);
         auto* previous = tuning->findChild<QLabel*>(QStringLiteral("lugPreviousLine"));
@@ -538,6 +540,67 @@ private slots:
         QCOMPARE(window->tuner().previousLugs(),
                  m_Profile.readString("Lugs", "Baraban_12дюймов_batter_prev", ""));
         QVERIFY(previous != nullptr);
+        QVERIFY2(previous->text().startsWith(QStringLiteral("Прошлый проход: разброс")),
+                 qPrintable(previous->text()));
+    }
+
+    // The main window's lug-mode line has its place: when it appears, "Настраиваю:" and the
+    // controls around it stay where a click expects them.
+    void theLugLineLeavesTheMainWindowsControlsInPlace() {
+        auto window = makeWindow();
+        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);  // 12"
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        window->openFile(writeTap("before.wav", kTargetHz));
+        QCoreApplication::processEvents();
+        auto* choice = window->findChild<QComboBox*>(QStringLiteral("drumChoice"));
+        const QPoint before = choice->mapTo(window.get(), QPoint(0, 0));
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        window->tuningWindow()->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        window->openFile(writeTap("place.wav", kTargetHz));
+        auto* status = window->findChild<QLabel*>(QStringLiteral("lugStatusLine"));
+        QVERIFY(!status->text().isEmpty() && !status->isHidden());
+        QCoreApplication::processEvents();
+        QCOMPARE(choice->mapTo(window.get(), QPoint(0, 0)), before);
+        // The whole line is readable in its place.
+        QVERIFY(status->height() >= status->heightForWidth(status->width()));
+    }
+
+    // The export's name is the drum as shown and the head: "lugs-12-batter.csv".
+    void theLugExportIsNamedAfterTheDrumAsShown() {
+        auto window = makeWindow();
+        auto* choice = window->findChild<QComboBox*>(QStringLiteral("drumChoice"));
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        choose(choice, 2);  // 12"
+        QCOMPARE(tuning->exportFileName(), QStringLiteral("lugs-12-batter.csv"));
+        choose(choice, 1);  // the snare
+        QCOMPARE(tuning->exportFileName(), QStringLiteral("lugs-Малый-batter.csv"));
+        choose(choice, 0);
+        QCOMPARE(tuning->exportFileName(), QStringLiteral("lugs-any-batter.csv"));
+    }
+
+    // During a recall the target says it is the snapshot's.
+    void aRecalledTargetNamesItsSnapshot() {
+        auto window = makeWindow();
+        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);  // 12"
+        history::Snapshot snapshot;
+        snapshot.info.name = "gig 10 dec";
+        history::SnapshotDrum drum;
+        drum.drum = "12\"";
+        history::Reading strike;
+        strike.drum = drum.drum;
+        strike.frequencyHz = 120.0;
+        drum.strike = strike;
+        snapshot.drums.push_back(drum);
+        window->tuner().setRecall(snapshot);
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        auto* view = window->tuningWindow()->findChild<TuningView*>(QStringLiteral("tuningView"));
+        window->openFile(writeTone("recalled.wav", 118.0));
+        QVERIFY2(view->readingLine().contains(QStringLiteral("→  120 Гц (12\", снимок")) &&
+                     view->readingLine().contains(QStringLiteral(", снимок «gig 10 dec»)")),
+                 qPrintable(view->readingLine()));
+        window->tuner().setRecall(std::nullopt);
     }
 };
 

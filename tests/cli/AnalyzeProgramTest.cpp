@@ -833,6 +833,20 @@ TEST_F(KitReadout, CentreStrikePlacesTheRodsBand) {
     const ProgramRun none = run({"--kit", m_Kit, "--lugs", "4", "--centre", silent, rod});
     EXPECT_EQ(none.exitCode, 3);
     EXPECT_NE(none.err.find("the centre strike gave no reading"), std::string::npos) << none.err;
+    // A centre file that is not there: said so, once, also for both heads.
+    const std::string missing = (fs::path(centre).parent_path() / "nothere.wav").string();
+    const ProgramRun gone = run({"--kit", m_Kit, "--lugs", "4", "--centre", missing, rod});
+    EXPECT_EQ(gone.exitCode, 1);
+    EXPECT_NE(gone.err.find("nothere.wav: the centre strike's file could not be read"),
+              std::string::npos)
+        << gone.err;
+    EXPECT_EQ(gone.err.find("gave no reading"), std::string::npos) << gone.err;
+    const ProgramRun heads =
+        run({"--kit", m_Kit, "--heads", "--drum", "12\"", "--centre", missing, rod, "--", rod});
+    const std::string said = "could not be read";
+    const std::size_t first = heads.err.find(said);
+    EXPECT_NE(first, std::string::npos) << heads.err;
+    EXPECT_EQ(heads.err.find(said, first + 1), std::string::npos) << heads.err;
 }
 
 // Both heads of the 12": the batter's rods in its target's band, the resonant head's (no target)
@@ -853,6 +867,16 @@ TEST_F(KitReadout, HeadsGiveBothPitchesAndTheirInterval) {
     EXPECT_NEAR(heads["reso_hz"].get<double>(), 197.0, 0.05);
     EXPECT_NEAR(heads["interval_cents"].get<double>(), 1200 * std::log2(197.0 / 176.40), 0.6);
     EXPECT_TRUE(heads["fundamental_hz"].is_null());
+    // The interval in words of the language asked for, nothing of the other mixed in.
+    const ProgramRun english =
+        run({"--lang", "en", "--kit", m_Kit, "--heads", "--drum", "12\"", batter1, "--", reso1});
+    EXPECT_NE(english.out.find("interval: +2 semitones (major second)"), std::string::npos)
+        << english.out;
+    EXPECT_FALSE(test::hasCyrillic(english.out)) << english.out;
+    const ProgramRun russian =
+        run({"--lang", "ru", "--kit", m_Kit, "--heads", "--drum", "12\"", batter1, "--", reso1});
+    EXPECT_NE(russian.out.find("interval: +2 полутона (большая секунда)"), std::string::npos)
+        << russian.out;
     // The batter's taps alone, or no drum: a usage error.
     EXPECT_EQ(run({"--kit", m_Kit, "--heads", "--drum", "12\"", batter1}).exitCode, 2);
     EXPECT_EQ(run({"--heads", batter1, "--", reso1}).exitCode, 2);

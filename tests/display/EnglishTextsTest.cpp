@@ -97,7 +97,7 @@ TEST(EnglishTexts, QualityAndSeriesLinesInEnglish) {
     report.glideCents = -140.4;
     EXPECT_EQ(qualitytext::qualityLine(report, 0.0),
               "Doubtful: rival 150 Hz, -1.5 dB, the pitch glides · tone: 94 % of the sound · decay "
-              "0.35 s · glide -140 ¢");
+              "0.35 s · pitch glide -140 ¢");
     // Every reason at once, rejected, with the last accepted reading.
     report.verdict = Verdict::Rejected;
     report.reasons = (1u << kQualityReasonCount) - 1;

@@ -28,28 +28,29 @@ TEST(QualityText, QualityLineNamesTheVerdictReasonsAndMeasures) {
     report.glideCents = -140.4;
     EXPECT_EQ(qualityLine(report, 0.0),
               "Сомнительно: соперник 150 Гц, -1.5 дБ, тон плывёт · тон: 94 % звука · затухание "
-              "0.35 с · уход -140 ¢");
+              "0.35 с · уход высоты -140 ¢");
     report.decaySec = std::numeric_limits<double>::infinity();
     report.glideCents = 1.2;
     report.reasons = 0;
     report.verdict = Verdict::Good;
-    EXPECT_EQ(qualityLine(report, 0.0), "Надёжно · тон: 94 % звука · уход +1 ¢");
+    EXPECT_EQ(qualityLine(report, 0.0), "Надёжно · тон: 94 % звука · уход высоты +1 ¢");
     // A fit SNR of -4 dB is a tone that explains 28 % of the sound, not a contradiction of
     // "Надёжно".
     report.fitSnrDb = -4.0;
-    EXPECT_EQ(qualityLine(report, 0.0), "Надёжно · тон: 28 % звука · уход +1 ¢");
+    EXPECT_EQ(qualityLine(report, 0.0), "Надёжно · тон: 28 % звука · уход высоты +1 ¢");
     report.fitSnrDb = 12.34;
     // Clipping in the attack, before the analysed stretch, is named but judges nothing.
     report.clippedBefore = 12;
     EXPECT_EQ(qualityLine(report, 0.0),
-              "Надёжно · перегрузка в атаке · тон: 94 % звука · уход +1 ¢");
+              "Надёжно · перегрузка в атаке · тон: 94 % звука · уход высоты +1 ¢");
     report.clippedBefore = 0;
 
     report.verdict = Verdict::Rejected;
     report.reasons = 1u << static_cast<int>(QualityReason::Clipped);
-    EXPECT_EQ(qualityLine(report, 98.765),
-              "Отклонено: перегрузка в области анализа · тон: 94 % звука · уход +1 ¢ · последний "
-              "принятый 98.77 Гц");
+    EXPECT_EQ(
+        qualityLine(report, 98.765),
+        "Отклонено: перегрузка в области анализа · тон: 94 % звука · уход высоты +1 ¢ · последний "
+        "принятый 98.77 Гц");
 }
 
 TEST(QualityText, SeriesLine) {

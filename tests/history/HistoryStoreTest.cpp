@@ -85,7 +85,7 @@ std::string pragma(const std::string& path, const char* sql) {
 TEST_F(HistoryStoreTest, StoresReadingsAndTheKitAsItWasTuned) {
     HistoryStore store(file());
     ASSERT_TRUE(store.isOpen()) << store.takeMessage();
-    EXPECT_EQ(pragma(file(), "PRAGMA user_version"), "3");
+    EXPECT_EQ(pragma(file(), "PRAGMA user_version"), "4");
     EXPECT_EQ(pragma(file(), "PRAGMA journal_mode"), "wal");
     EXPECT_EQ(pragma(file(), "SELECT name FROM sqlite_master WHERE name='readings_drum_time'"),
               "readings_drum_time");
@@ -189,7 +189,7 @@ TEST_F(HistoryStoreTest, AnOlderFileIsCopiedThenUpgradedStepByStep) {
     }
     HistoryStore store(file());
     ASSERT_TRUE(store.isOpen()) << store.takeMessage();
-    EXPECT_EQ(pragma(file(), "PRAGMA user_version"), "3");
+    EXPECT_EQ(pragma(file(), "PRAGMA user_version"), "4");
     const auto readings = store.readings({});
     ASSERT_EQ(readings.size(), 2u);
     EXPECT_EQ(readings[0].frequencyHz, 98.5);

@@ -289,6 +289,15 @@ private slots:
         QCOMPARE(stored("Baraban_Малый_m_Notas"), 1);
     }
 
+    // A size in the drum list is a tom's; a 22" kick is "Бочка" (its size is given in the plan).
+    void theDrumListSaysA22InchRowIsATom() {
+        CDlgBaraSelect selection(*m_Profile, nullptr);
+        auto* list = child<QTableWidget>(selection, QStringLiteral("drumList"));
+        QCOMPARE(list->item(22 - 4, 0)->text(), QStringLiteral("22\""));
+        QCOMPARE(list->item(22 - 4, 0)->toolTip(), QStringLiteral("Том 22\""));
+        QVERIFY(list->item(drums::kKick, 0)->toolTip().contains(QStringLiteral("размер")));
+    }
+
     void kitFileSavedAndLoadedBack() {
         QTemporaryDir folder;
         storeDrum(*m_Profile, "Baraban_12дюймов", -12, 1500, 343000);

@@ -7,7 +7,9 @@
 #include "kit/HeadRelation.h"
 #include "kit/KitPlanner.h"
 #include "kit/Notes.h"
+#include "kit/ShellSizes.h"
 #include "settings/Language.h"
+#include "settings/MemoryProfile.h"
 
 namespace tomaro {
 namespace {
@@ -36,7 +38,16 @@ TEST(KitPlannerTest, IntervalsAcrossOctaves) {
     const auto down = kitplan::intervalBetween(220.0, 220.0 * std::exp2(-(1700.0 + 12.0) / 1200.0));
     EXPECT_EQ(down.semitones, -17);
     EXPECT_NEAR(down.restCents, -12.0, 1e-9);
-    EXPECT_EQ(kitplan::intervalText(down), "-17 пт (октава + чистая кварта) -12 ¢");
+    EXPECT_EQ(kitplan::intervalText(down), "-17 полутонов (октава + чистая кварта) -12 ¢");
+    // The word follows the count.
+    const auto third = kitplan::intervalBetween(176.4, 208.0);
+    EXPECT_EQ(kitplan::intervalText(third), "+3 полутона (малая терция) -15 ¢");
+    EXPECT_EQ(kitplan::semitonesText(1), "1 полутон");
+    EXPECT_EQ(kitplan::semitonesText(-2), "-2 полутона");
+    EXPECT_EQ(kitplan::semitonesText(11), "11 полутонов");
+    EXPECT_EQ(kitplan::semitonesText(12), "12 полутонов");
+    EXPECT_EQ(kitplan::semitonesText(21), "21 полутон");
+    EXPECT_EQ(kitplan::semitonesText(24), "24 полутона");
     EXPECT_EQ(kitplan::intervalNameText(24), "2 октавы");
     EXPECT_EQ(kitplan::intervalNameText(0), "унисон");
     // 149 cents is a whole tone 51 cents flat... rounded to the nearer: 1 semitone +49 ¢.
@@ -46,6 +57,8 @@ TEST(KitPlannerTest, IntervalsAcrossOctaves) {
     EXPECT_FALSE(kitplan::intervalBetween(0.0, 100.0).valid);
     setCurrentLanguage(Language::English);
     EXPECT_EQ(kitplan::intervalNameText(19), "octave + perfect fifth");
+    EXPECT_EQ(kitplan::intervalText(third), "+3 semitones (minor third) -15 ¢");
+    EXPECT_EQ(kitplan::semitonesText(1), "1 semitone");
     setCurrentLanguage(Language::Russian);
 }
 
@@ -141,6 +154,46 @@ TEST(KitPlannerTest, SizeTableWarnings) {
     EXPECT_FALSE(kitplan::planKit(kitWithToms(3), request).anyOutOfRange());
 }
 
+// The snare's and the kick's sizes, kept in the settings beside the kit: a 13" snare and a 24"
+// kick get their own usual ranges; not given (or a size no drum has), the 14" and 22" ones stay.
+TEST(KitPlannerTest, TheSnareAndTheKickTakeTheirSizeFromTheSettings) {
+    MemoryProfile profile;
+    drumsizes::ShellSizes none = drumsizes::ShellSizes::load(profile);
+    EXPECT_EQ(none.snareInch, 0);
+    EXPECT_EQ(none.kickInch, 0);
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kKick, none).hiHz, 90.0, 1e-9);
+
+    drumsizes::ShellSizes sizes;
+    sizes.snareInch = 13;
+    sizes.kickInch = 24;
+    sizes.save(profile);
+    EXPECT_EQ(profile.readInt(Kit::kSection, drumsizes::ShellSizes::kKickKey, 0), 24);
+    const drumsizes::ShellSizes read = drumsizes::ShellSizes::load(profile);
+    EXPECT_EQ(read.snareInch, 13);
+    EXPECT_EQ(read.kickInch, 24);
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kKick, read).loHz, 40.0 * 22 / 24, 1e-9);
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kSnare, read).hiHz, 330.0 * 14 / 13, 1e-9);
+    // A 22" kick is the usual range; a tom's range never depends on them.
+    sizes.kickInch = 22;
+    EXPECT_NEAR(drumsizes::fundamentalRange(drums::kKick, sizes).loHz, 40.0, 1e-9);
+    EXPECT_NEAR(drumsizes::fundamentalRange(22 - 4, read).loHz, 1080.0 / 22, 1e-9);
+
+    // In a plan: a kick at D1 (36.7 Hz) is below a 22" kick's range, inside a 26" one's.
+    Kit kit;
+    kit.assign({KitDrum{12 - 4, 0}, KitDrum{drums::kKick, -34}});
+    kitplan::PlanRequest request;
+    request.startNote = -15;
+    EXPECT_FALSE(kitplan::planKit(kit, request).drums.at(1).inRange);
+    request.sizes.kickInch = 26;
+    const kitplan::KitPlan plan = kitplan::planKit(kit, request);
+    ASSERT_EQ(plan.drums.size(), 2u);
+    EXPECT_NEAR(plan.drums[1].range.loHz, 40.0 * 22 / 26, 1e-9);
+    EXPECT_TRUE(plan.drums[1].inRange);
+
+    profile.writeInt(Kit::kSection, drumsizes::ShellSizes::kKickKey, 99);
+    EXPECT_EQ(drumsizes::ShellSizes::load(profile).kickInch, 0);
+}
+
 TEST(KitPlannerTest, PlanWrittenAndUndone) {
     Kit kit = kitWithToms(3);
     const std::vector<int> original = {-31, 0, 0, 0, -2};
@@ -157,12 +210,43 @@ TEST(KitPlannerTest, PlanWrittenAndUndone) {
     }
 }
 
+TEST(KitPlannerTest, AStartNoteThePlanCannotFollowGivesNoTwoDrumsOneNoteAndIsNotWritten) {
+    for (const bool fromTop : {false, true}) {
+        Kit kit = kitWithToms(3);
+        kitplan::PlanRequest request;
+        request.fromTop = fromTop;
+        request.startNote = fromTop ? notes::kMinNote + 2 : notes::kMaxNote - 2;
+        const kitplan::KitPlan plan = kitplan::planKit(kit, request);
+        EXPECT_TRUE(plan.leavesNotes());
+        int beyond = 0;
+        for (std::size_t i = 0; i < plan.drums.size(); ++i) {
+            const kitplan::PlannedDrum& drum = plan.drums[i];
+            if (drum.beyondNotes) {
+                ++beyond;
+                EXPECT_FALSE(drum.inRange);
+                EXPECT_FALSE(drum.changed);
+            }
+            for (std::size_t j = i + 1; j < plan.drums.size(); ++j) {
+                if (drum.changed && plan.drums[j].changed) {
+                    EXPECT_NE(drum.note, plan.drums[j].note);
+                }
+            }
+        }
+        EXPECT_EQ(beyond, 2);
+        const std::vector<int> original = {-31, 0, 0, 0, -2};
+        EXPECT_TRUE(kitplan::applyPlan(kit, plan).empty());
+        for (int position = 0; position < kit.count(); ++position) {
+            EXPECT_EQ(kit.drum(position).note, original[position]);
+        }
+    }
+}
+
 TEST(KitPlannerTest, HeadRelationTargets) {
     EXPECT_NEAR(headrelation::resonantTargetHz({3}, 200.0), 200.0 * std::exp2(0.25), 1e-9);
     EXPECT_NEAR(headrelation::resonantTargetHz({0}, 200.0), 200.0, 1e-12);
     EXPECT_EQ(headrelation::resonantTargetHz({-2}, 0.0), 0.0);
     setCurrentLanguage(Language::Russian);
-    EXPECT_EQ(headrelation::relationText({-2}), "резонансный ниже на 2 пт");
+    EXPECT_EQ(headrelation::relationText({-2}), "резонансный ниже на 2 полутона");
 }
 
 }  // namespace
