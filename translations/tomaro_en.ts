@@ -1093,6 +1093,42 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source>Сплошная фиолетовая линия — ось, по которой пластик туже, пунктир — по которой слабее. Винты: красный — подтянуть, синий — ослабить, зелёный — в допуске, серый — не замерен. Щелчок по винту — его совет, и кнопки оборотов для него</source>
         <translation>Solid violet line: the axis along which the head is tighter; dashed: along which it is slacker. Rods: red, tighten; blue, loosen; green, in tolerance; grey, not measured. Click a rod for its advice and to turn it with the turn buttons</translation>
     </message>
+    <message>
+        <source>Удар в центр не сходится с винтами: полоса остаётся %1–%2 Гц</source>
+        <translation>The centre strike does not agree with the rods: the band stays %1–%2 Hz</translation>
+    </message>
+    <message>
+        <source>нет тона в полосе винта</source>
+        <translation>no tone in the rod&apos;s band</translation>
+    </message>
+    <message>
+        <source>другая мода</source>
+        <translation>another mode</translation>
+    </message>
+    <message>
+        <source>слишком тихо</source>
+        <translation>too soft</translation>
+    </message>
+    <message>
+        <source>удар отклонён</source>
+        <translation>strike rejected</translation>
+    </message>
+    <message>
+        <source>слабый тон в полосе винта</source>
+        <translation>a weak tone in the rod&apos;s band</translation>
+    </message>
+    <message>
+        <source>не сходится с картиной пластика</source>
+        <translation>does not fit the head&apos;s pattern</translation>
+    </message>
+    <message>
+        <source>: винт %1</source>
+        <translation>: rod %1</translation>
+    </message>
+    <message>
+        <source> · тон в полосе %1 дБ над шумом</source>
+        <translation> · the tone in the band %1 dB over the noise</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::TurnBar</name>

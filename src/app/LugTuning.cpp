@@ -161,6 +161,7 @@ bool LugTuning::noteInputPeak(int peak, int threshold, bool recording) {
     if (!risen || !tapsTaken() || recording) return false;
     m_Notice = Notice::TooQuiet;
     m_NoticeRod = m_Lugs.selected();
+    m_NoticeOnScreen = true;
     return true;
 }
 
@@ -168,6 +169,7 @@ void LugTuning::beginStrike() {
     m_LugsBefore = m_Lugs;
     m_CentreBefore = m_CentrePending;
     m_StrikeCounts = tapsTaken();
+    m_NoticeOnScreen = m_StrikeCounts;
 }
 
 int LugTuning::strikeRod() const {
@@ -322,6 +324,54 @@ TuningReading LugTuning::tuningReading() const {
         reading.advice = m_Lugs.action(rod);
     }
     return reading;
+}
+
+LugTapVerdict LugTuning::tapVerdict() const {
+    using Reason = LugTapVerdict::Reason;
+    LugTapVerdict verdict;
+    verdict.rod = m_NoticeRod;
+    if (!m_NoticeOnScreen) return verdict;
+    auto add = [&verdict](Reason reason, Verdict at) {
+        verdict.reasons |= static_cast<unsigned>(reason);
+        verdict.verdict = std::max(verdict.verdict, at);
+    };
+    switch (m_Notice) {
+        case Notice::None:
+        case Notice::CentreTaken:
+        case Notice::CentreDisagrees:
+            return verdict;
+        case Notice::NoToneInBand:
+            add(Reason::NoToneInBand, Verdict::Rejected);
+            break;
+        case Notice::OtherFamily:
+            add(Reason::OtherFamily, Verdict::Rejected);
+            break;
+        case Notice::TooQuiet:
+            add(Reason::TooQuiet, Verdict::Rejected);
+            break;
+        case Notice::Rejected:
+            add(Reason::StrikeRejected, Verdict::Rejected);
+            break;
+        case Notice::Taken:
+            // Later taps may have read the rod again on another family, and found nothing there.
+            if (!(m_Lugs.readingHz(m_NoticeRod) > 0.0))
+                add(Reason::NoToneInBand, Verdict::Rejected);
+            break;
+    }
+    verdict.judged = true;
+    if (verdict.verdict == Verdict::Rejected) return verdict;
+    // The pair as the fits over all taps see this tap (else its own fit): the stronger member
+    // carries the reading.
+    const ModePair& pair = m_Lugs.tap(m_NoticeRod).pair11;
+    const double snrDb = std::max(pair.lo.snrDb, pair.hi.snrDb);
+    if (pair.count > 0 && std::isfinite(snrDb)) {
+        verdict.levelKnown = true;
+        verdict.snrDb = snrDb;
+        if (!(verdict.snrDb >= LugTapVerdict::kGoodSnrDb))
+            add(Reason::WeakInBand, Verdict::Doubtful);
+    }
+    if (m_Lugs.disagrees(m_NoticeRod)) add(Reason::OffPattern, Verdict::Doubtful);
+    return verdict;
 }
 
 }  // namespace tomaro

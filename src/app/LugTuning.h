@@ -17,6 +17,36 @@ namespace history {
 struct Snapshot;
 }
 
+// How far the last tap can be trusted for the rod it went to, judged in the rod's band (not the
+// strike's main reading): good when the (1,1) member stands well over the band's noise, doubtful
+// when it stands low or the rod disagrees with the head's fitted pattern, rejected when the tap
+// went to no rod.
+struct LugTapVerdict {
+    enum class Reason : unsigned {
+        NoToneInBand = 1u << 0,    // no peak inside the rod's band
+        OtherFamily = 1u << 1,     // the rod rang another mode of the head
+        TooQuiet = 1u << 2,        // under the threshold, or too soft to read
+        StrikeRejected = 1u << 3,  // the strike's own quality rejected it (see its reasons)
+        WeakInBand = 1u << 4,      // the member stands less than kGoodSnrDb over the noise
+        OffPattern = 1u << 5,      // the rod disagrees with the head's fitted pattern
+    };
+    // A (1,1) member this far over the band's noise is a clear reading of its rod, dB.
+    static constexpr double kGoodSnrDb = 20.0;
+
+    // False: the last strike went to no rod (none yet, taps paused, a centre strike); the strike
+    // is then judged by its own quality.
+    bool judged = false;
+    Verdict verdict = Verdict::Good;
+    int rod = 0;  // 1..16
+    unsigned reasons = 0;
+    // The stronger (1,1) member of the tap over the band's noise, dB; valid when levelKnown (the
+    // fits over all taps ran on the tap's sound).
+    double snrDb = 0.0;
+    bool levelKnown = false;
+
+    bool has(Reason reason) const { return (reasons & static_cast<unsigned>(reason)) != 0; }
+};
+
 // Lug mode: evening out one head of the drum being tuned, rod by rod. It holds the head's
 // LugSession and its set-up (section "Lugs" for the drum and head), reads every strike the Tuner
 // routes to it in the rod's band with an analysis pass of its own (so that the main reading stays
@@ -118,6 +148,9 @@ public:
     // The last reading in the band against the head's reference (the target, else the mean of the
     // rods; the drum and kind are those of the target), with the advice of the rod last tapped.
     TuningReading tuningReading() const;
+    // The last tap judged for its rod; not judged when the strike on screen went to no rod (taps
+    // paused, a centre strike, nothing tapped yet).
+    LugTapVerdict tapVerdict() const;
 
     // The lug target of `drum`'s `head` (Hz, 0: none): the recalled head's mean, else the kit's
     // overtone reference of that head.
@@ -150,6 +183,7 @@ private:
     bool m_TapsEnabled = true;
     Notice m_Notice = Notice::None;
     int m_NoticeRod = 0;
+    bool m_NoticeOnScreen = false;  // the notice speaks of the strike on screen (or a soft tap)
     bool m_CentrePending = false;
     bool m_QuietNoticed = false;  // the input level is within 6 dB under the threshold
     Problem m_Problem = Problem::None;

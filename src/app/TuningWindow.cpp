@@ -21,6 +21,7 @@
 
 #include "app/KitPlanWindow.h"
 #include "app/LugNoticeText.h"
+#include "app/LugQualityText.h"
 #include "app/Tuner.h"
 #include "app/TurnBar.h"
 #include "app/TwoHeadsWindow.h"
@@ -338,7 +339,12 @@ void TuningWindow::refresh() {
                                 ? m_TurnBar->turnText(reading.adviceCents)
                                 : QString());
     m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
-    if (m_Tuner.hasResult()) {
+    // In lug mode the line judges the last tap for its rod, in the rod's band; a strike that went
+    // to no rod is judged as itself.
+    const LugTapVerdict tap = m_Tuner.lugTuning().tapVerdict();
+    if (m_Tuner.lugMode() && tap.judged) {
+        m_QualityLine->showVerdict(lugQualityText(tap, m_Tuner.quality()), tap.verdict);
+    } else if (m_Tuner.hasResult()) {
         m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());
     } else {
         m_QualityLine->clearQuality();
