@@ -176,6 +176,11 @@ int LugTuning::strikeRod() const {
     return m_StrikeCounts && m_Notice == Notice::Taken ? m_NoticeRod : 0;
 }
 
+int LugTuning::nextRod() const {
+    if (!tapsTaken()) return -1;
+    return m_CentrePending ? 0 : m_Lugs.selected();
+}
+
 void LugTuning::readCentre(const StrikeRecord& record, const AnalysisResult& main,
                            const Analyzer::Params& params, bool accepted) {
     if (!accepted || !m_StrikeCounts) return;

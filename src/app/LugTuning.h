@@ -145,6 +145,9 @@ public:
                     const Analyzer::Params& params, const QualityReport& quality, int threshold);
     // The rod the current strike was given to (0: none).
     int strikeRod() const;
+    // The rod the next strike goes to while taps are taken (0: a centre strike, which goes to no
+    // rod); -1 while they are not.
+    int nextRod() const;
     // The last reading in the band against the head's reference (the target, else the mean of the
     // rods; the drum and kind are those of the target), with the advice of the rod last tapped.
     TuningReading tuningReading() const;

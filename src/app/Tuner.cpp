@@ -142,6 +142,13 @@ void Tuner::clearSeries() {
 }
 
 void Tuner::beginSeriesStrike() {
+    // In lug mode the series holds the taps of one rod (a centre strike being a place of its
+    // own): it starts again when the rod a strike goes to changes.
+    const int rod = m_LugTuning.nextRod();
+    if (rod != m_SeriesRod) {
+        m_Series.clear();
+        m_SeriesRod = rod;
+    }
     m_LugTuning.beginStrike();
     m_SeriesBefore = m_Series;
     m_LastAcceptedBefore = m_LastAcceptedHz;

@@ -198,6 +198,8 @@ private:
     double m_LastAcceptedBefore = 0.0;
     double m_LastAcceptedHz = 0.0;
     bool m_StrikeCounts = true;
+    // The rod the series' strikes went to (LugTuning::nextRod(); -1: not lug taps).
+    int m_SeriesRod = -1;
     bool m_ReadEarly = false;  // the live strike being recorded was read early
     bool m_OvertoneTransfer = false;
     int m_TunedDrum = -1;

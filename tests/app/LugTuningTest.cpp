@@ -97,5 +97,19 @@ TEST_F(LugTuningTest, AStrikeThatWentToNoRodIsNotJudgedForOne) {
     EXPECT_FALSE(tap(writeTap("tomaro_lugtuning_centre.wav", kTargetHz / 1.5)).judged);
 }
 
+TEST_F(LugTuningTest, TheSeriesHoldsTheTapsOfOneRodOnly) {
+    tap(writeTap("tomaro_lugtuning_rod1.wav", kTargetHz));
+    EXPECT_EQ(m_Tuner.series().state().count, 1);
+    // Rod 1 again: the series goes on.
+    m_Tuner.selectLug(1);
+    tap(writeTap("tomaro_lugtuning_rod1_again.wav", kTargetHz * 1.001));
+    EXPECT_EQ(m_Tuner.series().state().count, 2);
+    // Rod 2, 30 cents sharp: a series of its own, never "stable" across two rods.
+    ASSERT_EQ(m_Tuner.lugs().selected(), 2);
+    tap(writeTap("tomaro_lugtuning_rod2.wav", kTargetHz * std::exp2(30.0 / 1200)));
+    EXPECT_EQ(m_Tuner.series().state().count, 1);
+    EXPECT_NEAR(m_Tuner.series().state().medianHz, m_Tuner.lugs().readingHz(2), 0.5);
+}
+
 }  // namespace
 }  // namespace tomaro
