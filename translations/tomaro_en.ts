@@ -1129,6 +1129,10 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source> · тон в полосе %1 дБ над шумом</source>
         <translation> · the tone in the band %1 dB over the noise</translation>
     </message>
+    <message>
+        <source>Полоса удара в центр не подтверждается винтами — ударьте в центр ещё раз</source>
+        <translation>The rods do not confirm the centre strike&apos;s band — strike the centre again</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::TurnBar</name>

@@ -34,6 +34,12 @@ QString lugNoticeText(const Tuner& tuner) {
     }
     if (lugTuning.centreStrikePending()) return TuningWindow::tr("Ударьте в центр пластика");
     if (!lugTuning.tapsEnabled()) return TuningWindow::tr("Окно не активно: удары не идут винтам");
+    // Most taps since the centre strike had no tone in the band it placed: it stays until the
+    // next centre strike, since the taps say the band is wrong, not the rod.
+    if (!lugs.bandConfirmed()) {
+        return TuningWindow::tr(
+            "Полоса удара в центр не подтверждается винтами — ударьте в центр ещё раз");
+    }
     const int rod = lugTuning.noticeRod();
     switch (lugTuning.notice()) {
         case LugTuning::Notice::NoToneInBand:

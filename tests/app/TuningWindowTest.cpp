@@ -489,6 +489,29 @@ private slots:
         QVERIFY2(!quality->text().contains(QStringLiteral("винт")), qPrintable(quality->text()));
     }
 
+    // A centre strike places the band when the head has no target; when most taps since have no
+    // tone in it, the drummer is asked to strike the centre again.
+    void aCentreBandTheRodsDoNotConfirmAsksForAnotherCentreStrike() {
+        auto window = makeWindow();  // no drum chosen: no target
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
+        auto* notice = tuning->findChild<QLabel*>(QStringLiteral("lugNoticeLine"));
+        tuning->findChild<QPushButton*>(QStringLiteral("lugCentreButton"))->click();
+        window->openFile(writeTone("centre.wav", 120.0));  // (1,1) about 1.5 x 120 Hz
+        QVERIFY2(notice->text().startsWith(QStringLiteral("Удар в центр: полоса винтов")),
+                 qPrintable(notice->text()));
+        window->openFile(writeTone("off1.wav", 300.0));
+        QVERIFY2(notice->text().contains(QStringLiteral("нет тона в полосе винта")),
+                 qPrintable(notice->text()));
+        window->openFile(writeTone("off2.wav", 310.0));
+        QVERIFY(!window->tuner().lugs().bandConfirmed());
+        QCOMPARE(notice->text(), QStringLiteral("Полоса удара в центр не подтверждается винтами — "
+                                                "ударьте в центр ещё раз"));
+    }
+
     // The export writes regular files only: a named pipe would freeze the window until something
     // reads it, and a device is not a file to keep the readings in.
     void csvExportRefusesPipesAndDevicesAtOnce() {
