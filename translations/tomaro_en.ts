@@ -1141,6 +1141,42 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source>Удар в центр не сходится с винтами: полоса остаётся %1–%2 Гц</source>
         <translation>The centre strike disagrees with the rods: the band stays at %1–%2 Hz</translation>
     </message>
+    <message>
+        <source>нет тона в полосе винта</source>
+        <translation>no tone in the rod&apos;s band</translation>
+    </message>
+    <message>
+        <source>другая мода</source>
+        <translation>another mode</translation>
+    </message>
+    <message>
+        <source>слишком тихо</source>
+        <translation>too soft</translation>
+    </message>
+    <message>
+        <source>удар отклонён</source>
+        <translation>strike rejected</translation>
+    </message>
+    <message>
+        <source>слабый тон в полосе винта</source>
+        <translation>a weak tone in the rod&apos;s band</translation>
+    </message>
+    <message>
+        <source>не сходится с картиной пластика</source>
+        <translation>does not fit the head&apos;s pattern</translation>
+    </message>
+    <message>
+        <source>: винт %1</source>
+        <translation>: rod %1</translation>
+    </message>
+    <message>
+        <source> · тон в полосе %1 дБ над шумом</source>
+        <translation> · the tone in the band %1 dB over the noise</translation>
+    </message>
+    <message>
+        <source>Полоса удара в центр не подтверждается винтами — ударьте в центр ещё раз</source>
+        <translation>The rods do not confirm the centre strike&apos;s band — strike the centre again</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::TurnBar</name>

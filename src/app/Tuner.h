@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -10,7 +9,7 @@
 #include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
 #include "analysis/StrikeQuality.h"
-#include "app/LugSession.h"
+#include "app/LugTuning.h"
 #include "app/StrikeSeries.h"
 #include "audio/StrikeRecord.h"
 #include "audio/StrikeRecorder.h"
@@ -135,71 +134,29 @@ public:
     // and kind are those of the target).
     TuningReading tuningReading() const;
 
-    // Lug mode: while on, every strike is also read in the lug session's band and a strike that is
-    // not rejected goes to the selected rod. The set-up comes from section "Lugs" for the drum
-    // being tuned and its head, and the last measurement of that head is shown again.
-    bool lugMode() const { return m_LugMode; }
-    void setLugMode(bool on);
-    const LugSession& lugs() const { return m_Lugs; }
+    // Lug mode (LugTuning): every strike is routed to it; the thin forwarders below serve the
+    // callers that set the head up.
+    LugTuning& lugTuning() { return m_LugTuning; }
+    const LugTuning& lugTuning() const { return m_LugTuning; }
+    bool lugMode() const { return m_LugTuning.on(); }
+    void setLugMode(bool on) { m_LugTuning.setOn(on); }
+    const LugSession& lugs() const { return m_LugTuning.session(); }
     // What the head learnt from earlier passes (a stored state); the readings stay.
-    void setLugResponse(const HeadResponse& response) { m_Lugs.setResponse(response); }
-    DrumHead lugHead() const { return m_LugHead; }
-    void setLugHead(DrumHead head);
-    // A new count starts the head afresh (stored for the drum).
-    void setLugCount(int count);
-    void setLugOrder(LugOrder order);
-    void selectLug(int lug);
-    // Forgets the head's readings (and their stored copy).
-    void resetLugs();
-    // The last strike read in the lug band (0: none, or lug mode off) and that band.
-    double lugReadingHz() const { return m_LugReadingHz; }
-    FrequencyBand lugBand() const { return m_LugBandUsed; }
-
-    // Taps go to the rods only while this is on: the lug view is on screen and active (the
-    // window turns it off when it is hidden, minimised or behind another window), so strikes of
-    // other drums never land on the head. On by default (tomaro-analyze).
-    void setLugTapsEnabled(bool on) { m_LugTapsEnabled = on; }
-    bool lugTapsEnabled() const { return m_LugTapsEnabled; }
-    bool lugTapsTaken() const { return m_LugMode && m_LugTapsEnabled; }
-
-    // What became of the last tap in lug mode, and the rod it was for.
-    enum class LugNotice {
-        None,
-        Taken,         // given to lugNoticeRod()
-        NoToneInBand,  // "нет тона в полосе винта"
-        OtherFamily,   // "другая мода — ударьте ещё раз"
-        TooQuiet,  // "слишком тихо": under the threshold by less than 6 dB, or too soft to read
-        Rejected,     // the strike's quality rejected it
-        CentreTaken,  // a centre strike placed the (1,1) band
-        // A centre strike that would move the head's band by more than its half-width: the band
-        // stays ("удар в центр не сходится с винтами").
-        CentreDisagrees,
-    };
-    LugNotice lugNotice() const { return m_LugNotice; }
-    int lugNoticeRod() const { return m_LugNoticeRod; }
-    // The next accepted strike is a strike at the centre of the head: its fundamental places the
-    // (1,1) band (when the head has no target) and it goes to no rod.
-    void requestCentreStrike() { m_CentrePending = m_LugMode; }
-    bool centreStrikePending() const { return m_CentrePending; }
-    // The peak of one capture buffer (0..32768), while nothing is being recorded: a tap within
-    // 6 dB under the threshold says "слишком тихо" once (until the level falls again). Returns
-    // true when the notice changed.
+    void setLugResponse(const HeadResponse& response) { m_LugTuning.setResponse(response); }
+    void setLugHead(DrumHead head) { m_LugTuning.setHead(head); }
+    void setLugCount(int count) { m_LugTuning.setCount(count); }
+    void setLugOrder(LugOrder order) { m_LugTuning.setOrder(order); }
+    void selectLug(int lug) { m_LugTuning.select(lug); }
+    FrequencyBand lugBand() const { return m_LugTuning.bandUsed(); }
+    using LugNotice = LugTuning::Notice;
+    LugNotice lugNotice() const { return m_LugTuning.notice(); }
+    using LugProblem = LugTuning::Problem;
+    LugProblem lugProblem() const { return m_LugTuning.problem(); }
+    double lugKitTargetHz() const { return m_LugTuning.kitTargetHz(); }
+    const std::string& previousLugs() const { return m_LugTuning.previous(); }
+    // The peak of one capture buffer (0..32768): see LugTuning::noteInputPeak(). Returns true
+    // when the lug notice changed.
     bool noteInputPeak(int peak);
-
-    // Why the head's target or the lug search range cannot be used.
-    enum class LugProblem {
-        None,
-        TargetOutsideSearch,  // the head's target lies outside the lug search range
-        SearchBeyondRate,     // the lug search range reaches beyond half the sample rate
-    };
-    LugProblem lugProblem() const { return m_LugProblem; }
-    // The target the kit gives the head, also when it is refused (Hz, 0: none).
-    double lugKitTargetHz() const { return m_LugKitTargetHz; }
-    // The head's CSV (LugSession::csv()) with the drum, the head, the target, the tolerance and
-    // `dateText` on every line.
-    std::string lugCsv(const std::string& dateText) const;
-    // The measurement of this head before the present one ("" when none was kept).
-    const std::string& previousLugs() const { return m_PreviousLugs; }
 
     // The tuning history (null: none; the store outlives its use here). Every accepted strike is
     // stored once, at its final pass, against the drum being tuned (else the nearest reference's
@@ -219,19 +176,10 @@ private:
     void beginSeriesStrike();
     void takeShownStrike();
     void findTunedDrum();
-    void configureLugs();
-    void readLug(bool accepted);
-    void saveLugs();
-    // Keeps the head's present measurement as its previous one (stored).
-    void keepPreviousLugs();
-    // The lug session was changed by the user: the current strike no longer goes to a rod.
-    void lugsEdited();
     // Stores the current strike in the history (TunerHistory.cpp), once per strike.
     void recordReading();
     // The reading against the recalled snapshot's strike of its drum, when there is one.
     TuningReading recalled(const TuningReading& reading) const;
-    // The lug target of the drum being tuned: the recalled head's mean, else the kit's reference.
-    double lugTargetHz(int kind) const;
 
     Profile& m_Profile;
     StrikeRecord m_Record;
@@ -252,31 +200,13 @@ private:
     double m_LastAcceptedBefore = 0.0;
     double m_LastAcceptedHz = 0.0;
     bool m_StrikeCounts = true;
+    // The rod the series' strikes went to (LugTuning::nextRod(); -1: not lug taps).
+    int m_SeriesRod = -1;
     bool m_ReadEarly = false;  // the live strike being recorded was read early
     bool m_OvertoneTransfer = false;
     int m_TunedDrum = -1;
     int m_ToleranceCents = tuningstore::kDefaultToleranceCents;
-    bool m_LugMode = false;
-    DrumHead m_LugHead = DrumHead::Batter;
-    LugSession m_Lugs;
-    LugSession m_LugsBefore;  // as before the current strike, as for the series
-    bool m_LugStrikeCounts = false;
-    bool m_CentreBefore = false;
-    // The lug band's own pass, so that the main reading stays as it is; made when lug mode is
-    // first turned on.
-    std::unique_ptr<Analyzer> m_LugAnalyzer;
-    bool m_LugTapsEnabled = true;
-    LugNotice m_LugNotice = LugNotice::None;
-    int m_LugNoticeRod = 0;
-    bool m_CentrePending = false;
-    bool m_QuietNoticed = false;  // the input level is within 6 dB under the threshold
-    LugProblem m_LugProblem = LugProblem::None;
-    double m_LugKitTargetHz = 0.0;
-    std::string m_PreviousLugs;
-    bool m_LugsRestored = false;  // the head holds a stored measurement no tap has touched yet
-    double m_LugReadingHz = 0.0;
-    double m_LastLugHz = 0.0;  // the last lug reading that was not rejected
-    FrequencyBand m_LugBandUsed;
+    LugTuning m_LugTuning;
     bool m_HasStrike = false;
     bool m_HasResult = false;
     history::HistoryStore* m_History = nullptr;

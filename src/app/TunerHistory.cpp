@@ -18,16 +18,18 @@ void Tuner::recordReading() {
     reading.verdict = verdictCode(quality.verdict);
     reading.toleranceCents = m_ToleranceCents;
     reading.fromFile = m_Record.fromFile;
-    if (lugTapsTaken()) {
+    if (m_LugTuning.tapsTaken()) {
         // The tap given to a rod (a centre strike, a tap in no band or of another mode is none).
-        if (!m_LugStrikeCounts || m_LugNotice != LugNotice::Taken) return;
-        reading.struck =
-            m_LugHead == DrumHead::Batter ? history::Struck::Batter : history::Struck::Reso;
-        reading.lug = m_LugNoticeRod;
-        reading.lugCount = m_Lugs.count();
-        reading.frequencyHz = m_Lugs.readingHz(m_LugNoticeRod);
-        reading.targetHz = m_Lugs.targetHz();
-        const ModePair& pair = m_Lugs.tap(m_LugNoticeRod).pair11;
+        const int rod = m_LugTuning.strikeRod();
+        if (rod == 0) return;
+        const LugSession& lugs = m_LugTuning.session();
+        reading.struck = m_LugTuning.head() == DrumHead::Batter ? history::Struck::Batter
+                                                                : history::Struck::Reso;
+        reading.lug = rod;
+        reading.lugCount = lugs.count();
+        reading.frequencyHz = lugs.readingHz(rod);
+        reading.targetHz = lugs.targetHz();
+        const ModePair& pair = lugs.tap(rod).pair11;
         if (pair.count == 2) {
             reading.pair = history::ModePair{pair.lo.frequencyHz, pair.hi.frequencyHz,
                                              pair.lo.levelDb, pair.hi.levelDb};
@@ -54,7 +56,7 @@ void Tuner::recordReading() {
 
 void Tuner::setRecall(std::optional<history::Snapshot> snapshot) {
     m_Recall = std::move(snapshot);
-    configureLugs();
+    m_LugTuning.configure(m_TunedDrum, recall(), m_ToleranceCents);
 }
 
 TuningReading Tuner::recalled(const TuningReading& reading) const {
@@ -68,19 +70,6 @@ TuningReading Tuner::recalled(const TuningReading& reading) const {
     back.drum = drum;
     back.kind = reading.drum == drum && reading.kind >= 0 ? reading.kind : kFundamental;
     return back;
-}
-
-double Tuner::lugTargetHz(int kind) const {
-    if (m_TunedDrum < 0) return 0.0;
-    if (m_Recall) {
-        const history::SnapshotDrum* then = m_Recall->drum(m_Kit.drumName(m_TunedDrum));
-        const history::HeadPass* head =
-            then ? then->head(kind == kBatterOvertone ? history::Struck::Batter
-                                                      : history::Struck::Reso)
-                 : nullptr;
-        if (head && head->meanHz() > 0.0) return head->meanHz();
-    }
-    return m_Kit.referenceHz(m_TunedDrum, kind);
 }
 
 }  // namespace tomaro

@@ -23,6 +23,7 @@
 
 #include "app/KitPlanWindow.h"
 #include "app/LugNoticeText.h"
+#include "app/LugQualityText.h"
 #include "app/Tuner.h"
 #include "app/TurnBar.h"
 #include "app/TwoHeadsWindow.h"
@@ -123,7 +124,7 @@ TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     connect(&m_Player, &Player::finished, this, &TuningWindow::refresh);
     auto* fullScreen = new QShortcut(QKeySequence(Qt::Key_F11), this);
     connect(fullScreen, &QShortcut::activated, this, &TuningWindow::toggleFullScreen);
-    m_Tuner.setLugTapsEnabled(false);
+    m_Tuner.lugTuning().setTapsEnabled(false);
     setLugMode(m_Tuner.lugMode());
     resize(1100, 720);
 }
@@ -223,7 +224,7 @@ QWidget* TuningWindow::buildLugPanel() {
                      QT_TR_NOOP("Следующий удар — в центр пластика: по его основному тону "
                                 "находится полоса винтов, если у пластика нет цели"));
     connect(centre, &QPushButton::clicked, this, [this] {
-        m_Tuner.requestCentreStrike();
+        m_Tuner.lugTuning().requestCentreStrike();
         refresh();
     });
     actions->addWidget(centre);
@@ -231,7 +232,7 @@ QWidget* TuningWindow::buildLugPanel() {
     auto* reset = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("Заново"));
     reset->setObjectName(QStringLiteral("lugResetButton"));
     connect(reset, &QPushButton::clicked, this, [this] {
-        m_Tuner.resetLugs();
+        m_Tuner.lugTuning().reset();
         refresh();
     });
     actions->addWidget(reset);
@@ -344,7 +345,12 @@ void TuningWindow::refresh() {
                                 ? m_TurnBar->turnText(reading.adviceCents)
                                 : QString());
     m_View->showReading(reading, rejected, m_Tuner.toleranceCents(), targetName);
-    if (m_Tuner.hasResult()) {
+    // In lug mode the line judges the last tap for its rod, in the rod's band; a strike that went
+    // to no rod is judged as itself.
+    const LugTapVerdict tap = m_Tuner.lugTuning().tapVerdict();
+    if (m_Tuner.lugMode() && tap.judged) {
+        m_QualityLine->showVerdict(lugQualityText(tap, m_Tuner.quality()), tap.verdict);
+    } else if (m_Tuner.hasResult()) {
         m_QualityLine->showQuality(m_Tuner.quality(), m_Tuner.lastAcceptedHz());
     } else {
         m_QualityLine->clearQuality();
@@ -391,7 +397,7 @@ void TuningWindow::showLugs() {
         const QSignalBlocker blockHead(m_HeadCombo);
         const QSignalBlocker blockCount(m_CountSpin);
         const QSignalBlocker blockOrder(m_OrderCombo);
-        m_HeadCombo->setCurrentIndex(m_Tuner.lugHead() == DrumHead::Resonant ? 1 : 0);
+        m_HeadCombo->setCurrentIndex(m_Tuner.lugTuning().head() == DrumHead::Resonant ? 1 : 0);
         m_CountSpin->setValue(lugs.count());
         m_OrderCombo->setCurrentIndex(lugs.order() == LugOrder::Clockwise ? 1 : 0);
     }
@@ -436,7 +442,7 @@ void TuningWindow::showLugs() {
         m_PreviousLine->clear();
     }
     const FrequencyBand band = m_Tuner.lugs().band();
-    m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugReadingHz());
+    m_Spectrum->setLugBand(band.loHz, band.hiHz, m_Tuner.lugTuning().readingHz());
 }
 
 QString TuningWindow::lugStatusText() const {
@@ -444,18 +450,20 @@ QString TuningWindow::lugStatusText() const {
     const QString drum = m_Tuner.tunedDrum() >= 0
                              ? qs(drums::shownName(m_Tuner.kit().drumName(m_Tuner.tunedDrum())))
                              : tr("ближайший эталон");
-    const QString head =
-        m_Tuner.lugHead() == DrumHead::Resonant ? tr("резонансный пластик") : tr("ударный пластик");
+    const QString head = m_Tuner.lugTuning().head() == DrumHead::Resonant
+                             ? tr("резонансный пластик")
+                             : tr("ударный пластик");
     QString text = tr("По винтам: %1, %2").arg(drum, head);
-    if (!m_Tuner.lugTapsEnabled()) text += tr(" — пауза, пока окно «Настройка» не активно");
+    if (!m_Tuner.lugTuning().tapsEnabled())
+        text += tr(" — пауза, пока окно «Настройка» не активно");
     return text;
 }
 
 void TuningWindow::updateTapsEnabled() {
     // Taps go to the rods only while lug mode is on screen and the window is the active one.
     const bool onScreen = isVisible() && !isMinimized() && isActiveWindow();
-    if (onScreen == m_Tuner.lugTapsEnabled()) return;
-    m_Tuner.setLugTapsEnabled(onScreen);
+    if (onScreen == m_Tuner.lugTuning().tapsEnabled()) return;
+    m_Tuner.lugTuning().setTapsEnabled(onScreen);
     emit tunerChanged();
 }
 
@@ -544,8 +552,8 @@ bool TuningWindow::exportCsv(const QString& path) {
         ::close(fd);
         return false;
     }
-    const QByteArray bytes = QByteArray::fromStdString(
-        m_Tuner.lugCsv(QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString()));
+    const QByteArray bytes = QByteArray::fromStdString(m_Tuner.lugTuning().csv(
+        QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString()));
     return file.write(bytes) == bytes.size() && file.flush();
 }
 
@@ -572,7 +580,7 @@ QString TuningWindow::exportFileName() const {
     }
     if (drum.isEmpty()) drum = QStringLiteral("any");
     return QStringLiteral("lugs-%1-%2.csv")
-        .arg(drum, QString::fromLatin1(lugs::headCode(m_Tuner.lugHead())));
+        .arg(drum, QString::fromLatin1(lugs::headCode(m_Tuner.lugTuning().head())));
 }
 
 void TuningWindow::chooseExportFile() {

@@ -50,8 +50,8 @@ int TurnBar::advisedRod() const {
     if (m_ChosenRod > 0 && m_ChosenRod <= lugs.count() && lugs.readingHz(m_ChosenRod) > 0.0) {
         return m_ChosenRod;
     }
-    if (m_Tuner.lugNotice() != Tuner::LugNotice::Taken) return 0;
-    const int rod = m_Tuner.lugNoticeRod();
+    if (m_Tuner.lugTuning().notice() != LugTuning::Notice::Taken) return 0;
+    const int rod = m_Tuner.lugTuning().noticeRod();
     return m_Tuner.lugs().readingHz(rod) > 0.0 ? rod : 0;
 }
 
@@ -60,13 +60,13 @@ void TurnBar::store() { turnstore::save(m_Tuner.profile(), m_DrumType, m_Head, m
 void TurnBar::follow() {
     const int drum = m_Tuner.tunedDrum();
     const int type = drum >= 0 ? m_Tuner.kit().drum(drum).type : -1;
-    if (type != m_DrumType || m_Tuner.lugHead() != m_Head) {
+    if (type != m_DrumType || m_Tuner.lugTuning().head() != m_Head) {
         m_DrumType = type;
-        m_Head = m_Tuner.lugHead();
+        m_Head = m_Tuner.lugTuning().head();
         m_Model = turnstore::load(m_Tuner.profile(), m_DrumType, m_Head);
         m_ChosenRod = 0;
     }
-    if (m_ChosenRod > 0 && m_Tuner.lugReadingHz() != m_ChosenAtHz) m_ChosenRod = 0;
+    if (m_ChosenRod > 0 && m_Tuner.lugTuning().readingHz() != m_ChosenAtHz) m_ChosenRod = 0;
     if (m_Model.pending()) {
         // The head as fitted with the marked rod's present reading: a new tap of it calibrates
         // (a cleared head reads 0 and waits on).
@@ -128,7 +128,7 @@ void TurnBar::markTurn(int eighths) {
 
 void TurnBar::chooseRod(int lug) {
     m_ChosenRod = lug;
-    m_ChosenAtHz = m_Tuner.lugReadingHz();
+    m_ChosenAtHz = m_Tuner.lugTuning().readingHz();
     follow();
 }
 

@@ -131,14 +131,14 @@ FileAnalysis AnalyzeSession::analyseLug(const std::string& path, int lug) {
     m_Tuner.selectLug(lug);
     FileAnalysis file = analyse(path);
     file.lug = lug;
-    file.lugHz = file.load.ok ? m_Tuner.lugReadingHz() : 0.0;
+    file.lugHz = file.load.ok ? m_Tuner.lugTuning().readingHz() : 0.0;
     return file;
 }
 
 int AnalyzeSession::analyseCentre(const std::string& path, std::ostream& err) {
-    m_Tuner.requestCentreStrike();
+    m_Tuner.lugTuning().requestCentreStrike();
     const FileAnalysis centre = analyse(path);
-    if (centre.load.ok && !m_Tuner.centreStrikePending()) return kExitAnalysed;
+    if (centre.load.ok && !m_Tuner.lugTuning().centreStrikePending()) return kExitAnalysed;
     if (!m_CentreProblemSaid) {
         m_CentreProblemSaid = true;
         err << "tomaro-analyze: " << path << ": ";

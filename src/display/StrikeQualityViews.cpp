@@ -39,9 +39,13 @@ QualityLine::QualityLine(QWidget* parent) : QLabel(parent) {
 }
 
 void QualityLine::showQuality(const QualityReport& report, double lastAcceptedHz) {
-    setText(qs(qualitytext::qualityLine(report, lastAcceptedHz)));
-    setStyleSheet(colourStyle(m_OnDark ? qualitytext::verdictColorOnDark(report.verdict)
-                                       : qualitytext::verdictColor(report.verdict)));
+    showVerdict(qs(qualitytext::qualityLine(report, lastAcceptedHz)), report.verdict);
+}
+
+void QualityLine::showVerdict(const QString& text, Verdict verdict) {
+    setText(text);
+    setStyleSheet(colourStyle(m_OnDark ? qualitytext::verdictColorOnDark(verdict)
+                                       : qualitytext::verdictColor(verdict)));
 }
 
 void QualityLine::clearQuality() {

@@ -26,6 +26,8 @@ public:
     // Shows the quality of the strike on screen; `lastAcceptedHz` is the last reading that was
     // not rejected (0: none), named beside a rejection.
     void showQuality(const QualityReport& report, double lastAcceptedHz);
+    // Shows a line built elsewhere (lug mode's judgement of a tap) in its verdict's colour.
+    void showVerdict(const QString& text, Verdict verdict);
     void clearQuality();
     // On a dark ground (the tuning view) the verdicts take brighter colours.
     void setOnDark(bool onDark) { m_OnDark = onDark; }

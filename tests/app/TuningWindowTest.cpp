@@ -458,6 +458,60 @@ private slots:
         QVERIFY2(quality->styleSheet().contains(colour), qPrintable(quality->styleSheet()));
     }
 
+    // In lug mode the quality line judges the tap for its rod, in the rod's band: the louder
+    // mode the main reading takes (and its rival) is no matter of the rod's.
+    void lugQualityLineJudgesTheTapForItsRod() {
+        auto window = makeWindow();
+        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);  // 12"
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
+        auto* quality = tuning->findChild<QLabel*>(QStringLiteral("tuningQualityLine"));
+
+        window->openFile(writeTone("high.wav", 240.0));
+        QVERIFY(window->tuner().quality().accepted());
+        QVERIFY2(quality->text().startsWith(
+                     QStringLiteral("Отклонено: винт 1 — нет тона в полосе винта")),
+                 qPrintable(quality->text()));
+        QVERIFY2(quality->styleSheet().contains(QStringLiteral("#eb5a50")),
+                 qPrintable(quality->styleSheet()));
+
+        window->openFile(writeTap("rod1.wav", kTargetHz));
+        QVERIFY2(quality->text().startsWith(QStringLiteral("Надёжно: винт 1")) &&
+                     !quality->text().contains(QStringLiteral("соперник")),
+                 qPrintable(quality->text()));
+        QVERIFY(quality->styleSheet().contains(QStringLiteral("#46c86e")));
+
+        // Lug mode off: the strike's own quality again.
+        tuning->setLugMode(false);
+        QVERIFY2(!quality->text().contains(QStringLiteral("винт")), qPrintable(quality->text()));
+    }
+
+    // A centre strike places the band when the head has no target; when most taps since have no
+    // tone in it, the drummer is asked to strike the centre again.
+    void aCentreBandTheRodsDoNotConfirmAsksForAnotherCentreStrike() {
+        auto window = makeWindow();  // no drum chosen: no target
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
+        auto* notice = tuning->findChild<QLabel*>(QStringLiteral("lugNoticeLine"));
+        tuning->findChild<QPushButton*>(QStringLiteral("lugCentreButton"))->click();
+        window->openFile(writeTone("centre.wav", 120.0));  // (1,1) about 1.5 x 120 Hz
+        QVERIFY2(notice->text().startsWith(QStringLiteral("Удар в центр: полоса винтов")),
+                 qPrintable(notice->text()));
+        window->openFile(writeTone("off1.wav", 300.0));
+        QVERIFY2(notice->text().contains(QStringLiteral("нет тона в полосе винта")),
+                 qPrintable(notice->text()));
+        window->openFile(writeTone("off2.wav", 310.0));
+        QVERIFY(!window->tuner().lugs().bandConfirmed());
+        QCOMPARE(notice->text(), QStringLiteral("Полоса удара в центр не подтверждается винтами — "
+                                                "ударьте в центр ещё раз"));
+    }
+
     // The export writes regular files only: a named pipe would freeze the window until something
     // reads it, and a device is not a file to keep the readings in.
     void csvExportRefusesPipesAndDevicesAtOnce() {
