@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
@@ -14,6 +15,7 @@
 #include "TestSignals.h"
 #include "analysis/AnalysisSettings.h"
 #include "analysis/Analyzer.h"
+#include "analysis/HeadModeFit.h"
 #include "analysis/ModePairFit.h"
 #include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
@@ -159,6 +161,22 @@ TEST(AnalysisPass, ModePairFitNeverAllocates) {
     EXPECT_EQ(fit.fit(testing::sourceOf(lone), 48000.0, 0, 48000, 1000.0, 23000.0).count, 0);
     EXPECT_EQ(fit.fit(testing::sourceOf(lone), 48000.0, 0, 500, 280.0, 320.0).count, 0);
     EXPECT_EQ(g_Allocations.load() - before, 0);
+
+    // The fit over a pass's taps: a pair, a lone tone (the split is tried and the pair merged).
+    HeadModeFit head;
+    std::array<Baseband, 3> bands;
+    const std::array<const Baseband*, 3> taps{&bands[0], &bands[1], &bands[2]};
+    const long beforeHead = g_Allocations.load();
+    for (int i = 0; i < 3; ++i) {
+        fit.baseband(testing::sourceOf(i == 1 ? lone : split), 48000.0, 0, 48000, 280.0, 320.0,
+                     bands[i]);
+    }
+    EXPECT_EQ(head.fit(taps, 280.0, 320.0).count, 2);
+    for (Baseband& band : bands) {
+        fit.baseband(testing::sourceOf(lone), 48000.0, 0, 48000, 280.0, 320.0, band);
+    }
+    EXPECT_EQ(head.fit(taps, 280.0, 320.0).count, 1);
+    EXPECT_EQ(g_Allocations.load() - beforeHead, 0);
 }
 
 }  // namespace
