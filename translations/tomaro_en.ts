@@ -1177,6 +1177,14 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source>Полоса удара в центр не подтверждается винтами — ударьте в центр ещё раз</source>
         <translation>The rods do not confirm the centre strike&apos;s band — strike the centre again</translation>
     </message>
+    <message>
+        <source>Ось расщепления не видна по винтам — ударьте ещё раз по кругу</source>
+        <translation>The split's axis does not show at the rods: tap them all again</translation>
+    </message>
+    <message>
+        <source>Прошлый проход ухудшил пластик: советы уменьшены вдвое</source>
+        <translation>The last pass made the head worse: the advice is halved</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::TurnBar</name>

@@ -254,7 +254,9 @@ struct HeadModeFit::Workspace {
         subspace.compute(gram);
         if (subspace.info() != Eigen::Success) return false;
         const auto& values = subspace.eigenvalues();  // ascending
-        const double noise = std::max(values[kL / 2], 0.0);
+        // The noise: the median eigenvalue, but no less than what double precision leaves of the
+        // strongest (a tap without noise would otherwise make rounding into poles).
+        const double noise = std::max(values[kL / 2], 1e-12 * values[kL - 1]);
         const double factor = HeadModeFit::kOrderFactor * HeadModeFit::kOrderFactor;
         int order = 0;
         while (order < kK && values[kL - 1 - order] > factor * noise &&
@@ -279,6 +281,9 @@ struct HeadModeFit::Workspace {
         for (int k = 0; k < order; ++k) {
             const Complex z = poleSolver.eigenvalues()[k];
             if (!(std::abs(z) > 0.0) || !std::isfinite(std::abs(z))) continue;
+            // A pole growing by more than e over the data is no mode: the subspace's rounding
+            // when the taps hold nothing else (and it would overflow the fit).
+            if (std::log(std::abs(z)) * kN > 1.0) continue;
             model.pole[model.count++] = std::log(z);
         }
         return true;
@@ -456,6 +461,18 @@ const HeadModes& HeadModeFit::fit(std::span<const Baseband* const> taps, double 
         }
     }
     if (best[0] < 0 || !w.evaluate(model)) return m_Result;
+    // A third member near the other two in energy: the taps do not ring one pair of one head
+    // (each rod its own tone, or another mode in the band), and no pair is made of them.
+    if (best[1] >= 0) {
+        const double weakest = std::min(w.energy(model, best[0]), w.energy(model, best[1]));
+        for (int k = 0; k < model.count; ++k) {
+            if (k == best[0] || k == best[1] || !w.isMember(model, k)) continue;
+            if (w.energy(model, k) > kThirdMemberShare * weakest) {
+                m_Result.inconsistent = true;
+                return m_Result;
+            }
+        }
+    }
 
     // The loudest tap gives the members' levels.
     int loudest = 0;

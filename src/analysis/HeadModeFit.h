@@ -31,6 +31,9 @@ struct HeadModes {
     ModeMember lo, hi;  // levels and signal-to-noise figures of the loudest tap
     double noiseDb = -200.0;
     double firstSec = 0.0;  // the taps' first fitted sample from their fronts, s
+    // The taps ring more than one pair in the band (a third member with a fifth of the weaker
+    // member's energy or more): no head's pair, count 0.
+    bool inconsistent = false;
     int tapsFitted = 0;
     std::array<TapLevels, kMaxTaps> taps{};
 
@@ -72,6 +75,7 @@ public:
     static constexpr double kMinSnrDb = 10.0;     // a member's level over the noise in one tap
     static constexpr double kMaxRatioDb = 40.0;   // a weaker member's energy under the stronger
     static constexpr double kMinDecaySec = 0.03;  // members dying faster: the attack's leftovers
+    static constexpr double kThirdMemberShare = 0.2;
 
     HeadModeFit();
     ~HeadModeFit();

@@ -68,6 +68,16 @@ QString lugNoticeText(const Tuner& tuner) {
         case LugTuning::Notice::None:
             break;
     }
+    // The head as a whole, once every rod is read: a split whose axis the rods do not show is
+    // tapped again rather than guessed; advice made smaller after a pass that made the head worse
+    // says why.
+    const HeadFit& head = lugs.head();
+    if (lugs.measuredCount() == lugs.count() && head.splitResolved && !head.axisKnown) {
+        return TuningWindow::tr("Ось расщепления не видна по винтам — ударьте ещё раз по кругу");
+    }
+    if (lugs.response().reduced()) {
+        return TuningWindow::tr("Прошлый проход ухудшил пластик: советы уменьшены вдвое");
+    }
     return {};
 }
 

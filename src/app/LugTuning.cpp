@@ -44,7 +44,27 @@ double LugTuning::targetHz(const Kit& kit, int drum, DrumHead head,
     return kit.referenceHz(drum, overtoneKind(head));
 }
 
+void LugTuning::configureKeeping(int tunedDrum, const history::Snapshot* recall,
+                                 int toleranceCents) {
+    const int drum = m_Drum;
+    m_Drum = tunedDrum;
+    const int type = drumType();
+    m_Drum = drum;
+    const FrequencyBand search = lugstore::loadSearchRange(m_Profile);
+    const bool same = m_Configured && tunedDrum == m_Drum && recall == m_Recall &&
+                      targetHz(m_Kit, tunedDrum, m_Head, recall) == m_KitTargetHz &&
+                      lugstore::loadCount(m_Profile, type) == m_Lugs.count() &&
+                      search.loHz == m_Lugs.searchRange().loHz &&
+                      search.hiHz == m_Lugs.searchRange().hiHz;
+    if (!same) {
+        configure(tunedDrum, recall, toleranceCents);
+        return;
+    }
+    setToleranceCents(toleranceCents);
+}
+
 void LugTuning::configure(int tunedDrum, const history::Snapshot* recall, int toleranceCents) {
+    m_Configured = true;
     m_Drum = tunedDrum;
     m_Recall = recall;
     m_ToleranceCents = toleranceCents;

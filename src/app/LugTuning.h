@@ -69,6 +69,10 @@ public:
     // a snapshot is recalled; it must stay valid until the next call. `toleranceCents` as
     // tuningstore keeps it.
     void configure(int tunedDrum, const history::Snapshot* recall, int toleranceCents);
+    // As configure(), but a head already set up for the same drum, head, count, target and
+    // search range is kept as it is being tuned (a kit read again changed nothing of it): its
+    // taps' sound for the fits over all taps, its band and what it learnt stay.
+    void configureKeeping(int tunedDrum, const history::Snapshot* recall, int toleranceCents);
     void setToleranceCents(int cents);
 
     // While on, every strike is also read in the session's band and a strike that is not
@@ -175,6 +179,7 @@ private:
     Profile& m_Profile;
     const Kit& m_Kit;
     int m_Drum = -1;
+    bool m_Configured = false;
     const history::Snapshot* m_Recall = nullptr;
     int m_ToleranceCents = tuningstore::kDefaultToleranceCents;
     bool m_On = false;

@@ -109,7 +109,7 @@ void Tuner::findTunedDrum() {
             break;
         }
     }
-    m_LugTuning.configure(m_TunedDrum, recall(), m_ToleranceCents);
+    m_LugTuning.configureKeeping(m_TunedDrum, recall(), m_ToleranceCents);
 }
 
 void Tuner::setTunedDrum(int position) {

@@ -134,6 +134,20 @@ TEST(HeadModeFit, PairsSplitFromThreeToHundredCentsWithMembersUpToThirtyDbApart)
     std::printf("worst split error: %.2f cents\n", worst);
 }
 
+TEST(HeadModeFit, TapsWithoutNoiseAreReadAlike) {
+    // Synthetic taps with nothing but rounding: the noise floor is what double precision leaves.
+    HeadCase head;
+    head.noiseDb = -300.0;
+    head.rods = 8;
+    const Fitted one = fitHeadCase(head, 3);
+    ASSERT_EQ(one.modes.count, 1);
+    head.splitCents = 20.0;
+    head.axisDeg = 30.0;
+    const Fitted pair = fitHeadCase(head, 4);
+    ASSERT_EQ(pair.modes.count, 2);
+    EXPECT_NEAR(pair.modes.splitCents(), 20.0, 0.5);
+}
+
 TEST(HeadModeFit, ToneAtTheBandsEdgeIsNoMember) {
     // One tap of a tone just inside the band's edge, where the skirt of a mode outside it lies.
     HeadCase head;

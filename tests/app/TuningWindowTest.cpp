@@ -336,8 +336,10 @@ private slots:
         QCOMPARE(label.size(), 2);
         QVERIFY2(label[0].endsWith(QStringLiteral("%1 ¢").arg(lugs.cents(6), 0, 'f', 1)),
                  qPrintable(label[0]));
-        QCOMPARE(label[1],
-                 QStringLiteral("▲ %1 ¢").arg(std::lround(std::abs(lugs.deviationCents(6)))));
+        // (" ?" after it when the rod's tap disagrees with the head's fitted pattern.)
+        QVERIFY2(label[1].startsWith(
+                     QStringLiteral("▲ %1 ¢").arg(std::lround(std::abs(lugs.deviationCents(6))))),
+                 qPrintable(label[1]));
         // The tight axis is drawn in a colour of its own, said in the drawing's tooltip.
         for (const QColor axis : {tightAxisColor(), slackAxisColor()}) {
             for (const TuneAdvice advice :
@@ -510,6 +512,36 @@ private slots:
         QVERIFY(!window->tuner().lugs().bandConfirmed());
         QCOMPARE(notice->text(), QStringLiteral("Полоса удара в центр не подтверждается винтами — "
                                                 "ударьте в центр ещё раз"));
+    }
+
+    // Two members ringing alike at every rod show a split but not its axis: the rods are to be
+    // tapped again, not advised on a guessed axis.
+    void aSplitWhoseAxisTheRodsDoNotShowAsksForAnotherRound() {
+        auto window = makeWindow();
+        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window->tuningWindow();
+        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        tuning->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(tuning));
+        auto* notice = tuning->findChild<QLabel*>(QStringLiteral("lugNoticeLine"));
+        const int rods = window->tuner().lugs().count();
+        for (int step = 0; step < rods; ++step) {
+            test::WavBuilder wav;
+            for (int i = 0; i < 40000; ++i) {
+                const double t = i / 48000.0;
+                wav.samples.push_back(static_cast<std::int16_t>(std::lround(
+                    4000 * std::exp(-t / 0.4) *
+                    (std::sin(2 * M_PI * 218.7 * t) + std::sin(2 * M_PI * 221.3 * t + 1.0)))));
+            }
+            const QString path = m_Dir.filePath(QStringLiteral("alike%1.wav").arg(step));
+            test::writeFile(path.toStdString(), wav.bytes());
+            window->openFile(path);
+        }
+        QCOMPARE(window->tuner().lugs().measuredCount(), rods);
+        QVERIFY(window->tuner().lugs().head().splitResolved);
+        QCOMPARE(notice->text(),
+                 QStringLiteral("Ось расщепления не видна по винтам — ударьте ещё раз по кругу"));
+        QVERIFY(!window->tuner().lugs().even());
     }
 
     // The export writes regular files only: a named pipe would freeze the window until something
