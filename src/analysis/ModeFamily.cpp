@@ -19,6 +19,17 @@ constexpr double kSameModeWindow = 0.05;  // a pair split by 100 cents lies with
 constexpr double kPartnerWindow = 0.04;
 // What a chain of two 0.66x steps below a candidate costs it (more than its 0.66x partner gives).
 constexpr double kChainPenalty = 2.5;  // partner ratios move a few per cent with air loading
+// What each strong peak below a candidate (other than its fundamental) costs it: a head's higher
+// modes, (2,1), (0,2), (3,1), ..., all lie above its (1,1), so a candidate over several of them
+// is one of them. Only peaks within kBelowStrongDb of the candidate count: a faint tone of another
+// drum or of the other head says little.
+constexpr double kBelowPenalty = 1.0;
+constexpr double kBelowStrongDb = 12.0;
+constexpr double kAirRaise = 1.08;
+// Where a head's fundamental (0,1) lies against its (1,1): 1/1.60 on an ideal membrane, up to
+// 1/1.43 on a head that moves much air.
+constexpr double kFundamentalLo = 0.62;
+constexpr double kFundamentalHi = 0.70;
 
 double powerDb(double power) { return 10.0 * std::log10(std::max(power, 1e-300)); }
 
@@ -32,6 +43,41 @@ const SpectralPeak* peakNear(const PeakList& tap, double hz, double window) {
         if (near(tap.peaks[i].frequencyHz, hz, window)) return &tap.peaks[i];
     }
     return nullptr;
+}
+
+// The loudest peak of `tap` within [loHz, hiHz]; null when none.
+const SpectralPeak* peakWithin(const PeakList& tap, double loHz, double hiHz) {
+    for (int i = 0; i < tap.count; ++i) {
+        if (tap.peaks[i].frequencyHz >= loHz && tap.peaks[i].frequencyHz <= hiHz) {
+            return &tap.peaks[i];
+        }
+    }
+    return nullptr;
+}
+
+// How many strong peaks of `tap` (within kBelowStrongDb of `levelDb`) below `candidateHz` speak
+// against it being the (1,1): each one between its fundamental and it, where a head has no mode,
+// and those below its fundamental beyond the first (one stray tone, of another drum or of the
+// other head, is allowed for).
+int strongPeaksBelow(const PeakList& tap, double candidateHz, double levelDb) {
+    const double fundamentalLoHz = candidateHz * kFundamentalLo;
+    const double fundamentalHiHz = candidateHz * kFundamentalHi;
+    int inGap = 0;
+    int underFundamental = 0;
+    for (int i = 0; i < tap.count; ++i) {
+        const SpectralPeak& lower = tap.peaks[i];
+        if (lower.frequencyHz >= candidateHz * (1.0 - kSameModeWindow) ||
+            lower.levelDb < levelDb - kBelowStrongDb ||
+            (lower.frequencyHz >= fundamentalLoHz && lower.frequencyHz <= fundamentalHiHz)) {
+            continue;
+        }
+        if (lower.frequencyHz > fundamentalHiHz) {
+            ++inGap;
+        } else {
+            ++underFundamental;
+        }
+    }
+    return inGap + std::max(0, underFundamental - 1);
 }
 
 }  // namespace
@@ -83,15 +129,20 @@ PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loH
 
 double pairFamilyHz(std::span<const PeakList> taps) {
     struct Partner {
-        double ratio;
+        double loRatio;  // where the partner lies against the candidate
+        double hiRatio;
         double weight;
     };
     // The (1,1) family's neighbours that a tap near the rim rings; the fundamental weighs most,
-    // as no other mode of the family has a strong mode 0.66 times below it.
-    static constexpr std::array<Partner, 4> kPartners{{{membrane::kRatio01, 2.0},
-                                                       {membrane::kRatio21, 1.0},
-                                                       {membrane::kRatio02, 0.7},
-                                                       {membrane::kRatio31, 0.5}}};
+    // as no other mode of the family has a strong mode 0.66 times below it. The higher modes lie
+    // from the ideal membrane's ratio up to 8 % above it: the air a head moves lowers its (1,1)
+    // more than them.
+    static constexpr std::array<Partner, 4> kPartners{{
+        {kFundamentalLo, kFundamentalHi, 2.0},
+        {membrane::kRatio21 * (1.0 - kPartnerWindow), membrane::kRatio21 * kAirRaise, 1.0},
+        {membrane::kRatio02 * (1.0 - kPartnerWindow), membrane::kRatio02 * kAirRaise, 0.7},
+        {membrane::kRatio31 * (1.0 - kPartnerWindow), membrane::kRatio31 * kAirRaise, 0.5},
+    }};
     double bestHz = 0.0;
     double bestScore = 0.0;
     double bestLevel = -1e300;
@@ -109,18 +160,22 @@ double pairFamilyHz(std::span<const PeakList> taps) {
                 level += own->levelDb;
                 score += 1.0;
                 for (const Partner& partner : kPartners) {
-                    if (peakNear(tap, candidate * partner.ratio, kPartnerWindow) != nullptr) {
+                    if (peakWithin(tap, candidate * partner.loRatio, candidate * partner.hiRatio) !=
+                        nullptr) {
                         score += partner.weight;
                     }
                 }
                 // Nothing of the head rings 0.66 times below its fundamental: a candidate whose
                 // 0.66x partner has one of its own is a higher mode ((0,2) sits near 1/0.66 of
                 // the (1,1), whose own 0.66x is the fundamental).
-                const double below = candidate * membrane::kRatio01 * membrane::kRatio01;
-                if (peakNear(tap, candidate * membrane::kRatio01, kPartnerWindow) != nullptr &&
-                    peakNear(tap, below, kPartnerWindow) != nullptr) {
+                const SpectralPeak* partner =
+                    peakWithin(tap, candidate * kFundamentalLo, candidate * kFundamentalHi);
+                if (partner != nullptr &&
+                    peakWithin(tap, partner->frequencyHz * kFundamentalLo,
+                               partner->frequencyHz * kFundamentalHi) != nullptr) {
                     score -= kChainPenalty;
                 }
+                score -= kBelowPenalty * strongPeaksBelow(tap, candidate, own->levelDb);
             }
             // A tie goes to the louder candidate: a weaker tone below or above the family with no
             // partners of its own (a fundamental, a tone an octave down) is not the (1,1).
@@ -144,6 +199,24 @@ double pairFamilyHz(std::span<const PeakList> taps) {
         }
     }
     return count > 0 ? sum / count : bestHz;
+}
+
+double pair21Hz(std::span<const PeakList> taps, double pairHz) {
+    if (!(pairHz > 0.0) || taps.empty()) return 0.0;
+    std::array<double, 64> lowest{};
+    int shown = 0;
+    for (const PeakList& tap : taps) {
+        double hz = 0.0;
+        for (int i = 0; i < tap.count; ++i) {
+            const double f = tap.peaks[i].frequencyHz;
+            if (f < pairHz * kPair21LoRatio || f > pairHz * kPair21HiRatio) continue;
+            if (hz <= 0.0 || f < hz) hz = f;
+        }
+        if (hz > 0.0 && shown < static_cast<int>(lowest.size())) lowest[shown++] = hz;
+    }
+    if (shown == 0 || 2 * shown < static_cast<int>(taps.size())) return 0.0;
+    std::sort(lowest.begin(), lowest.begin() + shown);
+    return shown % 2 == 1 ? lowest[shown / 2] : 0.5 * (lowest[shown / 2 - 1] + lowest[shown / 2]);
 }
 
 double centreFundamentalHz(const PeakList& peaks) {

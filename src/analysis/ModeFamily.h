@@ -40,7 +40,7 @@ struct SpectralPeak {
 
 // The strongest peaks of one tap, loudest first.
 struct PeakList {
-    static constexpr int kMaxPeaks = 10;
+    static constexpr int kMaxPeaks = 16;
     int count = 0;
     std::array<SpectralPeak, kMaxPeaks> peaks{};
 };
@@ -56,9 +56,22 @@ PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loH
 // tap may ring (2,1) or (0,2) louder than (1,1), so the loudest peak says little; the family is
 // told by its pattern: every candidate frequency F (a peak of some tap) is scored by the taps
 // that ring near F and by the partners each of them shows where the (1,1) family puts them
-// (0.66 F, 1.34 F, 1.44 F, 1.66 F). The best score wins; near ties go to the lower candidate.
+// (0.62–0.70 F, and from 1.34 F, 1.44 F, 1.66 F to 8 % above, where the air a head moves raises
+// its higher modes against its (1,1)); a candidate whose fundamental has a fundamental of its own
+// is a higher mode. Nothing of a head rings between its fundamental and its (1,1), and at most a
+// stray tone below them, so strong peaks a tap shows there count against F. The best score wins;
+// near ties go to the louder candidate.
 // Returns the (1,1) frequency (the mean of the taps' peaks near it), 0 without any peak.
 double pairFamilyHz(std::span<const PeakList> taps);
+
+// The (2,1) mode of the head whose (1,1) rings at `pairHz`, from the taps' peaks: the lowest peak
+// each tap shows between kPair21LoRatio and kPair21HiRatio times pairHz, their median over the taps
+// that show one, when at least half of them do (0 otherwise). (2,1) is the next mode above (1,1);
+// on an ideal membrane it lies at 1.34x, and the air a head moves raises it to about 1.40x, while
+// (0,2) comes next, 1.44–1.53x.
+inline constexpr double kPair21LoRatio = 1.28;
+inline constexpr double kPair21HiRatio = 1.48;
+double pair21Hz(std::span<const PeakList> taps, double pairHz);
 
 // The fundamental (0,1) of a strike at the centre of a head from its peaks: the lowest peak within
 // kCentreStrongDb of the loudest. A centre strike rings the (0,n) series, and on large heads

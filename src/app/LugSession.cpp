@@ -349,7 +349,24 @@ void LugSession::fitModes() {
     m_Modes21 = HeadModes{};
     if (!bandLocked()) return;
     const FrequencyBand band11 = band();
-    const FrequencyBand band21 = pair21Band(band11);
+    FrequencyBand band21 = pair21Band(band11);
+    if (m_Count >= 8) {
+        // Where the taps show (2,1), when they agree on it: its ratio to (1,1) moves with the air
+        // a head moves more than the +-4 % band allows.
+        std::vector<PeakList> peaks;
+        std::vector<double> readings;
+        for (int i = 0; i < m_Count; ++i) {
+            if (!(m_Hz[i] > 0.0)) continue;
+            peaks.push_back(m_Taps[i].peaks);
+            readings.push_back(m_Hz[i]);
+        }
+        if (!readings.empty()) {
+            std::nth_element(readings.begin(), readings.begin() + readings.size() / 2,
+                             readings.end());
+            const double hz = pair21Hz(peaks, readings[readings.size() / 2]);
+            if (hz > 0.0) band21 = around(hz, membrane::kPair21BandFraction);
+        }
+    }
     std::array<const Baseband*, lugs::kMaxCount> taps11{}, taps21{};
     int withSound = 0;
     auto prepare = [this](int i, const FrequencyBand& b, Baseband& baseband) -> const Baseband* {

@@ -49,6 +49,33 @@ TEST(ModeFamily, TheOneOneFamilyWinsOverItsPartnersSidelobesAndToneBelow) {
     EXPECT_EQ(pairFamilyHz({}), 0.0);
 }
 
+TEST(ModeFamily, AHigherModeLouderThanTheOneOneOverSeveralModesIsNotTheFamily) {
+    // A large head's taps: (1,2) at 2x rings loudest, (2,1), (0,2) and (3,1) lie between, and
+    // the fundamental shows on one tap only.
+    const std::vector<PeakList> taps{
+        peaksOf({{257.6, 36}, {129.7, 35}, {198.5, 34}, {181.4, 34}, {314.2, 32}, {231.9, 31}}),
+        peaksOf({{258.0, 33}, {129.9, 32}, {182.0, 31}, {198.5, 31}, {387.4, 30}, {231.9, 30}}),
+        peaksOf({{257.4, 34}, {129.6, 33}, {182.0, 32}, {198.5, 32}, {386.4, 31}, {87.4, 26}})};
+    EXPECT_NEAR(pairFamilyHz(taps), 129.7, 0.5);
+    EXPECT_NEAR(pairFamilyHz(std::span(taps.data(), 1)), 129.7, 0.5);
+}
+
+TEST(ModeFamily, TheTwoOneModeIsTheLowestPeakAboveTheOneOneThatMostTapsShow) {
+    // (2,1) at 1.40x and (0,2) at 1.53x (a head moving much air), then the ideal membrane's 1.34x
+    // and 1.44x.
+    const std::vector<PeakList> airy{peaksOf({{100.0, 40}, {153.0, 38}, {140.0, 30}}),
+                                     peaksOf({{100.2, 40}, {140.4, 33}, {153.1, 35}}),
+                                     peaksOf({{99.8, 40}, {153.2, 36}})};
+    EXPECT_NEAR(pair21Hz(airy, 100.0), 140.2, 1e-9);
+    const std::vector<PeakList> ideal{peaksOf({{100.0, 40}, {144.0, 38}, {134.0, 30}}),
+                                      peaksOf({{100.0, 40}, {134.2, 38}})};
+    EXPECT_NEAR(pair21Hz(ideal, 100.0), 134.1, 1e-9);
+    // Fewer than half of the taps show one: no (2,1) from the peaks.
+    const std::vector<PeakList> faint{peaksOf({{100.0, 40}, {140.0, 30}}), peaksOf({{100.0, 40}}),
+                                      peaksOf({{100.0, 40}})};
+    EXPECT_EQ(pair21Hz(faint, 100.0), 0.0);
+}
+
 TEST(ModeFamily, ACentreStrikesFundamentalIsTheLowestStrongPeak) {
     // (0,3) as loud as (0,1), (0,2) louder: the series starts at its lowest strong member.
     EXPECT_NEAR(centreFundamentalHz(peaksOf({{200.0, 52}, {325.9, 50}, {87.8, 49}, {40.0, 20}})),
