@@ -26,9 +26,9 @@ constexpr double kChainPenalty = 2.5;  // partner ratios move a few per cent wit
 constexpr double kBelowPenalty = 1.0;
 constexpr double kBelowStrongDb = 12.0;
 constexpr double kAirRaise = 1.08;
-// Where a head's fundamental (0,1) lies against its (1,1): 1/1.60 on an ideal membrane, up to
-// 1/1.43 on a head that moves much air.
-constexpr double kFundamentalLo = 0.62;
+// Where a head's fundamental (0,1) lies against its (1,1): 1/1.59 on an ideal membrane, nearer
+// 1/1.5 on real heads, whose air moves the modes, and up to 1/1.43.
+constexpr double kFundamentalLo = 0.63;
 constexpr double kFundamentalHi = 0.70;
 
 double powerDb(double power) { return 10.0 * std::log10(std::max(power, 1e-300)); }

@@ -56,7 +56,7 @@ PeakList spectralPeaks(const Analyzer& analyzer, double sampleRateHz, double loH
 // tap may ring (2,1) or (0,2) louder than (1,1), so the loudest peak says little; the family is
 // told by its pattern: every candidate frequency F (a peak of some tap) is scored by the taps
 // that ring near F and by the partners each of them shows where the (1,1) family puts them
-// (0.62–0.70 F, and from 1.34 F, 1.44 F, 1.66 F to 8 % above, where the air a head moves raises
+// (0.63–0.70 F, and from 1.34 F, 1.44 F, 1.66 F to 8 % above, where the air a head moves raises
 // its higher modes against its (1,1)); a candidate whose fundamental has a fundamental of its own
 // is a higher mode. Nothing of a head rings between its fundamental and its (1,1), and at most a
 // stray tone below them, so strong peaks a tap shows there count against F. The best score wins;
