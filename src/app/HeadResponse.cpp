@@ -37,7 +37,7 @@ void HeadResponse::passDone(const HeadFit& head, double toleranceCents) {
     const double split = head.splitResolved ? head.splitCents : 0.0;
     const std::complex<double> now = std::polar(split, 2.0 * head.axisDeg * kDegToRad);
     const double tolerance = std::max(toleranceCents, 1.0);
-    if (m_HasLast && std::abs(m_Last) >= 2.0 * tolerance) {
+    if (m_HasLast && std::abs(m_Last) >= 1.5 * tolerance) {
         if (std::abs(now) > std::abs(m_Last) + 0.5 * tolerance) {
             // Worse than before: whatever the cause, the next advice asks for less.
             m_Gain = bounded(0.5 * m_Gain);
@@ -48,7 +48,12 @@ void HeadResponse::passDone(const HeadFit& head, double toleranceCents) {
                 const std::complex<double> learnt = bounded(1.0 / response);
                 // Half of what this pass shows, half of what the passes before showed: one
                 // clumsy hand does not swing the advice.
-                m_Gain = bounded(std::exp(0.5 * (std::log(m_Gain) + std::log(learnt))));
+                const std::complex<double> next =
+                    std::exp(0.5 * (std::log(m_Gain) + std::log(learnt)));
+                const double step = std::abs(next) / std::abs(m_Gain);
+                const double allowed =
+                    std::clamp(step, 1.0 / HeadResponse::kMaxStep, HeadResponse::kMaxStep);
+                m_Gain = bounded(next * (allowed / step));
             }
         }
     }

@@ -16,19 +16,23 @@ namespace tomaro {
 // r = (v - v') / (g v): 1 when the head did just what the pitch predicted, larger when each cent
 // of advice moved the split by more (a head, or a drummer, that over-turns), its angle the error
 // of the axis. The next gain is 1 / r, smoothed with the previous one and bounded (kMinScale..
-// kMaxScale, at most kMaxTurnDeg of axis). A pass that raised the split halves the next advice
-// instead, and says so (reduced()): no two passes in a row make the head worse for want of it.
-// The mean against the target is not learnt: every rod turned alike moves it as predicted.
+// kMaxScale, at most kMaxTurnDeg of axis, and at most kMaxStep times the last gain in one pass).
+// Heads differ by several times in how far their (1,1) splits for one per cent of rod pattern
+// (the stress field a rim sets up in the head decides it), so the scale may grow to 3. A pass that
+// raised the split halves the next advice instead, and says so (reduced()): no two passes in a row
+// make the head worse for want of it. The mean against the target is not learnt: every rod turned
+// alike moves it as predicted.
 //
 // Plain value type; user-interface thread only.
 class HeadResponse {
 public:
     static constexpr double kMinScale = 0.4;
-    static constexpr double kMaxScale = 1.6;
+    static constexpr double kMaxScale = 3.0;
+    static constexpr double kMaxStep = 2.0;
     static constexpr double kMaxTurnDeg = 20.0;
 
     // A pass ended with the head fitted as `head`; the tolerance decides which changes are
-    // measurable (a split under twice the tolerance teaches nothing).
+    // measurable (a split under 1.5 times the tolerance teaches nothing).
     void passDone(const HeadFit& head, double toleranceCents);
     // Forgets what was learnt (the head is started over).
     void reset() { *this = HeadResponse{}; }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/HeadResponse.h"
 
 namespace tomaro {
@@ -34,6 +36,21 @@ TEST(HeadResponse, OverTurningShrinksTheAdviceAndAWorsePassHalvesIt) {
     turned.passDone(headWith(20.0, 30.0), 5.0);
     EXPECT_LE(std::abs(turned.turnDeg()), HeadResponse::kMaxTurnDeg);
     EXPECT_GT(std::abs(turned.turnDeg()), 1.0);
+}
+
+TEST(HeadResponse, AHeadThatSplitsLittleGetsLargerAdviceInBoundedSteps) {
+    // Each pass closes a third of what the advice asked for (a stiff stress field).
+    HeadResponse response;
+    double split = 14.0;
+    double last = response.scale();
+    for (int pass = 0; pass < 4; ++pass) {
+        response.passDone(headWith(split, 0.0), 5.0);
+        EXPECT_LE(response.scale(), HeadResponse::kMaxStep * last + 1e-9) << pass;
+        last = response.scale();
+        split *= 1.0 - std::min(1.0, response.scale() / 3.0);
+    }
+    EXPECT_GT(response.scale(), 2.0);
+    EXPECT_LE(response.scale(), HeadResponse::kMaxScale);
 }
 
 TEST(HeadResponse, KeptAsTextAndBadTextRefused) {
