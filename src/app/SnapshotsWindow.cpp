@@ -1,20 +1,12 @@
 #include "app/SnapshotsWindow.h"
 
-#include <QCheckBox>
 #include <QDateTime>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QEvent>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
-#include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QStandardPaths>
 #include <QTableWidget>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -29,11 +21,6 @@ namespace tomaro {
 namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-// Dates as the user reads them: local time.
-QString dateText(std::int64_t timeMs) {
-    return QDateTime::fromMSecsSinceEpoch(timeMs).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
-}
 
 // A new snapshot's name: to the second, so that two taken in the same minute differ.
 QString defaultName() {
@@ -57,61 +44,8 @@ QTableWidgetItem* cell(const QString& text, Qt::Alignment alignment = Qt::AlignL
 
 }  // namespace
 
-SnapshotsWindow::Services SnapshotsWindow::Services::withDefaults(Services services) {
-    if (!services.askSnapshot) {
-        services.askSnapshot = [](QWidget* parent,
-                                  const QString& initial) -> std::optional<SnapshotChoice> {
-            QDialog dialog(parent);
-            dialog.setObjectName(QStringLiteral("snapshotDialog"));
-            dialog.setWindowTitle(tr("Снимок настройки"));
-            auto* layout = new QVBoxLayout(&dialog);
-            layout->addWidget(new QLabel(tr("Название снимка:"), &dialog));
-            auto* name = new QLineEdit(initial, &dialog);
-            name->setObjectName(QStringLiteral("snapshotName"));
-            layout->addWidget(name);
-            auto* files = new QCheckBox(tr("включить удары из файлов"), &dialog);
-            files->setObjectName(QStringLiteral("withFileStrikes"));
-            files->setToolTip(
-                tr("Удары из открытых WAV - файлов не считаются настройкой "
-                   "барабанов, пока вы их не включите"));
-            layout->addWidget(files);
-            auto* buttons =
-                new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-            connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-            connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-            layout->addWidget(buttons);
-            if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-            return SnapshotChoice{name->text(), files->isChecked()};
-        };
-    }
-    if (!services.askText) {
-        services.askText = [](QWidget* parent, const QString& title, const QString& label,
-                              const QString& initial) -> std::optional<QString> {
-            bool ok = false;
-            const QString text =
-                QInputDialog::getText(parent, title, label, QLineEdit::Normal, initial, &ok);
-            if (!ok) return std::nullopt;
-            return text;
-        };
-    }
-    if (!services.chooseSaveFile) {
-        services.chooseSaveFile = [](QWidget* parent, const QString& title, const QString& initial,
-                                     const QString& filters) {
-            return QFileDialog::getSaveFileName(parent, title, initial, filters);
-        };
-    }
-    if (!services.confirm) {
-        services.confirm = [](QWidget* parent, const QString& text) {
-            return QMessageBox::question(parent, QStringLiteral("Tomaro"), text) ==
-                   QMessageBox::Yes;
-        };
-    }
-    if (!services.warn) {
-        services.warn = [](QWidget* parent, const QString& text) {
-            QMessageBox::warning(parent, QStringLiteral("Tomaro"), text);
-        };
-    }
-    return services;
+QString SnapshotsWindow::dateText(std::int64_t timeMs) {
+    return QDateTime::fromMSecsSinceEpoch(timeMs).toString(QStringLiteral("dd.MM.yyyy HH:mm"));
 }
 
 SnapshotsWindow::SnapshotsWindow(Tuner& tuner, history::HistoryStore& store, Services services,
@@ -405,98 +339,6 @@ void SnapshotsWindow::changeEvent(QEvent* event) {
     if (event->type() == QEvent::LanguageChange) {
         i18n::retranslate(this);
         refresh();
-    }
-    QWidget::changeEvent(event);
-}
-
-HistoryBar::HistoryBar(Tuner& tuner, const QString& storePath, SnapshotsWindow::Services services,
-                       QWidget* parent)
-    : QWidget(parent),
-      m_Tuner(tuner),
-      m_Store(std::make_unique<history::HistoryStore>(storePath.toStdString())),
-      m_Services(std::move(services)) {
-    m_Tuner.setHistory(m_Store.get());
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    auto* row = new QHBoxLayout;
-    auto* open = i18n::withText(new QPushButton(this), this, QT_TR_NOOP("Снимки..."));
-    open->setObjectName(QStringLiteral("snapshotsButton"));
-    i18n::setToolTip(open, this,
-                     QT_TR_NOOP("Снимки настройки: запомнить, сравнить и вернуть настройку "
-                                "комплекта"));
-    connect(open, &QPushButton::clicked, this, &HistoryBar::showSnapshots);
-    row->addWidget(open);
-    m_RecallLine = new QLabel(this);
-    m_RecallLine->setObjectName(QStringLiteral("recallLine"));
-    m_RecallLine->setWordWrap(true);
-    row->addWidget(m_RecallLine, 1);
-    m_EndRecall = i18n::withText(new QPushButton(this), this, QT_TR_NOOP("Завершить возврат"));
-    m_EndRecall->setObjectName(QStringLiteral("barEndRecall"));
-    connect(m_EndRecall, &QPushButton::clicked, this, [this] {
-        m_Tuner.setRecall(std::nullopt);
-        if (m_Window) m_Window->refresh();
-        showRecall();
-        emit tunerChanged();
-    });
-    row->addWidget(m_EndRecall);
-    layout->addLayout(row);
-    m_MessageLine = new QLabel(this);
-    m_MessageLine->setObjectName(QStringLiteral("historyMessage"));
-    m_MessageLine->setWordWrap(true);
-    m_MessageLine->setStyleSheet(QStringLiteral("color: #b03020;"));
-    layout->addWidget(m_MessageLine);
-    showRecall();
-    showMessage();
-}
-
-// The Tuner may be gone by now (the main window's members go before its child widgets): it is
-// not touched here.
-HistoryBar::~HistoryBar() = default;
-
-QString HistoryBar::defaultStorePath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/tomaro.sqlite");
-}
-
-void HistoryBar::showSnapshots() {
-    if (!m_Window) {
-        m_Window = std::make_unique<SnapshotsWindow>(m_Tuner, *m_Store, m_Services, this);
-        connect(m_Window.get(), &SnapshotsWindow::recallChanged, this, [this] {
-            showRecall();
-            emit tunerChanged();
-        });
-    }
-    m_Window->refresh();
-    m_Window->show();
-    m_Window->raise();
-    showMessage();
-}
-
-void HistoryBar::strikeAnalysed() {
-    showMessage();
-    if (m_Window && m_Window->isVisible()) m_Window->refresh();
-}
-
-void HistoryBar::showRecall() {
-    const history::Snapshot* recall = m_Tuner.recall();
-    m_RecallLine->setVisible(recall != nullptr);
-    m_EndRecall->setVisible(recall != nullptr);
-    if (recall) {
-        m_RecallLine->setText(tr("Возврат к снимку «%1» от %2")
-                                  .arg(qs(recall->info.name), dateText(recall->info.timeMs)));
-    }
-}
-
-void HistoryBar::showMessage() {
-    // Each message of the history is shown once and stays until the next one.
-    if (m_Store->hasMessage()) m_MessageLine->setText(qs(m_Store->takeMessage()));
-    m_MessageLine->setVisible(!m_MessageLine->text().isEmpty());
-}
-
-void HistoryBar::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LanguageChange) {
-        i18n::retranslate(this);
-        showRecall();
     }
     QWidget::changeEvent(event);
 }

@@ -3,9 +3,11 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <optional>
+#include <vector>
+
+// For the files that still reach HistoryBar through this header (the main window).
+#include "app/HistoryBar.h"
+#include "app/SnapshotsWindowServices.h"
 
 class QLabel;
 class QPushButton;
@@ -28,33 +30,8 @@ class SnapshotsWindow : public QWidget {
     Q_OBJECT
 
 public:
-    // What the drummer chose for a new snapshot.
-    struct SnapshotChoice {
-        QString name;
-        // Readings from sound files opened while exploring count as the drums' tuning.
-        bool withFileStrikes = false;
-    };
-
-    // The modal pieces, replaceable so that tests never block on them.
-    struct Services {
-        // Asks for a new snapshot's name (starting from `initial`) and whether readings from
-        // files go in (off at first); nullopt when cancelled.
-        std::function<std::optional<SnapshotChoice>(QWidget* parent, const QString& initial)>
-            askSnapshot;
-        // Asks for a text; nullopt when cancelled.
-        std::function<std::optional<QString>(QWidget* parent, const QString& title,
-                                             const QString& label, const QString& initial)>
-            askText;
-        // Asks where to save; empty when cancelled.
-        std::function<QString(QWidget* parent, const QString& title, const QString& initial,
-                              const QString& filters)>
-            chooseSaveFile;
-        // Asks yes or no.
-        std::function<bool(QWidget* parent, const QString& text)> confirm;
-        // Says something went wrong.
-        std::function<void(QWidget* parent, const QString& text)> warn;
-        static Services withDefaults(Services services);
-    };
+    using SnapshotChoice = SnapshotsWindowServices::SnapshotChoice;
+    using Services = SnapshotsWindowServices;
 
     SnapshotsWindow(Tuner& tuner, history::HistoryStore& store, Services services = {},
                     QWidget* parent = nullptr);
@@ -76,6 +53,9 @@ public:
     QTableWidget* list() const { return m_List; }
     QTableWidget* comparison() const { return m_Comparison; }
     QLabel* comparisonTitle() const { return m_ComparisonTitle; }
+
+    // A snapshot's date as the user reads it: local time, "dd.MM.yyyy HH:mm".
+    static QString dateText(std::int64_t timeMs);
 
 signals:
     // A recall began or ended: the tuning view's targets changed.
@@ -108,49 +88,6 @@ private:
     // Two snapshots compared by the user (0: none); the drift of a recall is shown otherwise.
     std::int64_t m_ComparedFrom = 0;
     std::int64_t m_ComparedTo = -1;
-};
-
-// The main window's part of the history: the button "Снимки..." that opens the snapshots window,
-// the line "Возврат к снимку «NAME» от DATE" with the end of the recall while one is active, and
-// the history's messages (a damaged file moved aside, a disk that is full) said once. It owns the
-// history at `storePath` and hands it to the Tuner. User-interface thread only.
-class HistoryBar : public QWidget {
-    Q_OBJECT
-
-public:
-    HistoryBar(Tuner& tuner, const QString& storePath, SnapshotsWindow::Services services = {},
-               QWidget* parent = nullptr);
-    ~HistoryBar() override;
-
-    history::HistoryStore& store() { return *m_Store; }
-    // The snapshots window, made when first opened (null before).
-    SnapshotsWindow* snapshotsWindow() const { return m_Window.get(); }
-    void showSnapshots();
-    // After every analysis: the history's message, if any, and the drift of a recall.
-    void strikeAnalysed();
-    QLabel* recallLine() const { return m_RecallLine; }
-    QLabel* messageLine() const { return m_MessageLine; }
-
-    // Where the window keeps the history: AppDataLocation + "/tomaro.sqlite".
-    static QString defaultStorePath();
-
-signals:
-    void tunerChanged();
-
-protected:
-    void changeEvent(QEvent* event) override;
-
-private:
-    void showRecall();
-    void showMessage();
-
-    Tuner& m_Tuner;
-    std::unique_ptr<history::HistoryStore> m_Store;
-    SnapshotsWindow::Services m_Services;
-    std::unique_ptr<SnapshotsWindow> m_Window;
-    QLabel* m_RecallLine = nullptr;
-    QPushButton* m_EndRecall = nullptr;
-    QLabel* m_MessageLine = nullptr;
 };
 
 }  // namespace tomaro

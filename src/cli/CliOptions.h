@@ -4,7 +4,6 @@
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -85,30 +84,15 @@ struct CliOptions {
     std::vector<std::string> files;
 };
 
-// One option of the table below: its name, how many values follow it, and how they are stored.
-// `apply` returns false with `error` set when a value is not acceptable. A new option is one new
-// field in CliOptions and one entry in the table.
-struct OptionEntry {
-    std::string_view name;
-    int valueCount;
-    std::string_view valueNames;  // for the help text, e.g. "F0 F1"
-    std::string_view help;
-    bool (*apply)(CliOptions& options, std::span<const std::string> values, std::string& error);
-};
-
-std::span<const OptionEntry> optionTable();
-
 struct ParsedArguments {
     bool ok = false;
     std::string error;  // English, for the usage error message
     CliOptions options;
 };
 
-// Parses the arguments after the program name. Options and files may be mixed; "--" ends the
+// Parses the arguments after the program name against the option table (OptionTable.h), then
+// checks that they make one run (OptionRules.h). Options and files may be mixed; "--" ends the
 // options. Numbers accept a decimal comma as well as a point.
 ParsedArguments parseArguments(std::span<const std::string> arguments);
-
-// The --help text (English; its examples of the readable line in the current language).
-std::string usageText();
 
 }  // namespace tomaro

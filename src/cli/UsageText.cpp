@@ -1,9 +1,9 @@
-// The --help text of tomaro-analyze, built from the option table.
+#include "cli/UsageText.h"
 
 #include <string>
 #include <string_view>
 
-#include "cli/CliOptions.h"
+#include "cli/OptionTable.h"
 #include "settings/Language.h"
 
 namespace tomaro {

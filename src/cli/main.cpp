@@ -15,6 +15,7 @@
 #include "cli/CliOptions.h"
 #include "cli/HistoryCommand.h"
 #include "cli/Listener.h"
+#include "cli/UsageText.h"
 #include "history/HistoryTime.h"
 #include "language/Translations.h"
 #include "settings/QtProfile.h"

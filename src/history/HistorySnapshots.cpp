@@ -2,9 +2,11 @@
 
 #include <algorithm>
 
-#include "history/HistoryDatabase.h"
+#include "history/HistoryConnection.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
+#include "history/ReadingRow.h"
+#include "history/Statement.h"
 #include "history/UntrustedText.h"
 #include "settings/Language.h"
 
@@ -16,21 +18,21 @@ using namespace detail;
 std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t timeMs,
                                           bool withFileStrikes) {
     if (!prepareWrite()) return 0;
-    Impl& impl = *m_Impl;
+    HistoryConnection& connection = *m_Connection;
     const Snapshot state = currentState(withFileStrikes);
     if (state.drums.empty()) return 0;
     if (timeMs == 0) timeMs = nowMs();
-    int code = impl.exec("BEGIN IMMEDIATE");
+    int code = connection.exec("BEGIN IMMEDIATE");
     std::int64_t id = 0;
     if (code == SQLITE_OK) {
         sqlite3_stmt* insert =
-            impl.statement("INSERT INTO snapshots (name, time_ms) VALUES (?1, ?2)");
+            connection.statement("INSERT INTO snapshots (name, time_ms) VALUES (?1, ?2)");
         if (insert) {
             bindText(insert, 1, uniqueSnapshotName(name));
             sqlite3_bind_int64(insert, 2, timeMs);
         }
         code = runToEnd(insert);
-        id = sqlite3_last_insert_rowid(impl.db);
+        id = sqlite3_last_insert_rowid(connection.db());
     }
     const std::string rowSql =
         "INSERT INTO snapshot_rows (snapshot_id, drum, drum_type, struck, lug, lug_count, "
@@ -38,7 +40,7 @@ std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t 
         "from_file) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)";
     auto insertRow = [&](const Reading& row) {
         if (code != SQLITE_OK) return;
-        sqlite3_stmt* insert = impl.statement(rowSql);
+        sqlite3_stmt* insert = connection.statement(rowSql);
         if (insert) {
             sqlite3_bind_int64(insert, 1, id);
             bindReading(insert, 2, row);
@@ -69,9 +71,9 @@ std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t 
             }
         }
     }
-    if (code == SQLITE_OK) code = impl.exec("COMMIT");
+    if (code == SQLITE_OK) code = connection.exec("COMMIT");
     if (code == SQLITE_OK) return id;
-    impl.exec("ROLLBACK");
+    connection.exec("ROLLBACK");
     reportOnce((code & 0xff) == SQLITE_FULL ? kDiskFull : kWriteFailed,
                std::string(
                    pick("Снимок настройки не записан (", "The tuning snapshot was not written (")) +
@@ -82,7 +84,7 @@ std::int64_t HistoryStore::createSnapshot(const std::string& name, std::int64_t 
 std::vector<SnapshotInfo> HistoryStore::snapshots() const {
     std::vector<SnapshotInfo> list;
     if (!isOpen()) return list;
-    sqlite3_stmt* select = m_Impl->statement(
+    sqlite3_stmt* select = m_Connection->statement(
         "SELECT s.id, s.name, s.time_ms, r.drum FROM snapshots s "
         "LEFT JOIN snapshot_rows r ON r.snapshot_id = s.id "
         "ORDER BY s.time_ms DESC, s.id DESC, r.rowid");
@@ -104,7 +106,7 @@ std::vector<SnapshotInfo> HistoryStore::snapshots() const {
 
 bool HistoryStore::renameSnapshot(std::int64_t id, const std::string& name) {
     if (!prepareWrite()) return false;
-    sqlite3_stmt* update = m_Impl->statement("UPDATE snapshots SET name = ?1 WHERE id = ?2");
+    sqlite3_stmt* update = m_Connection->statement("UPDATE snapshots SET name = ?1 WHERE id = ?2");
     if (!update) return false;
     bindText(update, 1, uniqueSnapshotName(name, id));
     sqlite3_bind_int64(update, 2, id);
@@ -114,12 +116,12 @@ bool HistoryStore::renameSnapshot(std::int64_t id, const std::string& name) {
                                                   "The tuning snapshot was not renamed (")) +
                                      sqlite3_errstr(code) + ")");
     }
-    return code == SQLITE_OK && sqlite3_changes(m_Impl->db) > 0;
+    return code == SQLITE_OK && sqlite3_changes(m_Connection->db()) > 0;
 }
 
 bool HistoryStore::deleteSnapshot(std::int64_t id) {
     if (!prepareWrite()) return false;
-    sqlite3_stmt* remove = m_Impl->statement("DELETE FROM snapshots WHERE id = ?1");
+    sqlite3_stmt* remove = m_Connection->statement("DELETE FROM snapshots WHERE id = ?1");
     if (!remove) return false;
     sqlite3_bind_int64(remove, 1, id);
     const int code = runToEnd(remove);
@@ -128,12 +130,13 @@ bool HistoryStore::deleteSnapshot(std::int64_t id) {
                                                   "The tuning snapshot was not deleted (")) +
                                      sqlite3_errstr(code) + ")");
     }
-    return code == SQLITE_OK && sqlite3_changes(m_Impl->db) > 0;
+    return code == SQLITE_OK && sqlite3_changes(m_Connection->db()) > 0;
 }
 
 std::optional<Snapshot> HistoryStore::snapshot(std::int64_t id) const {
     if (!isOpen()) return std::nullopt;
-    sqlite3_stmt* head = m_Impl->statement("SELECT name, time_ms FROM snapshots WHERE id = ?1");
+    sqlite3_stmt* head =
+        m_Connection->statement("SELECT name, time_ms FROM snapshots WHERE id = ?1");
     if (!head) return std::nullopt;
     sqlite3_bind_int64(head, 1, id);
     if (sqlite3_step(head) != SQLITE_ROW) {
@@ -143,10 +146,9 @@ std::optional<Snapshot> HistoryStore::snapshot(std::int64_t id) const {
     Snapshot snapshot;
     snapshot.info = SnapshotInfo{id, columnText(head, 0), sqlite3_column_int64(head, 1), {}};
     sqlite3_reset(head);
-    sqlite3_stmt* rows = m_Impl->statement(
-        "SELECT rowid, time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, "
-        "hi_hz, lo_db, hi_db, verdict, tolerance_cents, target_hz, " +
-        m_Impl->fromFileColumn() + " FROM snapshot_rows WHERE snapshot_id = ?1 ORDER BY rowid");
+    sqlite3_stmt* rows =
+        m_Connection->statement("SELECT " + readingColumns("rowid", m_Connection->hasFromFile()) +
+                                " FROM snapshot_rows WHERE snapshot_id = ?1 ORDER BY rowid");
     if (!rows) return std::nullopt;
     sqlite3_bind_int64(rows, 1, id);
     while (sqlite3_step(rows) == SQLITE_ROW) {

@@ -11,6 +11,8 @@
 
 namespace tomaro::history {
 
+class HistoryConnection;
+
 // The tuning history: every reading the tuner accepted, and named snapshots of the kit, in one
 // SQLite file. It owns the connection and its prepared statements for its whole life.
 //
@@ -93,17 +95,38 @@ public:
     // `name` if no snapshot but `except` has it, else the first free of "name (2)", "name (3)", ...
     std::string uniqueSnapshotName(const std::string& name, std::int64_t except = 0) const;
 
-    struct Impl;
-
     // How long a statement waits for another program's lock before it gives up.
     static constexpr int kBusyTimeoutMs = 2000;
     // forEachReading merges the drums' readings by time for at most this many drums.
     static constexpr std::size_t kMaxMergedDrums = 256;
 
 private:
-    void reportOnce(int kind, const std::string& message) const;
+    // Kinds of failure, each reported once per store.
+    enum Failure : unsigned {
+        kOpenFailed = 1u << 0,
+        kDamaged = 1u << 1,
+        kNewer = 1u << 2,
+        kDiskFull = 1u << 3,
+        kWriteFailed = 1u << 4,
+        kMissing = 1u << 5,
+        kBusy = 1u << 6,
+        kMoved = 1u << 7,
+    };
+
+    // Keeps `message` for takeMessage() unless a failure of that kind was reported already.
+    void reportOnce(Failure kind, const std::string& message) const;
     // Opens (or creates) the file at m_Path; closed with a message when it cannot.
     void open();
+    // The connection to the file at m_Path, its quick check passed: a damaged file is moved aside
+    // (read-write) and a new one started, a reader that cannot share a WAL file reads it as it is.
+    // False, closed with a message, when no connection could be made.
+    bool connect();
+    // A writer's file older than the schema (at `version`): copied aside first, then upgraded.
+    // Closed with a message when the copy or a step fails.
+    void upgrade(int version);
+    // Closes the connection on a file another program holds, says so and tries again at the next
+    // write (a read-write store).
+    void closeBusy(int code);
     // Before each write: opens again a history that was busy, and starts the file again at its
     // path when it was deleted or moved away, copying what the open connection still holds.
     // False when nothing can be written.
@@ -111,7 +134,7 @@ private:
 
     std::string m_Path;
     Mode m_Mode;
-    std::unique_ptr<Impl> m_Impl;
+    std::unique_ptr<HistoryConnection> m_Connection;
     mutable std::string m_Message;
     mutable unsigned m_Reported = 0;  // bit per kind of failure already reported
     bool m_RetryOpen = false;         // the file was busy when opened: try again at a write

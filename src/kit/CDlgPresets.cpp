@@ -10,10 +10,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QScreen>
-#include <QScrollArea>
-#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStandardPaths>
 #include <QToolButton>
@@ -23,92 +20,23 @@
 #include <filesystem>
 #include <limits>
 
-#include "kit/DrumTypes.h"
+#include "kit/DrumRows.h"
 #include "kit/Kit.h"
 #include "kit/Notes.h"
+#include "kit/PresetsColumn.h"
 #include "kit/QtText.h"
+#include "kit/RowsScrollArea.h"
 #include "kit/StepSpin.h"
 #include "settings/Profile.h"
 
 namespace tomaro {
 namespace {
 
-// Grid columns shared by the heading strip and the rows, so that both line up. Gaps are columns
-// of their own (the grids have no spacing), so each gap can have its own width and the row
-// backgrounds run unbroken from edge to edge; kFill takes any spare width.
-enum Column {
-    kPadLeft,
-    kDrumColumn,
-    kGapBeforeNote,
-    kNoteColumn,
-    kGapBeforeNoteSpin,
-    kNoteSpinColumn,
-    kGapBeforeFrequency,
-    kFrequencyColumn,
-    kGapBeforeInterval,
-    kIntervalColumn,
-    kGapBeforeShown,
-    kShownColumn,
-    kGapBeforeOvertone1,
-    kOvertone1Column,
-    kGapBeforeOvertone2,
-    kOvertone2Column,
-    kGapBeforeMenu,
-    kMenuColumn,
-    kPadRight,
-    kFill,
-    kColumnCount
-};
+using namespace presets;
 
-// Width in px of a padding or gap column; 0 for the columns that hold controls.
-int gapWidth(int column) {
-    switch (column) {
-        case kPadLeft:
-        case kPadRight:
-            return 8;
-        case kGapBeforeNoteSpin:
-            return 4;
-        case kGapBeforeOvertone2:
-        case kGapBeforeMenu:
-            return 6;
-        case kGapBeforeNote:
-        case kGapBeforeFrequency:
-        case kGapBeforeInterval:
-        case kGapBeforeShown:
-        case kGapBeforeOvertone1:
-            return 14;
-        default:
-            return 0;
-    }
-}
-
-constexpr int kRowPadding = 6;             // px added to the tallest control of a row
 constexpr int kWindowFrameAllowance = 60;  // px the title bar and frame take from the screen
 constexpr int kMinimumVisibleRows = 3;
 
-constexpr const char* kReferenceTip = QT_TRANSLATE_NOOP(
-    "tomaro::CDlgPresets",
-    "Выбор опорного барабана, при изменении частоты которого автоматически изменяются частоты "
-    "остальных с сохранением интервалов. Также можно смотреть интервалы от каждого барабана до "
-    "опорного");
-constexpr const char* kIntervalTip =
-    QT_TRANSLATE_NOOP("tomaro::CDlgPresets",
-                      "Интервал в полутонах: либо от 'опорного' барабана, либо от предыдущего");
-constexpr const char* kShownTip = QT_TRANSLATE_NOOP(
-    "tomaro::CDlgPresets",
-    "Отображать данный барабан на спектре и использовать его для поиска опорной частоты (как "
-    "ближайшей из выбранных к измеренной)");
-constexpr const char* kOvertone1Tip = QT_TRANSLATE_NOOP(
-    "tomaro::CDlgPresets",
-    "Коэффициент для перехода от основной частоты к частоте обертона ударного (top) пластика "
-    "(0.5..10), либо соответствующая частота в Гц (20..20000)");
-constexpr const char* kOvertone2Tip = QT_TRANSLATE_NOOP(
-    "tomaro::CDlgPresets",
-    "Коэффициент для перехода от основной частоты к частоте обертона резонансного (bottom) "
-    "пластика (0.5..10), либо соответствующая частота в Гц (20..20000)");
-constexpr const char* kMenuTip =
-    QT_TRANSLATE_NOOP("tomaro::CDlgPresets",
-                      "Выбор вариантов частот обертонов для различных типов настройки барабана");
 constexpr const char* kKitSelectionTip = QT_TRANSLATE_NOOP(
     "tomaro::CDlgPresets", "Указать, какие барабаны присутствуют в ударной установке");
 constexpr const char* kSingleReferenceTip =
@@ -122,10 +50,6 @@ constexpr const char* kLoadTitle =
 constexpr const char* kDefaultKitFileName =
     QT_TRANSLATE_NOOP("tomaro::CDlgPresets", "Мои барабаны Tomaro.TKit");
 
-QString rowName(const char* stem, int row) {
-    return QString::fromLatin1(stem) + QLatin1Char('_') + QString::number(row);
-}
-
 // The widest of the texts a label column can show, so that columns do not jump while editing.
 template <typename TextOf>
 int widestText(const QFontMetrics& metrics, int first, int last, TextOf textOf) {
@@ -136,48 +60,11 @@ int widestText(const QFontMetrics& metrics, int first, int last, TextOf textOf) 
     return widest;
 }
 
-QColor mixed(const QColor& a, const QColor& b, double share) {
-    return QColor::fromRgbF(static_cast<float>(a.redF() * (1 - share) + b.redF() * share),
-                            static_cast<float>(a.greenF() * (1 - share) + b.greenF() * share),
-                            static_cast<float>(a.blueF() * (1 - share) + b.blueF() * share));
-}
-
 std::filesystem::path toPath(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
 }
 
 }  // namespace
-
-// The scroll area of the rows: as tall as the rows while they fit the limit, scrolling beyond.
-class RowsScrollArea : public QScrollArea {
-public:
-    explicit RowsScrollArea(QWidget* parent) : QScrollArea(parent) {
-        setWidgetResizable(true);
-        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        setFrameShape(QFrame::StyledPanel);
-    }
-
-    void setVisibleHeightLimit(int limit) {
-        m_Limit = limit;
-        updateGeometry();
-    }
-
-    QSize sizeHint() const override {
-        if (widget() == nullptr) return QScrollArea::sizeHint();
-        QSize rows = widget()->sizeHint();
-        int frame = 2 * frameWidth();
-        int width = rows.width() + frame;
-        if (rows.height() > m_Limit) width += verticalScrollBar()->sizeHint().width();
-        return {width, std::min(rows.height(), m_Limit) + frame};
-    }
-    QSize minimumSizeHint() const override {
-        QSize hint = sizeHint();
-        return {hint.width(), std::min(hint.height(), 80)};
-    }
-
-private:
-    int m_Limit = std::numeric_limits<int>::max() / 2;
-};
 
 CDlgPresets::CDlgPresets(Kit& kit, Profile& profile, std::function<void()> kitChanged,
                          QWidget* parent, KitDialogServices services)
@@ -223,17 +110,19 @@ QWidget* CDlgPresets::createHeader() {
         m_HeaderGrid->addWidget(label, 0, column, 1, span);
         return label;
     };
-    heading(tr("Опорный\nбарабан"), kDrumColumn)->setToolTip(tr(kReferenceTip));
+    heading(tr("Опорный\nбарабан"), kDrumColumn)->setToolTip(tr(DrumRows::kReferenceTip));
     heading(tr("Нота"), kNoteColumn, kNoteSpinColumn - kNoteColumn + 1);
     heading(tr("Частота,\nГц"), kFrequencyColumn)->setAlignment(Qt::AlignRight | Qt::AlignBottom);
     m_IntervalHeading = heading(QString(), kIntervalColumn);
     m_IntervalHeading->setObjectName(QStringLiteral("intervalHeading"));
-    m_IntervalHeading->setToolTip(tr(kIntervalTip));
+    m_IntervalHeading->setToolTip(tr(DrumRows::kIntervalTip));
     QLabel* shown = heading(tr("На\nспектре"), kShownColumn);
     shown->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    shown->setToolTip(tr(kShownTip));
-    heading(tr("Обертон\nударного пластика"), kOvertone1Column)->setToolTip(tr(kOvertone1Tip));
-    heading(tr("Обертон\nрезонансного пластика"), kOvertone2Column)->setToolTip(tr(kOvertone2Tip));
+    shown->setToolTip(tr(DrumRows::kShownTip));
+    heading(tr("Обертон\nударного пластика"), kOvertone1Column)
+        ->setToolTip(tr(DrumRows::kOvertone1Tip));
+    heading(tr("Обертон\nрезонансного пластика"), kOvertone2Column)
+        ->setToolTip(tr(DrumRows::kOvertone2Tip));
     return header;
 }
 
@@ -269,7 +158,7 @@ QWidget* CDlgPresets::createOptions() {
         m_SingleReferenceEdit->fontMetrics().horizontalAdvance(QStringLiteral("0000.0000")) + 12);
     m_SingleReferenceSpin = new StepSpin(options);
     m_SingleReferenceSpin->setObjectName(QStringLiteral("singleReferenceSpin"));
-    m_SingleReferenceSpin->setToolTip(tr("± полутон"));
+    m_SingleReferenceSpin->setToolTip(tr(DrumRows::kSemitoneTip));
     connect(m_SingleReferenceSpin, &StepSpin::stepped, this, &CDlgPresets::stepSingleReference);
     auto enableSingleReference = [this](bool enabled) {
         m_SingleReferenceEdit->setEnabled(enabled);
@@ -315,114 +204,18 @@ QWidget* CDlgPresets::createKitButtons() {
 }
 
 void CDlgPresets::buildRows() {
-    m_Rows.clear();
-    auto* body = new QWidget;
-    body->setObjectName(QStringLiteral("rows"));
-    body->setBackgroundRole(QPalette::Base);
-    body->setAutoFillBackground(true);
-    auto* grid = new QGridLayout(body);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setSpacing(0);
-    for (int row = 0; row < m_Editor.rowCount(); ++row) addRow(grid, row);
-    grid->setRowStretch(m_Editor.rowCount(), 1);
-    m_RowsArea->setWidget(body);  // deletes the rows of an earlier kit
+    m_Rows = new DrumRows(m_Editor);
+    connect(m_Rows, &DrumRows::edited, this, &CDlgPresets::refresh);
+    connect(m_Rows, &DrumRows::overtoneMenuRequested, this, &CDlgPresets::popUpOvertoneMenu);
+    m_RowsArea->setWidget(m_Rows);  // deletes the rows of an earlier kit
 
-    alignColumns(grid);
+    alignColumns();
     orderTabs();
     refresh();
     fitToScreen();
 }
 
-void CDlgPresets::addRow(QGridLayout* grid, int row) {
-    QWidget* body = grid->parentWidget();
-    Row controls;
-
-    // Created first, so the row's controls lie above it.
-    controls.background = new QWidget(body);
-    controls.background->setBackgroundRole(QPalette::Window);
-    controls.background->setAutoFillBackground(true);
-    grid->addWidget(controls.background, row, 0, 1, kColumnCount);
-
-    controls.reference =
-        new QRadioButton(toQString(drums::shownName(m_Editor.kit().drumName(row))), body);
-    controls.reference->setObjectName(rowName("referenceRadio", row));
-    controls.reference->setToolTip(tr(kReferenceTip));
-    connect(controls.reference, &QRadioButton::toggled, this, [this, row](bool checked) {
-        if (!checked) return;
-        m_Editor.chooseReferenceDrum(row);
-        refresh();
-    });
-
-    controls.note = new QLabel(body);
-    controls.note->setObjectName(rowName("noteText", row));
-
-    controls.noteSpin = new StepSpin(body);
-    controls.noteSpin->setObjectName(rowName("noteSpin", row));
-    controls.noteSpin->setToolTip(tr("± полутон"));
-    connect(controls.noteSpin, &StepSpin::stepped, this, [this, row](int steps) {
-        m_Editor.stepNote(row, steps);
-        refresh();
-    });
-
-    controls.frequency = new QLabel(body);
-    controls.frequency->setObjectName(rowName("frequencyText", row));
-    controls.frequency->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-
-    controls.interval = new QLabel(body);
-    controls.interval->setObjectName(rowName("intervalText", row));
-    controls.interval->setToolTip(tr(kIntervalTip));
-
-    controls.shown = new QCheckBox(body);
-    controls.shown->setObjectName(rowName("showBox", row));
-    controls.shown->setToolTip(tr(kShownTip));
-    connect(controls.shown, &QCheckBox::toggled, this, [this, row](bool shown) {
-        m_Editor.setShown(row, shown);
-        refresh();
-    });
-
-    auto overtoneEdit = [&](const char* name, const QString& tip) {
-        auto* edit = new QLineEdit(body);
-        edit->setObjectName(rowName(name, row));
-        edit->setToolTip(tip);
-        edit->setMinimumWidth(
-            edit->fontMetrics().horizontalAdvance(QStringLiteral("1.234=1234.56")) + 14);
-        connect(edit, &QLineEdit::editingFinished, this, &CDlgPresets::applyOvertoneEdits);
-        return edit;
-    };
-    controls.overtone1 = overtoneEdit("overtone1Edit", tr(kOvertone1Tip));
-    controls.overtone2 = overtoneEdit("overtone2Edit", tr(kOvertone2Tip));
-
-    controls.menuButton = new QToolButton(body);
-    controls.menuButton->setObjectName(rowName("overtoneMenuButton", row));
-    controls.menuButton->setText(QStringLiteral("*"));
-    controls.menuButton->setToolTip(tr(kMenuTip));
-    // Taking focus on a click ends an overtone edit (and applies it) before the menu opens.
-    controls.menuButton->setFocusPolicy(Qt::StrongFocus);
-    connect(controls.menuButton, &QToolButton::clicked, this,
-            [this, row] { popUpOvertoneMenu(row); });
-
-    // Vertically centred in the padded row; edits and labels fill their column's width.
-    const Qt::Alignment middle = Qt::AlignVCenter;
-    grid->addWidget(controls.reference, row, kDrumColumn, Qt::AlignLeft | middle);
-    grid->addWidget(controls.note, row, kNoteColumn, middle);
-    grid->addWidget(controls.noteSpin, row, kNoteSpinColumn, Qt::AlignLeft | middle);
-    grid->addWidget(controls.frequency, row, kFrequencyColumn, Qt::AlignRight | middle);
-    grid->addWidget(controls.interval, row, kIntervalColumn, middle);
-    grid->addWidget(controls.shown, row, kShownColumn, Qt::AlignHCenter | middle);
-    grid->addWidget(controls.overtone1, row, kOvertone1Column, middle);
-    grid->addWidget(controls.overtone2, row, kOvertone2Column, middle);
-    grid->addWidget(controls.menuButton, row, kMenuColumn, Qt::AlignLeft | middle);
-
-    int height = 0;
-    for (QWidget* widget : std::initializer_list<QWidget*>{
-             controls.reference, controls.noteSpin, controls.overtone1, controls.menuButton}) {
-        height = std::max(height, widget->sizeHint().height());
-    }
-    grid->setRowMinimumHeight(row, height + kRowPadding);
-    m_Rows.push_back(controls);
-}
-
-void CDlgPresets::alignColumns(QGridLayout* rowsGrid) {
+void CDlgPresets::alignColumns() {
     // Each column is as wide as the widest thing it may ever hold, in the rows or the heading;
     // both grids get the same widths.
     std::array<int, kColumnCount> widths{};
@@ -435,18 +228,7 @@ void CDlgPresets::alignColumns(QGridLayout* rowsGrid) {
     const QFontMetrics metrics = fontMetrics();
     QFont bold = font();
     bold.setBold(true);
-    for (const Row& row : m_Rows) {
-        // The reference row is drawn in bold; leave it room in every row.
-        QFont normal = row.reference->font();
-        row.reference->setFont(bold);
-        widen(kDrumColumn, hintWidth(row.reference));
-        row.reference->setFont(normal);
-        widen(kNoteSpinColumn, hintWidth(row.noteSpin));
-        widen(kShownColumn, hintWidth(row.shown));
-        widen(kOvertone1Column, hintWidth(row.overtone1));
-        widen(kOvertone2Column, hintWidth(row.overtone2));
-        widen(kMenuColumn, hintWidth(row.menuButton));
-    }
+    m_Rows->widenColumns(widths, bold);
     for (bool latin : {false, true}) {
         widen(kNoteColumn, widestText(metrics, notes::kMinNote, notes::kMaxNote,
                                       [latin](int note) { return notes::name(note, latin); }));
@@ -467,7 +249,7 @@ void CDlgPresets::alignColumns(QGridLayout* rowsGrid) {
         widen(kIntervalColumn, metrics.horizontalAdvance(QString::fromUtf8(text)));
     }
 
-    for (QGridLayout* grid : {m_HeaderGrid, rowsGrid}) {
+    for (QGridLayout* grid : {m_HeaderGrid, m_Rows->grid()}) {
         for (int column = 0; column < kColumnCount; ++column) {
             grid->setColumnMinimumWidth(column, widths[column]);
             grid->setColumnStretch(column, column == kFill ? 1 : 0);
@@ -478,11 +260,7 @@ void CDlgPresets::alignColumns(QGridLayout* rowsGrid) {
 void CDlgPresets::orderTabs() {
     // Rows are rebuilt after the rest of the dialog; Tab still goes through them first, row by
     // row from left to right, then to the options and the buttons.
-    QList<QWidget*> chain;
-    for (const Row& row : m_Rows) {
-        chain << row.reference << row.noteSpin << row.shown << row.overtone1 << row.overtone2
-              << row.menuButton;
-    }
+    QList<QWidget*> chain = m_Rows->tabChain();
     chain << m_LatinNames << m_IntervalsFromPrevious << m_SingleReferenceBox
           << m_SingleReferenceEdit << m_SingleReferenceSpin;
     for (const char* name : {"kitSelectionButton", "saveKitButton", "loadKitButton"}) {
@@ -501,9 +279,7 @@ void CDlgPresets::fitToScreen() {
     m_RowsArea->setVisibleHeightLimit(std::numeric_limits<int>::max() / 2);
     layout()->invalidate();
     int others = layout()->sizeHint().height() - m_RowsArea->sizeHint().height();
-    int rowHeight = m_Rows.empty() ? 0
-                                   : m_RowsArea->widget()->sizeHint().height() /
-                                         static_cast<int>(m_Rows.size());
+    int rowHeight = m_Rows->rowCount() == 0 ? 0 : m_Rows->sizeHint().height() / m_Rows->rowCount();
     int limit =
         std::max(available - kWindowFrameAllowance - others, kMinimumVisibleRows * rowHeight);
     m_RowsArea->setVisibleHeightLimit(limit);
@@ -514,38 +290,7 @@ void CDlgPresets::fitToScreen() {
 
 void CDlgPresets::refresh() {
     const Kit& kit = m_Editor.kit();
-    const QPalette palette = this->palette();
-    const QColor base = palette.color(QPalette::Base);
-    // The reference row is tinted with the selection colour; the others are faintly striped.
-    const QColor referenceColor = mixed(base, palette.color(QPalette::Highlight), 0.22);
-    const QColor stripeColor = mixed(base, palette.color(QPalette::Text), 0.035);
-    for (int row = 0; row < static_cast<int>(m_Rows.size()); ++row) {
-        const Row& controls = m_Rows[static_cast<std::size_t>(row)];
-        KitRowTexts texts = m_Editor.rowTexts(row);
-        {
-            QSignalBlocker blockReference(controls.reference);
-            QSignalBlocker blockShown(controls.shown);
-            controls.reference->setChecked(texts.isReference);
-            controls.shown->setChecked(texts.shown);
-        }
-        QFont font = controls.reference->font();
-        font.setBold(texts.isReference);
-        controls.reference->setFont(font);
-        QPalette background = controls.background->palette();
-        background.setColor(QPalette::Window, texts.isReference ? referenceColor
-                                              : row % 2 == 1    ? stripeColor
-                                                                : base);
-        controls.background->setPalette(background);
-
-        controls.note->setText(toQString(texts.noteText));
-        controls.frequency->setText(toQString(texts.frequencyText));
-        controls.interval->setText(toQString(texts.intervalText));
-        for (auto [edit, text] : {std::pair{controls.overtone1, &texts.overtone1Text},
-                                  std::pair{controls.overtone2, &texts.overtone2Text}}) {
-            QString shown = toQString(*text);
-            if (edit->text() != shown) edit->setText(shown);
-        }
-    }
+    m_Rows->refresh(palette());
     m_IntervalHeading->setText(toQString(m_Editor.intervalHeading()));
     QSignalBlocker blockLatin(m_LatinNames);
     QSignalBlocker blockIntervals(m_IntervalsFromPrevious);
@@ -553,19 +298,9 @@ void CDlgPresets::refresh() {
     m_IntervalsFromPrevious->setChecked(kit.intervalsFromPrevious());
 }
 
-void CDlgPresets::applyOvertoneEdits() {
-    std::vector<OvertoneTexts> texts;
-    texts.reserve(m_Rows.size());
-    for (const Row& row : m_Rows) {
-        texts.push_back({toUtf8(row.overtone1->text()), toUtf8(row.overtone2->text())});
-    }
-    m_Editor.applyOvertoneTexts(texts);
-    refresh();
-}
-
 std::unique_ptr<QMenu> CDlgPresets::createOvertoneMenu(int row) {
     auto menu = std::make_unique<QMenu>(this);
-    menu->setObjectName(rowName("overtoneMenu", row));
+    menu->setObjectName(QStringLiteral("overtoneMenu_") + QString::number(row));
     for (const OvertoneMenuItem& item : m_Editor.overtoneMenu(row)) {
         QAction* action = menu->addAction(toQString(item.text));
         connect(action, &QAction::triggered, this, [this, row, item] {
@@ -577,8 +312,8 @@ std::unique_ptr<QMenu> CDlgPresets::createOvertoneMenu(int row) {
 }
 
 void CDlgPresets::popUpOvertoneMenu(int row) {
-    if (row < 0 || row >= static_cast<int>(m_Rows.size())) return;
-    QToolButton* button = m_Rows[static_cast<std::size_t>(row)].menuButton;
+    QToolButton* button = m_Rows->menuButton(row);
+    if (button == nullptr) return;
     std::unique_ptr<QMenu> menu = createOvertoneMenu(row);
     menu->exec(button->mapToGlobal(QPoint(button->width() / 2, 0)));
 }

@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include "kit/KitDialogServices.h"
 #include "kit/KitEditor.h"
@@ -13,11 +12,10 @@ class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
-class QRadioButton;
-class QToolButton;
 
 namespace tomaro {
 
+class DrumRows;
 class Kit;
 class Profile;
 class RowsScrollArea;
@@ -56,30 +54,16 @@ public:
     void accept() override;
 
 private:
-    struct Row {
-        QWidget* background = nullptr;
-        QRadioButton* reference = nullptr;
-        QLabel* note = nullptr;
-        StepSpin* noteSpin = nullptr;
-        QLabel* frequency = nullptr;
-        QLabel* interval = nullptr;
-        QCheckBox* shown = nullptr;
-        QLineEdit* overtone1 = nullptr;
-        QLineEdit* overtone2 = nullptr;
-        QToolButton* menuButton = nullptr;
-    };
-
     QWidget* createHeader();
     QWidget* createOptions();
     QWidget* createKitButtons();
+    // The rows of the kit as the editor has it now, in place of any earlier ones.
     void buildRows();
-    void addRow(QGridLayout* grid, int row);
-    void alignColumns(QGridLayout* rowsGrid);
+    void alignColumns();
     void orderTabs();
     void fitToScreen();
     void refresh();
 
-    void applyOvertoneEdits();
     void popUpOvertoneMenu(int row);
     void stepSingleReference(int steps);
     void selectKit();
@@ -91,11 +75,11 @@ private:
     KitEditor m_Editor;
     Profile& m_Profile;
     KitDialogServices m_Services;
-    std::vector<Row> m_Rows;
 
     QGridLayout* m_HeaderGrid = nullptr;
     QLabel* m_IntervalHeading = nullptr;
     RowsScrollArea* m_RowsArea = nullptr;
+    DrumRows* m_Rows = nullptr;
     QCheckBox* m_LatinNames = nullptr;
     QCheckBox* m_IntervalsFromPrevious = nullptr;
     QCheckBox* m_SingleReferenceBox = nullptr;

@@ -3,7 +3,9 @@
 #include <climits>
 
 #include "cli/CliOptions.h"
+#include "cli/OptionTable.h"
 #include "cli/OverlayProfile.h"
+#include "cli/UsageText.h"
 #include "settings/MemoryProfile.h"
 
 namespace tomaro {

@@ -1,158 +1,60 @@
 // tomaro-analyze --history, --snapshots and --snapshot on histories that are not what they should
 // be: something else at the path, text and numbers another program wrote, a million readings.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sqlite3.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <chrono>
-#include <csignal>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "history/HistoryStore.h"
-
-extern char** environ;
+#include "support/ProgramRunner.h"
+#include "support/SqliteFile.h"
+#include "support/TempFolder.h"
 
 namespace tomaro {
 namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
-using Clock = std::chrono::steady_clock;
-
-struct CommandRun {
-    int exitCode = -1;  // -1: still running after the time allowed, or ended by a signal
-    std::string out;
-    std::string err;
-    double firstLineS = -1.0;  // seconds from the start to the first line of output
-    double allS = -1.0;        // to the end of the output
-    std::vector<Json> jsonLines() const {
-        std::vector<Json> lines;
-        std::istringstream stream(out);
-        for (std::string line; std::getline(stream, line);) lines.push_back(Json::parse(line));
-        return lines;
-    }
-};
+using CommandRun = test::ProgramRun;
 
 class HistoryCommands : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tomaro-history-XXXXXX").string();
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        m_Dir = pattern;
-        fs::create_directories(historyFile().parent_path());
-    }
-    void TearDown() override { fs::remove_all(m_Dir); }
+    void SetUp() override { fs::create_directories(historyFile().parent_path()); }
 
     fs::path historyFile() const {
-        return m_Dir / "data" / "Harnwick" / "Tomaro" / "tomaro.sqlite";
+        return m_Folder.path() / "data" / "Harnwick" / "Tomaro" / "tomaro.sqlite";
     }
 
     // Runs tomaro-analyze with its output on a pipe read here; killed after `limitS` seconds.
     CommandRun run(const std::vector<std::string>& arguments, double limitS = 20.0) {
-        std::vector<std::string> environment;
-        for (char** e = environ; *e != nullptr; ++e) {
-            const std::string entry = *e;
-            if (entry.rfind("XDG_CONFIG_HOME=", 0) != 0 && entry.rfind("XDG_DATA_HOME=", 0) != 0)
-                environment.push_back(entry);
-        }
-        environment.push_back("XDG_CONFIG_HOME=" + (m_Dir / "config").string());
-        environment.push_back("XDG_DATA_HOME=" + (m_Dir / "data").string());
-        std::vector<char*> envp;
-        for (auto& entry : environment) envp.push_back(entry.data());
-        envp.push_back(nullptr);
-        std::vector<std::string> args = {TOMARO_ANALYZE_PROGRAM};
-        args.insert(args.end(), arguments.begin(), arguments.end());
-        std::vector<char*> argv;
-        for (auto& arg : args) argv.push_back(arg.data());
-        argv.push_back(nullptr);
-
-        int ends[2] = {-1, -1};
-        EXPECT_EQ(::pipe(ends), 0);
-        const std::string errPath = (m_Dir / "stderr").string();
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-        posix_spawn_file_actions_addclose(&actions, ends[0]);
-        posix_spawn_file_actions_addclose(&actions, ends[1]);
-        posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                         0600);
-        const auto start = Clock::now();
-        pid_t pid = 0;
-        CommandRun result;
-        const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(ends[1]);
-        if (spawned != 0) {
-            ::close(ends[0]);
-            ADD_FAILURE() << "cannot start " << argv[0];
-            return result;
-        }
-        const auto seconds = [&] {
-            return std::chrono::duration<double>(Clock::now() - start).count();
-        };
-        char buffer[65536];
-        for (;;) {
-            pollfd readable{ends[0], POLLIN, 0};
-            const double left = limitS - seconds();
-            if (left <= 0 || ::poll(&readable, 1, static_cast<int>(left * 1000) + 1) <= 0) break;
-            const ssize_t got = ::read(ends[0], buffer, sizeof buffer);
-            if (got <= 0) {
-                result.allS = seconds();
-                break;
-            }
-            result.out.append(buffer, static_cast<std::size_t>(got));
-            if (result.firstLineS < 0 && result.out.find('\n') != std::string::npos)
-                result.firstLineS = seconds();
-        }
-        ::close(ends[0]);
-        int status = 0;
-        while (::waitpid(pid, &status, WNOHANG) == 0) {
-            if (seconds() > limitS) {
-                ::kill(pid, SIGKILL);
-                ::waitpid(pid, &status, 0);
-                return result;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream err(errPath);
-        result.err.assign(std::istreambuf_iterator<char>(err), {});
-        return result;
+        return m_Program.run(arguments, test::ProgramOutput::Read, {}, limitS);
     }
 
-    void sql(const std::string& statements) {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(historyFile().c_str(), &db), SQLITE_OK);
-        char* error = nullptr;
-        EXPECT_EQ(sqlite3_exec(db, statements.c_str(), nullptr, nullptr, &error), SQLITE_OK)
-            << (error ? error : "");
-        sqlite3_free(error);
-        sqlite3_close(db);
-    }
+    void sql(const std::string& statements) { test::runSql(historyFile().string(), statements); }
 
-    void storeOneStrike() {
+    // A good strike of the 12" stored as the window stores it (at 1 s, 110 Hz by default).
+    void storeStrike(double hz = 110.0, std::int64_t timeMs = 1000, bool fromFile = false) {
         history::HistoryStore store(historyFile().string());
         history::Reading strike;
         strike.drum = "12\"";
-        strike.frequencyHz = 110.0;
+        strike.frequencyHz = hz;
         strike.verdict = "good";
-        strike.timeMs = 1000;
+        strike.timeMs = timeMs;
+        strike.fromFile = fromFile;
         ASSERT_GT(store.addReading(strike), 0);
     }
 
-    fs::path m_Dir;
+    test::TempFolder m_Folder{"history"};
+    test::ProgramRunner m_Program = test::ProgramRunner(TOMARO_ANALYZE_PROGRAM, m_Folder.path())
+                                        .set("XDG_CONFIG_HOME", m_Folder.file("config"))
+                                        .set("XDG_DATA_HOME", m_Folder.file("data"));
 };
 
 TEST_F(HistoryCommands, SomethingElseAtThePathIsNamedAtOnce) {
@@ -174,7 +76,7 @@ TEST_F(HistoryCommands, SomethingElseAtThePathIsNamedAtOnce) {
 }
 
 TEST_F(HistoryCommands, ForeignTextNumbersAndCountsGiveValidJson) {
-    storeOneStrike();
+    storeStrike();
     {
         history::HistoryStore store(historyFile().string());
         ASSERT_GT(store.createSnapshot("gig", 2000), 0);
@@ -204,17 +106,8 @@ TEST_F(HistoryCommands, ForeignTextNumbersAndCountsGiveValidJson) {
 
 // A reading from a sound file opened while exploring is marked so; a strike is not.
 TEST_F(HistoryCommands, ReadingsFromFilesAreMarked) {
-    storeOneStrike();
-    {
-        history::HistoryStore store(historyFile().string());
-        history::Reading fromFile;
-        fromFile.drum = "12\"";
-        fromFile.frequencyHz = 98.0;
-        fromFile.verdict = "good";
-        fromFile.timeMs = 2000;
-        fromFile.fromFile = true;
-        ASSERT_GT(store.addReading(fromFile), 0);
-    }
+    storeStrike();
+    storeStrike(98.0, 2000, true);
     const CommandRun json = run({"--history", "--json"});
     ASSERT_EQ(json.exitCode, 0) << json.err;
     const auto lines = json.jsonLines();
@@ -228,7 +121,7 @@ TEST_F(HistoryCommands, ReadingsFromFilesAreMarked) {
 }
 
 TEST_F(HistoryCommands, SnapshotsAreFoundByIdAndASharedNameIsRefusedWithTheIds) {
-    storeOneStrike();
+    storeStrike();
     const CommandRun none = run({"--snapshots"});
     EXPECT_EQ(none.exitCode, 0);
     EXPECT_NE(none.out.find("Снимков настройки ещё нет"), std::string::npos) << none.out;
@@ -257,7 +150,7 @@ TEST_F(HistoryCommands, SnapshotsAreFoundByIdAndASharedNameIsRefusedWithTheIds) 
 }
 
 TEST_F(HistoryCommands, HistoryPrintsItsFirstLineBeforeReadingTheRest) {
-    storeOneStrike();
+    storeStrike();
     // 200,000 readings of three drums in one transaction, their times interleaved.
     sql("BEGIN;"
         "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 200000) "

@@ -1,19 +1,19 @@
 // tomaro-analyze --lugs on taps whose truth is known: an even head reads even, a known pair reads
 // its split and axis, and every reading lies inside its band.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/ProgramRunner.h"
+#include "support/TempFolder.h"
+#include "support/Tone.h"
 #include "support/WavBuilder.h"
 
 namespace tomaro {
@@ -21,37 +21,28 @@ namespace {
 
 namespace fs = std::filesystem;
 using Json = nlohmann::json;
+using test::Tone;
 
-constexpr double kTwoPi = 6.283185307179586476925286766559;
+constexpr double kTwoPi = Tone::kTwoPi;
 constexpr int kRateHz = 48000;
 
-struct Tone {
-    double hz;
-    double amplitude;
-    double tauSec;
-};
-
 // One second of decaying tones after 0.1 s of quiet, a stick's click and noise 60 dB down.
-std::vector<std::int16_t> strikeOf(const std::vector<Tone>& tones, unsigned seed) {
+test::WavBuilder strikeOf(std::vector<Tone> tones, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> phase(0.0, kTwoPi);
     std::normal_distribution<double> noise(0.0, 1.0);
-    std::vector<double> phases;
-    for (std::size_t i = 0; i < tones.size(); ++i) phases.push_back(phase(random));
-    std::vector<std::int16_t> samples(kRateHz);
-    for (int n = 0; n < kRateHz; ++n) {
+    for (Tone& tone : tones) tone.phaseRad = phase(random);
+    test::WavBuilder wav;
+    wav.fill(kRateHz, [&](int n, int) {
         const double t = n / double(kRateHz) - 0.1;
         double value = 8.0 * noise(random);
         if (t >= 0.0) {
-            for (std::size_t i = 0; i < tones.size(); ++i) {
-                value += tones[i].amplitude * std::exp(-t / tones[i].tauSec) *
-                         std::cos(kTwoPi * tones[i].hz * t + phases[i]);
-            }
+            for (const Tone& tone : tones) value += tone.at(t);
             if (t < 0.002) value += 5000.0 * std::exp(-t / 0.0004) * noise(random);
         }
-        samples[n] = static_cast<std::int16_t>(std::clamp(std::round(value), -32768.0, 32767.0));
-    }
-    return samples;
+        return value;
+    });
+    return wav;
 }
 
 struct ProgramResult {
@@ -63,19 +54,8 @@ struct ProgramResult {
 
 class LugProgram : public ::testing::Test {
 protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "tomaro-lugs-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        m_Dir = pattern;
-    }
-    void TearDown() override { fs::remove_all(m_Dir); }
-
     std::string writeStrike(const std::string& name, const std::vector<Tone>& tones) {
-        test::WavBuilder wav;
-        wav.samples = strikeOf(tones, ++m_Seed);
-        const fs::path path = m_Dir / name;
-        test::writeFile(path.string(), wav.bytes());
-        return path.string();
+        return strikeOf(tones, ++m_Seed).writeTo(m_Folder.file(name));
     }
 
     // The same tones at every rod.
@@ -87,25 +67,20 @@ protected:
         return files;
     }
 
-    ProgramResult run(std::vector<std::string> arguments) {
-        std::string command = "XDG_CONFIG_HOME='" + (m_Dir / "config").string() + "' '" +
-                              TOMARO_ANALYZE_PROGRAM + "' --json --lang en";
-        for (const std::string& argument : arguments) command += " '" + argument + "'";
-        command += " >'" + (m_Dir / "out").string() + "' 2>'" + (m_Dir / "err").string() + "'";
-        const int status = std::system(command.c_str());
+    ProgramResult run(const std::vector<std::string>& arguments) {
+        std::vector<std::string> line = {"--json", "--lang", "en"};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        const test::ProgramRun run = m_Program.run(line);
         ProgramResult result;
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        std::ifstream out(m_Dir / "out");
-        for (std::string line; std::getline(out, line);) {
-            const Json json = Json::parse(line);
+        result.exitCode = run.exitCode;
+        for (const Json& json : run.jsonLines()) {
             if (json.contains("lugs")) {
                 result.head = json["lugs"];
             } else if (json.contains("lug")) {
                 result.rods.push_back(json);
             }
         }
-        std::ifstream err(m_Dir / "err");
-        result.err.assign(std::istreambuf_iterator<char>(err), {});
+        result.err = run.err;
         return result;
     }
 
@@ -151,7 +126,9 @@ protected:
         return files;
     }
 
-    fs::path m_Dir;
+    test::TempFolder m_Folder{"lugs"};
+    test::ProgramRunner m_Program = test::ProgramRunner(TOMARO_ANALYZE_PROGRAM, m_Folder.path())
+                                        .set("XDG_CONFIG_HOME", m_Folder.file("config"));
     unsigned m_Seed = 0;
 };
 
@@ -249,7 +226,7 @@ TEST_F(LugProgram, ACentreStrikeOfAnotherDrumReadsNoRodAndExitsThree) {
 }
 
 TEST_F(LugProgram, LearntResponseShrinksTheAdviceAfterAnOverTurnedPass) {
-    const std::string state = (m_Dir / "head.learn").string();
+    const std::string state = m_Folder.file("head.learn");
     std::vector<std::string> arguments{"--lugs", "8", "--order", "clockwise", "--learn", state};
     auto first = arguments;
     for (const auto& file : pairTaps(50.0, 0.0, "a")) first.push_back(file);

@@ -1,12 +1,12 @@
 // What a snapshot and a drift hold: rods measured since, and readings from sound files kept apart
 // from the drums' tuning.
 #include <gtest/gtest.h>
-#include <sqlite3.h>
-#include <unistd.h>
 
 #include <filesystem>
 
 #include "history/HistoryStore.h"
+#include "support/SqliteFile.h"
+#include "support/TempFolder.h"
 
 namespace tomaro::history {
 namespace {
@@ -15,18 +15,9 @@ namespace fs = std::filesystem;
 
 class HistoryFileStrikesTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_Folder =
-            fs::path(::testing::TempDir()) /
-            (std::string("tomaro_file_strikes_") + info->name() + "_" + std::to_string(::getpid()));
-        fs::remove_all(m_Folder);
-        fs::create_directories(m_Folder);
-    }
-    void TearDown() override { fs::remove_all(m_Folder); }
-    std::string file() const { return (m_Folder / "tomaro.sqlite").string(); }
+    std::string file() const { return m_Folder.file("tomaro.sqlite"); }
 
-    fs::path m_Folder;
+    test::TempFolder m_Folder{"file-strikes"};
 };
 
 Reading reading(const std::string& drum, Struck struck, int lug, double hz, std::int64_t timeMs,
@@ -110,17 +101,10 @@ TEST_F(HistoryFileStrikesTest, AFileOfTheVersionBeforeIsReadAndUpgraded) {
         store.addReading(reading("12\"", Struck::Drum, 0, 120.0, 1000));
         ASSERT_GT(store.createSnapshot("gig", 2000), 0);
     }
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "ALTER TABLE readings DROP COLUMN from_file;"
-                               "ALTER TABLE snapshot_rows DROP COLUMN from_file;"
-                               "PRAGMA user_version=3;",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-    }
+    ASSERT_TRUE(test::runSql(file(),
+                             "ALTER TABLE readings DROP COLUMN from_file;"
+                             "ALTER TABLE snapshot_rows DROP COLUMN from_file;"
+                             "PRAGMA user_version=3;"));
     {
         HistoryStore reader(file(), HistoryStore::Mode::ReadOnly);
         ASSERT_TRUE(reader.isOpen()) << reader.takeMessage();

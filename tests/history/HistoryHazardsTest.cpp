@@ -16,6 +16,8 @@
 #include "history/SnapshotExport.h"
 #include "history/UntrustedText.h"
 #include "support/InEnglish.h"
+#include "support/SqliteFile.h"
+#include "support/TempFolder.h"
 
 namespace tomaro::history {
 namespace {
@@ -25,26 +27,18 @@ using namespace std::chrono_literals;
 
 class HistoryHazards : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_Folder = fs::path(::testing::TempDir()) / (std::string("tomaro_hazards_") + info->name() +
-                                                     "_" + std::to_string(::getpid()));
-        fs::remove_all(m_Folder);
-        fs::create_directories(m_Folder);
-    }
-    void TearDown() override { fs::remove_all(m_Folder); }
     std::string file(const std::string& name = "tomaro.sqlite") const {
-        return (m_Folder / name).string();
+        return m_Folder.file(name);
     }
     std::vector<std::string> names() const {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(m_Folder))
+        for (const auto& entry : fs::directory_iterator(m_Folder.path()))
             found.push_back(entry.path().filename().string());
         std::sort(found.begin(), found.end());
         return found;
     }
 
-    fs::path m_Folder;
+    test::TempFolder m_Folder{"hazards"};
 };
 
 Reading strike(const std::string& drum, double hz, std::int64_t timeMs) {
@@ -55,15 +49,6 @@ Reading strike(const std::string& drum, double hz, std::int64_t timeMs) {
     reading.verdict = "good";
     reading.toleranceCents = 5;
     return reading;
-}
-
-void exec(const std::string& path, const char* sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, &error), SQLITE_OK) << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
 }
 
 // Opens a store on another thread: one that blocks (a reader opening a named pipe) is released
@@ -147,16 +132,17 @@ TEST_F(HistoryHazards, ForeignTextNumbersAndCountsAreMadeSafe) {
         store.addReading(strike("12\"", 110.0, 1000));
         ASSERT_GT(store.createSnapshot("gig", 2000), 0);
     }
-    exec(file(),
-         "UPDATE readings SET drum = CAST(X'31320AFF22' AS TEXT);"
-         "UPDATE snapshots SET name = CAST(X'676967C3' AS TEXT);"
-         "UPDATE snapshot_rows SET frequency_hz = 9e999;"
-         "INSERT INTO snapshot_rows (snapshot_id, drum, struck, lug, lug_count, frequency_hz, "
-         "time_ms) VALUES (1, 'x', 'batter', 5, 2147483647, 170, 1000),"
-         " (1, 'x', 'reso', 2147483647, 6, 170, 1000);"
-         "INSERT INTO readings (time_ms, drum, struck, lug, lug_count, frequency_hz, verdict) "
-         "VALUES (3000, 'y', 'batter', 3, 2147483647, 170, 'good'),"
-         " (3000, 'y', 'reso', 50000000, 0, 170, 'good');");
+    test::runSql(
+        file(),
+        "UPDATE readings SET drum = CAST(X'31320AFF22' AS TEXT);"
+        "UPDATE snapshots SET name = CAST(X'676967C3' AS TEXT);"
+        "UPDATE snapshot_rows SET frequency_hz = 9e999;"
+        "INSERT INTO snapshot_rows (snapshot_id, drum, struck, lug, lug_count, frequency_hz, "
+        "time_ms) VALUES (1, 'x', 'batter', 5, 2147483647, 170, 1000),"
+        " (1, 'x', 'reso', 2147483647, 6, 170, 1000);"
+        "INSERT INTO readings (time_ms, drum, struck, lug, lug_count, frequency_hz, verdict) "
+        "VALUES (3000, 'y', 'batter', 3, 2147483647, 170, 'good'),"
+        " (3000, 'y', 'reso', 50000000, 0, 170, 'good');");
     HistoryStore store(file(), HistoryStore::Mode::ReadOnly);
     ASSERT_TRUE(store.isOpen()) << store.takeMessage();
     EXPECT_EQ(store.readings({}).at(0).drum, "12\n\xef\xbf\xbd\"");
@@ -264,7 +250,7 @@ TEST_F(HistoryHazards, SnapshotNamesStayUniqueAndAreFoundByNameOrId) {
     EXPECT_EQ(store.findSnapshots(std::to_string(third))[0].id, third);
     EXPECT_TRUE(store.findSnapshots("99").empty());
     // A file written before names were unique: both are found, newest first.
-    exec(file(), "UPDATE snapshots SET name = 'gig'");
+    test::runSql(file(), "UPDATE snapshots SET name = 'gig'");
     const auto both = store.findSnapshots("gig");
     ASSERT_EQ(both.size(), 3u);
     EXPECT_EQ(both[0].id, third);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sqlite3.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +14,8 @@
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
 #include "history/SnapshotExport.h"
+#include "support/SqliteFile.h"
+#include "support/TempFolder.h"
 
 namespace tomaro::history {
 namespace {
@@ -24,26 +25,18 @@ namespace fs = std::filesystem;
 // A fresh folder of its own for each test.
 class HistoryStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_Folder = fs::path(::testing::TempDir()) / (std::string("tomaro_history_") + info->name() +
-                                                     "_" + std::to_string(::getpid()));
-        fs::remove_all(m_Folder);
-        fs::create_directories(m_Folder);
-    }
-    void TearDown() override { fs::remove_all(m_Folder); }
     std::string file(const std::string& name = "tomaro.sqlite") const {
-        return (m_Folder / name).string();
+        return m_Folder.file(name);
     }
     std::vector<fs::path> filesStartingWith(const std::string& prefix) const {
         std::vector<fs::path> found;
-        for (const auto& entry : fs::directory_iterator(m_Folder)) {
+        for (const auto& entry : fs::directory_iterator(m_Folder.path())) {
             if (entry.path().filename().string().rfind(prefix, 0) == 0) found.push_back(entry);
         }
         return found;
     }
 
-    fs::path m_Folder;
+    test::TempFolder m_Folder{"history"};
 };
 
 Reading strike(const std::string& drum, double hz, std::int64_t timeMs,
@@ -68,27 +61,14 @@ Reading tap(const std::string& drum, Struck head, int lug, int count, double hz,
     return reading;
 }
 
-std::string pragma(const std::string& path, const char* sql) {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    sqlite3_stmt* stmt = nullptr;
-    std::string text;
-    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) == SQLITE_OK &&
-        sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_text(stmt, 0)) {
-        text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
-    }
-    sqlite3_finalize(stmt);
-    sqlite3_close(db);
-    return text;
-}
-
 TEST_F(HistoryStoreTest, StoresReadingsAndTheKitAsItWasTuned) {
     HistoryStore store(file());
     ASSERT_TRUE(store.isOpen()) << store.takeMessage();
-    EXPECT_EQ(pragma(file(), "PRAGMA user_version"), "4");
-    EXPECT_EQ(pragma(file(), "PRAGMA journal_mode"), "wal");
-    EXPECT_EQ(pragma(file(), "SELECT name FROM sqlite_master WHERE name='readings_drum_time'"),
-              "readings_drum_time");
+    EXPECT_EQ(test::firstText(file(), "PRAGMA user_version"), "4");
+    EXPECT_EQ(test::firstText(file(), "PRAGMA journal_mode"), "wal");
+    EXPECT_EQ(
+        test::firstText(file(), "SELECT name FROM sqlite_master WHERE name='readings_drum_time'"),
+        "readings_drum_time");
 
     Reading first = strike("12\"", 110.0, 1000);
     first.pair = ModePair{180.0, 186.0, -12.0, -15.0};
@@ -165,31 +145,24 @@ TEST_F(HistoryStoreTest, StoresReadingsAndTheKitAsItWasTuned) {
     EXPECT_EQ(store.snapshots().size(), 1u);
     const std::string rowsLeft =
         "SELECT count(*) FROM snapshot_rows WHERE snapshot_id=" + std::to_string(after);
-    EXPECT_EQ(pragma(file(), rowsLeft.c_str()), "0");
+    EXPECT_EQ(test::firstText(file(), rowsLeft), "0");
     EXPECT_EQ(store.takeMessage(), "");
 }
 
 TEST_F(HistoryStoreTest, AnOlderFileIsCopiedThenUpgradedStepByStep) {
-    {
-        sqlite3* db = nullptr;
-        ASSERT_EQ(sqlite3_open(file().c_str(), &db), SQLITE_OK);
-        ASSERT_EQ(sqlite3_exec(db,
-                               "CREATE TABLE readings (id INTEGER PRIMARY KEY, time_ms INTEGER "
-                               "NOT NULL, drum TEXT NOT NULL, struck TEXT NOT NULL, lug INTEGER "
-                               "NOT NULL DEFAULT 0, frequency_hz REAL NOT NULL, verdict TEXT NOT "
-                               "NULL, tolerance_cents REAL, target_hz REAL);"
-                               "INSERT INTO readings VALUES (1, 1000, '14\"', 'drum', 0, 98.5, "
-                               "'good', 5, 98.0);"
-                               "INSERT INTO readings VALUES (2, 2000, '14\"', 'reso', 3, 150.0, "
-                               "'doubtful', 5, NULL);"
-                               "PRAGMA user_version=1;",
-                               nullptr, nullptr, nullptr),
-                  SQLITE_OK);
-        sqlite3_close(db);
-    }
+    ASSERT_TRUE(test::runSql(file(),
+                             "CREATE TABLE readings (id INTEGER PRIMARY KEY, time_ms INTEGER "
+                             "NOT NULL, drum TEXT NOT NULL, struck TEXT NOT NULL, lug INTEGER "
+                             "NOT NULL DEFAULT 0, frequency_hz REAL NOT NULL, verdict TEXT NOT "
+                             "NULL, tolerance_cents REAL, target_hz REAL);"
+                             "INSERT INTO readings VALUES (1, 1000, '14\"', 'drum', 0, 98.5, "
+                             "'good', 5, 98.0);"
+                             "INSERT INTO readings VALUES (2, 2000, '14\"', 'reso', 3, 150.0, "
+                             "'doubtful', 5, NULL);"
+                             "PRAGMA user_version=1;"));
     HistoryStore store(file());
     ASSERT_TRUE(store.isOpen()) << store.takeMessage();
-    EXPECT_EQ(pragma(file(), "PRAGMA user_version"), "4");
+    EXPECT_EQ(test::firstText(file(), "PRAGMA user_version"), "4");
     const auto readings = store.readings({});
     ASSERT_EQ(readings.size(), 2u);
     EXPECT_EQ(readings[0].frequencyHz, 98.5);
@@ -204,8 +177,8 @@ TEST_F(HistoryStoreTest, AnOlderFileIsCopiedThenUpgradedStepByStep) {
     // The copy made before holds the old file as it was.
     const std::string backup = file("tomaro.sqlite.v1.bak");
     ASSERT_TRUE(fs::exists(backup));
-    EXPECT_EQ(pragma(backup, "PRAGMA user_version"), "1");
-    EXPECT_EQ(pragma(backup, "SELECT count(*) FROM readings"), "2");
+    EXPECT_EQ(test::firstText(backup, "PRAGMA user_version"), "1");
+    EXPECT_EQ(test::firstText(backup, "SELECT count(*) FROM readings"), "2");
 }
 
 TEST_F(HistoryStoreTest, ADamagedFileIsMovedAsideWithAMessage) {
@@ -273,16 +246,11 @@ TEST_F(HistoryStoreTest, AFolderThatCannotBeWrittenIsSaidOnceAndNothingElseFails
     EXPECT_FALSE(fs::exists(file("absent.sqlite")));
 
     // A file written by a newer version is left as it is.
-    {
-        sqlite3* db = nullptr;
-        sqlite3_open(file("newer.sqlite").c_str(), &db);
-        sqlite3_exec(db, "CREATE TABLE t(x); PRAGMA user_version=99;", nullptr, nullptr, nullptr);
-        sqlite3_close(db);
-    }
+    test::runSql(file("newer.sqlite"), "CREATE TABLE t(x); PRAGMA user_version=99;");
     HistoryStore newer(file("newer.sqlite"));
     EXPECT_FALSE(newer.isOpen());
     EXPECT_FALSE(newer.takeMessage().empty());
-    EXPECT_EQ(pragma(file("newer.sqlite"), "PRAGMA user_version"), "99");
+    EXPECT_EQ(test::firstText(file("newer.sqlite"), "PRAGMA user_version"), "99");
 }
 
 TEST_F(HistoryStoreTest, ReadersSeeWholeReadingsWhileAWriterWrites) {

@@ -1,11 +1,22 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
 namespace tomaro::test {
+
+// Writes `bytes` to a new file at `path` (nothing when it cannot be made).
+inline void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return;
+    std::fwrite(bytes.data(), 1, bytes.size(), file);
+    std::fclose(file);
+}
 
 // Builds WAV file bytes for tests: a RIFF/WAVE header with a 16-byte PCM format block (or a
 // larger one), optional extra chunks before the data, and the samples as given.
@@ -18,6 +29,20 @@ struct WavBuilder {
     std::vector<std::pair<std::string, std::vector<unsigned char>>> chunksBeforeData;
     std::vector<std::int16_t> samples;   // interleaved frames
     std::int64_t declaredDataSize = -1;  // -1: the real size
+
+    // `frames` frames of `channels` channels: channel c of frame i is sample(i, c), rounded to
+    // the nearest (halves away from zero) and held to 16 bits. Returns the builder.
+    WavBuilder& fill(int frames, const std::function<double(int frame, int channel)>& sample) {
+        samples.clear();
+        samples.reserve(static_cast<std::size_t>(frames) * channels);
+        for (int i = 0; i < frames; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                const double value = std::clamp(std::round(sample(i, c)), -32768.0, 32767.0);
+                samples.push_back(static_cast<std::int16_t>(value));
+            }
+        }
+        return *this;
+    }
 
     std::vector<unsigned char> bytes() const {
         std::vector<unsigned char> out;
@@ -57,13 +82,12 @@ struct WavBuilder {
         for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<unsigned char>(riffSize >> (8 * i));
         return out;
     }
-};
 
-inline void writeFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return;
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fclose(file);
-}
+    // Writes bytes() to `path`; returns the path.
+    std::string writeTo(const std::string& path) const {
+        writeFile(path, bytes());
+        return path;
+    }
+};
 
 }  // namespace tomaro::test

@@ -1,8 +1,15 @@
-#include "history/HistoryDatabase.h"
+#include "history/ReadingRow.h"
 
 #include "history/UntrustedText.h"
 
 namespace tomaro::history::detail {
+
+std::string readingColumns(std::string_view id, bool hasFromFile) {
+    return std::string(id) +
+           ", time_ms, drum, drum_type, struck, lug, lug_count, frequency_hz, lo_hz, hi_hz, "
+           "lo_db, hi_db, verdict, tolerance_cents, target_hz, " +
+           (hasFromFile ? "from_file" : "0");
+}
 
 std::optional<double> columnOptional(sqlite3_stmt* stmt, int column) {
     if (sqlite3_column_type(stmt, column) == SQLITE_NULL) return std::nullopt;
@@ -48,9 +55,6 @@ void bindText(sqlite3_stmt* stmt, int index, const std::string& text) {
     sqlite3_bind_text(stmt, index, text.data(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
 }
 
-// Binds the reading's columns from `first` on, in the order drum, drum_type, struck, lug,
-// lug_count, frequency_hz, time_ms, verdict, tolerance_cents, target_hz, lo_hz, hi_hz, lo_db,
-// hi_db.
 void bindReading(sqlite3_stmt* stmt, int first, const Reading& reading) {
     bindText(stmt, first, reading.drum);
     sqlite3_bind_int(stmt, first + 1, reading.drumType);
@@ -69,15 +73,6 @@ void bindReading(sqlite3_stmt* stmt, int first, const Reading& reading) {
     bindOptional(stmt, first + 12, pair, values.loDb);
     bindOptional(stmt, first + 13, pair, values.hiDb);
     sqlite3_bind_int(stmt, first + 14, reading.fromFile ? 1 : 0);
-}
-
-// Runs a statement that returns no rows to its end.
-int runToEnd(sqlite3_stmt* stmt) {
-    if (!stmt) return SQLITE_ERROR;
-    int code = sqlite3_step(stmt);
-    while (code == SQLITE_ROW) code = sqlite3_step(stmt);
-    sqlite3_reset(stmt);
-    return code == SQLITE_DONE ? SQLITE_OK : code;
 }
 
 }  // namespace tomaro::history::detail
