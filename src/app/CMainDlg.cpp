@@ -16,6 +16,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "app/DrumChoice.h"
 #include "app/ElidedButton.h"
 #include "app/ImportCommand.h"
 #include "app/OpenFileState.h"
