@@ -2,26 +2,23 @@
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDir>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include "app/AnalysisGroup.h"
 #include "app/DeviceChoice.h"
-#include "app/ImportCommand.h"
+#include "app/FileCommands.h"
 #include "app/InputGroup.h"
-#include "app/OpenFileState.h"
 #include "app/ReadoutPanel.h"
 #include "app/ReferencesGroup.h"
 #include "app/SnapshotsWindow.h"
+#include "app/StepPump.h"
 #include "app/StrikeGraphs.h"
+#include "app/StrikePlayback.h"
 #include "app/TuningWindow.h"
 #include "audio/CaptureDevice.h"
-#include "audio/Player.h"
 #include "display/NoteWindow.h"
 #include "kit/CDlgPresets.h"
 #include "language/LanguageChoice.h"
@@ -35,19 +32,6 @@ namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-QMessageBox::Icon boxIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Stop:
-        case MessageIcon::Error:
-            return QMessageBox::Critical;
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::None:
-            break;
-    }
-    return QMessageBox::Warning;
-}
-
 }  // namespace
 
 CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
@@ -57,8 +41,25 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
       m_Tuner(profile) {
     setObjectName(QStringLiteral("CMainDlg"));
     m_Capture = std::make_unique<CaptureDevice>(m_Tuner.recorder());
-    m_Player = std::make_unique<Player>(m_Tuner.recorder());
     m_SerialPort = std::make_unique<SerialPort>();
+    m_Pump = std::make_unique<StepPump>(m_Tuner);
+    connect(m_Pump.get(), &StepPump::stepped, this, [this](const QString& caption) {
+        setWindowTitle(caption);
+        m_Playback->updateButtons();
+    });
+    connect(m_Pump.get(), &StepPump::analysed, this, [this] {
+        m_Analysis->showStretch();
+        refreshViews();
+        m_History->strikeAnalysed();
+        emit analysed();
+    });
+    connect(m_Pump.get(), &StepPump::unchanged, this, &CMainDlg::updateGraphs);
+    m_Files = std::make_unique<FileCommands>(m_Tuner, profile, m_Services, *this);
+    connect(m_Files.get(), &FileCommands::loaded, this, &CMainDlg::step);
+    connect(m_Files.get(), &FileCommands::soundReleased, this, [this] {
+        refreshViews();
+        updateGraphs();
+    });
 
     auto* central = new QWidget(this);
     auto* layout = new QHBoxLayout(central);
@@ -78,10 +79,11 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
         m_Input->showLevel();
         step();
     });
-    connect(m_Input, &InputGroup::openRequested, this, &CMainDlg::chooseAndOpenFile);
-    connect(m_Input, &InputGroup::importRequested, this, &CMainDlg::chooseAndImportFile);
-    connect(&m_Input->playButton(), &QPushButton::clicked, this, &CMainDlg::play);
-    connect(&m_Input->stopButton(), &QPushButton::clicked, m_Player.get(), &Player::stop);
+    connect(m_Input, &InputGroup::openRequested, m_Files.get(), &FileCommands::chooseAndOpen);
+    connect(m_Input, &InputGroup::importRequested, m_Files.get(), &FileCommands::chooseAndImport);
+    m_Playback =
+        std::make_unique<StrikePlayback>(m_Tuner, m_Input->playButton(), m_Input->stopButton());
+    connect(m_Playback.get(), &StrikePlayback::soundError, this, &CMainDlg::showSoundError);
     panelLayout->addWidget(m_Input);
     m_Analysis = new AnalysisGroup(m_Tuner, panel);
     connect(m_Analysis, &AnalysisGroup::changed, this, &CMainDlg::analysisChanged);
@@ -145,10 +147,6 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
         step();
         showSoundError(text);
     });
-    connect(m_Player.get(), &Player::finished, this, [this] {
-        updatePlayButton();
-        m_Input->stopButton().setEnabled(false);
-    });
 
     m_Tuner.recorder().setCaptionHook(
         [this](const std::string& caption) { setWindowTitle(qs(caption)); });
@@ -170,7 +168,7 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
 
 CMainDlg::~CMainDlg() {
     if (m_NoteWindow) m_NoteWindow->disconnect(this);
-    m_Player->stop();
+    m_Playback->stop();
     m_Capture->close();
     // The widgets go first: a field losing focus now must not reach the tuner as it goes.
     delete takeCentralWidget();
@@ -178,7 +176,7 @@ CMainDlg::~CMainDlg() {
 
 void CMainDlg::showTuningWindow() {
     if (!m_TuningWindow) {
-        m_TuningWindow = std::make_unique<TuningWindow>(m_Tuner, *m_Player, this);
+        m_TuningWindow = std::make_unique<TuningWindow>(m_Tuner, m_Playback->player(), this);
         connect(m_TuningWindow.get(), &TuningWindow::tunerChanged, this, &CMainDlg::refreshViews);
         connect(m_TuningWindow.get(), &TuningWindow::referencesChanged, this,
                 &CMainDlg::referencesUpdate);
@@ -200,35 +198,12 @@ void CMainDlg::showSoundError(const QString& text) {
     m_Services.message(this, text, tr("wave ошибка"), QMessageBox::Critical);
 }
 
-void CMainDlg::scheduleStep() {
-    if (m_StepScheduled) return;
-    m_StepScheduled = true;
-    QMetaObject::invokeMethod(this, &CMainDlg::step, Qt::QueuedConnection);
-}
-
-void CMainDlg::step() {
-    m_StepScheduled = false;
-    const PaintStep result = m_Tuner.paintStep();
-    setWindowTitle(qs(result.caption));
-    updatePlayButton();
-    if (result.analysed) {
-        m_Analysis->showStretch();
-        refreshViews();
-        m_History->strikeAnalysed();
-        emit analysed();
-        // The caption returns to waiting with the new frequency at the next step.
-        scheduleStep();
-    } else if (!m_Tuner.recorder().recording()) {
-        // While a strike is being recorded the graphs show the previous one (or its early
-        // reading) unchanged: no repaint for every 25 ms of capture.
-        updateGraphs();
-    }
-}
+void CMainDlg::step() { m_Pump->step(); }
 
 void CMainDlg::analysisChanged() {
     m_Analysis->showStretch();
     m_Tuner.requestAnalysis();
-    scheduleStep();
+    m_Pump->schedule();
 }
 
 void CMainDlg::referencesUpdate() {
@@ -242,7 +217,7 @@ void CMainDlg::refreshViews() {
     m_References->showTunedDrum();
     if (m_TuningWindow) m_TuningWindow->refresh();
     m_Input->showLugStatus(m_TuningWindow ? m_TuningWindow->lugStatusText() : QString());
-    updatePlayButton();
+    m_Playback->updateButtons();
     updateGraphs();
 }
 
@@ -273,67 +248,17 @@ void CMainDlg::setNoteWindowShown(bool shown) {
     m_NoteWindow->raise();
 }
 
-void CMainDlg::updatePlayButton() {
-    // Nothing to play before the first strike, and a strike being recorded is not stable yet.
-    m_Input->playButton().setEnabled(m_Tuner.hasStrike() && !m_Tuner.recorder().recording() &&
-                                     !m_Player->isPlaying());
-}
+void CMainDlg::chooseAndOpenFile() { m_Files->chooseAndOpen(); }
 
-void CMainDlg::play() {
-    const Stretch& stretch = m_Tuner.stretch();
-    const QString error = m_Player->play((stretch.start() + stretch.end()) / 2);
-    if (!error.isEmpty()) {
-        showSoundError(error);
-        return;
-    }
-    if (m_Player->isPlaying()) {
-        m_Input->playButton().setEnabled(false);
-        m_Input->stopButton().setEnabled(true);
-    }
-}
+void CMainDlg::chooseAndImportFile() { m_Files->chooseAndImport(); }
 
-void CMainDlg::chooseAndOpenFile() {
-    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
-    if (music.isEmpty() || !QDir(music).exists()) music = QDir::homePath();
-    // The folder and name are stored in the file system's bytes.
-    const OpenFileState state =
-        OpenFileState::load(m_Profile, QFile::encodeName(music).toStdString());
-    const QString path =
-        m_Services.chooseOpenFile(this, tr("Выбирите файл"),
-                                  QFile::decodeName(QByteArray::fromStdString(state.initialPath())),
-                                  tr("WAV - файлы (*.wav);;Все файлы (*.*)"));
-    openChosenFile(path);
-}
+void CMainDlg::openChosenFile(const QString& path) { m_Files->openChosen(path); }
 
-void CMainDlg::openChosenFile(const QString& path) {
-    openChosenFile(QFile::encodeName(QDir::toNativeSeparators(path)));
-}
+void CMainDlg::openChosenFile(const QByteArray& path) { m_Files->openChosen(path); }
 
-void CMainDlg::openChosenFile(const QByteArray& path) {
-    if (QFile::decodeName(path).size() < static_cast<qsizetype>(kMinimumPathLength)) return;
-    OpenFileState::remember(m_Profile, path.toStdString());
-    openFile(path);
-}
+void CMainDlg::openFile(const QString& path) { m_Files->open(path); }
 
-void CMainDlg::chooseAndImportFile() {
-    const bool imported = runImportCommand(this, m_Profile, m_Services, m_Tuner, [this] {
-        refreshViews();
-        updateGraphs();
-    });
-    if (imported) step();
-}
-
-void CMainDlg::openFile(const QString& path) { openFile(QFile::encodeName(path)); }
-
-void CMainDlg::openFile(const QByteArray& path) {
-    const WavLoadResult result = m_Tuner.loadFile(path.toStdString());
-    if (!result.ok) {
-        m_Services.message(this, qs(result.message), QStringLiteral("Tomaro"),
-                           boxIcon(result.icon));
-        return;
-    }
-    step();
-}
+void CMainDlg::openFile(const QByteArray& path) { m_Files->open(path); }
 
 void CMainDlg::showAbout() {
     m_Services.message(this,
@@ -347,7 +272,7 @@ void CMainDlg::showAbout() {
 void CMainDlg::closeEvent(QCloseEvent* event) {
     // The large-note window closes with the program, but stays remembered as open.
     if (m_NoteWindow) m_NoteWindow->disconnect(this);
-    m_Player->stop();
+    m_Playback->stop();
     if (m_TuningWindow) m_TuningWindow->close();
     const QString error = m_Capture->close();
     if (!error.isEmpty()) showSoundError(error);
@@ -365,7 +290,7 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void CMainDlg::changeEvent(QEvent* event) {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange) scheduleStep();
+    if (event->type() == QEvent::ActivationChange) m_Pump->schedule();
     if (event->type() != QEvent::LanguageChange || m_Readout == nullptr) return;
     // The kept texts of every widget, then the texts the core builds in the new language.
     i18n::retranslate(this);

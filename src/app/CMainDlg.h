@@ -12,15 +12,17 @@ namespace tomaro {
 
 class AnalysisGroup;
 class CaptureDevice;
+class FileCommands;
 class HistoryBar;
 class InputGroup;
 class NoteWindow;
-class Player;
 class Profile;
 class ReadoutPanel;
 class ReferencesGroup;
 class SerialPort;
+class StepPump;
 class StrikeGraphs;
+class StrikePlayback;
 class TuningWindow;
 
 // The main window: the controls on the left, the graphs on the right, the read-out large at the
@@ -68,7 +70,6 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void scheduleStep();
     // The left panel's column as wide as its texts need, in the current language.
     void fitPanel();
     void showSoundError(const QString& text);
@@ -78,8 +79,6 @@ private:
     void updateGraphs();
     void openReferencesDialog();
     void setNoteWindowShown(bool shown);
-    void play();
-    void updatePlayButton();
     void showAbout();
     void showTuningWindow();
 
@@ -87,9 +86,10 @@ private:
     AppServices m_Services;
     Tuner m_Tuner;
     std::unique_ptr<CaptureDevice> m_Capture;
-    std::unique_ptr<Player> m_Player;
     std::unique_ptr<SerialPort> m_SerialPort;
-    bool m_StepScheduled = false;
+    std::unique_ptr<StepPump> m_Pump;
+    std::unique_ptr<FileCommands> m_Files;
+    std::unique_ptr<StrikePlayback> m_Playback;  // its player outlives the window "Настройка"
 
     ReadoutPanel* m_Readout = nullptr;
     InputGroup* m_Input = nullptr;
