@@ -10,6 +10,7 @@
 #include "app/AnalysisGroup.h"
 #include "app/DeviceChoice.h"
 #include "app/FileCommands.h"
+#include "app/HistoryBar.h"
 #include "app/InputGroup.h"
 #include "app/ReadoutPanel.h"
 #include "app/ReferencesGroup.h"

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/CMainDlg.h"
+#include "app/HistoryBar.h"
 #include "app/KitPlanWindow.h"
 #include "app/SnapshotsWindow.h"
 #include "app/TuningWindow.h"

@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "app/CMainDlg.h"
+#include "app/HistoryBar.h"
 #include "app/SnapshotsWindow.h"
 #include "app/Tuner.h"
 #include "history/HistoryStore.h"

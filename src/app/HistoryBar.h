@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "app/SnapshotsWindow.h"
+
+class QLabel;
+class QPushButton;
+
+namespace tomaro {
+
+class Tuner;
+namespace history {
+class HistoryStore;
+}  // namespace history
+
+// The main window's part of the history: the button "Снимки..." that opens the snapshots window,
+// the line "Возврат к снимку «NAME» от DATE" with the end of the recall while one is active, and
+// the history's messages (a damaged file moved aside, a disk that is full) said once. It owns the
+// history at `storePath` and hands it to the Tuner. User-interface thread only.
+class HistoryBar : public QWidget {
+    Q_OBJECT
+
+public:
+    HistoryBar(Tuner& tuner, const QString& storePath, SnapshotsWindow::Services services = {},
+               QWidget* parent = nullptr);
+    ~HistoryBar() override;
+
+    history::HistoryStore& store() { return *m_Store; }
+    // The snapshots window, made when first opened (null before).
+    SnapshotsWindow* snapshotsWindow() const { return m_Window.get(); }
+    void showSnapshots();
+    // After every analysis: the history's message, if any, and the drift of a recall.
+    void strikeAnalysed();
+    QLabel* recallLine() const { return m_RecallLine; }
+    QLabel* messageLine() const { return m_MessageLine; }
+
+    // Where the window keeps the history: AppDataLocation + "/tomaro.sqlite".
+    static QString defaultStorePath();
+
+signals:
+    void tunerChanged();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    void showRecall();
+    void showMessage();
+
+    Tuner& m_Tuner;
+    std::unique_ptr<history::HistoryStore> m_Store;
+    SnapshotsWindow::Services m_Services;
+    std::unique_ptr<SnapshotsWindow> m_Window;
+    QLabel* m_RecallLine = nullptr;
+    QPushButton* m_EndRecall = nullptr;
+    QLabel* m_MessageLine = nullptr;
+};
+
+}  // namespace tomaro
