@@ -35,12 +35,14 @@ QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
+CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices services,
+                   QWidget* parent)
     : QMainWindow(parent),
       m_Profile(profile),
       m_Services(AppServices::withDefaults(std::move(services))),
       m_Tuner(profile) {
     setObjectName(QStringLiteral("CMainDlg"));
+    m_Tuner.setHistory(history);
     m_Capture = std::make_unique<CaptureDevice>(m_Tuner.recorder());
     m_SerialPort = std::make_unique<SerialPort>();
     m_Pump = std::make_unique<StepPump>(m_Tuner);
@@ -100,7 +102,7 @@ CMainDlg::CMainDlg(Profile& profile, AppServices services, QWidget* parent)
     connect(m_References, &ReferencesGroup::tuningWindowRequested, this,
             &CMainDlg::showTuningWindow);
     panelLayout->addWidget(m_References);
-    m_History = new HistoryBar(m_Tuner, HistoryBar::defaultStorePath(), {}, panel);
+    m_History = new HistoryBar(m_Tuner, history, {}, panel);
     connect(m_History, &HistoryBar::tunerChanged, this, &CMainDlg::refreshViews);
     panelLayout->addWidget(m_History);
     panelLayout->addWidget(

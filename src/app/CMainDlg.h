@@ -32,7 +32,9 @@ class TuningWindow;
 class CMainDlg : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainDlg(Profile& profile, AppServices services = {}, QWidget* parent = nullptr);
+    // `history` is lent by the application object, which keeps it beyond the window's life.
+    CMainDlg(Profile& profile, history::HistoryStore& history, AppServices services = {},
+             QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     Tuner& tuner() { return m_Tuner; }

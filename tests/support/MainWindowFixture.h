@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/CMainDlg.h"
+#include "history/HistoryStore.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
 
@@ -24,8 +25,9 @@ struct Tone {
 
 // The main window as the window tests build it: its settings in memory, its message boxes, file
 // dialog and references dialog replaced so that nothing blocks, and strikes fed as WAV files of
-// decaying tones written in a folder of the test's own. A Qt test class derives from QObject and
-// from this; the fixture lives as long as the test object, so it outlives every window it makes.
+// decaying tones written in a folder of the test's own, where the tuning history is kept too. A Qt
+// test class derives from QObject and from this; the fixture lives as long as the test object, so
+// it and its history outlive every window it makes.
 class MainWindowFixture {
 protected:
     struct Message {
@@ -55,7 +57,7 @@ protected:
         services.runDialog = [this](QDialog& dialog) {
             if (m_OnDialog) m_OnDialog(dialog);
         };
-        return std::make_unique<CMainDlg>(profile, services);
+        return std::make_unique<CMainDlg>(profile, m_History, services);
     }
 
     // Every test function starts from empty settings that listen to no device, without messages
@@ -120,6 +122,8 @@ protected:
     std::vector<FileDialog> m_FileDialogs;
     QString m_NextChosenFile;  // the file dialog's answer
     std::function<void(QDialog&)> m_OnDialog;
+    // The tuning history every window borrows, as the application object lends its own.
+    history::HistoryStore m_History{m_Dir.filePath(QStringLiteral("tomaro.sqlite")).toStdString()};
 };
 
 }  // namespace tomaro::test
