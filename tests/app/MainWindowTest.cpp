@@ -116,6 +116,33 @@ private slots:
         QCOMPARE(seriesLine->text(), QStringLiteral("серия: нет ударов"));
     }
 
+    // The read-out's lines have their place before the first strike: when its quality line,
+    // nearest reference and series fill in, "Настраиваю:" and the controls around it stay where
+    // a click expects them, and so they do when a rejected strike's longer line follows.
+    void theFirstStrikeLeavesTheControlsInPlace() {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QLabel* tuning = nullptr;
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->text() == QStringLiteral("Настраиваю:")) tuning = label;
+        }
+        QVERIFY(tuning != nullptr);
+        const auto place = [&] {
+            settleLayouts();
+            return tuning->mapTo(window.get(), QPoint(0, 0));
+        };
+        const QPoint before = place();
+        window->openFile(writeTone("first.wav", 110.0));
+        QVERIFY(!window->findChild<QLabel*>("qualityLine")->text().isEmpty());
+        QCOMPARE(place(), before);
+        window->openFile(writeSilence());
+        QVERIFY(window->findChild<QLabel*>("qualityLine")
+                    ->text()
+                    .startsWith(QStringLiteral("Отклонено: ")));
+        QCOMPARE(place(), before);
+    }
+
     void refusedFileShowsItsMessageAndKeepsTheStrike() {
         auto window = makeWindow();
         window->openFile(writeTone("good.wav", 200.0));

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cmath>
@@ -108,6 +110,15 @@ protected:
     }
     QString writeSilence(const QString& name = QStringLiteral("silence.wav")) {
         return writeWav(name, std::vector<std::int16_t>(30000, 0));
+    }
+
+    // Lets every layout the last change asked for take place (a layout request may ask for the
+    // next one up).
+    static void settleLayouts() {
+        for (int round = 0; round < 8; ++round) {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            QCoreApplication::processEvents();
+        }
     }
 
     // Chooses an entry as the user does.
