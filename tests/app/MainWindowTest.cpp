@@ -147,7 +147,7 @@ private slots:
         auto window = makeWindow();
         window->openFile(writeTone("good.wav", 200.0));
         const double before = window->tuner().mainFrequencyHz();
-        test::Tone slow;
+        test::WavTone slow;
         slow.rateHz = 2999;
         window->openFile(writeTone("slow.wav", 200.0, slow));
         QCOMPARE(m_Messages.size(), size_t(1));

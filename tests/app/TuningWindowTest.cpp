@@ -30,7 +30,7 @@ private:
     // The 12" of the kit has its batter overtone at 1.5 x 116.54 Hz.
     static constexpr double kTargetHz = 1.5 * 116.54094037952248;
     // The strikes of these tests ring for a shorter time than the fixture's.
-    static constexpr test::Tone kStrike{9000, 0.4};
+    static constexpr test::WavTone kStrike{9000, 0.4};
 
     // A tap near a rod: the rod's mode at `hz`, and a louder mode of the head at 1.6 times it.
     QString writeTap(const QString& name, double hz, double amplitude = 5000) {

@@ -18,8 +18,9 @@
 
 namespace tomaro::test {
 
-// A decaying tone: amplitude × e^(−t / decaySec) × sin(2π f t), 40000 frames at rateHz.
-struct Tone {
+// A decaying tone as the window tests write it into a WAV file: amplitude × e^(−t / decaySec) ×
+// sin(2π f t), 40000 frames at rateHz.
+struct WavTone {
     double amplitude = 10000;
     double decaySec = 0.5;
     std::uint32_t rateHz = 48000;
@@ -95,7 +96,7 @@ protected:
         writeFile(path.toStdString(), wav.bytes());
     }
 
-    static std::vector<std::int16_t> toneSamples(double frequencyHz, const Tone& tone = {}) {
+    static std::vector<std::int16_t> toneSamples(double frequencyHz, const WavTone& tone = {}) {
         std::vector<std::int16_t> samples;
         for (int i = 0; i < 40000; ++i) {
             const double t = double(i) / tone.rateHz;
@@ -105,7 +106,7 @@ protected:
         }
         return samples;
     }
-    QString writeTone(const QString& name, double frequencyHz, const Tone& tone = {}) {
+    QString writeTone(const QString& name, double frequencyHz, const WavTone& tone = {}) {
         return writeWav(name, toneSamples(frequencyHz, tone), tone.rateHz);
     }
     QString writeSilence(const QString& name = QStringLiteral("silence.wav")) {
