@@ -6,30 +6,23 @@
 #include "app/AppServices.h"
 #include "app/Tuner.h"
 
-class QCheckBox;
-class QComboBox;
-class QLabel;
-class QPushButton;
 class QScrollArea;
-class QSpinBox;
 
 namespace tomaro {
 
+class AnalysisGroup;
 class CaptureDevice;
-class ElidedButton;
-class LevelMeter;
-class NoteWindow;
-class PitchTrackView;
-class ReadoutPanel;
-class Player;
-class SignalOverview;
-class SpectrumView;
-class StretchZoom;
-class Profile;
-class SerialPort;
-class StepField;
-class DrumChoice;
+class FileCommands;
 class HistoryBar;
+class InputGroup;
+class NoteWindow;
+class Profile;
+class ReadoutPanel;
+class ReferencesGroup;
+class SerialPort;
+class StepPump;
+class StrikeGraphs;
+class StrikePlayback;
 class TuningWindow;
 
 // The main window: the controls on the left, the graphs on the right, the read-out large at the
@@ -39,7 +32,9 @@ class TuningWindow;
 class CMainDlg : public QMainWindow {
     Q_OBJECT
 public:
-    explicit CMainDlg(Profile& profile, AppServices services = {}, QWidget* parent = nullptr);
+    // `history` is lent by the application object, which keeps it beyond the window's life.
+    CMainDlg(Profile& profile, history::HistoryStore& history, AppServices services = {},
+             QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     Tuner& tuner() { return m_Tuner; }
@@ -77,26 +72,15 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    QWidget* buildInputGroup();
-    QWidget* buildAnalysisGroup();
-    QWidget* buildReferencesGroup();
-    QWidget* buildGraphs();
-    void scheduleStep();
     // The left panel's column as wide as its texts need, in the current language.
     void fitPanel();
-    void fillDevices();
-    void openDevice(int entry);
     void showSoundError(const QString& text);
-    void showAnalysisSettings();
     void analysisChanged();
-    void showStretch();
     void referencesUpdate();
     void refreshViews();
     void updateGraphs();
     void openReferencesDialog();
     void setNoteWindowShown(bool shown);
-    void play();
-    void updatePlayButton();
     void showAbout();
     void showTuningWindow();
 
@@ -104,36 +88,18 @@ private:
     AppServices m_Services;
     Tuner m_Tuner;
     std::unique_ptr<CaptureDevice> m_Capture;
-    std::unique_ptr<Player> m_Player;
     std::unique_ptr<SerialPort> m_SerialPort;
-    bool m_StepScheduled = false;
+    std::unique_ptr<StepPump> m_Pump;
+    std::unique_ptr<FileCommands> m_Files;
+    std::unique_ptr<StrikePlayback> m_Playback;  // its player outlives the window "Настройка"
 
     ReadoutPanel* m_Readout = nullptr;
-    QComboBox* m_DeviceCombo = nullptr;
-    QSpinBox* m_ThresholdSpin = nullptr;
-    QComboBox* m_WindowCombo = nullptr;
-    StepField* m_DelayField = nullptr;
-    StepField* m_LengthField = nullptr;
-    QSpinBox* m_FindF0Spin = nullptr;
-    QSpinBox* m_FindF1Spin = nullptr;
-    QCheckBox* m_DecayBox = nullptr;
-    ElidedButton* m_ReferencesButton = nullptr;
-    QCheckBox* m_FundamentalBox = nullptr;
-    QCheckBox* m_BatterBox = nullptr;
-    QCheckBox* m_ResonantBox = nullptr;
-    QComboBox* m_TransferCombo = nullptr;
-    QCheckBox* m_NoteWindowBox = nullptr;
-    QPushButton* m_PlayButton = nullptr;
-    QPushButton* m_StopButton = nullptr;
-    LevelMeter* m_LevelMeter = nullptr;
+    InputGroup* m_Input = nullptr;
+    AnalysisGroup* m_Analysis = nullptr;
+    ReferencesGroup* m_References = nullptr;
     QScrollArea* m_PanelScroll = nullptr;  // the left panel
-    QLabel* m_LugStatus = nullptr;         // says that lug mode is on, for which drum and head
-    SignalOverview* m_Overview = nullptr;
-    StretchZoom* m_Zoom = nullptr;
-    SpectrumView* m_Spectrum = nullptr;
-    PitchTrackView* m_PitchView = nullptr;
+    StrikeGraphs* m_Graphs = nullptr;
     std::unique_ptr<NoteWindow> m_NoteWindow;
-    DrumChoice* m_DrumChoice = nullptr;
     std::unique_ptr<TuningWindow> m_TuningWindow;
     HistoryBar* m_History = nullptr;
 };

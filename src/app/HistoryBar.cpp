@@ -4,7 +4,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QStandardPaths>
 #include <QVBoxLayout>
 
 #include "app/SnapshotsWindow.h"
@@ -19,13 +18,9 @@ QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-HistoryBar::HistoryBar(Tuner& tuner, const QString& storePath, SnapshotsWindowServices services,
-                       QWidget* parent)
-    : QWidget(parent),
-      m_Tuner(tuner),
-      m_Store(std::make_unique<history::HistoryStore>(storePath.toStdString())),
-      m_Services(std::move(services)) {
-    m_Tuner.setHistory(m_Store.get());
+HistoryBar::HistoryBar(Tuner& tuner, history::HistoryStore& store,
+                       SnapshotsWindowServices services, QWidget* parent)
+    : QWidget(parent), m_Tuner(tuner), m_Store(store), m_Services(std::move(services)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* row = new QHBoxLayout;
@@ -63,14 +58,9 @@ HistoryBar::HistoryBar(Tuner& tuner, const QString& storePath, SnapshotsWindowSe
 // not touched here.
 HistoryBar::~HistoryBar() = default;
 
-QString HistoryBar::defaultStorePath() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) +
-           QStringLiteral("/tomaro.sqlite");
-}
-
 void HistoryBar::showSnapshots() {
     if (!m_Window) {
-        m_Window = std::make_unique<SnapshotsWindow>(m_Tuner, *m_Store, m_Services, this);
+        m_Window = std::make_unique<SnapshotsWindow>(m_Tuner, m_Store, m_Services, this);
         connect(m_Window.get(), &SnapshotsWindow::recallChanged, this, [this] {
             showRecall();
             emit tunerChanged();
@@ -100,7 +90,7 @@ void HistoryBar::showRecall() {
 
 void HistoryBar::showMessage() {
     // Each message of the history is shown once and stays until the next one.
-    if (m_Store->hasMessage()) m_MessageLine->setText(qs(m_Store->takeMessage()));
+    if (m_Store.hasMessage()) m_MessageLine->setText(qs(m_Store.takeMessage()));
     m_MessageLine->setVisible(!m_MessageLine->text().isEmpty());
 }
 

@@ -19,17 +19,18 @@ class HistoryStore;
 
 // The main window's part of the history: the button "Снимки..." that opens the snapshots window,
 // the line "Возврат к снимку «NAME» от DATE" with the end of the recall while one is active, and
-// the history's messages (a damaged file moved aside, a disk that is full) said once. It owns the
-// history at `storePath` and hands it to the Tuner. User-interface thread only.
+// the history's messages (a damaged file moved aside, a disk that is full) said once. The
+// history is the application's, lent for the bar's life (the store outlives it). User-interface
+// thread only.
 class HistoryBar : public QWidget {
     Q_OBJECT
 
 public:
-    HistoryBar(Tuner& tuner, const QString& storePath, SnapshotsWindowServices services = {},
+    HistoryBar(Tuner& tuner, history::HistoryStore& store, SnapshotsWindowServices services = {},
                QWidget* parent = nullptr);
     ~HistoryBar() override;
 
-    history::HistoryStore& store() { return *m_Store; }
+    history::HistoryStore& store() { return m_Store; }
     // The snapshots window, made when first opened (null before).
     SnapshotsWindow* snapshotsWindow() const { return m_Window.get(); }
     void showSnapshots();
@@ -37,9 +38,6 @@ public:
     void strikeAnalysed();
     QLabel* recallLine() const { return m_RecallLine; }
     QLabel* messageLine() const { return m_MessageLine; }
-
-    // Where the window keeps the history: AppDataLocation + "/tomaro.sqlite".
-    static QString defaultStorePath();
 
 signals:
     void tunerChanged();
@@ -52,7 +50,7 @@ private:
     void showMessage();
 
     Tuner& m_Tuner;
-    std::unique_ptr<history::HistoryStore> m_Store;
+    history::HistoryStore& m_Store;
     SnapshotsWindowServices m_Services;
     std::unique_ptr<SnapshotsWindow> m_Window;
     QLabel* m_RecallLine = nullptr;

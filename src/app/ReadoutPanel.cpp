@@ -42,6 +42,16 @@ ReadoutPanel::ReadoutPanel(QWidget* parent) : QGroupBox(parent) {
     m_QualityLine->setObjectName(QStringLiteral("qualityLine"));
     m_SeriesLine = new SeriesLine(this);
     m_SeriesLine->setObjectName(QStringLiteral("seriesLine"));
+    // The lines keep their place from the start, so that the first strike (and a rejected one's
+    // longer reasons) leave "Настраиваю:" and the controls below where a click expects them: the
+    // quality line has two lines, and the wrapped lines are texts at once. A QLabel that never
+    // held a text is laid out by its size hint, one that did by its height for the width; the
+    // first text would turn the whole panel from the one to the other.
+    m_QualityLine->setMinimumHeight(2 * m_QualityLine->fontMetrics().lineSpacing());
+    for (QLabel* line : {m_NearestLabel, static_cast<QLabel*>(m_QualityLine)}) {
+        line->setText(QStringLiteral(" "));
+        line->setText(QString());
+    }
     for (QWidget* widget : std::initializer_list<QWidget*>{
              m_FrequencyLabel, m_NoteLabel, m_NearestLabel, m_QualityLine, m_SeriesLine}) {
         layout->addWidget(widget);

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/Application.h"
 #include "app/CMainDlg.h"
 #include "app/HistoryBar.h"
 #include "app/KitPlanWindow.h"
@@ -92,7 +93,6 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The tuning history of these windows goes to a folder of its own, never the user's.
     QTemporaryDir data;
-    qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
     QApplication app(argc, argv);
     // One look on every desktop.
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
@@ -117,7 +117,9 @@ int main(int argc, char** argv) {
     services.message = [](QWidget*, const QString& text, const QString&, QMessageBox::Icon) {
         std::fprintf(stderr, "%s\n", text.toUtf8().constData());
     };
-    tomaro::CMainDlg window(profile, services);
+    tomaro::Application application(profile, data.filePath(QStringLiteral("tomaro.sqlite")),
+                                    services);
+    tomaro::CMainDlg& window = application.mainWindow();
     window.resize(1366, 740);
     window.show();
     // The same strike four times: a series of four, as while tuning one drum.
@@ -172,7 +174,7 @@ int main(int argc, char** argv) {
     // as above), and the drift since then: the drum 18 cents flat, the head 15 cents flat.
     tuning->setLugMode(false);
     window.openFile(writeTap(taps, QStringLiteral("then.wav"), targetHz / 1.6));
-    tomaro::history::HistoryStore& store = window.historyBar()->store();
+    tomaro::history::HistoryStore& store = application.history();
     const qint64 threeWeeksAgo = QDateTime::currentMSecsSinceEpoch() - 21LL * 24 * 3600 * 1000;
     store.createSnapshot("После смены пластиков", threeWeeksAgo);
     window.openFile(

@@ -39,6 +39,8 @@ public:
 
     // The list and the drift read again (after a strike, or when shown).
     void refresh();
+    // Dates as the user reads them: local time, "09.12.2026 19:30".
+    static QString dateText(std::int64_t timeMs);
 
     // The buttons' actions, on the selected snapshots of the list.
     std::int64_t takeSnapshot();

@@ -158,10 +158,12 @@ public:
     // when the lug notice changed.
     bool noteInputPeak(int peak);
 
-    // The tuning history (null: none; the store outlives its use here). Every accepted strike is
+    // The tuning history, lent by its owner for the rest of the Tuner's life: the store must
+    // outlive the Tuner (make it first). Without one nothing is stored. Every accepted strike is
     // stored once, at its final pass, against the drum being tuned (else the nearest reference's
     // drum); in lug mode every tap given to a rod is stored as that rod of the head instead.
-    void setHistory(history::HistoryStore* store) { m_History = store; }
+    void setHistory(history::HistoryStore& store) { m_History = &store; }
+    // The store lent, or null when none was.
     history::HistoryStore* historyStore() const { return m_History; }
     // "Вернуть эту настройку": while a snapshot is recalled, the tuning view's target of a drum
     // the snapshot holds is its strike there, and lug mode's target of a head the mean of its rods

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDateTime>
 #include <QEvent>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "app/DrumChoice.h"
 #include "app/KitPlanWindow.h"
 #include "app/LugNoticeText.h"
 #include "app/LugQualityText.h"
@@ -62,30 +64,6 @@ QPalette darkPalette(QPalette palette) {
 }
 
 }  // namespace
-
-DrumChoice::DrumChoice(Tuner& tuner, QWidget* parent) : QComboBox(parent), m_Tuner(tuner) {
-    setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    reload();
-    connect(this, &QComboBox::activated, this, [this](int entry) {
-        m_Tuner.setTunedDrum(entry - 1);
-        emit drumChosen();
-    });
-}
-
-void DrumChoice::reload() {
-    QStringList names{tr("ближайший эталон")};
-    for (int position = 0; position < m_Tuner.kit().count(); ++position) {
-        names << qs(drums::shownName(m_Tuner.kit().drumName(position)));
-    }
-    QStringList shown;
-    for (int entry = 0; entry < count(); ++entry) shown << itemText(entry);
-    const QSignalBlocker block(this);
-    if (shown != names) {
-        clear();
-        addItems(names);
-    }
-    setCurrentIndex(m_Tuner.tunedDrum() + 1);
-}
 
 TuningWindow::TuningWindow(Tuner& tuner, Player& player, QWidget* parent)
     : QWidget(parent, Qt::Window), m_Tuner(tuner), m_Player(player) {

@@ -1,14 +1,15 @@
 #pragma once
 
-#include <QComboBox>
 #include <QWidget>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
 
 namespace tomaro {
 
+class DrumChoice;
 class KitPlanWindow;
 class LugDiagram;
 class Player;
@@ -20,24 +21,6 @@ class TuningView;
 class TurnBar;
 class TwoHeadsWindow;
 struct TuningReading;
-
-// "Настраиваю:": the nearest reference ("ближайший эталон", the default) or one drum of the kit.
-// A choice is handed to the Tuner, which stores it. User-interface thread only.
-class DrumChoice : public QComboBox {
-    Q_OBJECT
-
-public:
-    DrumChoice(Tuner& tuner, QWidget* parent = nullptr);
-    // Lists the kit's drums again and shows the Tuner's choice (after a kit change, or a choice
-    // made in the other window).
-    void reload();
-
-signals:
-    void drumChosen();
-
-private:
-    Tuner& m_Tuner;
-};
 
 // The window "Настройка": one reading large enough to read from the drum stool, against the drum
 // being tuned, with the strike quality and the series; the reference tone; and lug mode ("По

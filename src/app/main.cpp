@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/CMainDlg.h"
+#include "app/Application.h"
 #include "audio/SoundLibraryMessages.h"
 #include "language/Translations.h"
 #include "settings/Language.h"
@@ -90,7 +90,8 @@ int main(int argc, char** argv) {
     QToolTip::setPalette(tips);
 
     tomaro::translations::apply(tomaro::storedLanguage(profile));
-    tomaro::CMainDlg window(profile);
+    tomaro::Application application(profile, tomaro::Application::defaultHistoryPath());
+    tomaro::CMainDlg& window = application.mainWindow();
     window.show();
     // "Open with": a WAV file given on the command line is opened as the open command would. The
     // path is taken as the bytes given (Qt has removed its own options from argv by now): a name

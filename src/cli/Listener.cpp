@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <thread>
@@ -145,6 +146,9 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     // main() installs them first thing; here for any other caller.
     installListenStopSignals();
     g_ListenStatus = kExitAnalysed;
+    // --record: the window's history, lent to the session's Tuner. Declared first, so that it
+    // outlives the session.
+    std::optional<history::HistoryStore> store;
     const std::unique_ptr<AnalyzeSession> session = openSession(userProfile, options, err);
     if (!session) return kExitUsage;
     // For this run only: the recorder holds it, the profile is not written.
@@ -154,11 +158,10 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
         err << "tomaro-analyze: " << setUpError << '\n';
         return kExitUsage;
     }
-    // --record: the window's history; one that cannot be written is said and listening goes on.
-    std::unique_ptr<history::HistoryStore> store;
+    // A history that cannot be written is said and listening goes on.
     if (options.record) {
-        store = std::make_unique<history::HistoryStore>(history::defaultHistoryPath());
-        session->tuner().setHistory(store.get());
+        store.emplace(history::defaultHistoryPath());
+        session->tuner().setHistory(*store);
         if (store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
     }
     std::ostringstream held;
@@ -166,7 +169,7 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     {
         const QuietSoundLibrary quiet;
         status = listenToDevice(*session, userProfile, options, out, quiet.active() ? held : err,
-                                store.get());
+                                store ? &*store : nullptr);
     }
     err << held.str() << std::flush;
     return status;

@@ -49,7 +49,9 @@ void QualityLine::showVerdict(const QString& text, Verdict verdict) {
 }
 
 void QualityLine::clearQuality() {
-    clear();
+    // Emptied, not cleared: a cleared QLabel is laid out by its size hint again, not as a text,
+    // which moves what lies below it.
+    setText(QString());
     setStyleSheet(QString());
 }
 

@@ -17,8 +17,8 @@ constexpr char kToolTipProperty[] = "tomaroToolTip";
 constexpr char kTitleProperty[] = "tomaroWindowTitle";
 constexpr char kItemsProperty[] = "tomaroItems";
 
-QByteArray keep(const QObject* owner, const char* source) {
-    return QByteArray(owner->metaObject()->className()) + '\n' + source;
+QByteArray keep(Context context, const char* source) {
+    return QByteArray(context.name()) + '\n' + source;
 }
 
 QString translated(const QByteArray& kept) {
@@ -65,35 +65,35 @@ void retranslateOne(QWidget* widget) {
 
 }  // namespace
 
-QString translate(const QObject* owner, const char* source) {
-    return translated(keep(owner, source));
-}
+Context::Context(const QObject* owner) : m_Name(owner->metaObject()->className()) {}
 
-void setText(QWidget* widget, const QObject* owner, const char* source) {
-    const QByteArray kept = keep(owner, source);
+QString translate(Context context, const char* source) { return translated(keep(context, source)); }
+
+void setText(QWidget* widget, Context context, const char* source) {
+    const QByteArray kept = keep(context, source);
     widget->setProperty(kTextProperty, kept);
     applyText(widget, translated(kept));
 }
 
-QLabel* label(QWidget* parent, const QObject* owner, const char* source) {
-    return withText(new QLabel(parent), owner, source);
+QLabel* label(QWidget* parent, Context context, const char* source) {
+    return withText(new QLabel(parent), context, source);
 }
 
-void setToolTip(QWidget* widget, const QObject* owner, const char* source) {
-    const QByteArray kept = keep(owner, source);
+void setToolTip(QWidget* widget, Context context, const char* source) {
+    const QByteArray kept = keep(context, source);
     widget->setProperty(kToolTipProperty, kept);
     widget->setToolTip(translated(kept));
 }
 
-void setWindowTitle(QWidget* widget, const QObject* owner, const char* source) {
-    const QByteArray kept = keep(owner, source);
+void setWindowTitle(QWidget* widget, Context context, const char* source) {
+    const QByteArray kept = keep(context, source);
     widget->setProperty(kTitleProperty, kept);
     widget->setWindowTitle(translated(kept));
 }
 
-void setItems(QComboBox* combo, const QObject* owner, std::initializer_list<const char*> sources) {
+void setItems(QComboBox* combo, Context context, std::initializer_list<const char*> sources) {
     QList<QByteArray> items;
-    for (const char* source : sources) items.push_back(keep(owner, source));
+    for (const char* source : sources) items.push_back(keep(context, source));
     combo->setProperty(kItemsProperty, QVariant::fromValue(items));
     const int current = combo->currentIndex();
     const bool blocked = combo->blockSignals(true);

@@ -27,34 +27,17 @@
 #include "language/Translations.h"
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
-#include "support/WavBuilder.h"
+#include "support/MainWindowFixture.h"
 
 namespace tomaro {
 
-class EnglishInterfaceTest : public QObject {
+class EnglishInterfaceTest : public QObject, protected test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    struct Message {
-        QString text;
-        QString caption;
-    };
-
+    // Every main window of these tests is on screen.
     std::unique_ptr<CMainDlg> makeWindow() {
-        AppServices services;
-        services.message = [this](QWidget*, const QString& text, const QString& caption,
-                                  QMessageBox::Icon) {
-            m_Messages.push_back({text, caption});
-        };
-        services.chooseOpenFile = [this](QWidget*, const QString& title, const QString&,
-                                         const QString& filters) {
-            m_Messages.push_back({filters, title});
-            return QString();
-        };
-        services.runDialog = [this](QDialog& dialog) {
-            if (m_OnDialog) m_OnDialog(dialog);
-        };
-        auto window = std::make_unique<CMainDlg>(m_Profile, services);
+        auto window = MainWindowFixture::makeWindow();
         window->show();
         return window;
     }
@@ -105,29 +88,9 @@ private:
         emit combo->activated(index);
     }
 
-    QString writeTone(double frequencyHz, const QString& name = QStringLiteral("tone.wav")) {
-        test::WavBuilder wav;
-        for (int i = 0; i < 40000; ++i) {
-            const double t = i / 48000.0;
-            wav.samples.push_back(static_cast<std::int16_t>(
-                std::lround(10000 * std::exp(-t / 0.5) * std::sin(2 * M_PI * frequencyHz * t))));
-        }
-        const QString path = m_Dir.filePath(name);
-        test::writeFile(path.toStdString(), wav.bytes());
-        return path;
-    }
-
-    MemoryProfile m_Profile;
-    QTemporaryDir m_Dir;
-    std::vector<Message> m_Messages;
-    std::function<void(QDialog&)> m_OnDialog;
-
 private slots:
     void init() {
-        m_Profile = MemoryProfile();
-        m_Profile.writeString("CMainDlg", "m_WaveInDevice", "Нет (не слушать)");
-        m_Messages.clear();
-        m_OnDialog = nullptr;
+        startAfresh();
         translations::apply(storedLanguage(m_Profile));
     }
 
@@ -154,7 +117,7 @@ private slots:
 
     void englishReachesEveryWindowDialogAndMessage() {
         auto window = makeWindow();
-        window->openFile(writeTone(110.0));
+        window->openFile(writeTone(QStringLiteral("tone.wav"), 110.0));
         chooseLanguage(*window, 1);
         QCOMPARE(m_Profile.readString("Options", "m_Language", ""), std::string("en"));
         QCOMPARE(currentLanguage(), Language::English);
@@ -201,13 +164,18 @@ private slots:
         auto* devices = window->findChild<QComboBox*>("deviceCombo");
         devices->setCurrentIndex(devices->count() - 1);
         emit devices->activated(devices->count() - 1);
-        QVERIFY(m_Messages.size() >= 5);
+        QCOMPARE(m_FileDialogs.size(), size_t(2));
+        for (const FileDialog& dialog : m_FileDialogs) {
+            QVERIFY2(!hasCyrillic(dialog.title + dialog.filters),
+                     qPrintable(dialog.title + ": " + dialog.filters));
+        }
+        QVERIFY(m_Messages.size() >= 3);
         for (const Message& message : m_Messages) {
             QVERIFY2(!hasCyrillic(message.text + message.caption),
                      qPrintable(message.caption + ": " + message.text));
         }
         QCOMPARE(m_Messages[0].caption, QStringLiteral("About Tomaro"));
-        QCOMPARE(m_Messages[3].text, QStringLiteral("cannot open the file!!! \n"));
+        QCOMPARE(m_Messages[1].text, QStringLiteral("cannot open the file!!! \n"));
         // The device entries are stored by their names, the first one by its Russian name.
         QCOMPARE(m_Profile.readString("CMainDlg", "m_WaveInDevice", ""),
                  std::string("WAVE MAPPER"));
@@ -220,7 +188,7 @@ private slots:
 
     void russianComesBackAtOnce() {
         auto window = makeWindow();
-        window->openFile(writeTone(110.0));
+        window->openFile(writeTone(QStringLiteral("tone.wav"), 110.0));
         window->step();
         const QString russianNearest = window->findChild<QLabel*>("nearestLabel")->text();
         const QString russianButton = window->findChild<QPushButton*>("referencesButton")->text();
@@ -278,9 +246,8 @@ private slots:
         const double targetHz = 1.5 * 440 * std::pow(2.0, -23 / 12.0);
         auto window = makeWindow();
         auto* choice = window->findChild<QComboBox*>("drumChoice");
-        choice->setCurrentIndex(2);
-        emit choice->activated(2);
-        window->openFile(writeTone(targetHz * std::exp2(-12.0 / 1200)));
+        choose(choice, 2);
+        window->openFile(writeTone(QStringLiteral("tone.wav"), targetHz * std::exp2(-12.0 / 1200)));
         chooseLanguage(*window, 1);
         QCOMPARE(cyrillic(visibleTexts(window.get())), QStringList());
 
@@ -308,8 +275,8 @@ private slots:
         tuning->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(tuning));
         for (int rod = 0; rod < 4; ++rod) {
-            window->openFile(writeTone(targetHz * std::exp2((rod % 2) / 1200.0),
-                                       QStringLiteral("rod%1.wav").arg(rod)));
+            window->openFile(writeTone(QStringLiteral("rod%1.wav").arg(rod),
+                                       targetHz * std::exp2((rod % 2) / 1200.0)));
         }
         QVERIFY(window->tuner().lugs().even());
         auto* headLine = tuning->findChild<QLabel*>("lugHeadLine");

@@ -56,9 +56,9 @@ private slots:
 
     void twoHeadsShowBothHeadsTheirIntervalAndWriteTheResonantTarget() {
         MemoryProfile profile;
-        Tuner tuner(profile);  // the standard kit: 10", 12", 16", kick
         history::HistoryStore store(m_Dir.filePath(QStringLiteral("heads.sqlite")).toStdString());
-        tuner.setHistory(&store);
+        Tuner tuner(profile);  // the standard kit: 10", 12", 16", kick
+        tuner.setHistory(store);
         tuner.setTunedDrum(1);
         const std::string tom = tuner.kit().drumName(1);
         history::Reading strike;

@@ -7,25 +7,20 @@
 #include <chrono>
 #include <cmath>
 
-#include "app/CMainDlg.h"
-#include "settings/MemoryProfile.h"
+#include "support/MainWindowFixture.h"
 
 namespace tomaro {
 
-class LiveStrikeTest : public QObject {
+class LiveStrikeTest : public QObject, protected test::MainWindowFixture {
     Q_OBJECT
 
 private slots:
     void strikeOnTheMicrophoneEndsAsAReadout() {
-        MemoryProfile profile;  // defaults: the system's default input, threshold 3000
-        AppServices services;
-        QStringList messages;
-        services.message = [&](QWidget*, const QString& text, const QString&, QMessageBox::Icon) {
-            messages << text;
-        };
-        CMainDlg window(profile, services);
+        // The fixture's fresh settings: the system's default input, threshold 3000.
+        const auto owned = makeWindow();
+        CMainDlg& window = *owned;
         window.show();
-        QCOMPARE(messages, QStringList());
+        QCOMPARE(messageTexts(), QStringList());
         QCOMPARE(window.windowTitle(), QStringLiteral("Tomaro1.6  - жду удара нового"));
         QSignalSpy analysed(&window, &CMainDlg::analysed);
 
@@ -71,7 +66,7 @@ private slots:
         QVERIFY(std::abs(record.buffer[100]) < 100);
         QVERIFY(pacat.waitForFinished(10000));
         window.close();
-        QCOMPARE(messages, QStringList());
+        QCOMPARE(messageTexts(), QStringList());
     }
 };
 

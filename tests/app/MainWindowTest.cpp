@@ -25,40 +25,14 @@
 #include "serial/PseudoTerminal.h"
 #include "settings/MemoryProfile.h"
 #include "settings/QtProfile.h"
-#include "support/WavBuilder.h"
+#include "support/MainWindowFixture.h"
 
 namespace tomaro {
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, protected test::MainWindowFixture {
     Q_OBJECT
 
 private:
-    struct Message {
-        QString text;
-        QString caption;
-        QMessageBox::Icon icon;
-    };
-
-    std::unique_ptr<CMainDlg> makeWindow() { return makeWindow(m_Profile); }
-    std::unique_ptr<CMainDlg> makeWindow(Profile& profile) {
-        AppServices services;
-        services.message = [this](QWidget*, const QString& text, const QString& caption,
-                                  QMessageBox::Icon icon) {
-            m_Messages.push_back({text, caption, icon});
-        };
-        services.chooseOpenFile = [this](QWidget*, const QString& title, const QString& initial,
-                                         const QString& filters) {
-            m_DialogTitle = title;
-            m_DialogInitialPath = initial;
-            m_DialogFilters = filters;
-            return m_NextChosenFile;
-        };
-        services.runDialog = [this](QDialog& dialog) {
-            if (m_OnDialog) m_OnDialog(dialog);
-        };
-        return std::make_unique<CMainDlg>(profile, services);
-    }
-
     // The real settings file, in this test's own folder; returns its path.
     QString useSettingsFolder() {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Dir.path());
@@ -79,40 +53,8 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    QString writeTone(const QString& name, double frequencyHz, std::uint32_t rateHz = 48000) {
-        const QByteArray path = QFile::encodeName(m_Dir.filePath(name));
-        writeToneBytes(path, frequencyHz, rateHz);
-        return QFile::decodeName(path);
-    }
-
-    // The same with the path in the file system's bytes.
-    void writeToneBytes(const QByteArray& path, double frequencyHz, std::uint32_t rateHz = 48000) {
-        test::WavBuilder wav;
-        wav.sampleRateHz = rateHz;
-        for (int i = 0; i < 40000; ++i) {
-            const double t = double(i) / rateHz;
-            wav.samples.push_back(static_cast<std::int16_t>(
-                std::lround(10000 * std::exp(-t / 0.5) * std::sin(2 * M_PI * frequencyHz * t))));
-        }
-        test::writeFile(path.toStdString(), wav.bytes());
-    }
-
-    MemoryProfile m_Profile;
-    QTemporaryDir m_Dir;
-    std::vector<Message> m_Messages;
-    QString m_NextChosenFile;
-    QString m_DialogTitle;
-    QString m_DialogInitialPath;
-    QString m_DialogFilters;
-    std::function<void(QDialog&)> m_OnDialog;
-
 private slots:
-    void init() {
-        m_Profile = MemoryProfile();
-        m_Profile.writeString("CMainDlg", "m_WaveInDevice", "Нет (не слушать)");
-        m_Messages.clear();
-        m_NextChosenFile.clear();
-    }
+    void init() { startAfresh(); }
 
     void captionSaysNoAudioWithoutADevice() {
         auto window = makeWindow();
@@ -128,9 +70,10 @@ private slots:
         QVERIFY(!play->isEnabled());  // nothing to play yet
         window->findChild<QPushButton*>("openButton")->click();
         QVERIFY(play->isEnabled());
-        QCOMPARE(m_DialogTitle, QStringLiteral("Выбирите файл"));
-        QCOMPARE(m_DialogFilters, QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
-        QVERIFY(m_DialogInitialPath.endsWith("/12345.wav"));
+        QCOMPARE(m_FileDialogs.back().title, QStringLiteral("Выбирите файл"));
+        QCOMPARE(m_FileDialogs.back().filters,
+                 QStringLiteral("WAV - файлы (*.wav);;Все файлы (*.*)"));
+        QVERIFY(m_FileDialogs.back().initialPath.endsWith("/12345.wav"));
         QCOMPARE(analysed.count(), 1);
         QVERIFY(m_Messages.empty());
         QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.1);
@@ -158,11 +101,7 @@ private slots:
 
         // Silence: no tone instead of a frequency, the last good reading named, the series kept;
         // the caption and the large-note window's lines keep their texts.
-        test::WavBuilder silence;
-        silence.samples.assign(30000, 0);
-        const QString silent = m_Dir.filePath("silence.wav");
-        test::writeFile(silent.toStdString(), silence.bytes());
-        window->openFile(silent);
+        window->openFile(writeSilence());
         QCOMPARE(frequency->text(), QStringLiteral("нет тона"));
         QCOMPARE(window->findChild<QLabel*>("noteLabel")->text(), QString());
         QCOMPARE(quality->text(),
@@ -177,11 +116,40 @@ private slots:
         QCOMPARE(seriesLine->text(), QStringLiteral("серия: нет ударов"));
     }
 
+    // The read-out's lines have their place before the first strike: when its quality line,
+    // nearest reference and series fill in, "Настраиваю:" and the controls around it stay where
+    // a click expects them, and so they do when a rejected strike's longer line follows.
+    void theFirstStrikeLeavesTheControlsInPlace() {
+        auto window = makeWindow();
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        QLabel* tuning = nullptr;
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->text() == QStringLiteral("Настраиваю:")) tuning = label;
+        }
+        QVERIFY(tuning != nullptr);
+        const auto place = [&] {
+            settleLayouts();
+            return tuning->mapTo(window.get(), QPoint(0, 0));
+        };
+        const QPoint before = place();
+        window->openFile(writeTone("first.wav", 110.0));
+        QVERIFY(!window->findChild<QLabel*>("qualityLine")->text().isEmpty());
+        QCOMPARE(place(), before);
+        window->openFile(writeSilence());
+        QVERIFY(window->findChild<QLabel*>("qualityLine")
+                    ->text()
+                    .startsWith(QStringLiteral("Отклонено: ")));
+        QCOMPARE(place(), before);
+    }
+
     void refusedFileShowsItsMessageAndKeepsTheStrike() {
         auto window = makeWindow();
         window->openFile(writeTone("good.wav", 200.0));
         const double before = window->tuner().mainFrequencyHz();
-        window->openFile(writeTone("slow.wav", 200.0, 2999));
+        test::WavTone slow;
+        slow.rateHz = 2999;
+        window->openFile(writeTone("slow.wav", 200.0, slow));
         QCOMPARE(m_Messages.size(), size_t(1));
         QCOMPARE(m_Messages[0].text,
                  QStringLiteral("Частота дискретизации этого файла 2999 Гц, какая то не такая!"));
@@ -344,16 +312,14 @@ private slots:
         window->resize(1200, 800);
         window->show();
         // A tone of 150 Hz with a weaker one at 240 Hz: the search finds 150 Hz first.
-        test::WavBuilder wav;
+        std::vector<std::int16_t> samples;
         for (int i = 0; i < 40000; ++i) {
             const double t = i / 48000.0;
-            wav.samples.push_back(static_cast<std::int16_t>(
+            samples.push_back(static_cast<std::int16_t>(
                 std::lround(std::exp(-t / 0.5) * (9000 * std::sin(2 * M_PI * 150.0 * t) +
                                                   4000 * std::sin(2 * M_PI * 240.0 * t)))));
         }
-        const QString path = m_Dir.filePath("two.wav");
-        test::writeFile(path.toStdString(), wav.bytes());
-        window->openFile(path);
+        window->openFile(writeWav("two.wav", samples));
         QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 150.0) < 0.2);
 
         QSignalSpy analysed(window.get(), &CMainDlg::analysed);
@@ -433,8 +399,9 @@ private slots:
         m_NextChosenFile = flac;
         QSignalSpy analysed(window.get(), &CMainDlg::analysed);
         window->findChild<QPushButton*>("importButton")->click();
-        QCOMPARE(m_DialogTitle, QStringLiteral("Выберите звуковой файл"));
-        QVERIFY(m_DialogFilters.contains("*.flac") && m_DialogFilters.contains("*.mp3"));
+        QCOMPARE(m_FileDialogs.back().title, QStringLiteral("Выберите звуковой файл"));
+        QVERIFY(m_FileDialogs.back().filters.contains("*.flac") &&
+                m_FileDialogs.back().filters.contains("*.mp3"));
         QCOMPARE(analysed.count(), 1);
         QVERIFY(m_Messages.empty());
         QVERIFY(window->tuner().shownStrike().readsInPlace());
@@ -452,7 +419,7 @@ private slots:
         text.write("not a sound");
         text.close();
         window->findChild<QPushButton*>("importButton")->click();
-        QCOMPARE(m_DialogInitialPath, flac);
+        QCOMPARE(m_FileDialogs.back().initialPath, flac);
         QCOMPARE(m_Messages.size(), size_t(1));
         QVERIFY(m_Messages[0].text.startsWith("Не могу прочитать звук из этого файла !\n"));
         QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 130.0) < 0.01);
@@ -517,7 +484,7 @@ private slots:
         auto window = makeWindow();
         const QByteArray folder = QFile::encodeName(m_Dir.path());
         const QByteArray name("ton\xE9.wav");  // Latin-1 "é", not UTF-8
-        writeToneBytes(folder + '/' + name, 140.0);
+        writeWavBytes(folder + '/' + name, toneSamples(140.0));
         window->openChosenFile(folder + '/' + name);
         QVERIFY2(m_Messages.empty(), qPrintable(m_Messages.empty() ? "" : m_Messages[0].text));
         QVERIFY(std::abs(window->tuner().mainFrequencyHz() - 140.0) < 0.1);

@@ -17,11 +17,11 @@
 #include <ctime>
 #include <vector>
 
-#include "app/CMainDlg.h"
 #include "audio/PortAudioSession.h"
 #include "history/HistoryStore.h"
 #include "kit/Kit.h"
 #include "settings/MemoryProfile.h"
+#include "support/MainWindowFixture.h"
 
 namespace tomaro {
 namespace {
@@ -134,7 +134,7 @@ double processCpuSec() {
 
 }  // namespace
 
-class ReadingLatencyTest : public QObject {
+class ReadingLatencyTest : public QObject, protected test::MainWindowFixture {
     Q_OBJECT
 
     // Whether process `pid` has a handler for SIGTERM (its SigCgt mask in /proc).
@@ -152,13 +152,9 @@ class ReadingLatencyTest : public QObject {
 
 private slots:
     void windowReadsStrikesAboutHalfASecondAfterTheHit() {
-        MemoryProfile profile;
-        AppServices services;
-        QStringList messages;
-        services.message = [&](QWidget*, const QString& text, const QString&, QMessageBox::Icon) {
-            messages << text;
-        };
-        CMainDlg window(profile, services);
+        // The fixture's fresh settings: the system's default input, threshold 3000.
+        const auto owned = makeWindow();
+        CMainDlg& window = *owned;
         window.show();
         QTRY_COMPARE(window.windowTitle(), QStringLiteral("Tomaro1.6  - жду удара нового"));
 
@@ -198,7 +194,7 @@ private slots:
             QTRY_VERIFY(window.windowTitle().endsWith(QStringLiteral(" - жду удара нового")));
         }
         printFigures("window", latencies);
-        QCOMPARE(messages, QStringList());
+        QCOMPARE(messageTexts(), QStringList());
     }
 
     void listenerPrintsStrikesAsTheyAreRead() {

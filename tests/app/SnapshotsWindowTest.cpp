@@ -14,6 +14,7 @@
 #include <QtTest>
 #include <cmath>
 
+#include "app/Application.h"
 #include "app/CMainDlg.h"
 #include "app/HistoryBar.h"
 #include "app/SnapshotsWindow.h"
@@ -79,17 +80,17 @@ private slots:
     }
 
     void theWindowKeepsItsHistoryWhereQtPutsAppData() {
-        QCOMPARE(HistoryBar::defaultStorePath(),
+        QCOMPARE(Application::defaultHistoryPath(),
                  QString::fromStdString(history::defaultHistoryPath()));
     }
 
     void aSnapshotIsTakenComparedExportedAndRecalled() {
         MemoryProfile profile;
+        history::HistoryStore store(m_Dir.filePath(QStringLiteral("tomaro.sqlite")).toStdString());
         Tuner tuner(profile);
+        tuner.setHistory(store);
         const std::string tom = tuner.kit().drumName(1);
-        HistoryBar bar(tuner, m_Dir.filePath(QStringLiteral("tomaro.sqlite")),
-                       services(QStringLiteral("до концерта"), true));
-        history::HistoryStore& store = bar.store();
+        HistoryBar bar(tuner, store, services(QStringLiteral("до концерта"), true));
 
         // The 2nd drum tuned to 120 Hz, its batter rods evened out around 180 Hz.
         tuner.setTunedDrum(1);
@@ -166,16 +167,19 @@ private slots:
         QVERIFY(m_Warnings.isEmpty());
     }
 
-    // The main window keeps its strikes in the history under XDG_DATA_HOME and opens the
-    // snapshots from "Снимки...".
+    // The application keeps the history under XDG_DATA_HOME and lends it to the main window,
+    // which keeps its strikes there and opens the snapshots from "Снимки...".
     void theMainWindowRecordsItsStrikesAndOpensTheSnapshots() {
         qputenv("XDG_DATA_HOME", m_Dir.filePath(QStringLiteral("data")).toUtf8());
         MemoryProfile profile;
         AppServices app;
         app.message = [](QWidget*, const QString&, const QString&, QMessageBox::Icon) {};
-        CMainDlg window(profile, app);
+        Application application(profile, Application::defaultHistoryPath(), app);
+        CMainDlg& window = application.mainWindow();
         HistoryBar* bar = window.historyBar();
         QVERIFY(bar);
+        QCOMPARE(&bar->store(), &application.history());
+        QCOMPARE(window.tuner().historyStore(), &application.history());
         QCOMPARE(QString::fromStdString(bar->store().path()),
                  m_Dir.filePath(QStringLiteral("data/Harnwick/Tomaro/tomaro.sqlite")));
         QVERIFY(bar->store().isOpen());
@@ -197,12 +201,14 @@ private slots:
 
     void aHistoryThatCannotBeWrittenIsSaidAndTheTunerGoesOn() {
         MemoryProfile profile;
-        Tuner tuner(profile);
         QFile plain(m_Dir.filePath(QStringLiteral("plain")));
         QVERIFY(plain.open(QIODevice::WriteOnly));
         plain.close();
-        HistoryBar bar(tuner, m_Dir.filePath(QStringLiteral("plain/tomaro.sqlite")),
-                       services(QStringLiteral("x")));
+        history::HistoryStore store(
+            m_Dir.filePath(QStringLiteral("plain/tomaro.sqlite")).toStdString());
+        Tuner tuner(profile);
+        tuner.setHistory(store);
+        HistoryBar bar(tuner, store, services(QStringLiteral("x")));
         QVERIFY(!bar.messageLine()->isHidden());
         QVERIFY(!bar.messageLine()->text().isEmpty());
         strike(tuner, m_Dir.filePath(QStringLiteral("c.wav")), 140.0);
@@ -257,9 +263,9 @@ private slots:
     // them out unless the drummer ticks "включить удары из файлов" (off in the dialog).
     void strikesFromFilesGoIntoASnapshotOnlyWhenChosen() {
         MemoryProfile profile;
-        Tuner tuner(profile);
         history::HistoryStore store(m_Dir.filePath(QStringLiteral("files.sqlite")).toStdString());
-        tuner.setHistory(&store);
+        Tuner tuner(profile);
+        tuner.setHistory(store);
         tuner.setTunedDrum(1);
         strike(tuner, m_Dir.filePath(QStringLiteral("f.wav")), 120.0);
         QCOMPARE(store.readings({}).size(), std::size_t{1});
@@ -273,7 +279,6 @@ private slots:
 
         SnapshotsWindow chosen(tuner, store, services(QStringLiteral("с файлами"), true));
         QVERIFY(chosen.takeSnapshot() > 0);
-        tuner.setHistory(nullptr);
 
         // The dialog itself: the box starts unticked, the name is the time to the second.
         bool seen = false;

@@ -39,9 +39,9 @@ void strikeFile(Tuner& tuner, double frequencyHz) {
 
 TEST(TunerHistory, ALiveStrikeIsStoredOnceWithTheDrumBeingTuned) {
     MemoryProfile profile;
+    history::HistoryStore store(historyFile("live"));  // outlives the Tuner it is lent to
     Tuner tuner(profile);
-    history::HistoryStore store(historyFile("live"));
-    tuner.setHistory(&store);
+    tuner.setHistory(store);
     tuner.setTunedDrum(1);
 
     // 0.2 s of quiet, then a struck 131 Hz tone: read early, then again when complete.
@@ -78,9 +78,9 @@ TEST(TunerHistory, ALiveStrikeIsStoredOnceWithTheDrumBeingTuned) {
 
 TEST(TunerHistory, LugTapsAreStoredAsTheRodsTheyWentTo) {
     MemoryProfile profile;
+    history::HistoryStore store(historyFile("lugs"));  // outlives the Tuner it is lent to
     Tuner tuner(profile);
-    history::HistoryStore store(historyFile("lugs"));
-    tuner.setHistory(&store);
+    tuner.setHistory(store);
     tuner.setTunedDrum(0);
     tuner.setLugMode(true);
     tuner.setLugCount(4);

@@ -19,76 +19,37 @@
 #include "display/LevelMeter.h"
 #include "display/TuningViews.h"
 #include "settings/MemoryProfile.h"
-#include "support/WavBuilder.h"
+#include "support/MainWindowFixture.h"
 
 namespace tomaro {
 
-class TuningWindowTest : public QObject {
+class TuningWindowTest : public QObject, protected test::MainWindowFixture {
     Q_OBJECT
 
 private:
     // The 12" of the kit has its batter overtone at 1.5 x 116.54 Hz.
     static constexpr double kTargetHz = 1.5 * 116.54094037952248;
-
-    std::unique_ptr<CMainDlg> makeWindow() {
-        AppServices services;
-        services.message = [this](QWidget*, const QString& text, const QString&,
-                                  QMessageBox::Icon) { m_Messages << text; };
-        services.runDialog = [](QDialog&) {};
-        return std::make_unique<CMainDlg>(m_Profile, services);
-    }
+    // The strikes of these tests ring for a shorter time than the fixture's.
+    static constexpr test::WavTone kStrike{9000, 0.4};
 
     // A tap near a rod: the rod's mode at `hz`, and a louder mode of the head at 1.6 times it.
     QString writeTap(const QString& name, double hz, double amplitude = 5000) {
-        test::WavBuilder wav;
+        std::vector<std::int16_t> samples;
         for (int i = 0; i < 40000; ++i) {
             const double t = i / 48000.0;
             const double value = std::exp(-t / 0.4) * (amplitude * std::sin(2 * M_PI * hz * t) +
                                                        9000 * std::sin(2 * M_PI * 1.6 * hz * t));
-            wav.samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+            samples.push_back(static_cast<std::int16_t>(std::lround(value)));
         }
-        const QString path = m_Dir.filePath(name);
-        test::writeFile(path.toStdString(), wav.bytes());
-        return path;
+        return writeWav(name, samples);
     }
-
-    QString writeTone(const QString& name, double hz, double amplitude = 9000) {
-        test::WavBuilder wav;
-        for (int i = 0; i < 40000; ++i) {
-            const double t = i / 48000.0;
-            wav.samples.push_back(static_cast<std::int16_t>(
-                std::lround(amplitude * std::exp(-t / 0.4) * std::sin(2 * M_PI * hz * t))));
-        }
-        const QString path = m_Dir.filePath(name);
-        test::writeFile(path.toStdString(), wav.bytes());
-        return path;
-    }
-
-    QString writeSilence() {
-        test::WavBuilder wav;
-        wav.samples.assign(30000, 0);
-        const QString path = m_Dir.filePath("silence.wav");
-        test::writeFile(path.toStdString(), wav.bytes());
-        return path;
-    }
-
-    static void choose(QComboBox* combo, int entry) {
-        combo->setCurrentIndex(entry);
-        emit combo->activated(entry);
-    }
-
-    MemoryProfile m_Profile;
-    QTemporaryDir m_Dir;
-    QStringList m_Messages;
 
 private slots:
     void init() {
-        m_Profile = MemoryProfile();
-        m_Profile.writeString("CMainDlg", "m_WaveInDevice", "Нет (не слушать)");
+        startAfresh();
         for (int type : {0, 8, 12, 19})
             m_Profile.writeInt("CDlgBaraSelect", "Bara_" + std::to_string(type), 1);
         m_Profile.writeInt("CDlgPresets", "Baraban_12дюймовm_Ober1", 1500);
-        m_Messages.clear();
     }
 
     void chosenDrumIsTheTargetAndARejectedStrikeKeepsTheLastGoodReading() {
@@ -472,7 +433,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(tuning));
         auto* quality = tuning->findChild<QLabel*>(QStringLiteral("tuningQualityLine"));
 
-        window->openFile(writeTone("high.wav", 240.0));
+        window->openFile(writeTone("high.wav", 240.0, kStrike));
         QVERIFY(window->tuner().quality().accepted());
         QVERIFY2(quality->text().startsWith(
                      QStringLiteral("Отклонено: винт 1 — нет тона в полосе винта")),
@@ -502,13 +463,13 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(tuning));
         auto* notice = tuning->findChild<QLabel*>(QStringLiteral("lugNoticeLine"));
         tuning->findChild<QPushButton*>(QStringLiteral("lugCentreButton"))->click();
-        window->openFile(writeTone("centre.wav", 120.0));  // (1,1) about 1.5 x 120 Hz
+        window->openFile(writeTone("centre.wav", 120.0, kStrike));  // (1,1) about 1.5 x 120 Hz
         QVERIFY2(notice->text().startsWith(QStringLiteral("Удар в центр: полоса винтов")),
                  qPrintable(notice->text()));
-        window->openFile(writeTone("off1.wav", 300.0));
+        window->openFile(writeTone("off1.wav", 300.0, kStrike));
         QVERIFY2(notice->text().contains(QStringLiteral("нет тона в полосе винта")),
                  qPrintable(notice->text()));
-        window->openFile(writeTone("off2.wav", 310.0));
+        window->openFile(writeTone("off2.wav", 310.0, kStrike));
         QVERIFY(!window->tuner().lugs().bandConfirmed());
         QCOMPARE(notice->text(), QStringLiteral("Полоса удара в центр не подтверждается винтами — "
                                                 "ударьте в центр ещё раз"));
@@ -526,16 +487,14 @@ private slots:
         auto* notice = tuning->findChild<QLabel*>(QStringLiteral("lugNoticeLine"));
         const int rods = window->tuner().lugs().count();
         for (int step = 0; step < rods; ++step) {
-            test::WavBuilder wav;
+            std::vector<std::int16_t> samples;
             for (int i = 0; i < 40000; ++i) {
                 const double t = i / 48000.0;
-                wav.samples.push_back(static_cast<std::int16_t>(std::lround(
+                samples.push_back(static_cast<std::int16_t>(std::lround(
                     4000 * std::exp(-t / 0.4) *
                     (std::sin(2 * M_PI * 218.7 * t) + std::sin(2 * M_PI * 221.3 * t + 1.0)))));
             }
-            const QString path = m_Dir.filePath(QStringLiteral("alike%1.wav").arg(step));
-            test::writeFile(path.toStdString(), wav.bytes());
-            window->openFile(path);
+            window->openFile(writeWav(QStringLiteral("alike%1.wav").arg(step), samples));
         }
         QCOMPARE(window->tuner().lugs().measuredCount(), rods);
         QVERIFY(window->tuner().lugs().head().splitResolved);
@@ -594,7 +553,7 @@ private slots:
 
         // 240 Hz lies above the band of the 12"'s batter target (174.8 Hz): no reading at the
         // band's edge, and the drummer is told.
-        window->openFile(writeTone("high.wav", 240.0));
+        window->openFile(writeTone("high.wav", 240.0, kStrike));
         QCOMPARE(lugs.measuredCount(), 0);
         QVERIFY2(notice->text().contains(QStringLiteral("нет тона в полосе винта")),
                  qPrintable(notice->text()));
@@ -682,7 +641,7 @@ private slots:
         window->tuner().setRecall(snapshot);
         window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
         auto* view = window->tuningWindow()->findChild<TuningView*>(QStringLiteral("tuningView"));
-        window->openFile(writeTone("recalled.wav", 118.0));
+        window->openFile(writeTone("recalled.wav", 118.0, kStrike));
         QVERIFY2(view->readingLine().contains(QStringLiteral("→  120 Гц (12\", снимок")) &&
                      view->readingLine().contains(QStringLiteral(", снимок «gig 10 dec»)")),
                  qPrintable(view->readingLine()));
