@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <vector>
 
-// For the files that still reach HistoryBar through this header (the main window).
-#include "app/HistoryBar.h"
 #include "app/SnapshotsWindowServices.h"
 
 class QLabel;
@@ -39,9 +37,6 @@ public:
 
     // The list and the drift read again (after a strike, or when shown).
     void refresh();
-    // Dates as the user reads them: local time, "09.12.2026 19:30".
-    static QString dateText(std::int64_t timeMs);
-
     // The buttons' actions, on the selected snapshots of the list.
     std::int64_t takeSnapshot();
     void renameSelected();
