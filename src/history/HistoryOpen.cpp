@@ -189,14 +189,25 @@ void HistoryStore::upgrade(int version) {
             const std::string aside = moveAside(m_Path);
             std::error_code ignored;
             fs::remove(backup, ignored);
+            if (aside.empty()) {
+                // The file stays where it was, untouched; the tuner goes on without a history.
+                reportOnce(kDamaged,
+                           std::string(pick("Файл истории настройки не узнан и не может быть "
+                                            "отложен: ",
+                                            "The tuning history file was not recognised and "
+                                            "cannot be moved aside: ")) +
+                               m_Path +
+                               pick(". Тюнер работает без истории.",
+                                    ". The tuner works without the history."));
+                return;
+            }
             reportOnce(kDamaged,
                        std::string(pick("Файл истории настройки не узнан; он сохранён как ",
                                         "The tuning history file was not recognised; it was "
                                         "kept as ")) +
                            aside +
                            pick(", начата новая история.", ", and a new history was started."));
-            if (aside.empty() ||
-                connection.open(m_Path,
+            if (connection.open(m_Path,
                                 SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                                 kBusyTimeoutMs) != SQLITE_OK) {
                 connection.close();
