@@ -6,6 +6,8 @@
 #include <numbers>
 #include <vector>
 
+#include "base/Median.h"
+
 namespace tomaro {
 namespace {
 
@@ -18,17 +20,6 @@ constexpr double kDisagreement = 0.9;
 constexpr double kMinModulation = 0.25;
 
 double cents(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
-
-double median(std::vector<double> values) {
-    if (values.empty()) return 0.0;
-    const std::size_t middle = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + middle, values.end());
-    double result = values[middle];
-    if (values.size() % 2 == 0) {
-        result = 0.5 * (result + *std::max_element(values.begin(), values.begin() + middle));
-    }
-    return result;
-}
 
 // Least squares y = X c, the smallest c when some columns cannot be told apart (4 rods see no
 // sin 2θ; 8 rods no sin 4θ). Returns false when the solve fails.

@@ -7,6 +7,7 @@
 #include "analysis/AnalysisSettings.h"
 #include "analysis/FixedText.h"
 #include "audio/StrikeRecord.h"
+#include "base/Median.h"
 #include "kit/DrumTypes.h"
 #include "settings/Profile.h"
 
@@ -267,8 +268,7 @@ LugTapResult LugSession::record(const LugTap& offered) {
         if (lug != selected() && m_Hz[lug - 1] > 0.0) others.push_back(m_Hz[lug - 1]);
     }
     if (others.size() >= 2) {
-        std::nth_element(others.begin(), others.begin() + others.size() / 2, others.end());
-        const double ratio = tap.readingHz / others[others.size() / 2];
+        const double ratio = tap.readingHz / median(others, EvenMedian::Upper);
         if (ratio >= kOtherFamilyRatio || ratio <= 1.0 / kOtherFamilyRatio) {
             refit();
             return LugTapResult::OtherFamily;
@@ -361,9 +361,7 @@ void LugSession::fitModes() {
             readings.push_back(m_Hz[i]);
         }
         if (!readings.empty()) {
-            std::nth_element(readings.begin(), readings.begin() + readings.size() / 2,
-                             readings.end());
-            const double hz = pair21Hz(peaks, readings[readings.size() / 2]);
+            const double hz = pair21Hz(peaks, median(readings, EvenMedian::Upper));
             if (hz > 0.0) band21 = around(hz, membrane::kPair21BandFraction);
         }
     }

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "analysis/FixedText.h"
+#include "base/Median.h"
 #include "kit/DrumTypes.h"
 #include "settings/Language.h"
 #include "settings/Profile.h"
@@ -99,10 +100,8 @@ void TurnModel::addCalibration(double centsPerTurn) {
 
 double TurnModel::centsPerTurn() const {
     if (m_CentsPerTurn.empty()) return 0.0;
-    std::vector<double> sorted = m_CentsPerTurn;
-    std::sort(sorted.begin(), sorted.end());
-    const std::size_t middle = sorted.size() / 2;
-    return sorted.size() % 2 == 1 ? sorted[middle] : 0.5 * (sorted[middle - 1] + sorted[middle]);
+    std::vector<double> values = m_CentsPerTurn;
+    return median(values);
 }
 
 int TurnModel::eighthsFor(double cents) const {
