@@ -6,6 +6,7 @@
 
 #include "analysis/Window.h"
 #include "audio/StrikeRecord.h"
+#include "base/Cents.h"
 #include "base/Median.h"
 
 namespace tomaro {
@@ -225,7 +226,7 @@ void StrikeQuality::measureGlide(const Analyzer& analyzer, int windowKind) {
         return fit.ok && fit.omega > seed / 1.5 && fit.omega < seed * 1.5;
     };
     if (usable(first) && usable(second)) {
-        m_Report.glideCents = 1200.0 * std::log2(second.omega / first.omega);
+        m_Report.glideCents = centsBetween(first.omega, second.omega);
     }
 }
 

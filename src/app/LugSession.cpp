@@ -7,6 +7,7 @@
 #include "analysis/AnalysisSettings.h"
 #include "analysis/FixedText.h"
 #include "audio/StrikeRecord.h"
+#include "base/Cents.h"
 #include "base/Median.h"
 #include "kit/DrumTypes.h"
 #include "settings/Profile.h"
@@ -89,8 +90,6 @@ const char* actionCode(LugAction action) {
 }  // namespace lugs
 
 namespace {
-
-double centsBetween(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
 
 std::string number(double value, int decimals) { return fixedText(value, decimals); }
 
@@ -421,7 +420,7 @@ double LugSession::referenceHz() const {
 double LugSession::cents(int lug) const {
     const double hz = readingHz(lug);
     const double reference = referenceHz();
-    return hz > 0.0 && reference > 0.0 ? centsBetween(hz, reference) : 0.0;
+    return hz > 0.0 && reference > 0.0 ? centsBetween(reference, hz) : 0.0;
 }
 
 double LugSession::deviationCents(int lug) const {
@@ -454,7 +453,7 @@ double LugSession::spreadCents() const {
         low = low > 0.0 ? std::min(low, m_Hz[i]) : m_Hz[i];
         high = std::max(high, m_Hz[i]);
     }
-    return measuredCount() >= 2 ? centsBetween(high, low) : 0.0;
+    return measuredCount() >= 2 ? centsBetween(low, high) : 0.0;
 }
 
 bool LugSession::even() const {

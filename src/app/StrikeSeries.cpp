@@ -3,18 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Cents.h"
 #include "base/Median.h"
 
 namespace tomaro {
 
-double StrikeSeries::cents(double frequencyHz, double referenceHz) {
-    return 1200.0 * std::log2(frequencyHz / referenceHz);
-}
-
 bool StrikeSeries::add(double frequencyHz) {
     if (!(std::isfinite(frequencyHz) && frequencyHz > 0.0)) return false;
     const bool startsNew =
-        m_Count == 0 || std::fabs(cents(frequencyHz, m_State.medianHz)) > kJoinCents;
+        m_Count == 0 || std::fabs(centsBetween(m_State.medianHz, frequencyHz)) > kJoinCents;
     if (startsNew) {
         m_First = 0;
         m_Count = 0;
@@ -41,7 +38,7 @@ void StrikeSeries::recompute(bool startedNew) {
     for (int i = 0; i < m_Count; ++i) values[i] = at(i);
     m_State.count = m_Count;
     m_State.medianHz = median(std::span(values.data(), static_cast<std::size_t>(m_Count)));
-    for (int i = 0; i < m_Count; ++i) values[i] = std::fabs(cents(at(i), m_State.medianHz));
+    for (int i = 0; i < m_Count; ++i) values[i] = std::fabs(centsBetween(m_State.medianHz, at(i)));
     // With few strikes the median deviation can hide one strike far off (three strikes, one
     // 12 cents flat, spread 0): every strike must then lie within the stable spread.
     const double largestCents = *std::max_element(values.begin(), values.begin() + m_Count);

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "analysis/FixedText.h"
+#include "base/Cents.h"
 #include "base/Median.h"
 #include "kit/DrumTypes.h"
 #include "settings/Language.h"
@@ -18,8 +19,6 @@ namespace tomaro {
 namespace {
 
 constexpr double kDegToRad = std::numbers::pi / 180.0;
-
-double centsBetween(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
 
 // How much of harmonic m of one rod's change a head of `count` rods shows: 1 for the mean and
 // for m = N/2 (a real pattern), 2 between, nothing past N/2 (the rods cannot make it).
@@ -53,7 +52,7 @@ HeadAtRod TurnModel::headAt(const HeadFit& fit, int lug, int count) {
 double TurnModel::changeCents(const HeadAtRod& before, const HeadAtRod& after) {
     if (!(before.meanHz > 0.0) || !(after.meanHz > 0.0)) return 0.0;
     double change =
-        centsBetween(after.meanHz, before.meanHz) + after.pattern2Cents - before.pattern2Cents;
+        centsBetween(before.meanHz, after.meanHz) + after.pattern2Cents - before.pattern2Cents;
     if (before.hasPattern4 && after.hasPattern4) {
         change += after.pattern4Cents - before.pattern4Cents;
     }

@@ -15,6 +15,7 @@
 
 #include "app/KitOverview.h"
 #include "app/Tuner.h"
+#include "base/Cents.h"
 #include "display/ReadoutText.h"
 #include "history/HistoryStore.h"
 #include "kit/DrumTypes.h"
@@ -197,7 +198,7 @@ void TwoHeadsWindow::refresh() {
         QString text =
             tr("Цель Пл2 (%1): %2").arg(qs(headrelation::relationText(relation)), hertz(targetHz));
         if (m_ResoHz > 0.0) {
-            text += tr(", сейчас %1").arg(signedCents(1200.0 * std::log2(m_ResoHz / targetHz)));
+            text += tr(", сейчас %1").arg(signedCents(centsBetween(targetHz, m_ResoHz)));
         }
         m_TargetLine->setText(text);
     } else {
@@ -234,7 +235,7 @@ void TwoHeadsWindow::takeStrike() {
     }
     auto moved = [](double now, double then) {
         return (now > 0.0) != (then > 0.0) ||
-               (now > 0.0 && std::abs(1200.0 * std::log2(now / then)) > 1.0);
+               (now > 0.0 && std::abs(centsBetween(then, now)) > 1.0);
     };
     if (m_Last &&
         (m_TargetWritten || moved(m_BatterHz, m_LastBatterHz) || moved(m_ResoHz, m_LastResoHz))) {

@@ -11,6 +11,7 @@
 #include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
 #include "audio/StrikeRecord.h"
+#include "base/Cents.h"
 #include "display/PlotPainting.h"
 #include "display/QualityText.h"
 #include "display/ReadoutText.h"
@@ -20,11 +21,6 @@ namespace tomaro {
 namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-// Cents of `frequencyHz` above `referenceHz`.
-double centsFrom(double frequencyHz, double referenceHz) {
-    return 1200.0 * std::log2(frequencyHz / referenceHz);
-}
 
 QString colourStyle(Rgb colour) {
     return QStringLiteral("color: %1;").arg(QString::fromStdString(colour.hex()));
@@ -117,7 +113,7 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
         if (!point.valid || !hasMain) continue;
         ++valid;
         lastSec = std::max(lastSec, point.timeSec);
-        spread = std::max(spread, std::fabs(centsFrom(point.frequencyHz, m_MainHz)));
+        spread = std::max(spread, std::fabs(centsBetween(m_MainHz, point.frequencyHz)));
     }
     if (valid == 0 || plot::sourceBeingRecorded(m_Record)) {
         plot::drawPlaceholder(painter, area, tr("Нет тона"));
@@ -158,7 +154,7 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
     if (std::isfinite(m_SeriesHz) && m_SeriesHz > 0.0) {
         QPen dashed(plot::fit(), 1.4, Qt::DashLine);
         painter.setPen(dashed);
-        const double y = yOf(centsFrom(m_SeriesHz, m_MainHz));
+        const double y = yOf(centsBetween(m_MainHz, m_SeriesHz));
         painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
     // The track: consecutive valid points joined, a gap where a point is not valid.
@@ -169,7 +165,7 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
             open = false;
             continue;
         }
-        const QPointF at(xOf(point.timeSec), yOf(centsFrom(point.frequencyHz, m_MainHz)));
+        const QPointF at(xOf(point.timeSec), yOf(centsBetween(m_MainHz, point.frequencyHz)));
         if (open) {
             path.lineTo(at);
         } else {

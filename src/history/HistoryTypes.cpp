@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "base/Cents.h"
+
 namespace tomaro::history {
 
 const char* struckCode(Struck struck) {
@@ -53,8 +55,6 @@ const SnapshotDrum* Snapshot::drum(const std::string& name) const {
     }
     return nullptr;
 }
-
-double centsBetween(double fromHz, double toHz) { return 1200.0 * std::log2(toHz / fromHz); }
 
 namespace {
 

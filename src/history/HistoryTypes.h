@@ -106,6 +106,4 @@ struct DriftLine {
 // drums only `to` has.
 std::vector<DriftLine> compare(const Snapshot& from, const Snapshot& to);
 
-double centsBetween(double fromHz, double toHz);
-
 }  // namespace tomaro::history
