@@ -15,15 +15,14 @@
 #include "display/PlotPainting.h"
 #include "display/QualityText.h"
 #include "display/ReadoutText.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
 QString colourStyle(Rgb colour) {
-    return QStringLiteral("color: %1;").arg(QString::fromStdString(colour.hex()));
+    return QStringLiteral("color: %1;").arg(toQString(colour.hex()));
 }
 
 }  // namespace
@@ -35,7 +34,7 @@ QualityLine::QualityLine(QWidget* parent) : QLabel(parent) {
 }
 
 void QualityLine::showQuality(const QualityReport& report, double lastAcceptedHz) {
-    showVerdict(qs(qualitytext::qualityLine(report, lastAcceptedHz)), report.verdict);
+    showVerdict(toQString(qualitytext::qualityLine(report, lastAcceptedHz)), report.verdict);
 }
 
 void QualityLine::showVerdict(const QString& text, Verdict verdict) {
@@ -66,7 +65,7 @@ SeriesLine::SeriesLine(QWidget* parent)
 }
 
 void SeriesLine::showSeries(int count, double medianHz, double spreadCents, bool stable) {
-    m_Label->setText(qs(qualitytext::seriesLine(count, medianHz, spreadCents, stable)));
+    m_Label->setText(toQString(qualitytext::seriesLine(count, medianHz, spreadCents, stable)));
     const Rgb good = m_OnDark ? qualitytext::verdictColorOnDark(Verdict::Good)
                               : qualitytext::verdictColor(Verdict::Good);
     m_Label->setStyleSheet(stable ? colourStyle(good) : QString());
@@ -101,11 +100,10 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
     const QRect area = plot::plotArea(rect());
     plot::drawBackground(painter, rect());
     const bool hasMain = std::isfinite(m_MainHz) && m_MainHz > 0.0;
-    plot::drawTitle(
-        painter, area,
-        hasMain
-            ? tr("Высота тона во времени · центы от %1 Гц").arg(qs(readout::numberText(m_MainHz)))
-            : tr("Высота тона во времени"));
+    plot::drawTitle(painter, area,
+                    hasMain ? tr("Высота тона во времени · центы от %1 Гц")
+                                  .arg(toQString(readout::numberText(m_MainHz)))
+                            : tr("Высота тона во времени"));
     int valid = 0;
     double lastSec = 0.0;
     double spread = 25.0;  // cents shown above and below the main frequency, at least
