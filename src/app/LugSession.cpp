@@ -71,8 +71,6 @@ int defaultCount(int drumType) {
 
 const char* orderCode(LugOrder order) { return order == LugOrder::Star ? "star" : "clockwise"; }
 
-const char* headCode(DrumHead head) { return head == DrumHead::Batter ? "batter" : "reso"; }
-
 const char* actionCode(LugAction action) {
     switch (action) {
         case LugAction::Ok:

@@ -261,7 +261,7 @@ namespace {
 
 std::string key(int drumType, DrumHead head) {
     const std::string drum = drumType >= 0 ? drums::typeKey(drumType) : "Any";
-    return drum + (head == DrumHead::Resonant ? "_reso" : "_batter");
+    return drum + "_" + headCode(head);
 }
 
 }  // namespace

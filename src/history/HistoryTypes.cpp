@@ -6,18 +6,24 @@
 
 namespace tomaro::history {
 
-const char* struckCode(Struck struck) {
+Struck struckOf(DrumHead head) { return head == DrumHead::Batter ? Struck::Batter : Struck::Reso; }
+
+std::optional<DrumHead> headOf(Struck struck) {
     switch (struck) {
-        case Struck::Drum:
-            return "drum";
-        case Struck::Centre:
-            return "centre";
         case Struck::Batter:
-            return "batter";
+            return DrumHead::Batter;
         case Struck::Reso:
-            return "reso";
+            return DrumHead::Resonant;
+        case Struck::Drum:
+        case Struck::Centre:
+            break;
     }
-    return "drum";
+    return std::nullopt;
+}
+
+const char* struckCode(Struck struck) {
+    if (const std::optional<DrumHead> head = headOf(struck)) return headCode(*head);
+    return struck == Struck::Centre ? "centre" : "drum";
 }
 
 bool parseStruck(const std::string& code, Struck& struck) {
