@@ -5,6 +5,8 @@
 #include <cmath>
 #include <complex>
 
+#include "base/Cents.h"
+
 namespace tomaro {
 namespace {
 
@@ -35,8 +37,7 @@ double toDb(double amplitude) {
 }  // namespace
 
 double HeadModes::splitCents() const {
-    return count == 2 && lo.frequencyHz > 0.0 ? 1200.0 * std::log2(hi.frequencyHz / lo.frequencyHz)
-                                              : 0.0;
+    return count == 2 && lo.frequencyHz > 0.0 ? centsBetween(lo.frequencyHz, hi.frequencyHz) : 0.0;
 }
 
 double HeadModes::meanHz() const {

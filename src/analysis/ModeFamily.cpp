@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/Analyzer.h"
+#include "base/Median.h"
 
 namespace tomaro {
 namespace {
@@ -215,8 +216,7 @@ double pair21Hz(std::span<const PeakList> taps, double pairHz) {
         if (hz > 0.0 && shown < static_cast<int>(lowest.size())) lowest[shown++] = hz;
     }
     if (shown == 0 || 2 * shown < static_cast<int>(taps.size())) return 0.0;
-    std::sort(lowest.begin(), lowest.begin() + shown);
-    return shown % 2 == 1 ? lowest[shown / 2] : 0.5 * (lowest[shown / 2 - 1] + lowest[shown / 2]);
+    return median(std::span(lowest.data(), static_cast<std::size_t>(shown)));
 }
 
 double centreFundamentalHz(const PeakList& peaks) {

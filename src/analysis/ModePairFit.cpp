@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "audio/StrikeRecord.h"
+#include "base/Cents.h"
 
 namespace tomaro {
 
 double ModePair::splitCents() const {
-    return count == 2 && lo.frequencyHz > 0.0 ? 1200.0 * std::log2(hi.frequencyHz / lo.frequencyHz)
-                                              : 0.0;
+    return count == 2 && lo.frequencyHz > 0.0 ? centsBetween(lo.frequencyHz, hi.frequencyHz) : 0.0;
 }
 
 double ModePair::meanHz() const {
@@ -557,8 +557,7 @@ const ModePair& ModePairFit::fit(const SampleSource& source, double sampleRateHz
     m_Result.count = 1;
     if (best[1] >= 0) {
         ModeMember other = w.memberOf(model, best[1], noise);
-        if (std::fabs(1200.0 * std::log2(other.frequencyHz / m_Result.lo.frequencyHz)) <
-            kMinSplitCents) {
+        if (std::fabs(centsBetween(m_Result.lo.frequencyHz, other.frequencyHz)) < kMinSplitCents) {
             m_Result.lo = joined(m_Result.lo, other);
         } else {
             if (other.frequencyHz < m_Result.lo.frequencyHz) std::swap(other, m_Result.lo);

@@ -6,6 +6,8 @@
 
 #include "analysis/Window.h"
 #include "audio/StrikeRecord.h"
+#include "base/Cents.h"
+#include "base/Median.h"
 
 namespace tomaro {
 namespace {
@@ -125,11 +127,10 @@ void StrikeQuality::measureSpectrum(const Analyzer& analyzer, const Analyzer::Pa
     const int count = bandHi - bandLo;
     if (peakPower > 0.0 && count > 0) {
         for (int k = 0; k < count; ++k) m_Scratch[k] = analyzer.power(bandLo + k);
-        double* middle = m_Scratch.get() + count / 2;
-        std::nth_element(m_Scratch.get(), middle, m_Scratch.get() + count);
-        const double median = *middle;
-        m_Report.toneProminenceDb = median > 0.0
-                                        ? std::min(decibels(peakPower / median), kProminenceCapDb)
+        const double noise =
+            median(std::span(m_Scratch.get(), static_cast<std::size_t>(count)), EvenMedian::Upper);
+        m_Report.toneProminenceDb = noise > 0.0
+                                        ? std::min(decibels(peakPower / noise), kProminenceCapDb)
                                         : kProminenceCapDb;
     } else {
         m_Report.toneProminenceDb = peakPower > 0.0 ? kProminenceCapDb : -kProminenceCapDb;
@@ -225,7 +226,7 @@ void StrikeQuality::measureGlide(const Analyzer& analyzer, int windowKind) {
         return fit.ok && fit.omega > seed / 1.5 && fit.omega < seed * 1.5;
     };
     if (usable(first) && usable(second)) {
-        m_Report.glideCents = 1200.0 * std::log2(second.omega / first.omega);
+        m_Report.glideCents = centsBetween(first.omega, second.omega);
     }
 }
 

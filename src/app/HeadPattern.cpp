@@ -6,6 +6,9 @@
 #include <numbers>
 #include <vector>
 
+#include "base/Cents.h"
+#include "base/Median.h"
+
 namespace tomaro {
 namespace {
 
@@ -16,19 +19,6 @@ constexpr double kDisagreement = 0.9;
 // A resolved pair whose members' shares vary less than this around the head (on the -1..1 scale),
 // or less than what the fit leaves, shows no axis.
 constexpr double kMinModulation = 0.25;
-
-double cents(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
-
-double median(std::vector<double> values) {
-    if (values.empty()) return 0.0;
-    const std::size_t middle = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + middle, values.end());
-    double result = values[middle];
-    if (values.size() % 2 == 0) {
-        result = 0.5 * (result + *std::max_element(values.begin(), values.begin() + middle));
-    }
-    return result;
-}
 
 // Least squares y = X c, the smallest c when some columns cannot be told apart (4 rods see no
 // sin 2θ; 8 rods no sin 4θ). Returns false when the solve fails.
@@ -50,8 +40,8 @@ double memberWeight(const ModePair& pair, double readingHz, double loHz, double 
     }
     const double hz = pair.count == 1 ? pair.lo.frequencyHz : readingHz;
     if (hz <= 0.0 || hiHz <= loHz) return NAN;
-    const double half = 0.5 * cents(hiHz, loHz);
-    return std::clamp(cents(hz, std::sqrt(loHz * hiHz)) / half, -1.0, 1.0);
+    const double half = 0.5 * centsBetween(loHz, hiHz);
+    return std::clamp(centsBetween(std::sqrt(loHz * hiHz), hz) / half, -1.0, 1.0);
 }
 
 // values(θ) = c0 + a cos mθ + b sin mθ, fitted around the head.
@@ -219,7 +209,7 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
         // two. The readings' own cos 2θ component gives the axis and, as 2 r, the split.
         const double reference = std::exp(logSum / static_cast<double>(measured.size()));
         std::vector<double> values;
-        for (int i : measured) values.push_back(cents(rods[i].readingHz, reference));
+        for (int i : measured) values.push_back(centsBetween(reference, rods[i].readingHz));
         head.meanHz = reference;
         const PatternFit fit = fitPattern(angles, values, 2);
         if (fit.ok) {
@@ -231,7 +221,7 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
             head.axisDeg = fit.axisDeg;
         }
     } else {
-        head.splitCents = cents(highest, lowest);
+        head.splitCents = centsBetween(lowest, highest);
         head.meanHz = std::exp(logSum / static_cast<double>(measured.size()));
     }
 
@@ -288,7 +278,7 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
             double logMean = 0.0;
             for (double hz : values) logMean += std::log(hz);
             const double reference = std::exp(logMean / static_cast<double>(values.size()));
-            for (double& hz : values) hz = cents(hz, reference);
+            for (double& hz : values) hz = centsBetween(reference, hz);
             const PatternFit fit = fitPattern(at, values, 4);
             if (fit.ok) {
                 head.hasPattern4 = true;
@@ -299,14 +289,16 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
         }
     }
 
-    if (targetHz > 0.0 && head.meanHz > 0.0) head.meanOffsetCents = cents(head.meanHz, targetHz);
+    if (targetHz > 0.0 && head.meanHz > 0.0) {
+        head.meanOffsetCents = centsBetween(targetHz, head.meanHz);
+    }
     head.adviceScale = gain.scale;
     head.adviceTurnDeg = gain.turnDeg;
     for (int i = 0; i < count; ++i) {
         if (!(rods[i].readingHz > 0.0)) continue;
         double deviation = head.meanOffsetCents;
         // Fewer than three rods show no pattern yet: each is taken against the mean.
-        if (measured.size() < 3) deviation += cents(rods[i].readingHz, head.meanHz);
+        if (measured.size() < 3) deviation += centsBetween(head.meanHz, rods[i].readingHz);
         deviation += gain.scale * head.patternCents *
                      std::cos(2.0 * (rods[i].angleDeg - head.axisDeg - gain.turnDeg) * kDegToRad);
         if (head.hasPattern4) {

@@ -15,6 +15,7 @@
 #include "app/Tuner.h"
 #include "audio/AudioImport.h"
 #include "audio/SoundImport.h"
+#include "kit/QtText.h"
 
 namespace tomaro {
 namespace {
@@ -96,8 +97,7 @@ bool runImportCommand(QWidget* parent, Profile& profile, const AppServices& serv
         const QMessageBox::Icon icon = result.icon == MessageIcon::Information
                                            ? QMessageBox::Information
                                            : QMessageBox::Critical;
-        services.message(parent, QString::fromStdString(result.message), QStringLiteral("Tomaro"),
-                         icon);
+        services.message(parent, toQString(result.message), QStringLiteral("Tomaro"), icon);
     }
     return result.ok;
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "app/LugSession.h"
+#include "base/Cents.h"
 #include "kit/Notes.h"
 
 namespace tomaro::overview {
@@ -44,7 +45,7 @@ double pitchBendCents(std::span<const PitchPoint> points) {
         last = &point;
     }
     if (first == nullptr || first == last) return 0.0;
-    return 1200.0 * std::log2(last->frequencyHz / first->frequencyHz);
+    return centsBetween(first->frequencyHz, last->frequencyHz);
 }
 
 std::vector<KitRow> kitRows(const Kit& kit, const history::Snapshot& state) {

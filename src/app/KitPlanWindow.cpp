@@ -21,6 +21,7 @@
 #include "history/HistoryStore.h"
 #include "kit/DrumTypes.h"
 #include "kit/Notes.h"
+#include "kit/QtText.h"
 #include "kit/ShellSizes.h"
 #include "language/TranslatedText.h"
 
@@ -28,9 +29,7 @@ namespace tomaro {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-QString hertz(double hz) { return qs(readout::numberText(hz)) + KitPlanWindow::tr(" Гц"); }
+QString hertz(double hz) { return toQString(readout::numberText(hz)) + KitPlanWindow::tr(" Гц"); }
 
 QString signedCents(double cents) {
     const long rounded = std::lround(cents);
@@ -46,8 +45,8 @@ QTableWidgetItem* cell(const QString& text) {
 
 // A note as the references table names it, with its scientific name beside it.
 QString noteName(int note, bool latin) {
-    return qs(notes::name(note, latin)) + QStringLiteral(" (") + qs(kitplan::scientificName(note)) +
-           QStringLiteral(")");
+    return toQString(notes::name(note, latin)) + QStringLiteral(" (") +
+           toQString(kitplan::scientificName(note)) + QStringLiteral(")");
 }
 
 }  // namespace
@@ -194,10 +193,11 @@ void KitPlanWindow::showKit() {
         TuneAdvice advice = TuneAdvice::None;
         if (row.hasNeighbour) {
             const QString planned =
-                qs(kitplan::semitonesText(row.plannedSemitones)) + QStringLiteral(" (") +
-                qs(kitplan::intervalNameText(row.plannedSemitones)) + QStringLiteral(")");
-            interval = (row.measured.valid ? qs(kitplan::intervalText(row.measured)) : tr("—")) +
-                       QStringLiteral(" / ") + planned;
+                toQString(kitplan::semitonesText(row.plannedSemitones)) + QStringLiteral(" (") +
+                toQString(kitplan::intervalNameText(row.plannedSemitones)) + QStringLiteral(")");
+            interval =
+                (row.measured.valid ? toQString(kitplan::intervalText(row.measured)) : tr("—")) +
+                QStringLiteral(" / ") + planned;
             if (row.measured.valid) {
                 deviation = signedCents(row.deviationCents);
                 // Narrower than planned: the smaller drum is to come up (as a flat reading).
@@ -216,7 +216,7 @@ void KitPlanWindow::showKit() {
 
 bool KitPlanWindow::currentPlan(kitplan::KitPlan& plan) const {
     kitplan::PlanRequest request;
-    const std::optional<int> start = kitplan::parseNote(m_StartEdit->text().toStdString());
+    const std::optional<int> start = kitplan::parseNote(toUtf8(m_StartEdit->text()));
     if (!start) return false;
     request.startNote = *start;
     request.fromTop = m_FromTopBox->isChecked();
@@ -232,8 +232,8 @@ bool KitPlanWindow::currentPlan(kitplan::KitPlan& plan) const {
             break;
         case 3: {
             kitplan::Scheme scheme{};
-            if (!kitplan::parseScheme(m_StepsEdit->text().remove(QLatin1Char(' ')).toStdString(),
-                                      scheme, request.customSteps) ||
+            if (!kitplan::parseScheme(toUtf8(m_StepsEdit->text().remove(QLatin1Char(' '))), scheme,
+                                      request.customSteps) ||
                 scheme != kitplan::Scheme::Custom) {
                 return false;
             }
@@ -287,14 +287,15 @@ void KitPlanWindow::showPlan() {
         // end on one note. The reason is said instead of a silent grey button.
         QStringList beyond;
         for (const kitplan::PlannedDrum& drum : plan.drums) {
-            if (drum.beyondNotes) beyond << qs(drums::shownName(kit.drumName(drum.position)));
+            if (drum.beyondNotes)
+                beyond << toQString(drums::shownName(kit.drumName(drum.position)));
         }
         m_PlanLine->setText(tr("План не записывается: от этой ноты схема уводит %1 за пределы "
                                "нот, которые может иметь барабан (%2–%3). Выберите другую "
                                "начальную ноту.")
                                 .arg(beyond.join(QStringLiteral(", ")),
-                                     qs(kitplan::scientificName(notes::kMinNote)),
-                                     qs(kitplan::scientificName(notes::kMaxNote))));
+                                     toQString(kitplan::scientificName(notes::kMinNote)),
+                                     toQString(kitplan::scientificName(notes::kMaxNote))));
     } else {
         m_PlanLine->setText(plan.anyOutOfRange()
                                 ? tr("Внимание: есть ноты вне обычного диапазона своего размера")
@@ -305,7 +306,7 @@ void KitPlanWindow::showPlan() {
 
 QString KitPlanWindow::drumLabel(int position) const {
     const Kit& kit = m_Tuner.kit();
-    const QString name = qs(drums::shownName(kit.drumName(position)));
+    const QString name = toQString(drums::shownName(kit.drumName(position)));
     const int type = kit.drum(position).type;
     const QSpinBox* size = type == drums::kSnare  ? m_SnareSize
                            : type == drums::kKick ? m_KickSize

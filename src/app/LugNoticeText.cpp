@@ -3,13 +3,12 @@
 #include "app/Tuner.h"
 #include "app/TuningWindow.h"
 #include "display/ReadoutText.h"
+#include "kit/QtText.h"
 
 namespace tomaro {
 namespace {
 
-QString hertz(double hz) {
-    return QString::fromStdString(readout::numberText(hz)) + TuningWindow::tr(" Гц");
-}
+QString hertz(double hz) { return toQString(readout::numberText(hz)) + TuningWindow::tr(" Гц"); }
 
 }  // namespace
 

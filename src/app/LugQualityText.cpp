@@ -6,6 +6,7 @@
 #include "app/LugTuning.h"
 #include "app/TuningWindow.h"
 #include "display/QualityText.h"
+#include "kit/QtText.h"
 
 namespace tomaro {
 
@@ -21,7 +22,7 @@ QString lugQualityText(const LugTapVerdict& verdict, const QualityReport& strike
         for (int i = 0; i < kQualityReasonCount; ++i) {
             const auto reason = static_cast<QualityReason>(i);
             if (strike.has(reason)) {
-                reasons << QString::fromStdString(qualitytext::reasonText(reason, strike));
+                reasons << toQString(qualitytext::reasonText(reason, strike));
             }
         }
         if (!verdict.has(Reason::TooQuiet) && reasons.isEmpty()) {
@@ -32,7 +33,7 @@ QString lugQualityText(const LugTapVerdict& verdict, const QualityReport& strike
     if (verdict.has(Reason::OffPattern)) {
         reasons << TuningWindow::tr("не сходится с картиной пластика");
     }
-    QString line = QString::fromStdString(qualitytext::verdictText(verdict.verdict)) +
+    QString line = toQString(qualitytext::verdictText(verdict.verdict)) +
                    TuningWindow::tr(": винт %1").arg(verdict.rod);
     if (!reasons.isEmpty()) line += QStringLiteral(" — ") + reasons.join(QStringLiteral(", "));
     if (verdict.levelKnown) {

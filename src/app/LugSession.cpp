@@ -7,6 +7,8 @@
 #include "analysis/AnalysisSettings.h"
 #include "analysis/FixedText.h"
 #include "audio/StrikeRecord.h"
+#include "base/Cents.h"
+#include "base/Median.h"
 #include "kit/DrumTypes.h"
 #include "settings/Profile.h"
 
@@ -69,8 +71,6 @@ int defaultCount(int drumType) {
 
 const char* orderCode(LugOrder order) { return order == LugOrder::Star ? "star" : "clockwise"; }
 
-const char* headCode(DrumHead head) { return head == DrumHead::Batter ? "batter" : "reso"; }
-
 const char* actionCode(LugAction action) {
     switch (action) {
         case LugAction::Ok:
@@ -88,8 +88,6 @@ const char* actionCode(LugAction action) {
 }  // namespace lugs
 
 namespace {
-
-double centsBetween(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
 
 std::string number(double value, int decimals) { return fixedText(value, decimals); }
 
@@ -267,8 +265,7 @@ LugTapResult LugSession::record(const LugTap& offered) {
         if (lug != selected() && m_Hz[lug - 1] > 0.0) others.push_back(m_Hz[lug - 1]);
     }
     if (others.size() >= 2) {
-        std::nth_element(others.begin(), others.begin() + others.size() / 2, others.end());
-        const double ratio = tap.readingHz / others[others.size() / 2];
+        const double ratio = tap.readingHz / median(others, EvenMedian::Upper);
         if (ratio >= kOtherFamilyRatio || ratio <= 1.0 / kOtherFamilyRatio) {
             refit();
             return LugTapResult::OtherFamily;
@@ -361,9 +358,7 @@ void LugSession::fitModes() {
             readings.push_back(m_Hz[i]);
         }
         if (!readings.empty()) {
-            std::nth_element(readings.begin(), readings.begin() + readings.size() / 2,
-                             readings.end());
-            const double hz = pair21Hz(peaks, readings[readings.size() / 2]);
+            const double hz = pair21Hz(peaks, median(readings, EvenMedian::Upper));
             if (hz > 0.0) band21 = around(hz, membrane::kPair21BandFraction);
         }
     }
@@ -423,7 +418,7 @@ double LugSession::referenceHz() const {
 double LugSession::cents(int lug) const {
     const double hz = readingHz(lug);
     const double reference = referenceHz();
-    return hz > 0.0 && reference > 0.0 ? centsBetween(hz, reference) : 0.0;
+    return hz > 0.0 && reference > 0.0 ? centsBetween(reference, hz) : 0.0;
 }
 
 double LugSession::deviationCents(int lug) const {
@@ -456,7 +451,7 @@ double LugSession::spreadCents() const {
         low = low > 0.0 ? std::min(low, m_Hz[i]) : m_Hz[i];
         high = std::max(high, m_Hz[i]);
     }
-    return measuredCount() >= 2 ? centsBetween(high, low) : 0.0;
+    return measuredCount() >= 2 ? centsBetween(low, high) : 0.0;
 }
 
 bool LugSession::even() const {

@@ -12,6 +12,7 @@
 #include "app/HeadPattern.h"
 #include "app/HeadResponse.h"
 #include "display/TuningReading.h"
+#include "kit/DrumHead.h"
 
 namespace tomaro {
 
@@ -22,9 +23,6 @@ enum class LugOrder {
     Star,       // opposite rods in turn: 1, its opposite, the next rod after 1, its opposite, ...
     Clockwise,  // 1, 2, 3, ...
 };
-
-// The head a lug session evens out: the batter (top) or the resonant (bottom) one.
-enum class DrumHead { Batter, Resonant };
 
 // What to do with one rod (none: not measured, or nothing to compare with).
 using LugAction = TuneAdvice;
@@ -54,9 +52,9 @@ double angleDeg(int lug, int count);
 // snare, 10 for larger drums and the kick.
 int defaultCount(int drumType);
 
-// "star" / "clockwise", "batter" / "reso", "tighten" / "loosen" / "ok" / "none".
+// "star" / "clockwise", "batter" / "reso" (kit/DrumHead.h), "tighten" / "loosen" / "ok" / "none".
 const char* orderCode(LugOrder order);
-const char* headCode(DrumHead head);
+using tomaro::headCode;
 const char* actionCode(LugAction action);
 
 }  // namespace lugs

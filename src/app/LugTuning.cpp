@@ -35,10 +35,7 @@ double LugTuning::targetHz(const Kit& kit, int drum, DrumHead head,
     if (drum < 0 || drum >= kit.count()) return 0.0;
     if (recall) {
         const history::SnapshotDrum* then = recall->drum(kit.drumName(drum));
-        const history::HeadPass* pass =
-            then ? then->head(head == DrumHead::Batter ? history::Struck::Batter
-                                                       : history::Struck::Reso)
-                 : nullptr;
+        const history::HeadPass* pass = then ? then->head(history::struckOf(head)) : nullptr;
         if (pass && pass->meanHz() > 0.0) return pass->meanHz();
     }
     return kit.referenceHz(drum, overtoneKind(head));

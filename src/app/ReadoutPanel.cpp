@@ -7,12 +7,11 @@
 #include "display/NearestReference.h"
 #include "display/ReadoutText.h"
 #include "display/StrikeQualityViews.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 QLabel* makeLabel(QWidget* parent, const char* objectName) {
     auto* label = new QLabel(parent);
@@ -71,14 +70,14 @@ void ReadoutPanel::showReading(const Tuner& tuner) {
         m_FrequencyLabel->setText(tr("нет тона"));
     } else if (inRange && readout.nearest().displayedHz != measured) {
         // An overtone read as its drum's fundamental: "117.4 Гц из 176.1", as the read-out says.
-        m_FrequencyLabel->setText(qs(readout.lines().front().text));
+        m_FrequencyLabel->setText(toQString(readout.lines().front().text));
     } else {
-        m_FrequencyLabel->setText(qs(tuner.record().lastFrequencyText));
+        m_FrequencyLabel->setText(toQString(tuner.record().lastFrequencyText));
     }
-    m_NoteLabel->setText(inRange ? qs(readout::noteText(readout.nearest().displayedHz, true,
-                                                        tuner.kit().latinNames()))
+    m_NoteLabel->setText(inRange ? toQString(readout::noteText(readout.nearest().displayedHz, true,
+                                                               tuner.kit().latinNames()))
                                  : QString());
-    m_NearestLabel->setText(inRange ? qs(readout.nearestSummary(tuner.kit())) : QString());
+    m_NearestLabel->setText(inRange ? toQString(readout.nearestSummary(tuner.kit())) : QString());
     if (tuner.hasResult()) {
         m_QualityLine->showQuality(tuner.quality(), tuner.lastAcceptedHz());
     } else {

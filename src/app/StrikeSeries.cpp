@@ -3,25 +3,15 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Cents.h"
+#include "base/Median.h"
+
 namespace tomaro {
-namespace {
-
-// Median of the first n values (sorted in place), n >= 1.
-double medianOf(double* values, int n) {
-    std::sort(values, values + n);
-    return n % 2 == 1 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2.0;
-}
-
-}  // namespace
-
-double StrikeSeries::cents(double frequencyHz, double referenceHz) {
-    return 1200.0 * std::log2(frequencyHz / referenceHz);
-}
 
 bool StrikeSeries::add(double frequencyHz) {
     if (!(std::isfinite(frequencyHz) && frequencyHz > 0.0)) return false;
     const bool startsNew =
-        m_Count == 0 || std::fabs(cents(frequencyHz, m_State.medianHz)) > kJoinCents;
+        m_Count == 0 || std::fabs(centsBetween(m_State.medianHz, frequencyHz)) > kJoinCents;
     if (startsNew) {
         m_First = 0;
         m_Count = 0;
@@ -47,12 +37,12 @@ void StrikeSeries::recompute(bool startedNew) {
     std::array<double, kCapacity> values{};
     for (int i = 0; i < m_Count; ++i) values[i] = at(i);
     m_State.count = m_Count;
-    m_State.medianHz = medianOf(values.data(), m_Count);
-    for (int i = 0; i < m_Count; ++i) values[i] = std::fabs(cents(at(i), m_State.medianHz));
+    m_State.medianHz = median(std::span(values.data(), static_cast<std::size_t>(m_Count)));
+    for (int i = 0; i < m_Count; ++i) values[i] = std::fabs(centsBetween(m_State.medianHz, at(i)));
     // With few strikes the median deviation can hide one strike far off (three strikes, one
     // 12 cents flat, spread 0): every strike must then lie within the stable spread.
     const double largestCents = *std::max_element(values.begin(), values.begin() + m_Count);
-    m_State.spreadCents = medianOf(values.data(), m_Count);
+    m_State.spreadCents = median(std::span(values.data(), static_cast<std::size_t>(m_Count)));
     m_State.stable = m_Count >= kStableCount && m_State.spreadCents <= kStableSpreadCents &&
                      (m_Count >= kRobustCount || largestCents <= kStableSpreadCents);
     m_State.startedNew = startedNew;

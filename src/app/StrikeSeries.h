@@ -38,9 +38,6 @@ public:
     // The strikes in order, oldest first.
     double at(int index) const { return m_Hz[(m_First + index) % kCapacity]; }
 
-    // Cents of `frequencyHz` above `referenceHz`.
-    static double cents(double frequencyHz, double referenceHz);
-
 private:
     void recompute(bool startedNew);
 

@@ -23,8 +23,7 @@ void Tuner::recordReading() {
         const int rod = m_LugTuning.strikeRod();
         if (rod == 0) return;
         const LugSession& lugs = m_LugTuning.session();
-        reading.struck = m_LugTuning.head() == DrumHead::Batter ? history::Struck::Batter
-                                                                : history::Struck::Reso;
+        reading.struck = history::struckOf(m_LugTuning.head());
         reading.lug = rod;
         reading.lugCount = lugs.count();
         reading.frequencyHz = lugs.readingHz(rod);

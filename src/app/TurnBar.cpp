@@ -7,13 +7,12 @@
 #include <cmath>
 
 #include "app/Tuner.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
 
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 constexpr int kButtonEighths[3] = {1, 2, 4};
 
@@ -27,7 +26,7 @@ TurnBar::TurnBar(Tuner& tuner, QWidget* parent) : QWidget(parent), m_Tuner(tuner
     m_Line->setWordWrap(true);
     row->addWidget(m_Line, 1);
     for (int i = 0; i < 3; ++i) {
-        m_Buttons[i] = new QPushButton(qs(turns::fractionText(kButtonEighths[i])), this);
+        m_Buttons[i] = new QPushButton(toQString(turns::fractionText(kButtonEighths[i])), this);
         m_Buttons[i]->setObjectName(QStringLiteral("turnButton%1").arg(kButtonEighths[i]));
         i18n::setToolTip(m_Buttons[i], this,
                          QT_TR_NOOP("Столько оборота ключа сделано по совету; следующий удар у "
@@ -85,7 +84,8 @@ void TurnBar::follow() {
 }
 
 QString TurnBar::turnText(double cents) const {
-    return m_Model.calibrated() ? qs(turns::adviceText(m_Model.eighthsFor(cents))) : QString();
+    return m_Model.calibrated() ? toQString(turns::adviceText(m_Model.eighthsFor(cents)))
+                                : QString();
 }
 
 QString TurnBar::adviceText() const {
@@ -105,7 +105,7 @@ QString TurnBar::adviceText() const {
     if (m_Model.pending()) {
         if (!text.isEmpty()) text += QStringLiteral(" · ");
         text += tr("отмечено %1 оборота у винта %2: ударьте у него ещё раз")
-                    .arg(qs(turns::fractionText(m_Model.pendingEighths())))
+                    .arg(toQString(turns::fractionText(m_Model.pendingEighths())))
                     .arg(m_Model.pendingLug());
     } else if (m_Model.calibrated()) {
         if (!text.isEmpty()) text += QStringLiteral(" · ");

@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "analysis/FixedText.h"
+#include "base/Cents.h"
+#include "base/Median.h"
 #include "kit/DrumTypes.h"
 #include "settings/Language.h"
 #include "settings/Profile.h"
@@ -17,8 +19,6 @@ namespace tomaro {
 namespace {
 
 constexpr double kDegToRad = std::numbers::pi / 180.0;
-
-double centsBetween(double hz, double referenceHz) { return 1200.0 * std::log2(hz / referenceHz); }
 
 // How much of harmonic m of one rod's change a head of `count` rods shows: 1 for the mean and
 // for m = N/2 (a real pattern), 2 between, nothing past N/2 (the rods cannot make it).
@@ -52,7 +52,7 @@ HeadAtRod TurnModel::headAt(const HeadFit& fit, int lug, int count) {
 double TurnModel::changeCents(const HeadAtRod& before, const HeadAtRod& after) {
     if (!(before.meanHz > 0.0) || !(after.meanHz > 0.0)) return 0.0;
     double change =
-        centsBetween(after.meanHz, before.meanHz) + after.pattern2Cents - before.pattern2Cents;
+        centsBetween(before.meanHz, after.meanHz) + after.pattern2Cents - before.pattern2Cents;
     if (before.hasPattern4 && after.hasPattern4) {
         change += after.pattern4Cents - before.pattern4Cents;
     }
@@ -99,10 +99,8 @@ void TurnModel::addCalibration(double centsPerTurn) {
 
 double TurnModel::centsPerTurn() const {
     if (m_CentsPerTurn.empty()) return 0.0;
-    std::vector<double> sorted = m_CentsPerTurn;
-    std::sort(sorted.begin(), sorted.end());
-    const std::size_t middle = sorted.size() / 2;
-    return sorted.size() % 2 == 1 ? sorted[middle] : 0.5 * (sorted[middle - 1] + sorted[middle]);
+    std::vector<double> values = m_CentsPerTurn;
+    return median(values);
 }
 
 int TurnModel::eighthsFor(double cents) const {
@@ -263,7 +261,7 @@ namespace {
 
 std::string key(int drumType, DrumHead head) {
     const std::string drum = drumType >= 0 ? drums::typeKey(drumType) : "Any";
-    return drum + (head == DrumHead::Resonant ? "_reso" : "_batter");
+    return drum + "_" + headCode(head);
 }
 
 }  // namespace

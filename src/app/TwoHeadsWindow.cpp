@@ -15,19 +15,19 @@
 
 #include "app/KitOverview.h"
 #include "app/Tuner.h"
+#include "base/Cents.h"
 #include "display/ReadoutText.h"
 #include "history/HistoryStore.h"
 #include "kit/DrumTypes.h"
 #include "kit/HeadRelation.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-QString hertz(double hz) { return qs(readout::numberText(hz)) + TwoHeadsWindow::tr(" Гц"); }
+QString hertz(double hz) { return toQString(readout::numberText(hz)) + TwoHeadsWindow::tr(" Гц"); }
 
 QString signedCents(double cents) {
     const long rounded = std::lround(cents);
@@ -152,7 +152,7 @@ void TwoHeadsWindow::refresh() {
     if (drum < 0) {
         m_DrumLine->setText(tr("Выберите барабан в «Настраиваю:»"));
     } else {
-        m_DrumLine->setText(qs(drums::shownName(m_Tuner.kit().drumName(drum))));
+        m_DrumLine->setText(toQString(drums::shownName(m_Tuner.kit().drumName(drum))));
         const int stored =
             m_Tuner.profile().readInt(kSection, drums::typeKey(m_Tuner.kit().drum(drum).type), 0);
         const int semitones =
@@ -184,7 +184,7 @@ void TwoHeadsWindow::refresh() {
     m_ResoHz = heads.reso.meanHz;
     m_IntervalLine->setText(
         heads.interval.valid
-            ? tr("Интервал от Пл1 к Пл2: %1").arg(qs(kitplan::intervalText(heads.interval)))
+            ? tr("Интервал от Пл1 к Пл2: %1").arg(toQString(kitplan::intervalText(heads.interval)))
             : tr("Интервал: нужны замеры обоих пластиков"));
     m_FundamentalLine->setText(
         heads.fundamentalHz > 0.0
@@ -194,17 +194,17 @@ void TwoHeadsWindow::refresh() {
     const headrelation::HeadRelation relation{relationSemitones()};
     const double targetHz = resonantTargetHz();
     if (targetHz > 0.0) {
-        QString text =
-            tr("Цель Пл2 (%1): %2").arg(qs(headrelation::relationText(relation)), hertz(targetHz));
+        QString text = tr("Цель Пл2 (%1): %2")
+                           .arg(toQString(headrelation::relationText(relation)), hertz(targetHz));
         if (m_ResoHz > 0.0) {
-            text += tr(", сейчас %1").arg(signedCents(1200.0 * std::log2(m_ResoHz / targetHz)));
+            text += tr(", сейчас %1").arg(signedCents(centsBetween(targetHz, m_ResoHz)));
         }
         m_TargetLine->setText(text);
     } else {
         m_TargetLine->setText(tr("Цель Пл2: нужен замер ударного пластика"));
     }
     m_TargetButton->setEnabled(drum >= 0 && targetHz > 0.0);
-    m_SoundLine->setText(qs(headrelation::soundText(relation)));
+    m_SoundLine->setText(toQString(headrelation::soundText(relation)));
 
     takeStrike();
     QString strikes = m_Last ? tr("Последний удар: %1").arg(shapeText(*m_Last))
@@ -234,7 +234,7 @@ void TwoHeadsWindow::takeStrike() {
     }
     auto moved = [](double now, double then) {
         return (now > 0.0) != (then > 0.0) ||
-               (now > 0.0 && std::abs(1200.0 * std::log2(now / then)) > 1.0);
+               (now > 0.0 && std::abs(centsBetween(then, now)) > 1.0);
     };
     if (m_Last &&
         (m_TargetWritten || moved(m_BatterHz, m_LastBatterHz) || moved(m_ResoHz, m_LastResoHz))) {

@@ -2,14 +2,13 @@
 
 #include <fcntl.h>
 #include <sndfile.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <memory>
 #include <vector>
 
 #include "audio/StrikeRecorder.h"
+#include "base/RegularFile.h"
 #include "settings/Language.h"
 
 namespace tomaro {
@@ -41,15 +40,11 @@ SoundDecoder::~SoundDecoder() = default;
 
 WavLoadResult SoundDecoder::open(const std::string& path) {
     m_Open.reset();
-    // As the WAV loader opens: without blocking, so that a named pipe cannot hang the open, and
-    // only a regular file (a pipe or a device would never end, or never begin).
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (descriptor < 0) return openRefusal();
-    struct stat status {};
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
-        return openRefusal();
-    }
+    // As the WAV loader opens: a named pipe cannot hang the open, and only a regular file is
+    // read (a pipe or a device would never end, or never begin).
+    RegularFile file = RegularFile::open(path.c_str());
+    if (!file.isOpen()) return openRefusal();
+    const int descriptor = file.release();
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     auto open = std::make_unique<Open>();
     // The library closes the descriptor with the file, also when it fails to open it.

@@ -1,8 +1,6 @@
 #include "audio/CaptureDevice.h"
 
-#include <fcntl.h>
 #include <portaudio.h>
-#include <unistd.h>
 
 #include <algorithm>
 
@@ -26,12 +24,9 @@ struct CaptureDevice::CallbackState {
     StrikeRecorder* recorder = nullptr;
     std::atomic<bool> active{false};
     int channels = 2;
-    int notifyFd = -1;
+    const SelfPipeNotifier* notices = nullptr;
 
-    void notify(char byte) const {
-        // Non-blocking: when the pipe is full the user-interface thread has wake-ups queued.
-        [[maybe_unused]] ssize_t written = ::write(notifyFd, &byte, 1);
-    }
+    void notify(char byte) const { notices->notify(byte); }
 };
 
 namespace {
@@ -63,21 +58,11 @@ void captureFinished(void* userData) {
 CaptureDevice::CaptureDevice(StrikeRecorder& recorder, QObject* parent)
     : QObject(parent), m_Recorder(recorder), m_State(std::make_unique<CallbackState>()) {
     m_State->recorder = &recorder;
-    if (::pipe2(m_NotifyPipe, O_NONBLOCK | O_CLOEXEC) == 0) {
-        m_State->notifyFd = m_NotifyPipe[1];
-        m_Notifier = std::make_unique<QSocketNotifier>(m_NotifyPipe[0], QSocketNotifier::Read);
-        connect(m_Notifier.get(), &QSocketNotifier::activated, this,
-                &CaptureDevice::drainNotifications);
-    }
+    m_State->notices = &m_Notices;
+    connect(&m_Notices, &SelfPipeNotifier::notified, this, &CaptureDevice::drainNotifications);
 }
 
-CaptureDevice::~CaptureDevice() {
-    close();
-    m_Notifier.reset();
-    for (int fd : m_NotifyPipe) {
-        if (fd >= 0) ::close(fd);
-    }
-}
+CaptureDevice::~CaptureDevice() { close(); }
 
 QStringList CaptureDevice::inputDeviceNames() const {
     QStringList names;
@@ -93,7 +78,7 @@ QStringList CaptureDevice::inputDeviceNames() const {
 QString CaptureDevice::open(int entry) {
     const QString closeError = close();
     // Notices of the closed stream (a loss among them) must not reach the new one.
-    drainPipe();
+    m_Notices.drain();
     if (entry <= 0) return closeError;
     if (!m_Session.ok()) return soundErrorText(kOpeningDevice, m_Session.error());
 
@@ -158,22 +143,11 @@ QString CaptureDevice::close() {
     return error;
 }
 
-std::string CaptureDevice::drainPipe() {
-    std::string notices;
-    char bytes[256];
-    for (;;) {
-        const ssize_t count = ::read(m_NotifyPipe[0], bytes, sizeof bytes);
-        if (count <= 0) break;
-        notices.append(bytes, static_cast<std::size_t>(count));
-    }
-    return notices;
-}
-
 void CaptureDevice::drainNotifications() {
-    const std::string notices = drainPipe();
-    const bool buffer = !notices.empty();
-    const bool recorded = notices.find(kRecordedByte) != std::string::npos;
-    const bool lost = notices.find(kLostByte) != std::string::npos;
+    const SelfPipeNotifier::Notices notices = m_Notices.drain();
+    const bool buffer = notices.any();
+    const bool recorded = notices.contains(kRecordedByte);
+    const bool lost = notices.contains(kLostByte);
     if (recorded) emit strikeProgress();
     if (buffer) emit bufferProcessed();
     if (lost && m_Stream != nullptr) {

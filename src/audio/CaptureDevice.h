@@ -1,13 +1,12 @@
 #pragma once
 
 #include <QObject>
-#include <QSocketNotifier>
 #include <QStringList>
 #include <atomic>
 #include <memory>
-#include <string>
 
 #include "audio/PortAudioSession.h"
+#include "audio/SelfPipeNotifier.h"
 
 namespace tomaro {
 
@@ -51,16 +50,14 @@ signals:
 
 private:
     void drainNotifications();
-    // Reads every notice waiting in the pipe.
-    std::string drainPipe();
 
     StrikeRecorder& m_Recorder;
     PortAudioSession m_Session;
     void* m_Stream = nullptr;
     int m_Channels = 2;
     std::unique_ptr<CallbackState> m_State;
-    int m_NotifyPipe[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_Notifier;
+    // The PortAudio thread's notices: a buffer processed, samples recorded, the stream lost.
+    SelfPipeNotifier m_Notices;
 };
 
 }  // namespace tomaro

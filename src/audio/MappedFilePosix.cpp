@@ -1,4 +1,3 @@
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -10,6 +9,7 @@
 #include <mutex>
 
 #include "audio/MappedFile.h"
+#include "base/RegularFile.h"
 
 namespace tomaro {
 namespace {
@@ -92,22 +92,16 @@ void unguardMapping(const void* data) {
 
 std::unique_ptr<MappedFile> MappedFile::open(const std::string& path, Error& error) {
     error = Error::None;
-    // Non-blocking, so that a named pipe given as a file cannot hang the open; regular files are
-    // not affected by it.
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = Error::Open;
-        return nullptr;
-    }
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
+    // A named pipe given as a file cannot hang the open, and only a regular file is mapped.
+    RegularFile opened = RegularFile::open(path.c_str());
+    if (!opened.isOpen()) {
         error = Error::Open;
         return nullptr;
     }
     std::unique_ptr<MappedFile> file(new MappedFile);
+    file->m_Size = static_cast<std::size_t>(opened.sizeBytes());
+    const int fd = opened.release();
     file->m_Fd = fd;
-    file->m_Size = static_cast<std::size_t>(info.st_size);
     if (file->m_Size > 0) {
         void* view = ::mmap(nullptr, file->m_Size, PROT_READ, MAP_PRIVATE, fd, 0);
         if (view == MAP_FAILED) {

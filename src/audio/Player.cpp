@@ -1,8 +1,6 @@
 #include "audio/Player.h"
 
-#include <fcntl.h>
 #include <portaudio.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
@@ -16,7 +14,7 @@ struct Player::CallbackState {
     std::vector<std::int16_t> samples = std::vector<std::int16_t>(kStrikeLength);
     int count = 0;
     int position = 0;  // PortAudio thread while playing
-    int notifyFd = -1;
+    const SelfPipeNotifier* finished = nullptr;
 };
 
 namespace {
@@ -35,29 +33,18 @@ int playbackCallback(const void*, void* output, unsigned long frames,
 }
 
 void playbackFinished(void* userData) {
-    auto* state = static_cast<Player::CallbackState*>(userData);
-    const char byte = 'f';
-    [[maybe_unused]] ssize_t written = ::write(state->notifyFd, &byte, 1);
+    static_cast<Player::CallbackState*>(userData)->finished->notify('f');
 }
 
 }  // namespace
 
 Player::Player(StrikeRecorder& recorder, QObject* parent)
     : QObject(parent), m_Recorder(recorder), m_State(std::make_unique<CallbackState>()) {
-    if (::pipe2(m_NotifyPipe, O_NONBLOCK | O_CLOEXEC) == 0) {
-        m_State->notifyFd = m_NotifyPipe[1];
-        m_Notifier = std::make_unique<QSocketNotifier>(m_NotifyPipe[0], QSocketNotifier::Read);
-        connect(m_Notifier.get(), &QSocketNotifier::activated, this, &Player::drainNotifications);
-    }
+    m_State->finished = &m_Finished;
+    connect(&m_Finished, &SelfPipeNotifier::notified, this, &Player::drainNotifications);
 }
 
-Player::~Player() {
-    closeStream();
-    m_Notifier.reset();
-    for (int fd : m_NotifyPipe) {
-        if (fd >= 0) ::close(fd);
-    }
-}
+Player::~Player() { closeStream(); }
 
 std::pair<int, int> Player::playedRange(int centreFrame, int frameCount) {
     const int count = std::clamp(frameCount, 0, kStrikeLength);
@@ -122,15 +109,11 @@ void Player::closeStream() {
     Pa_CloseStream(stream);
     m_Recorder.endPlayback();
     // Drop the finish notice of this stream: it has been handled here.
-    char bytes[64];
-    while (::read(m_NotifyPipe[0], bytes, sizeof bytes) > 0) {
-    }
+    m_Finished.drain();
 }
 
 void Player::drainNotifications() {
-    char bytes[64];
-    bool finishedNow = false;
-    while (::read(m_NotifyPipe[0], bytes, sizeof bytes) > 0) finishedNow = true;
+    const bool finishedNow = m_Finished.drain().any();
     if (finishedNow && m_Stream != nullptr) {
         closeStream();
         emit finished();

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QObject>
-#include <QSocketNotifier>
 #include <atomic>
 #include <memory>
 #include <vector>
 
 #include "audio/PortAudioSession.h"
+#include "audio/SelfPipeNotifier.h"
 #include "audio/StrikeRecord.h"
 
 namespace tomaro {
@@ -51,8 +51,8 @@ private:
     PortAudioSession m_Session;
     void* m_Stream = nullptr;
     std::unique_ptr<CallbackState> m_State;
-    int m_NotifyPipe[2] = {-1, -1};
-    std::unique_ptr<QSocketNotifier> m_Notifier;
+    // The PortAudio thread's notice that playback finished.
+    SelfPipeNotifier m_Finished;
 };
 
 }  // namespace tomaro

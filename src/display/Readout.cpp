@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Cents.h"
 #include "display/ReadoutText.h"
 #include "kit/NumberFormat.h"
 #include "settings/Language.h"
@@ -105,7 +106,7 @@ std::string Readout::nearestSummary(const Kit& kit) const {
     } else {
         text += pick(" эталон", " reference");
     }
-    const double hundredths = 1200.0 * std::log2(m_Nearest.displayedHz / m_Nearest.referenceHz);
+    const double hundredths = centsBetween(m_Nearest.referenceHz, m_Nearest.displayedHz);
     return text + ", " + numbers::signedWhole(hundredths) + percentSign();
 }
 

@@ -17,6 +17,7 @@
 #include "display/ReferenceSwitches.h"
 #include "kit/DrumTypes.h"
 #include "kit/Kit.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 #include "settings/Language.h"
 
@@ -36,8 +37,7 @@ constexpr std::array<double, 18> kMinorTicksHz = {
 constexpr int kRightMargin = 18;  // the last label, "2000", is centred on the right edge
 
 QString hertzText(double frequencyHz) {
-    return QString::fromStdString(readout::numberText(frequencyHz)) +
-           QString::fromUtf8(pick(" Гц", " Hz"));
+    return toQString(readout::numberText(frequencyHz)) + QString::fromUtf8(pick(" Гц", " Hz"));
 }
 
 // A label with a white backing so it stays readable over the curve and the grid.
@@ -105,10 +105,9 @@ std::vector<SpectrumView::Marker> SpectrumView::markers() const {
             if (!m_Kit.isShown(drum) && !isNearest) continue;
             const double referenceHz = m_Kit.referenceHz(drum, kind);
             if (referenceHz == 0.0) continue;
-            list.push_back(
-                {referenceHz, plot::toQColor(drumColor(drum, drums)),
-                 QString::fromStdString(readout::referenceOwner(kind, m_Kit.drumName(drum))),
-                 isNearest});
+            list.push_back({referenceHz, plot::toQColor(drumColor(drum, drums)),
+                            toQString(readout::referenceOwner(kind, m_Kit.drumName(drum))),
+                            isNearest});
         }
     }
     // With the overtone transfer the nearest reference is the drum's fundamental, which may be
@@ -117,8 +116,7 @@ std::vector<SpectrumView::Marker> SpectrumView::markers() const {
         std::any_of(list.begin(), list.end(), [](const Marker& m) { return m.nearest; });
     if (haveNearest && !marked && nearest.drum >= 0 && nearest.drum < drums) {
         list.push_back({nearest.referenceHz, plot::toQColor(drumColor(nearest.drum, drums)),
-                        QString::fromStdString(drums::shownName(m_Kit.drumName(nearest.drum))),
-                        true});
+                        toQString(drums::shownName(m_Kit.drumName(nearest.drum))), true});
     }
     return list;
 }
@@ -133,8 +131,7 @@ void SpectrumView::paintEvent(QPaintEvent*) {
     QString title = tr("Спектр, дБ · частота, Гц");
     if (f0 < f1) {
         title += tr(" · поиск %1–%2 Гц")
-                     .arg(QString::fromStdString(readout::numberText(f0)),
-                          QString::fromStdString(readout::numberText(f1)));
+                     .arg(toQString(readout::numberText(f0)), toQString(readout::numberText(f1)));
     }
     plot::drawTitle(painter, area, title);
 

@@ -11,23 +11,18 @@
 #include "analysis/PitchTrack.h"
 #include "analysis/Stretch.h"
 #include "audio/StrikeRecord.h"
+#include "base/Cents.h"
 #include "display/PlotPainting.h"
 #include "display/QualityText.h"
 #include "display/ReadoutText.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-// Cents of `frequencyHz` above `referenceHz`.
-double centsFrom(double frequencyHz, double referenceHz) {
-    return 1200.0 * std::log2(frequencyHz / referenceHz);
-}
-
 QString colourStyle(Rgb colour) {
-    return QStringLiteral("color: %1;").arg(QString::fromStdString(colour.hex()));
+    return QStringLiteral("color: %1;").arg(toQString(colour.hex()));
 }
 
 }  // namespace
@@ -39,7 +34,7 @@ QualityLine::QualityLine(QWidget* parent) : QLabel(parent) {
 }
 
 void QualityLine::showQuality(const QualityReport& report, double lastAcceptedHz) {
-    showVerdict(qs(qualitytext::qualityLine(report, lastAcceptedHz)), report.verdict);
+    showVerdict(toQString(qualitytext::qualityLine(report, lastAcceptedHz)), report.verdict);
 }
 
 void QualityLine::showVerdict(const QString& text, Verdict verdict) {
@@ -72,7 +67,7 @@ SeriesLine::SeriesLine(QWidget* parent)
 }
 
 void SeriesLine::showSeries(int count, double medianHz, double spreadCents, bool stable) {
-    m_Label->setText(qs(qualitytext::seriesLine(count, medianHz, spreadCents, stable)));
+    m_Label->setText(toQString(qualitytext::seriesLine(count, medianHz, spreadCents, stable)));
     const Rgb good = m_OnDark ? qualitytext::verdictColorOnDark(Verdict::Good)
                               : qualitytext::verdictColor(Verdict::Good);
     m_Label->setStyleSheet(stable ? colourStyle(good) : QString());
@@ -107,11 +102,10 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
     const QRect area = plot::plotArea(rect());
     plot::drawBackground(painter, rect());
     const bool hasMain = std::isfinite(m_MainHz) && m_MainHz > 0.0;
-    plot::drawTitle(
-        painter, area,
-        hasMain
-            ? tr("Высота тона во времени · центы от %1 Гц").arg(qs(readout::numberText(m_MainHz)))
-            : tr("Высота тона во времени"));
+    plot::drawTitle(painter, area,
+                    hasMain ? tr("Высота тона во времени · центы от %1 Гц")
+                                  .arg(toQString(readout::numberText(m_MainHz)))
+                            : tr("Высота тона во времени"));
     int valid = 0;
     double lastSec = 0.0;
     double spread = 25.0;  // cents shown above and below the main frequency, at least
@@ -119,7 +113,7 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
         if (!point.valid || !hasMain) continue;
         ++valid;
         lastSec = std::max(lastSec, point.timeSec);
-        spread = std::max(spread, std::fabs(centsFrom(point.frequencyHz, m_MainHz)));
+        spread = std::max(spread, std::fabs(centsBetween(m_MainHz, point.frequencyHz)));
     }
     if (valid == 0 || plot::sourceBeingRecorded(m_Record)) {
         plot::drawPlaceholder(painter, area, tr("Нет тона"));
@@ -160,7 +154,7 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
     if (std::isfinite(m_SeriesHz) && m_SeriesHz > 0.0) {
         QPen dashed(plot::fit(), 1.4, Qt::DashLine);
         painter.setPen(dashed);
-        const double y = yOf(centsFrom(m_SeriesHz, m_MainHz));
+        const double y = yOf(centsBetween(m_MainHz, m_SeriesHz));
         painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
     }
     // The track: consecutive valid points joined, a gap where a point is not valid.
@@ -171,7 +165,7 @@ void PitchTrackView::paintEvent(QPaintEvent*) {
             open = false;
             continue;
         }
-        const QPointF at(xOf(point.timeSec), yOf(centsFrom(point.frequencyHz, m_MainHz)));
+        const QPointF at(xOf(point.timeSec), yOf(centsBetween(m_MainHz, point.frequencyHz)));
         if (open) {
             path.lineTo(at);
         } else {

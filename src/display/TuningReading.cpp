@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Cents.h"
 #include "display/ReadoutText.h"
 #include "display/ReferenceSwitches.h"
 #include "kit/Kit.h"
@@ -54,7 +55,7 @@ TuningReading readingAgainst(double measuredHz, double targetHz, bool latinNames
     reading.octave = note / 12 - (latinNames ? 996 : 999);
     reading.targetHz = targetHz > 0.0 ? targetHz : 0.0;
     if (reading.targetHz > 0.0) {
-        reading.cents = 1200.0 * std::log2(measuredHz / reading.targetHz);
+        reading.cents = centsBetween(reading.targetHz, measuredHz);
     } else {
         // Hundredths of a semitone from the nearest note, as the read-out's note text gives them.
         reading.cents = (semitones - std::floor(semitones + 0.5)) * 100.0;

@@ -10,6 +10,7 @@
 #include "display/ReadoutText.h"
 #include "kit/Kit.h"
 #include "kit/NumberFormat.h"
+#include "kit/QtText.h"
 
 namespace tomaro {
 namespace {
@@ -18,9 +19,7 @@ const QColor kBackground(18, 20, 24);
 const QColor kText(235, 238, 242);
 const QColor kDim(150, 156, 166);
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-QString hertz(double hz) { return qs(readout::numberText(hz)) + TuningView::tr(" Гц"); }
+QString hertz(double hz) { return toQString(readout::numberText(hz)) + TuningView::tr(" Гц"); }
 
 }  // namespace
 
@@ -91,8 +90,8 @@ QString TuningView::readingLine() const {
         line += QStringLiteral("  →  ") + hertz(m_Reading.targetHz);
         if (!m_TargetName.isEmpty()) line += QStringLiteral(" (") + m_TargetName + ')';
     }
-    return line + QStringLiteral("   ") +
-           QString::fromStdString(numbers::signedFixed(m_Reading.cents, 1)) + QStringLiteral(" ¢");
+    return line + QStringLiteral("   ") + toQString(numbers::signedFixed(m_Reading.cents, 1)) +
+           QStringLiteral(" ¢");
 }
 
 QFont TuningView::adviceFont() const {
@@ -122,7 +121,7 @@ QRectF TuningView::noteArea() const { return QRectF(0, height() * 0.02, width(),
 
 int TuningView::notePixelSize() const {
     const QRectF area = noteArea();
-    const QString name = m_Reading.valid ? qs(m_Reading.noteName) : QStringLiteral("Cоль#");
+    const QString name = m_Reading.valid ? toQString(m_Reading.noteName) : QStringLiteral("Cоль#");
     const QString octave = QString::number(m_Reading.valid ? m_Reading.octave : -1);
     // The name at 90 % of the area's height, smaller only when the width needs it; the octave
     // beside it at half that size.
@@ -156,7 +155,7 @@ void TuningView::paintEvent(QPaintEvent*) {
     QFont small = big;
     small.setPixelSize(std::max(6, size / 2));
     if (m_Reading.valid) {
-        const QString name = qs(m_Reading.noteName);
+        const QString name = toQString(m_Reading.noteName);
         const QString octave = QString::number(m_Reading.octave);
         const double nameWidth = QFontMetricsF(big).horizontalAdvance(name);
         const double total =

@@ -2,20 +2,28 @@
 
 #include <cmath>
 
+#include "base/Cents.h"
+
 namespace tomaro::history {
 
-const char* struckCode(Struck struck) {
+Struck struckOf(DrumHead head) { return head == DrumHead::Batter ? Struck::Batter : Struck::Reso; }
+
+std::optional<DrumHead> headOf(Struck struck) {
     switch (struck) {
-        case Struck::Drum:
-            return "drum";
-        case Struck::Centre:
-            return "centre";
         case Struck::Batter:
-            return "batter";
+            return DrumHead::Batter;
         case Struck::Reso:
-            return "reso";
+            return DrumHead::Resonant;
+        case Struck::Drum:
+        case Struck::Centre:
+            break;
     }
-    return "drum";
+    return std::nullopt;
+}
+
+const char* struckCode(Struck struck) {
+    if (const std::optional<DrumHead> head = headOf(struck)) return headCode(*head);
+    return struck == Struck::Centre ? "centre" : "drum";
 }
 
 bool parseStruck(const std::string& code, Struck& struck) {
@@ -53,8 +61,6 @@ const SnapshotDrum* Snapshot::drum(const std::string& name) const {
     }
     return nullptr;
 }
-
-double centsBetween(double fromHz, double toHz) { return 1200.0 * std::log2(toHz / fromHz); }
 
 namespace {
 

@@ -5,17 +5,24 @@
 #include <string>
 #include <vector>
 
+#include "kit/DrumHead.h"
+
 // Plain values of the tuning history: what the store takes and gives. No thread rules of their own.
 namespace tomaro::history {
 
 // What was struck: the drum as a whole (the main strike), the centre of a head, or a tap near one
-// rod of the batter or resonant head.
+// rod of the batter or resonant head (the two values that stand for a DrumHead).
 enum class Struck { Drum, Centre, Batter, Reso };
 
-// "drum", "centre", "batter", "reso"; parse accepts exactly these.
+// A tap on `head`, and the head a tap was on (none for the drum or a centre): the one place where
+// the history's values meet the kit's heads.
+Struck struckOf(DrumHead head);
+std::optional<DrumHead> headOf(Struck struck);
+inline bool isHead(Struck struck) { return headOf(struck).has_value(); }
+
+// "drum", "centre", and for a head its headCode(): "batter", "reso"; parse accepts exactly these.
 const char* struckCode(Struck struck);
 bool parseStruck(const std::string& code, Struck& struck);
-inline bool isHead(Struck struck) { return struck == Struck::Batter || struck == Struck::Reso; }
 
 // The (1,1) pair of a head when one was read: its two close partials, Hz and dB.
 struct ModePair {
@@ -105,7 +112,5 @@ struct DriftLine {
 // Per drum and per rod, in cents from `from` to `to`; drums in the order of `from`, then the
 // drums only `to` has.
 std::vector<DriftLine> compare(const Snapshot& from, const Snapshot& to);
-
-double centsBetween(double fromHz, double toHz);
 
 }  // namespace tomaro::history

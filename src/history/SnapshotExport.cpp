@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "base/Cents.h"
 #include "history/HistoryTime.h"
 #include "history/UntrustedText.h"
 

@@ -1,7 +1,5 @@
 #include "kit/KitFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <cerrno>
 #include <fstream>
 
+#include "base/RegularFile.h"
 #include "kit/DrumTypes.h"
 #include "kit/KitSelection.h"
 #include "kit/NumberFormat.h"
@@ -209,15 +208,10 @@ std::optional<UserMessage> KitFile::load(const std::filesystem::path& path, Prof
     const UserMessage tooLarge{pick("Файл больше 1 МБ - это не файл настроек",
                                     "The file is larger than 1 MB: it is not a settings file"),
                                errorCaption(), UserMessage::Icon::Error};
-    // Non-blocking, so that opening a named pipe without a writer returns at once; only a regular
-    // file is read (a folder, a pipe or a device such as /dev/zero is refused).
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return failure;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return failure;
-    }
+    // Only a regular file is read, and a named pipe without a writer does not hold the open.
+    RegularFile file = RegularFile::open(path.c_str());
+    if (!file.isOpen()) return failure;
+    const int fd = file.descriptor();
     // Read one byte past the bound, whatever the size said: the file may grow meanwhile, and some
     // regular files (under /proc) report no size at all.
     std::string bytes(kMaxFileBytes + 1, '\0');
@@ -233,7 +227,7 @@ std::optional<UserMessage> KitFile::load(const std::filesystem::path& path, Prof
         }
         length += static_cast<std::size_t>(got);
     }
-    ::close(fd);
+    file.close();
     if (readFailed) return failure;
     if (length > kMaxFileBytes) return tooLarge;
     bytes.resize(length);

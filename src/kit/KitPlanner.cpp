@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "base/Cents.h"
 #include "kit/DrumTypes.h"
 #include "kit/Notes.h"
 #include "settings/Language.h"
@@ -39,7 +40,7 @@ Interval intervalBetween(double fromHz, double toHz) {
         return interval;
     }
     interval.valid = true;
-    interval.cents = 1200.0 * std::log2(toHz / fromHz);
+    interval.cents = centsBetween(fromHz, toHz);
     interval.semitones = static_cast<int>(std::lround(interval.cents / 100.0));
     interval.restCents = interval.cents - 100.0 * interval.semitones;
     return interval;

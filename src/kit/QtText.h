@@ -4,7 +4,8 @@
 #include <string>
 #include <string_view>
 
-// The kit model speaks UTF-8 std::string; the dialogs speak QString.
+// The core speaks UTF-8 std::string, the widgets QString: the one conversion between them, for
+// every window and widget. Any thread.
 namespace tomaro {
 
 inline QString toQString(std::string_view utf8) {

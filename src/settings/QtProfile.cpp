@@ -1,7 +1,5 @@
 #include "settings/QtProfile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QCoreApplication>
@@ -12,6 +10,8 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <cerrno>
+
+#include "base/RegularFile.h"
 
 namespace tomaro {
 namespace {
@@ -26,14 +26,12 @@ enum class FileState { Missing, Read, Unusable };
 // /dev/zero), and at most kMaxSettingsBytes. Unusable also when it cannot be read at all.
 FileState readBounded(const QString& fileName, QByteArray& bytes) {
     bytes.clear();
-    const int fd =
-        ::open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return errno == ENOENT ? FileState::Missing : FileState::Unusable;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return FileState::Unusable;
+    RegularFile file = RegularFile::open(QFile::encodeName(fileName).constData());
+    if (!file.isOpen()) {
+        return file.failure() == RegularFile::Failure::Missing ? FileState::Missing
+                                                               : FileState::Unusable;
     }
+    const int fd = file.descriptor();
     // One byte past the bound, whatever the size said: the file may grow meanwhile.
     bytes.resize(kMaxSettingsBytes + 1);
     qsizetype length = 0;
@@ -48,7 +46,7 @@ FileState readBounded(const QString& fileName, QByteArray& bytes) {
         }
         length += got;
     }
-    ::close(fd);
+    file.close();
     bytes.resize(length);
     return failed || length > kMaxSettingsBytes ? FileState::Unusable : FileState::Read;
 }
