@@ -11,6 +11,7 @@
 
 #include "app/StepField.h"
 #include "app/Tuner.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
@@ -18,8 +19,6 @@ namespace {
 
 // The main window's texts keep its translation context.
 constexpr i18n::Context kWindowTexts{"tomaro::CMainDlg"};
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
@@ -114,8 +113,8 @@ StepField* AnalysisGroup::makeStretchField(const char* name, void (Stretch::*spi
 }
 
 void AnalysisGroup::showStretch() {
-    m_DelayField->setDisplayText(qs(m_Tuner.stretch().delayText()));
-    m_LengthField->setDisplayText(qs(m_Tuner.stretch().lengthText()));
+    m_DelayField->setDisplayText(toQString(m_Tuner.stretch().delayText()));
+    m_LengthField->setDisplayText(toQString(m_Tuner.stretch().lengthText()));
 }
 
 void AnalysisGroup::showSettings() {

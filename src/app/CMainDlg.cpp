@@ -22,6 +22,7 @@
 #include "audio/CaptureDevice.h"
 #include "display/NoteWindow.h"
 #include "kit/CDlgPresets.h"
+#include "kit/QtText.h"
 #include "language/LanguageChoice.h"
 #include "language/TranslatedText.h"
 #include "serial/PortSelector.h"
@@ -29,12 +30,6 @@
 #include "settings/Profile.h"
 
 namespace tomaro {
-namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
-
 CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices services,
                    QWidget* parent)
     : QMainWindow(parent),
@@ -152,7 +147,7 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
     });
 
     m_Tuner.recorder().setCaptionHook(
-        [this](const std::string& caption) { setWindowTitle(qs(caption)); });
+        [this](const std::string& caption) { setWindowTitle(toQString(caption)); });
     m_Input->devices().fill();
     referencesUpdate();
     m_Analysis->showStretch();
@@ -162,7 +157,7 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
     if (const std::string notice = profile.takeNotice(); !notice.empty()) {
         QMetaObject::invokeMethod(
             this,
-            [this, text = qs(notice)] {
+            [this, text = toQString(notice)] {
                 m_Services.message(this, text, QStringLiteral("Tomaro"), QMessageBox::Warning);
             },
             Qt::QueuedConnection);
@@ -210,7 +205,7 @@ void CMainDlg::analysisChanged() {
 }
 
 void CMainDlg::referencesUpdate() {
-    m_References->showReferences(qs(m_Tuner.referencesUpdate()));
+    m_References->showReferences(toQString(m_Tuner.referencesUpdate()));
     refreshViews();
 }
 

@@ -9,17 +9,12 @@
 #include "app/SnapshotsWindow.h"
 #include "app/Tuner.h"
 #include "history/HistoryStore.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
-namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
-
-HistoryBar::HistoryBar(Tuner& tuner, history::HistoryStore& store,
-                       SnapshotsWindowServices services, QWidget* parent)
+HistoryBar::HistoryBar(Tuner& tuner, history::HistoryStore& store, SnapshotsWindowServices services,
+                       QWidget* parent)
     : QWidget(parent), m_Tuner(tuner), m_Store(store), m_Services(std::move(services)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -84,13 +79,13 @@ void HistoryBar::showRecall() {
     if (recall) {
         m_RecallLine->setText(
             tr("Возврат к снимку «%1» от %2")
-                .arg(qs(recall->info.name), SnapshotsWindow::dateText(recall->info.timeMs)));
+                .arg(toQString(recall->info.name), SnapshotsWindow::dateText(recall->info.timeMs)));
     }
 }
 
 void HistoryBar::showMessage() {
     // Each message of the history is shown once and stays until the next one.
-    if (m_Store.hasMessage()) m_MessageLine->setText(qs(m_Store.takeMessage()));
+    if (m_Store.hasMessage()) m_MessageLine->setText(toQString(m_Store.takeMessage()));
     m_MessageLine->setVisible(!m_MessageLine->text().isEmpty());
 }
 

@@ -15,12 +15,11 @@
 #include "history/HistoryStore.h"
 #include "history/SnapshotExport.h"
 #include "kit/DrumTypes.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 // A new snapshot's name: to the second, so that two taken in the same minute differ.
 QString defaultName() {
@@ -31,7 +30,7 @@ QString defaultName() {
 // date and the drums stay in view (the whole name is in the tool tip).
 constexpr int kNameCharsMax = 36;
 
-QString drumText(const std::string& name) { return qs(drums::shownName(name)); }
+QString drumText(const std::string& name) { return toQString(drums::shownName(name)); }
 
 QString hzText(double hz) { return hz > 0.0 ? QString::number(hz, 'f', 2) : QStringLiteral("—"); }
 
@@ -128,9 +127,9 @@ void SnapshotsWindow::refresh() {
         const history::SnapshotInfo& info = snapshots[static_cast<std::size_t>(row)];
         QStringList drums;
         for (const std::string& drum : info.drums) drums << drumText(drum);
-        auto* name = cell(qs(info.name));
+        auto* name = cell(toQString(info.name));
         name->setData(Qt::UserRole, QVariant::fromValue<qlonglong>(info.id));
-        name->setToolTip(qs(info.name));
+        name->setToolTip(toQString(info.name));
         m_List->setItem(row, 0, name);
         m_List->setItem(row, 1, cell(dateText(info.timeMs)));
         m_List->setItem(row, 2, cell(drums.join(QStringLiteral(", "))));
@@ -150,16 +149,17 @@ void SnapshotsWindow::refresh() {
         if (to) {
             const QString toName =
                 m_ComparedTo > 0
-                    ? tr("«%1» от %2").arg(qs(to->info.name), dateText(to->info.timeMs))
+                    ? tr("«%1» от %2").arg(toQString(to->info.name), dateText(to->info.timeMs))
                     : tr("настройка сейчас");
-            showComparison(*from, *to,
-                           tr("Снимок «%1» от %2 → %3")
-                               .arg(qs(from->info.name), dateText(from->info.timeMs), toName));
+            showComparison(
+                *from, *to,
+                tr("Снимок «%1» от %2 → %3")
+                    .arg(toQString(from->info.name), dateText(from->info.timeMs), toName));
         }
     } else if (const history::Snapshot* recalled = m_Tuner.recall()) {
         showComparison(*recalled, m_Store.currentState(),
                        tr("Уход настройки с %1 (снимок «%2»), в центах")
-                           .arg(dateText(recalled->info.timeMs), qs(recalled->info.name)));
+                           .arg(dateText(recalled->info.timeMs), toQString(recalled->info.name)));
     } else {
         m_Comparison->setRowCount(0);
         m_ComparisonTitle->setText(
@@ -254,10 +254,10 @@ void SnapshotsWindow::renameSelected() {
     const auto snapshot = m_Store.snapshot(ids[0]);
     if (!snapshot) return;
     const auto name = m_Services.askText(this, tr("Переименовать снимок"), tr("Название снимка:"),
-                                         qs(snapshot->info.name));
+                                         toQString(snapshot->info.name));
     if (!name || name->trimmed().isEmpty()) return;
     if (!m_Store.renameSnapshot(ids[0], name->trimmed().toStdString())) {
-        m_Services.warn(this, qs(m_Store.takeMessage()));
+        m_Services.warn(this, toQString(m_Store.takeMessage()));
     }
     if (m_Tuner.recall() && m_Tuner.recall()->info.id == ids[0]) {
         m_Tuner.setRecall(m_Store.snapshot(ids[0]));

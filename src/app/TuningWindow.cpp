@@ -35,14 +35,13 @@
 #include "display/StrikeQualityViews.h"
 #include "display/TuningViews.h"
 #include "kit/DrumTypes.h"
+#include "kit/QtText.h"
 #include "language/TranslatedText.h"
 
 namespace tomaro {
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-QString hertz(double hz) { return qs(readout::numberText(hz)) + TuningWindow::tr(" Гц"); }
+QString hertz(double hz) { return toQString(readout::numberText(hz)) + TuningWindow::tr(" Гц"); }
 
 // A dim-stage scheme for the whole window: light text on near-black.
 QPalette darkPalette(QPalette palette) {
@@ -310,13 +309,13 @@ void TuningWindow::refresh() {
     const bool rejected = m_Tuner.hasResult() && !m_Tuner.quality().accepted();
     QString targetName;
     if (reading.drum >= 0) {
-        targetName = qs(readout::referenceOwner(std::clamp(reading.kind, 0, 2),
-                                                m_Tuner.kit().drumName(reading.drum)));
+        targetName = toQString(readout::referenceOwner(std::clamp(reading.kind, 0, 2),
+                                                       m_Tuner.kit().drumName(reading.drum)));
     } else if (reading.targetHz > 0.0) {
         targetName = m_Tuner.lugMode() ? tr("среднее") : tr("эталон");
     }
     if (recalledTarget(reading)) {
-        targetName = tr("%1, снимок «%2»").arg(targetName, qs(m_Tuner.recall()->info.name));
+        targetName = tr("%1, снимок «%2»").arg(targetName, toQString(m_Tuner.recall()->info.name));
     }
     if (m_Tuner.lugMode()) m_TurnBar->follow();
     m_View->setAdviceSuffix(m_Tuner.lugMode() && reading.rod > 0
@@ -425,9 +424,10 @@ void TuningWindow::showLugs() {
 
 QString TuningWindow::lugStatusText() const {
     if (!m_Tuner.lugMode() || !isVisible()) return {};
-    const QString drum = m_Tuner.tunedDrum() >= 0
-                             ? qs(drums::shownName(m_Tuner.kit().drumName(m_Tuner.tunedDrum())))
-                             : tr("ближайший эталон");
+    const QString drum =
+        m_Tuner.tunedDrum() >= 0
+            ? toQString(drums::shownName(m_Tuner.kit().drumName(m_Tuner.tunedDrum())))
+            : tr("ближайший эталон");
     const QString head = m_Tuner.lugTuning().head() == DrumHead::Resonant
                              ? tr("резонансный пластик")
                              : tr("ударный пластик");
@@ -551,7 +551,7 @@ QString TuningWindow::exportFileName() const {
     // characters some file systems refuse (the inch mark among them) or a dash doubled.
     QString drum;
     if (m_Tuner.tunedDrum() >= 0) {
-        drum = qs(drums::shownName(m_Tuner.kit().drumName(m_Tuner.tunedDrum())));
+        drum = toQString(drums::shownName(m_Tuner.kit().drumName(m_Tuner.tunedDrum())));
         drum.replace(QRegularExpression(QStringLiteral("[\\s\\\\/:*?\"<>|\\x00-\\x1f-]+")),
                      QStringLiteral("-"));
         drum.remove(QRegularExpression(QStringLiteral("^-+|-+$")));
