@@ -1179,7 +1179,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>Ось расщепления не видна по винтам — ударьте ещё раз по кругу</source>
-        <translation>The split's axis does not show at the rods: tap them all again</translation>
+        <translation>The split&apos;s axis does not show at the rods: tap them all again</translation>
     </message>
     <message>
         <source>Прошлый проход ухудшил пластик: советы уменьшены вдвое</source>
