@@ -14,7 +14,7 @@
 #include "audio/StrikeRecord.h"
 #include "audio/StrikeRecorder.h"
 #include "audio/WavFile.h"
-#include "display/WaveformColumns.h"
+#include "tuning/WaveformColumns.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 set(TOMARO_SCREENSHOT_URL "https://tomaro.example.org/screenshots" CACHE STRING
     "Web folder where docs/screenshots is published, for the screenshots of the AppStream metainfo")
 
-configure_file(${CMAKE_SOURCE_DIR}/src/app/resources/org.tomaro.Tomaro.metainfo.xml.in
+configure_file(${CMAKE_SOURCE_DIR}/src/gui/resources/org.tomaro.Tomaro.metainfo.xml.in
     ${CMAKE_BINARY_DIR}/org.tomaro.Tomaro.metainfo.xml @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/org.tomaro.Tomaro.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)

@@ -9,11 +9,28 @@
 set(TOMARO_SOURCE_ROOT ${CMAKE_CURRENT_LIST_DIR}/../src)
 set(TOMARO_CORE_GUARD ${CMAKE_CURRENT_LIST_DIR}/core-guard)
 
+# Each library's own include root: a folder in the build tree that holds only a link to the
+# library's folder of src/, so that `#include "tuning/Tuner.h"` works for the library itself and
+# for what links it, and a library that does not link the tuning engine cannot include it. A core
+# library links only core libraries, so it cannot see a window's header even by accident.
+function(tomaro_include_root name)
+    file(RELATIVE_PATH folder ${TOMARO_SOURCE_ROOT} ${CMAKE_CURRENT_SOURCE_DIR})
+    if(folder MATCHES "^\\.\\.")
+        return()  # a library of the tests: they include what they link
+    endif()
+    set(root ${CMAKE_BINARY_DIR}/include-roots/${name})
+    file(MAKE_DIRECTORY ${root})
+    if(NOT EXISTS ${root}/${folder})
+        file(CREATE_LINK ${CMAKE_CURRENT_SOURCE_DIR} ${root}/${folder} SYMBOLIC)
+    endif()
+    target_include_directories(${name} PUBLIC ${root})
+endfunction()
+
 function(tomaro_core_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
     target_include_directories(${name} BEFORE PRIVATE ${TOMARO_CORE_GUARD})
-    target_include_directories(${name} PUBLIC ${TOMARO_SOURCE_ROOT})
+    tomaro_include_root(${name})
     if(ARG_DEPS)
         target_link_libraries(${name} PUBLIC ${ARG_DEPS})
     endif()
@@ -22,7 +39,7 @@ endfunction()
 function(tomaro_ui_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_include_directories(${name} PUBLIC ${TOMARO_SOURCE_ROOT})
+    tomaro_include_root(${name})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 

@@ -12,10 +12,10 @@
 #include "analysis/FixedText.h"
 #include "cli/Report.h"
 #include "cli/TurnsFile.h"
-#include "display/ReadoutText.h"
 #include "kit/DrumTypes.h"
 #include "kit/KitFile.h"
 #include "kit/KitPlanner.h"
+#include "tuning/ReadoutText.h"
 
 namespace tomaro {
 

@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "analysis/Analyzer.h"
-#include "app/Tuner.h"
 #include "audio/WavFile.h"
 #include "cli/CliOptions.h"
 #include "cli/OverlayProfile.h"
-#include "display/NearestReference.h"
-#include "display/Readout.h"
 #include "kit/UserMessage.h"
+#include "tuning/NearestReference.h"
+#include "tuning/Readout.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 

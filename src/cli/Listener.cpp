@@ -17,9 +17,9 @@
 #include <sstream>
 #include <thread>
 
-#include "audio/CaptureDevice.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/Report.h"
+#include "devices/CaptureDevice.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
 #include "settings/Language.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 
 #include "analysis/FixedText.h"
-#include "display/ReadoutText.h"
 #include "settings/Language.h"
+#include "tuning/ReadoutText.h"
 
 namespace tomaro {
 namespace {

@@ -3,11 +3,11 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "app/LugSession.h"
-#include "app/TurnModel.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
 #include "cli/TurnsFile.h"
+#include "tuning/LugSession.h"
+#include "tuning/TurnModel.h"
 
 namespace tomaro {
 

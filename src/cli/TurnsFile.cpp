@@ -6,7 +6,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/LugSession.h"
+#include "tuning/LugSession.h"
 
 namespace tomaro {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <utility>
 
-#include "app/TurnModel.h"
+#include "tuning/TurnModel.h"
 
 namespace tomaro {
 

@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
-#include "audio/AudioImport.h"
 #include "cli/AnalyzeSession.h"
 #include "cli/CliOptions.h"
 #include "cli/HistoryCommand.h"
 #include "cli/Listener.h"
 #include "cli/UsageText.h"
+#include "devices/AudioImport.h"
+#include "devices/QtProfile.h"
 #include "history/HistoryTime.h"
 #include "language/Translations.h"
-#include "settings/QtProfile.h"
 
 int main(int argc, char** argv) {
     // A reader that went away (`| head -1`) is an output that cannot be written: the failed write

@@ -9,8 +9,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/Tuner.h"
 #include "settings/MemoryProfile.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 namespace {

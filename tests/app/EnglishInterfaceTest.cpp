@@ -18,16 +18,16 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/CMainDlg.h"
-#include "app/TuningWindow.h"
-#include "display/NoteWindow.h"
-#include "display/TuningViews.h"
-#include "kit/CDlgBaraSelect.h"
-#include "kit/CDlgPresets.h"
+#include "gui/CDlgBaraSelect.h"
+#include "gui/CDlgPresets.h"
+#include "gui/CMainDlg.h"
+#include "gui/TuningWindow.h"
 #include "language/Translations.h"
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
 #include "support/MainWindowFixture.h"
+#include "widgets/NoteWindow.h"
+#include "widgets/TuningViews.h"
 
 namespace tomaro {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Tuner.h"
 #include "settings/MemoryProfile.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/HeadResponse.h"
+#include "tuning/HeadResponse.h"
 
 namespace tomaro {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "app/KitOverview.h"
 #include "kit/DrumTypes.h"
+#include "tuning/KitOverview.h"
 
 namespace tomaro {
 namespace {

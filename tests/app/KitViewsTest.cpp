@@ -12,15 +12,15 @@
 #include <QtTest>
 #include <cmath>
 
-#include "app/KitPlanWindow.h"
-#include "app/Tuner.h"
-#include "app/TwoHeadsWindow.h"
+#include "gui/KitPlanWindow.h"
+#include "gui/TwoHeadsWindow.h"
 #include "history/HistoryStore.h"
 #include "kit/Kit.h"
 #include "kit/ShellSizes.h"
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 

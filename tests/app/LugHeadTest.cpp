@@ -3,10 +3,10 @@
 #include <cmath>
 #include <random>
 
-#include "app/Tuner.h"
 #include "settings/MemoryProfile.h"
 #include "support/DrumHeadModel.h"
 #include "support/WavBuilder.h"
+#include "tuning/Tuner.h"
 
 // Lug mode against the stand-in head of support/DrumHeadModel.h: the taps go the whole road
 // through the Tuner, as in the window.

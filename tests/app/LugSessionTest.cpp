@@ -4,10 +4,10 @@
 #include <cmath>
 #include <numeric>
 
-#include "app/LugSession.h"
-#include "app/Tuner.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "tuning/LugSession.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 namespace {

@@ -3,10 +3,10 @@
 #include <cmath>
 #include <random>
 
-#include "app/LugTuning.h"
-#include "app/Tuner.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "tuning/LugTuning.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 namespace {

@@ -15,17 +15,17 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/CMainDlg.h"
-#include "app/StepField.h"
-#include "display/NoteWindow.h"
-#include "display/SignalOverview.h"
-#include "display/SpectrumView.h"
-#include "display/StrikeQualityViews.h"
-#include "kit/CDlgPresets.h"
+#include "devices/QtProfile.h"
+#include "gui/CDlgPresets.h"
+#include "gui/CMainDlg.h"
 #include "serial/PseudoTerminal.h"
 #include "settings/MemoryProfile.h"
-#include "settings/QtProfile.h"
 #include "support/MainWindowFixture.h"
+#include "widgets/NoteWindow.h"
+#include "widgets/SignalOverview.h"
+#include "widgets/SpectrumView.h"
+#include "widgets/StepField.h"
+#include "widgets/StrikeQualityViews.h"
 
 namespace tomaro {
 

@@ -17,7 +17,7 @@
 #include <ctime>
 #include <vector>
 
-#include "audio/PortAudioSession.h"
+#include "devices/PortAudioSession.h"
 #include "history/HistoryStore.h"
 #include "kit/Kit.h"
 #include "settings/MemoryProfile.h"

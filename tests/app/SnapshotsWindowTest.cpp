@@ -14,15 +14,15 @@
 #include <QtTest>
 #include <cmath>
 
-#include "app/Application.h"
-#include "app/CMainDlg.h"
-#include "app/HistoryBar.h"
-#include "app/SnapshotsWindow.h"
-#include "app/Tuner.h"
+#include "gui/Application.h"
+#include "gui/CMainDlg.h"
+#include "gui/HistoryBar.h"
+#include "gui/SnapshotsWindow.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 

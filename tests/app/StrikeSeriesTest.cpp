@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "app/StrikeSeries.h"
+#include "tuning/StrikeSeries.h"
 
 namespace tomaro {
 namespace {

@@ -5,10 +5,10 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/Tuner.h"
 #include "history/HistoryStore.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <cmath>
 
-#include "app/Tuner.h"
 #include "audio/StrikeRecord.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 namespace {

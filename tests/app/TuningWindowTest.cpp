@@ -12,14 +12,14 @@
 #include <QtTest>
 #include <cmath>
 
-#include "app/CMainDlg.h"
-#include "app/Tuner.h"
-#include "app/TuningWindow.h"
-#include "app/TurnModel.h"
-#include "display/LevelMeter.h"
-#include "display/TuningViews.h"
+#include "gui/CMainDlg.h"
+#include "gui/TuningWindow.h"
 #include "settings/MemoryProfile.h"
 #include "support/MainWindowFixture.h"
+#include "tuning/Tuner.h"
+#include "tuning/TurnModel.h"
+#include "widgets/LevelMeter.h"
+#include "widgets/TuningViews.h"
 
 namespace tomaro {
 

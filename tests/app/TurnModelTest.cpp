@@ -5,10 +5,10 @@
 #include <numbers>
 #include <random>
 
-#include "app/TurnModel.h"
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
 #include "support/DrumHeadModel.h"
+#include "tuning/TurnModel.h"
 
 namespace tomaro {
 namespace {

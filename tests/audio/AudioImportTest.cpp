@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Tuner.h"
-#include "audio/AudioImport.h"
+#include "devices/AudioImport.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "tuning/Tuner.h"
 
 namespace tomaro {
 namespace {

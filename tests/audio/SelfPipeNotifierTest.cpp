@@ -9,7 +9,7 @@
 #include <new>
 #include <thread>
 
-#include "audio/SelfPipeNotifier.h"
+#include "devices/SelfPipeNotifier.h"
 
 namespace {
 

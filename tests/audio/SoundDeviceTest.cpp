@@ -7,9 +7,9 @@
 #include <cmath>
 #include <vector>
 
-#include "audio/CaptureDevice.h"
-#include "audio/Player.h"
 #include "audio/StrikeRecorder.h"
+#include "devices/CaptureDevice.h"
+#include "devices/Player.h"
 
 namespace tomaro {
 

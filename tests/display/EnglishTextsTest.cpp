@@ -4,15 +4,15 @@
 
 #include <string>
 
-#include "display/QualityText.h"
-#include "display/Readout.h"
-#include "display/ReadoutText.h"
-#include "display/TuningReading.h"
 #include "kit/DrumTypes.h"
 #include "kit/KitEditor.h"
 #include "kit/Notes.h"
 #include "settings/MemoryProfile.h"
 #include "support/InEnglish.h"
+#include "tuning/QualityText.h"
+#include "tuning/Readout.h"
+#include "tuning/ReadoutText.h"
+#include "tuning/TuningReading.h"
 
 namespace tomaro {
 namespace {

@@ -8,14 +8,14 @@
 
 #include "StrikeScene.h"
 #include "analysis/PitchTrack.h"
-#include "display/LevelMeter.h"
-#include "display/NoteWindow.h"
-#include "display/PlotPainting.h"
-#include "display/SignalOverview.h"
-#include "display/SpectrumView.h"
-#include "display/StretchZoom.h"
-#include "display/StrikeQualityViews.h"
-#include "display/TuningViews.h"
+#include "widgets/LevelMeter.h"
+#include "widgets/NoteWindow.h"
+#include "widgets/PlotPainting.h"
+#include "widgets/SignalOverview.h"
+#include "widgets/SpectrumView.h"
+#include "widgets/StretchZoom.h"
+#include "widgets/StrikeQualityViews.h"
+#include "widgets/TuningViews.h"
 
 using tomaro::InputLevel;
 using tomaro::LevelMeter;

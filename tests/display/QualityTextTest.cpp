@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "display/QualityText.h"
+#include "tuning/QualityText.h"
 
 namespace tomaro {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <cmath>
 
-#include "display/NoteFont.h"
-#include "display/Readout.h"
 #include "kit/Notes.h"
 #include "settings/MemoryProfile.h"
+#include "tuning/NoteFont.h"
+#include "tuning/Readout.h"
 
 namespace tomaro {
 namespace {

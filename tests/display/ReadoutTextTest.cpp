@@ -4,9 +4,9 @@
 
 #include "../kit/DecimalCommaLocale.h"
 #include "analysis/FixedText.h"
-#include "display/Color.h"
-#include "display/ReadoutText.h"
 #include "kit/Notes.h"
+#include "tuning/Color.h"
+#include "tuning/ReadoutText.h"
 
 namespace tomaro {
 

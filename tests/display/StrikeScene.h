@@ -11,10 +11,10 @@
 #include "analysis/Analyzer.h"
 #include "analysis/Stretch.h"
 #include "audio/StrikeRecord.h"
-#include "display/Readout.h"
-#include "display/ReferenceSwitches.h"
 #include "kit/Kit.h"
 #include "settings/MemoryProfile.h"
+#include "tuning/Readout.h"
+#include "tuning/ReferenceSwitches.h"
 
 namespace tomaro::test {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "display/WaveformColumns.h"
+#include "tuning/WaveformColumns.h"
 
 namespace tomaro {
 namespace {

@@ -18,12 +18,12 @@
 #include <memory>
 #include <vector>
 
-#include "kit/CDlgBaraSelect.h"
-#include "kit/CDlgPresets.h"
+#include "gui/CDlgBaraSelect.h"
+#include "gui/CDlgPresets.h"
 #include "kit/Notes.h"
-#include "kit/QtText.h"
-#include "kit/StepSpin.h"
 #include "settings/MemoryProfile.h"
+#include "widgets/QtText.h"
+#include "widgets/StepSpin.h"
 
 namespace tomaro::test {
 namespace {

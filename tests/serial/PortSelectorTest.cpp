@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "PseudoTerminal.h"
-#include "serial/PortSelector.h"
-#include "serial/SerialPort.h"
+#include "devices/SerialPort.h"
 #include "settings/MemoryProfile.h"
+#include "widgets/PortSelector.h"
 
 using tomaro::MemoryProfile;
 using tomaro::PortSelector;

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "PseudoTerminal.h"
-#include "serial/SerialPort.h"
+#include "devices/SerialPort.h"
 
 using tomaro::SerialPort;
 using tomaro::test::PseudoTerminal;

@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <functional>
 
-#include "settings/QtProfile.h"
+#include "devices/QtProfile.h"
 
 namespace tomaro {
 

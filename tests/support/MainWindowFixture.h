@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/CMainDlg.h"
+#include "gui/CMainDlg.h"
 #include "history/HistoryStore.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
