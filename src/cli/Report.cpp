@@ -224,7 +224,7 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs, const TurnModel* turns
     // What each rod needs, from the fitted patterns and the mean against the target: "cents" is
     // how far sharp the rod is of where it should be (+ sharp: to be loosened), as every signed
     // figure of Tomaro; with a calibrated --turns file, "turns" is the turn for it, to the
-    // nearest eighth.
+    // nearest eighth, and "turn_deg" the same in degrees of the key, to the nearest 5.
     const bool inTurns = turns != nullptr && turns->calibrated();
     auto& adjust = head["adjust"] = nlohmann::ordered_json::array();
     for (int lug = 1; lug <= lugs.count(); ++lug) {
@@ -235,6 +235,7 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs, const TurnModel* turns
                                       {"action", lugs::actionCode(action)}};
         if (inTurns && (action == LugAction::Tighten || action == LugAction::Loosen)) {
             rod["turns"] = turns->eighthsFor(lugs.deviationCents(lug)) / 8.0;
+            rod["turn_deg"] = turns->degreesFor(lugs.deviationCents(lug));
         }
         adjust.push_back(std::move(rod));
     }
@@ -279,7 +280,7 @@ std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& fi
         const double cents = std::abs(lugs.deviationCents(file.lug));
         line += " " + fixedText(cents, 0) + " ¢";
         if (turns != nullptr && turns->calibrated()) {
-            line += " " + turns::adviceText(turns->eighthsFor(cents));
+            line += " " + turns::adviceText(turns->eighthsFor(cents), turns->degreesFor(cents));
         }
     }
     return line + "  (" + name + ")";

@@ -101,6 +101,8 @@ void LugSession::reset(int count, LugOrder order) {
     m_Taps.fill(LugTap{});
     m_Baseband11.fill(Baseband{});
     m_Baseband21.fill(Baseband{});
+    m_Band21 = {};
+    m_Band21Of11 = {};
     m_Step = 0;
     m_AnchorHz = 0.0;
     m_BandFinal = false;
@@ -341,27 +343,40 @@ int LugSession::measuredCount() const {
         std::count_if(m_Hz.begin(), m_Hz.begin() + m_Count, [](double hz) { return hz > 0.0; }));
 }
 
+FrequencyBand LugSession::keptBand21(const FrequencyBand& band11) {
+    if (m_Band21.hiHz > m_Band21.loHz && m_Band21Of11.loHz == band11.loHz &&
+        m_Band21Of11.hiHz == band11.hiHz) {
+        return m_Band21;
+    }
+    // Where the taps show (2,1), when they agree on it: its ratio to (1,1) moves with the air a
+    // head moves more than the +-4 % band allows.
+    FrequencyBand band21 = pair21Band(band11);
+    std::vector<PeakList> peaks;
+    std::vector<double> readings;
+    for (int i = 0; i < m_Count; ++i) {
+        if (!(m_Hz[i] > 0.0)) continue;
+        peaks.push_back(m_Taps[i].peaks);
+        readings.push_back(m_Hz[i]);
+    }
+    if (!readings.empty()) {
+        const double hz = pair21Hz(peaks, median(readings, EvenMedian::Upper));
+        if (hz > 0.0) band21 = around(hz, membrane::kPair21BandFraction);
+    }
+    // Kept once every rod has a tap, so that later taps neither move it nor make every rod's
+    // (2,1) baseband again.
+    if (measuredCount() == m_Count) {
+        m_Band21 = band21;
+        m_Band21Of11 = band11;
+    }
+    return band21;
+}
+
 void LugSession::fitModes() {
     m_Modes11 = HeadModes{};
     m_Modes21 = HeadModes{};
     if (!bandLocked()) return;
     const FrequencyBand band11 = band();
-    FrequencyBand band21 = pair21Band(band11);
-    if (m_Count >= 8) {
-        // Where the taps show (2,1), when they agree on it: its ratio to (1,1) moves with the air
-        // a head moves more than the +-4 % band allows.
-        std::vector<PeakList> peaks;
-        std::vector<double> readings;
-        for (int i = 0; i < m_Count; ++i) {
-            if (!(m_Hz[i] > 0.0)) continue;
-            peaks.push_back(m_Taps[i].peaks);
-            readings.push_back(m_Hz[i]);
-        }
-        if (!readings.empty()) {
-            const double hz = pair21Hz(peaks, median(readings, EvenMedian::Upper));
-            if (hz > 0.0) band21 = around(hz, membrane::kPair21BandFraction);
-        }
-    }
+    const FrequencyBand band21 = m_Count >= 8 ? keptBand21(band11) : FrequencyBand{};
     std::array<const Baseband*, lugs::kMaxCount> taps11{}, taps21{};
     int withSound = 0;
     auto prepare = [this](int i, const FrequencyBand& b, Baseband& baseband) -> const Baseband* {

@@ -241,6 +241,7 @@ private:
 
     void refit();
     void fitModes();
+    FrequencyBand keptBand21(const FrequencyBand& band11);
     void readAgainFromPeaks(double centreHz);
     double familyCentreHz() const;
 
@@ -264,6 +265,9 @@ private:
     std::array<bool, lugs::kMaxCount> m_TappedThisPass{};
     // Each rod's tap in the (1,1) and (2,1) bands, kept while the band stays.
     std::array<Baseband, lugs::kMaxCount> m_Baseband11{}, m_Baseband21{};
+    // The (2,1) band (8 or more rods), kept for the head once every rod was read in the (1,1)
+    // band m_Band21Of11; found again when that band changes.
+    FrequencyBand m_Band21, m_Band21Of11;
     std::shared_ptr<Fitters> m_Fitters;
 };
 

@@ -110,6 +110,13 @@ int TurnModel::eighthsFor(double cents) const {
     return static_cast<int>(std::min(std::lround(eighths), 64L));
 }
 
+int TurnModel::degreesFor(double cents) const {
+    const double perTurn = centsPerTurn();
+    if (perTurn <= 0.0 || !std::isfinite(cents)) return 0;
+    const double steps = std::abs(cents) / perTurn * 360.0 / kDegreeStep;
+    return kDegreeStep * static_cast<int>(std::min(std::lround(steps), 8L * 360 / kDegreeStep));
+}
+
 void TurnModel::forget() {
     m_CentsPerTurn.clear();
     m_Pending = {};
@@ -252,6 +259,12 @@ std::string adviceText(int eighths) {
     const int whole = eighths / 8;
     if (whole == 1) return "≈ 1" + std::string(pick(" оборот", " turn"));
     return "≈ " + amount + (whole <= 4 ? pick(" оборота", " turns") : pick(" оборотов", " turns"));
+}
+
+std::string adviceText(int eighths, int degrees) {
+    std::string text = adviceText(eighths);
+    if (degrees > 0) text += " (" + std::to_string(degrees) + "°)";
+    return text;
 }
 
 }  // namespace turns

@@ -75,6 +75,11 @@ public:
     // The turn for a change of `cents` (either sign) in eighths of a turn, rounded to the nearest;
     // 0 while not calibrated or when less than a sixteenth of a turn.
     int eighthsFor(double cents) const;
+    // The same turn in degrees of the key (360 a turn) to the nearest kDegreeStep, 0 while not
+    // calibrated: an eighth is 45 degrees, too coarse for a small advice (0.3 turn shown as a
+    // quarter is 17 % short before the hand's own error), so the advice gives both.
+    static constexpr int kDegreeStep = 5;
+    int degreesFor(double cents) const;
 
     // Forgets every calibration and the pending mark ("Забыть").
     void forget();
@@ -112,6 +117,9 @@ std::string fractionText(int eighths);
 // "≈ ¼ оборота", "≈ 1 оборот", "≈ 2 оборота", "≈ 1 ½ оборота", "меньше ⅛ оборота" for 0; in English
 // "≈ ¼ turn", "≈ 1 ½ turns".
 std::string adviceText(int eighths);
+// The same with the turn in degrees after it: "≈ ¼ оборота (100°)", "меньше ⅛ оборота (20°)";
+// `degrees` 0 adds nothing.
+std::string adviceText(int eighths, int degrees);
 
 }  // namespace turns
 

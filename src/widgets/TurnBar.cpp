@@ -84,8 +84,9 @@ void TurnBar::follow() {
 }
 
 QString TurnBar::turnText(double cents) const {
-    return m_Model.calibrated() ? toQString(turns::adviceText(m_Model.eighthsFor(cents)))
-                                : QString();
+    return m_Model.calibrated()
+               ? toQString(turns::adviceText(m_Model.eighthsFor(cents), m_Model.degreesFor(cents)))
+               : QString();
 }
 
 QString TurnBar::adviceText() const {

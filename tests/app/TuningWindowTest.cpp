@@ -248,7 +248,8 @@ private slots:
         // The large advice reads in turns as well.
         auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
         QVERIFY2(view->adviceLabel().startsWith(QStringLiteral("винт 6: ▲ подтянуть")) &&
-                     view->adviceLabel().endsWith(QStringLiteral(" оборота")),
+                     view->adviceLabel().contains(QStringLiteral(" оборота (")) &&
+                     view->adviceLabel().endsWith(QStringLiteral("°)")),
                  qPrintable(view->adviceLabel()));
         const std::string stored = m_Profile.readString("Turns", "Baraban_12дюймов_batter", "");
         QVERIFY2(std::abs(std::stod(stored) - expected) < 0.1, stored.c_str());
@@ -340,7 +341,7 @@ private slots:
         TuningWindow* tuning = tapSixRods(*window);
         QVERIFY(tuning != nullptr);
         auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
-        QVERIFY2(view->adviceLabel().endsWith(QStringLiteral("оборота")),
+        QVERIFY2(view->adviceLabel().endsWith(QStringLiteral("°)")),
                  qPrintable(view->adviceLabel()));
         for (const QSize size : {tuning->size(), QSize(1024, 700), QSize(560, 700)}) {
             tuning->resize(size);

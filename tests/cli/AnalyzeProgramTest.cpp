@@ -551,8 +551,9 @@ TEST_F(AnalyzeProgram, TurnsFileCalibratesFromTheHeadFitAndAdvisesInTurns) {
         if (rod["action"] == "ok") continue;
         ASSERT_TRUE(rod.contains("turns")) << rod;
         const double cents = std::abs(rod["cents"].get<double>());
-        EXPECT_NEAR(rod["turns"].get<double>(),
-                    cents / headJson["turns"]["cents_per_turn"].get<double>(), 1.0 / 16 + 1e-9);
+        const double perTurn = headJson["turns"]["cents_per_turn"].get<double>();
+        EXPECT_NEAR(rod["turns"].get<double>(), cents / perTurn, 1.0 / 16 + 1e-9);
+        EXPECT_NEAR(rod["turn_deg"].get<double>(), cents / perTurn * 360.0, 2.5 + 1e-9);
         anyTurn = true;
     }
     EXPECT_TRUE(anyTurn) << calibrated.out;
