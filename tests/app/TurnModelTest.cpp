@@ -132,7 +132,7 @@ TEST(TurnModelTest, TurnsAdvisedAndMadeLandOnTheAdviceWithoutBias) {
     // The hand's own +-20 % and the eighth the advice is rounded to leave some turns beyond a
     // quarter: with an exact calibration 88 % of these turns land within it, with three
     // calibrations of the same hand 82 %. Turned by the degrees the advice also gives, only the
-    // calibration's own error is left beside the hand's: 90 % (all of them with an exact one).
+    // calibration's own error is left beside the hand's: 90 % (nearly all with an exact one).
     EXPECT_GE(close, turnsMade * 78 / 100) << close << " of " << turnsMade;
     EXPECT_GE(closeByDegrees, turnsMade * 88 / 100) << closeByDegrees << " of " << turnsMade;
 }
