@@ -1185,6 +1185,10 @@ or its folder cannot be written. Changes last until the program is closed.</tran
         <source>Прошлый проход ухудшил пластик: советы уменьшены вдвое</source>
         <translation>The last pass made the head worse: the advice is halved</translation>
     </message>
+    <message>
+        <source>Микрофон — над краем пластика у винта, не над центром: над центром тон винтов почти не слышен.</source>
+        <translation>Put the microphone over the rim near the rod, not over the centre: above the centre the rods' tone is hardly heard.</translation>
+    </message>
 </context>
 <context>
     <name>tomaro::TurnBar</name>

@@ -259,6 +259,15 @@ QWidget* TuningWindow::buildLugPanel() {
         QT_TR_NOOP("Ударяйте в 2–3 см от подсвеченного винта, приглушив другой пластик."));
     hint->setWordWrap(true);
     column->addWidget(hint);
+    // Above the centre the microphone sits where the (1,1) pair's nodal lines cross: it hears the
+    // head's (0,n) modes, alike at every rod, and hardly the pair the rods are read on.
+    auto* microphone = i18n::label(
+        panel, this,
+        QT_TR_NOOP("Микрофон — над краем пластика у винта, не над центром: над центром тон "
+                   "винтов почти не слышен."));
+    microphone->setObjectName(QStringLiteral("lugMicrophoneHint"));
+    microphone->setWordWrap(true);
+    column->addWidget(microphone);
     auto* blind = i18n::label(
         panel, this,
         QT_TR_NOOP("По высоте тона не видно, что одна сторона пластика туже другой: проверьте "
