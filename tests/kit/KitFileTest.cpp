@@ -5,9 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "DecimalCommaLocale.h"
 #include "kit/KitFile.h"
 #include "settings/MemoryProfile.h"
+#include "support/DecimalCommaLocale.h"
 
 namespace tomaro {
 namespace {
