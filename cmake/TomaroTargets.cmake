@@ -43,22 +43,36 @@ function(tomaro_ui_library name)
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# tomaro_gtest(NAME SOURCES... DEPS ... [LABELS ...]): a GoogleTest program run by CTest.
+# The test programs: each folder of tests/ builds those of its library of src/. Their sources
+# include the shared fixtures as "support/...".
+#
+# tomaro_gtest(NAME SOURCES... DEPS ... [LABELS ...] [UI]): a GoogleTest program run by CTest,
+# labelled core: it needs neither Qt nor PortAudio, so it is built in a -DTOMARO_UI=OFF configure
+# too and ./test runs it again under AddressSanitizer (ctest -L core). UI marks one that needs the
+# UI layer or its programs: labelled ui instead, and built only with TOMARO_UI.
 function(tomaro_gtest name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "UI" "" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS "core;${ARG_LABELS}")
+    if(ARG_UI)
+        set(labels ui ${ARG_LABELS})
+    else()
+        set(labels core ${ARG_LABELS})
+    endif()
+    set_tests_properties(${name} PROPERTIES LABELS "${labels}")
 endfunction()
 
 # tomaro_qtest(NAME SOURCES... DEPS ... [LABELS ...] [WITH_PULSEAUDIO]): a Qt Test program on the
-# offscreen platform; WITH_PULSEAUDIO runs it against a private PulseAudio daemon of its own.
+# offscreen platform, labelled ui; WITH_PULSEAUDIO runs it against a private PulseAudio daemon of
+# its own.
 function(tomaro_qtest name)
     cmake_parse_arguments(ARG "WITH_PULSEAUDIO" "" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name} PRIVATE ${ARG_DEPS} Qt6::Test)
+    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     if(ARG_WITH_PULSEAUDIO)
         add_test(NAME ${name}

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Runs a command against a private PulseAudio daemon: a null sink whose monitor is the default
 # source, reachable only through a unix socket in a temporary folder. The system's sound server,
-# if any, is never touched. The daemon is stopped when the command ends.
+# if any, is never touched, and what the daemon and its clients keep (the cookie) stays in that
+# folder, so two runs at once share nothing. The daemon is stopped when the command ends.
 #
 #   scripts/with-pulseaudio.sh COMMAND [ARGS...]
 set -euo pipefail
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/tomaro-pulse.XXXXXX")
-mkdir -p "$dir/runtime" "$dir/home"
+mkdir -p "$dir/runtime" "$dir/home" "$dir/config"
 cat >"$dir/default.pa" <<PA
 load-module module-native-protocol-unix auth-anonymous=1 socket=$dir/native
 load-module module-null-sink sink_name=tomaro_null norewinds=1 rate=48000 channels=2
@@ -15,7 +16,8 @@ set-default-sink tomaro_null
 set-default-source tomaro_null.monitor
 PA
 
-export HOME="$dir/home" XDG_RUNTIME_DIR="$dir/runtime" PULSE_RUNTIME_PATH="$dir/runtime"
+export HOME="$dir/home" XDG_CONFIG_HOME="$dir/config" XDG_RUNTIME_DIR="$dir/runtime"
+export PULSE_RUNTIME_PATH="$dir/runtime"
 export PULSE_SERVER="unix:$dir/native"
 unset DISPLAY DBUS_SESSION_BUS_ADDRESS
 

@@ -8,6 +8,7 @@
 #include "audio/StrikeRecorder.h"
 #include "audio/WavFile.h"
 #include "support/InEnglish.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 
 namespace tomaro {
@@ -38,14 +39,16 @@ protected:
     // Every load gets a file of its own: a file read in place must not be rewritten under it.
     WavLoadResult loadBytes(const std::vector<unsigned char>& bytes,
                             std::optional<int> frontThreshold = std::nullopt) {
-        const std::string path =
-            ::testing::TempDir() + "tomaro_wav_test_" + std::to_string(++m_Files) + ".wav";
-        test::writeFile(path, bytes);
-        return loadWavFile(path, m_Recorder, frontThreshold);
+        ++m_Files;
+        test::writeFile(lastFile(), bytes);
+        return loadWavFile(lastFile(), m_Recorder, frontThreshold);
     }
+    // The file of the last load.
+    std::string lastFile() const { return m_Folder.file(std::to_string(m_Files) + ".wav"); }
     // Runs the pending analysis, as the window's paint step does.
     void analyse() { m_Recorder.paintStep(); }
 
+    test::TempFolder m_Folder{"wav"};  // first made, last removed: after the record lets go
     StrikeRecord m_Record;
     StrikeRecorder m_Recorder{m_Record};
     int m_Files = 0;
@@ -248,8 +251,7 @@ TEST_F(WavLoad, LongFileCutShortByAnotherProgramIsReadOnlyAsFarAsItGoes) {
     wav.samples = ramp(100000, 1);
     ASSERT_TRUE(load(wav).ok);
     ASSERT_EQ(m_Record.source().frameCount, 100000);
-    const std::string path =
-        ::testing::TempDir() + "tomaro_wav_test_" + std::to_string(m_Files) + ".wav";
+    const std::string path = lastFile();
     ASSERT_EQ(::truncate(path.c_str(), 44 + 2 * 1000 + 1), 0);
     const SampleSource source = m_Record.source();
     EXPECT_EQ(source.frameCount, 1000);
@@ -267,8 +269,7 @@ TEST_F(WavLoad, FileCutShortDuringTheFrontSearchAndTheAnalysisIsReadAsSilence) {
     ASSERT_TRUE(load(wav).ok);
     const SampleSource before = m_Record.source();  // sizes checked here, before the cut
     ASSERT_EQ(before.frameCount, 400000);
-    const std::string path =
-        ::testing::TempDir() + "tomaro_wav_test_" + std::to_string(m_Files) + ".wav";
+    const std::string path = lastFile();
     ASSERT_EQ(::truncate(path.c_str(), 1000), 0);
 
     EXPECT_EQ(findStrikeFront(before, 3000), -1);  // past the cut the file reads as silence

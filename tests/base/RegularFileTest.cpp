@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/RegularFile.h"
+#include "support/TempFolder.h"
 
 namespace tomaro {
 namespace {
@@ -16,21 +17,11 @@ namespace fs = std::filesystem;
 
 class RegularFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        m_Folder =
-            fs::path(::testing::TempDir()) /
-            (std::string("tomaro_regular_file_") + info->name() + "_" + std::to_string(::getpid()));
-        fs::remove_all(m_Folder);
-        fs::create_directories(m_Folder);
-    }
-    void TearDown() override { fs::remove_all(m_Folder); }
-
-    std::string file(const char* name) const { return (m_Folder / name).string(); }
+    std::string file(const char* name) const { return m_Folder.file(name); }
 
     static bool descriptorOpen(int fd) { return ::fcntl(fd, F_GETFD) != -1; }
 
-    fs::path m_Folder;
+    test::TempFolder m_Folder{"regular-file"};
 };
 
 }  // namespace
@@ -73,7 +64,8 @@ TEST_F(RegularFileTest, RefusesWhatIsNoRegularFileAtOnce) {
     EXPECT_EQ(RegularFile::open(file("none").c_str()).failure(), RegularFile::Failure::Missing);
     EXPECT_EQ(RegularFile::open(file("none/deeper").c_str()).failure(),
               RegularFile::Failure::Missing);
-    EXPECT_EQ(RegularFile::open(m_Folder.c_str()).failure(), RegularFile::Failure::NotRegular);
+    EXPECT_EQ(RegularFile::open(m_Folder.path().c_str()).failure(),
+              RegularFile::Failure::NotRegular);
     EXPECT_EQ(RegularFile::open("/dev/zero").failure(), RegularFile::Failure::NotRegular);
     ASSERT_EQ(::mkfifo(file("pipe").c_str(), 0600), 0);
     const RegularFile pipe = RegularFile::open(file("pipe").c_str());

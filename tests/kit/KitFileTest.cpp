@@ -1,13 +1,13 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 
-#include "DecimalCommaLocale.h"
 #include "kit/KitFile.h"
 #include "settings/MemoryProfile.h"
+#include "support/DecimalCommaLocale.h"
+#include "support/TempFolder.h"
 
 namespace tomaro {
 namespace {
@@ -43,14 +43,6 @@ void expectSameDrums(const Kit& actual, const Kit& expected) {
 // "Baraban_Малый" and "Baraban_10дюймов" as earlier versions wrote them.
 const std::string kSnareCp1251 = "Baraban_\xCC\xE0\xEB\xFB\xE9";
 const std::string kTom10Cp1251 = "Baraban_10\xE4\xFE\xE9\xEC\xEE\xE2";
-
-std::filesystem::path freshFolder() {
-    auto path =
-        std::filesystem::temp_directory_path() / ("tomaro-kitfile-" + std::to_string(::getpid()));
-    std::filesystem::remove_all(path);
-    std::filesystem::create_directories(path);
-    return path;
-}
 
 }  // namespace
 
@@ -141,7 +133,8 @@ TEST(KitFile, LongLinesLongKeysAndBadBytesAreSkipped) {
 }
 
 TEST(KitFile, FilesRoundTripAndFailuresComeBackAsMessages) {
-    std::filesystem::path folder = freshFolder();
+    const test::TempFolder temp{"kitfile"};
+    const std::filesystem::path& folder = temp.path();
     std::filesystem::path path = folder / "Мои барабаны Tomaro.TKit";
     Kit kit = sampleKit();
     EXPECT_FALSE(KitFile::save(kit, path));
@@ -161,7 +154,6 @@ TEST(KitFile, FilesRoundTripAndFailuresComeBackAsMessages) {
     UserMessage nothing{"Ничего не измелилось", "Сообщение", UserMessage::Icon::Information};
     EXPECT_EQ(KitFile::load(empty, untouched), nothing);
     EXPECT_EQ(untouched.writeCount(), 0);
-    std::filesystem::remove_all(folder);
 }
 
 TEST(KitFile, CrLfAndCrAloneEndLinesAlike) {
@@ -177,7 +169,8 @@ TEST(KitFile, CrLfAndCrAloneEndLinesAlike) {
 }
 
 TEST(KitFile, RefusesWhatIsNotARegularFileAndFilesPastTheBound) {
-    std::filesystem::path folder = freshFolder();
+    const test::TempFolder temp{"kitfile"};
+    const std::filesystem::path& folder = temp.path();
     const UserMessage cannotOpen{"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error};
     // A pipe without a writer and endless devices must come back at once, not hang.
     const std::filesystem::path pipe = folder / "pipe.TKit";
@@ -203,7 +196,6 @@ TEST(KitFile, RefusesWhatIsNotARegularFileAndFilesPastTheBound) {
                                UserMessage::Icon::Error};
     EXPECT_EQ(KitFile::load(huge, untouched), tooLarge);
     EXPECT_EQ(untouched.writeCount(), 0);
-    std::filesystem::remove_all(folder);
 }
 
 TEST(KitFile, NumbersIgnoreADecimalCommaLocale) {

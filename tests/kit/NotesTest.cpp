@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "DecimalCommaLocale.h"
 #include "kit/Notes.h"
 #include "kit/NumberFormat.h"
+#include "support/DecimalCommaLocale.h"
 
 namespace tomaro {
 

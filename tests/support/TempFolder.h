@@ -36,4 +36,12 @@ private:
     std::filesystem::path m_Path;
 };
 
+// The folder of this run of the test program ("tomaro-run-XXXXXX"), made at the first call and
+// removed with everything in it when the program ends: for helpers that write files under fixed
+// names, so that two runs of a suite at once never share a file.
+inline const TempFolder& runFolder() {
+    static const TempFolder folder("run");
+    return folder;
+}
+
 }  // namespace tomaro::test

@@ -1,6 +1,11 @@
-# Installs the build into PREFIX and checks that everything a desktop needs is there, with the
-# AppStream metainfo and the man pages.
-file(REMOVE_RECURSE ${PREFIX})
+# Installs the build into a new folder under PREFIX_ROOT and checks that everything a desktop
+# needs is there, with the AppStream metainfo and the man pages. The folder is this run's own, so
+# two runs at once never install over each other; it is removed when every check passed.
+execute_process(COMMAND mktemp -d ${PREFIX_ROOT}/install-test-XXXXXX
+    OUTPUT_VARIABLE PREFIX OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE made)
+if(NOT made EQUAL 0)
+    message(FATAL_ERROR "cannot make a folder under ${PREFIX_ROOT}")
+endif()
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
     RESULT_VARIABLE result OUTPUT_QUIET)
 if(NOT result EQUAL 0)

@@ -5,6 +5,7 @@
 
 #include "audio/StrikeRecord.h"
 #include "settings/MemoryProfile.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 #include "tuning/Tuner.h"
 
@@ -19,7 +20,7 @@ std::string writeTone(double frequencyHz) {
         wav.samples.push_back(static_cast<std::int16_t>(
             std::lround(12000 * std::exp(-t / 0.4) * std::sin(2 * M_PI * frequencyHz * t))));
     }
-    const std::string path = ::testing::TempDir() + "tomaro_tuner_tone.wav";
+    const std::string path = test::runFolder().file("tomaro_tuner_tone.wav");
     test::writeFile(path, wav.bytes());
     return path;
 }
@@ -39,7 +40,7 @@ std::string writeLateHit(const std::string& name, double seconds, double hitSec,
         }
         wav.samples.push_back(static_cast<std::int16_t>(std::lround(value)));
     }
-    const std::string path = ::testing::TempDir() + name;
+    const std::string path = test::runFolder().file(name);
     test::writeFile(path, wav.bytes());
     return path;
 }
@@ -47,7 +48,7 @@ std::string writeLateHit(const std::string& name, double seconds, double hitSec,
 std::string writeSilence() {
     test::WavBuilder wav;
     wav.samples.assign(30000, 0);
-    const std::string path = ::testing::TempDir() + "tomaro_tuner_silence.wav";
+    const std::string path = test::runFolder().file("tomaro_tuner_silence.wav");
     test::writeFile(path, wav.bytes());
     return path;
 }
@@ -108,7 +109,7 @@ TEST(Tuner, TheDrawnCopyOfALongFileFollowsTheFileWhenItIsCutShort) {
     Tuner tuner(profile);
     test::WavBuilder wav;
     wav.samples.assign(60000, 100);
-    const std::string path = ::testing::TempDir() + "tomaro_tuner_long.wav";
+    const std::string path = test::runFolder().file("tomaro_tuner_long.wav");
     test::writeFile(path, wav.bytes());
     ASSERT_TRUE(tuner.loadFile(path).ok);
     tuner.paintStep();

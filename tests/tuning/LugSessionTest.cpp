@@ -5,6 +5,7 @@
 #include <numeric>
 
 #include "settings/MemoryProfile.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 #include "tuning/LugSession.h"
 #include "tuning/Tuner.h"
@@ -211,7 +212,7 @@ TEST(TunerLugs, ATargetOutsideTheSearchRangeAndARangeAboveTheFilesRateAreRefused
         wav.samples.push_back(static_cast<std::int16_t>(
             std::lround(9000 * std::exp(-i / 1200.0) * std::sin(2 * M_PI * 200.0 * i / 3000.0))));
     }
-    const std::string path = ::testing::TempDir() + "tomaro_lug_slow.wav";
+    const std::string path = test::runFolder().file("tomaro_lug_slow.wav");
     test::writeFile(path, wav.bytes());
     ASSERT_TRUE(tuner.loadFile(path).ok);
     tuner.paintStep();
@@ -260,7 +261,7 @@ std::string writeTap(const std::string& name, double weakHz, double strongHz) {
                                                    9000 * std::sin(2 * M_PI * strongHz * t));
         wav.samples.push_back(static_cast<std::int16_t>(std::lround(value)));
     }
-    const std::string path = ::testing::TempDir() + name;
+    const std::string path = test::runFolder().file(name);
     test::writeFile(path, wav.bytes());
     return path;
 }

@@ -1,21 +1,20 @@
-// The window "Настройка" on the offscreen platform, fed with strikes as files through the main
-// window: the reading against the drum being tuned, and a whole lug session on one head.
+// Lug mode of the window "Настройка" on the offscreen platform, fed with rod taps as files
+// through the main window: a whole session on one head, the advice and the turns of the key, the
+// rods' band and what the view says of the taps it does not take, the export of a head.
 #include <sys/stat.h>
 
 #include <QComboBox>
-#include <QFontInfo>
 #include <QLabel>
 #include <QLayout>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QtTest>
 #include <cmath>
 
+#include "TuningWindowFixture.h"
 #include "gui/CMainDlg.h"
 #include "gui/TuningWindow.h"
 #include "settings/MemoryProfile.h"
-#include "support/MainWindowFixture.h"
 #include "tuning/Tuner.h"
 #include "tuning/TurnModel.h"
 #include "widgets/LevelMeter.h"
@@ -23,99 +22,28 @@
 
 namespace tomaro {
 
-class TuningWindowTest : public QObject, protected test::MainWindowFixture {
+class LugWindowTest : public QObject, protected test::TuningWindowFixture {
     Q_OBJECT
 
 private:
-    // The 12" of the kit has its batter overtone at 1.5 x 116.54 Hz.
-    static constexpr double kTargetHz = 1.5 * 116.54094037952248;
-    // The strikes of these tests ring for a shorter time than the fixture's.
-    static constexpr test::WavTone kStrike{9000, 0.4};
-
-    // A tap near a rod: the rod's mode at `hz`, and a louder mode of the head at 1.6 times it.
-    QString writeTap(const QString& name, double hz, double amplitude = 5000) {
-        std::vector<std::int16_t> samples;
-        for (int i = 0; i < 40000; ++i) {
-            const double t = i / 48000.0;
-            const double value = std::exp(-t / 0.4) * (amplitude * std::sin(2 * M_PI * hz * t) +
-                                                       9000 * std::sin(2 * M_PI * 1.6 * hz * t));
-            samples.push_back(static_cast<std::int16_t>(std::lround(value)));
+    // Six rods on the target but rod 6, 40 cents flat (rod 3 across the head shares its advice),
+    // tapped in the star order; the tuning window in lug mode on the 12"'s batter head.
+    TuningWindow* tapSixRods(CMainDlg& window) {
+        choose(window.findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);
+        window.findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
+        TuningWindow* tuning = window.tuningWindow();
+        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
+        tuning->activateWindow();
+        if (!QTest::qWaitForWindowActive(tuning)) return nullptr;
+        for (const int lug : {1, 4, 2, 5, 3, 6}) {
+            window.openFile(writeTap(QStringLiteral("n%1.wav").arg(lug),
+                                     kTargetHz * std::exp2((lug == 6 ? -40.0 : 0.0) / 1200)));
         }
-        return writeWav(name, samples);
+        return tuning;
     }
 
 private slots:
-    void init() {
-        startAfresh();
-        for (int type : {0, 8, 12, 19})
-            m_Profile.writeInt("CDlgBaraSelect", "Bara_" + std::to_string(type), 1);
-        m_Profile.writeInt("CDlgPresets", "Baraban_12дюймовm_Ober1", 1500);
-    }
-
-    void chosenDrumIsTheTargetAndARejectedStrikeKeepsTheLastGoodReading() {
-        auto window = makeWindow();
-        auto* choice = window->findChild<QComboBox*>(QStringLiteral("drumChoice"));
-        QVERIFY(choice != nullptr);
-        QCOMPARE(choice->itemText(0), QStringLiteral("ближайший эталон"));
-        QCOMPARE(choice->currentIndex(), 0);
-        choose(choice, 2);  // 12"
-        QCOMPARE(QString::fromStdString(m_Profile.readString("Tuning", "Drum", "")),
-                 QStringLiteral("12\""));
-        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
-        TuningWindow* tuning = window->tuningWindow();
-        QVERIFY(tuning != nullptr && tuning->isVisible());
-        QCOMPARE(tuning->windowTitle(), QStringLiteral("Настройка"));
-        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
-        // The chosen drum's target is known before any strike: its tone can be played at once.
-        QVERIFY(tuning->findChild<QPushButton*>(QStringLiteral("toneButton"))->isEnabled());
-
-        // 12 cents flat of the overtone target: tighten. The main reading takes the louder mode
-        // at 1.6 x, which is nearest the 12"'s overtone as well.
-        window->openFile(writeTap("flat.wav", kTargetHz / 1.6 * std::exp2(-12.0 / 1200), 100));
-        QVERIFY(view->reading().valid);
-        QCOMPARE(view->reading().drum, 1);
-        QCOMPARE(view->reading().kind, 1);
-        QVERIFY(std::abs(view->reading().cents + 12.0) < 0.5);
-        QCOMPARE(view->adviceLabel(), QStringLiteral("▲ подтянуть"));
-        QVERIFY(!view->rejected());
-
-        window->openFile(writeSilence());
-        QVERIFY(view->rejected());
-        QVERIFY(view->reading().valid);
-        QVERIFY(std::abs(view->reading().cents + 12.0) < 0.5);
-
-        // The tolerance widens the green zone: 15 cents takes the reading in.
-        tuning->findChild<QSpinBox*>(QStringLiteral("toleranceSpin"))->setValue(15);
-        QCOMPARE(view->adviceLabel(), QStringLiteral("в допуске"));
-        QCOMPARE(m_Profile.readInt("Tuning", "ToleranceCents", 0), 15);
-
-        // A new window finds the drum again by its name.
-        window.reset();
-        auto again = makeWindow();
-        QCOMPARE(again->findChild<QComboBox*>(QStringLiteral("drumChoice"))->currentIndex(), 2);
-    }
-
-    void noteFillsAtLeastASixthOfTheWindowAtAnySize() {
-        auto window = makeWindow();
-        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
-        TuningWindow* tuning = window->tuningWindow();
-        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
-        window->openFile(writeTap("sol.wav", 196.0 / 1.6, 100));  // a G, the widest name
-        for (bool lugs : {false, true}) {
-            tuning->setLugMode(lugs);
-            for (QSize size :
-                 {QSize(720, 480), QSize(1024, 700), QSize(1600, 1000), QSize(1920, 1080)}) {
-                tuning->resize(size);
-                tuning->layout()->activate();
-                QVERIFY2(view->notePixelSize() * 6 >= tuning->height(),
-                         qPrintable(QStringLiteral("%1x%2 lugs %3: %4 px")
-                                        .arg(size.width())
-                                        .arg(size.height())
-                                        .arg(lugs)
-                                        .arg(view->notePixelSize())));
-            }
-        }
-    }
+    void init() { startWithKit(); }
 
     void wholeEightRodSessionEvensOutTheHead() {
         auto window = makeWindow();
@@ -259,22 +187,6 @@ private slots:
         QVERIFY(!line->text().contains(QStringLiteral("на оборот")));
     }
 
-    // Six rods on the target but rod 6, 40 cents flat (rod 3 across the head shares its advice),
-    // tapped in the star order; the tuning window in lug mode on the 12"'s batter head.
-    TuningWindow* tapSixRods(CMainDlg& window) {
-        choose(window.findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);
-        window.findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
-        TuningWindow* tuning = window.tuningWindow();
-        tuning->findChild<QPushButton*>(QStringLiteral("lugModeButton"))->click();
-        tuning->activateWindow();
-        if (!QTest::qWaitForWindowActive(tuning)) return nullptr;
-        for (const int lug : {1, 4, 2, 5, 3, 6}) {
-            window.openFile(writeTap(QStringLiteral("n%1.wav").arg(lug),
-                                     kTargetHz * std::exp2((lug == 6 ? -40.0 : 0.0) / 1200)));
-        }
-        return tuning;
-    }
-
     void lugNumbersAgreeWithTheirFrequenciesAndTheAdviceIsUnsigned() {
         auto window = makeWindow();
         TuningWindow* tuning = tapSixRods(*window);
@@ -355,71 +267,6 @@ private slots:
                                                             .arg(tuning->height())));
         }
         m_Profile.writeString("Turns", "Baraban_12дюймов_batter", "");
-    }
-
-    void aPlanWrittenFromTheTuningWindowReachesTheMainWindowsReferences() {
-        auto window = makeWindow();
-        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
-        TuningWindow* tuning = window->tuningWindow();
-        auto* references = window->findChild<QPushButton*>(QStringLiteral("referencesButton"));
-        const QString before = references->text();
-        tuning->findChild<QPushButton*>(QStringLiteral("kitPlanButton"))->click();
-        auto* plan = tuning->findChild<QWidget*>(QStringLiteral("kitPlanWindow"));
-        QVERIFY(plan && plan->isVisible());
-        plan->findChild<QLineEdit*>(QStringLiteral("planStartEdit"))->setText(QStringLiteral("A2"));
-        plan->findChild<QPushButton*>(QStringLiteral("planWriteButton"))->click();
-        QVERIFY2(references->text() != before && references->text().contains(QStringLiteral("110")),
-                 qPrintable(references->text()));
-        tuning->findChild<QPushButton*>(QStringLiteral("twoHeadsButton"))->click();
-        QVERIFY(tuning->findChild<QWidget*>(QStringLiteral("twoHeadsWindow"))->isVisible());
-    }
-
-    void f11TogglesFullScreen() {
-        auto window = makeWindow();
-        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
-        TuningWindow* tuning = window->tuningWindow();
-        tuning->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(tuning));
-        QTest::keyClick(tuning, Qt::Key_F11);
-        QVERIFY(tuning->windowState() & Qt::WindowFullScreen);
-        QTest::keyClick(tuning, Qt::Key_F11);
-        QVERIFY(!(tuning->windowState() & Qt::WindowFullScreen));
-
-        // A window manager applies a request later: a press that comes before it has (the state
-        // read back still the old one) toggles from the state asked, so two presses leave full
-        // screen as they entered it.
-        QTest::keyClick(tuning, Qt::Key_F11);
-        tuning->setWindowState(Qt::WindowNoState);  // full screen not applied yet
-        QTest::keyClick(tuning, Qt::Key_F11);
-        QVERIFY(!(tuning->windowState() & Qt::WindowFullScreen));
-        for (int press = 0; press < 41; ++press) QTest::keyClick(tuning, Qt::Key_F11);
-        QVERIFY(tuning->windowState() & Qt::WindowFullScreen);
-    }
-
-    // The quality and series lines are read from the drum stool too: at least a quarter of the
-    // advice's size at any window size, in the view's colours on its dark ground.
-    void qualityAndSeriesLinesAreReadableFromAfar() {
-        auto window = makeWindow();
-        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
-        TuningWindow* tuning = window->tuningWindow();
-        window->openFile(writeTap("tap.wav", 110.0));
-        auto* view = tuning->findChild<TuningView*>(QStringLiteral("tuningView"));
-        auto* quality = tuning->findChild<QLabel*>(QStringLiteral("tuningQualityLine"));
-        auto* series =
-            tuning->findChild<QWidget*>(QStringLiteral("tuningSeriesLine"))->findChild<QLabel*>();
-        QVERIFY(quality != nullptr && series != nullptr);
-        for (const QSize size : {QSize(800, 520), QSize(1600, 1000)}) {
-            tuning->resize(size);
-            QCoreApplication::sendPostedEvents();
-            QVERIFY2(QFontInfo(quality->font()).pixelSize() * 4 >= view->advicePixelSize(),
-                     qPrintable(QString::number(QFontInfo(quality->font()).pixelSize())));
-            QVERIFY(QFontInfo(series->font()).pixelSize() * 4 >= view->advicePixelSize());
-        }
-        const Verdict verdict = window->tuner().quality().verdict;
-        const QString colour = verdict == Verdict::Good       ? QStringLiteral("#46c86e")
-                               : verdict == Verdict::Doubtful ? QStringLiteral("#f0aa3c")
-                                                              : QStringLiteral("#eb5a50");
-        QVERIFY2(quality->styleSheet().contains(colour), qPrintable(quality->styleSheet()));
     }
 
     // In lug mode the quality line judges the tap for its rod, in the rod's band: the louder
@@ -516,6 +363,7 @@ private slots:
         QVERIFY(!tuning->exportCsv(QStringLiteral("/dev/null")));
         QVERIFY(tuning->exportCsv(m_Dir.filePath("lugs.csv")));
     }
+
     // What a new user met: strikes of other drums landing on the head while the view was behind
     // the main window or minimised, a tone outside the band read at its edge, advice that did
     // not name its rod, a soft tap ignored without a word, a head started over and lost.
@@ -625,32 +473,9 @@ private slots:
         choose(choice, 0);
         QCOMPARE(tuning->exportFileName(), QStringLiteral("lugs-any-batter.csv"));
     }
-
-    // During a recall the target says it is the snapshot's.
-    void aRecalledTargetNamesItsSnapshot() {
-        auto window = makeWindow();
-        choose(window->findChild<QComboBox*>(QStringLiteral("drumChoice")), 2);  // 12"
-        history::Snapshot snapshot;
-        snapshot.info.name = "gig 10 dec";
-        history::SnapshotDrum drum;
-        drum.drum = "12\"";
-        history::Reading strike;
-        strike.drum = drum.drum;
-        strike.frequencyHz = 120.0;
-        drum.strike = strike;
-        snapshot.drums.push_back(drum);
-        window->tuner().setRecall(snapshot);
-        window->findChild<QPushButton*>(QStringLiteral("tuningButton"))->click();
-        auto* view = window->tuningWindow()->findChild<TuningView*>(QStringLiteral("tuningView"));
-        window->openFile(writeTone("recalled.wav", 118.0, kStrike));
-        QVERIFY2(view->readingLine().contains(QStringLiteral("→  120 Гц (12\", снимок")) &&
-                     view->readingLine().contains(QStringLiteral(", снимок «gig 10 dec»)")),
-                 qPrintable(view->readingLine()));
-        window->tuner().setRecall(std::nullopt);
-    }
 };
 
 }  // namespace tomaro
 
-QTEST_MAIN(tomaro::TuningWindowTest)
-#include "TuningWindowTest.moc"
+QTEST_MAIN(tomaro::LugWindowTest)
+#include "LugWindowTest.moc"

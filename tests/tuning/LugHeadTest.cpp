@@ -5,6 +5,7 @@
 
 #include "settings/MemoryProfile.h"
 #include "support/DrumHeadModel.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 #include "tuning/Tuner.h"
 
@@ -31,7 +32,7 @@ public:
         m_Tuner.selectLug(lug);
         test::WavBuilder wav;
         wav.samples = head.tap(lug, ++m_Seed);
-        const std::string path = ::testing::TempDir() + "tomaro_lug_head_tap.wav";
+        const std::string path = m_Folder.file("tap.wav");
         test::writeFile(path, wav.bytes());
         EXPECT_TRUE(m_Tuner.loadFile(path).ok);
         m_Tuner.paintStep();
@@ -42,6 +43,7 @@ public:
     }
 
 private:
+    test::TempFolder m_Folder{"lug-head"};
     MemoryProfile m_Profile;
     Tuner m_Tuner{m_Profile};
     std::uint32_t m_Seed = 1;

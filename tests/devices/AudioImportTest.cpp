@@ -12,6 +12,7 @@
 
 #include "devices/AudioImport.h"
 #include "settings/MemoryProfile.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 #include "tuning/Tuner.h"
 
@@ -32,7 +33,7 @@ std::string writeSound(const std::string& name, int format, int rateHz, int chan
     info.channels = channels;
     info.format = format;
     if (!sf_format_check(&info)) return {};
-    const std::string path = ::testing::TempDir() + "tomaro_import_" + name;
+    const std::string path = test::runFolder().file(name);
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) return {};
     if (chunk != nullptr && sf_set_chunk(file, chunk) != SF_ERR_NO_ERROR) {
@@ -174,7 +175,7 @@ TEST(AudioImport, SamplesAreRoundedToSixteenBitsAndOverloadsCounted) {
 // A named pipe or a device given as a sound file is refused at once, as the WAV loader refuses
 // it, instead of waiting for ever for a writer (or reading /dev/zero for ever).
 TEST(AudioImport, PipesAndDevicesAreRefusedWithoutWaiting) {
-    const std::string pipe = ::testing::TempDir() + "tomaro_import_pipe.wav";
+    const std::string pipe = test::runFolder().file("pipe.wav");
     ::unlink(pipe.c_str());
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     ImportedSound sound;
@@ -192,7 +193,7 @@ TEST(AudioImport, UnreadableTooLongAndOffRateFilesAreRefusedWithTheirMessages) {
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message, "не могу открыть файл !!! \n");
 
-    const std::string text = ::testing::TempDir() + "tomaro_import_text.wav";
+    const std::string text = test::runFolder().file("text.wav");
     test::writeFile(text, std::vector<unsigned char>(100, 'x'));
     result = decodeSoundFile(text, sound);
     EXPECT_FALSE(result.ok);

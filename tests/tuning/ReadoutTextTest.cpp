@@ -2,9 +2,9 @@
 
 #include <cmath>
 
-#include "../kit/DecimalCommaLocale.h"
 #include "analysis/FixedText.h"
 #include "kit/Notes.h"
+#include "support/DecimalCommaLocale.h"
 #include "tuning/Color.h"
 #include "tuning/ReadoutText.h"
 

@@ -1,12 +1,12 @@
 // The Tuner's readings in the tuning history, and a snapshot recalled as the target.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
 
 #include "history/HistoryStore.h"
 #include "settings/MemoryProfile.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 #include "tuning/Tuner.h"
 
@@ -14,8 +14,7 @@ namespace tomaro {
 namespace {
 
 std::string historyFile(const std::string& name) {
-    const std::string path =
-        ::testing::TempDir() + "tomaro_tuner_" + name + std::to_string(::getpid()) + ".sqlite";
+    const std::string path = test::runFolder().file("tomaro_tuner_" + name + ".sqlite");
     std::filesystem::remove(path);
     return path;
 }
@@ -27,7 +26,7 @@ std::string writeTone(double frequencyHz) {
         wav.samples.push_back(static_cast<std::int16_t>(
             std::lround(12000 * std::exp(-t / 0.4) * std::sin(2 * M_PI * frequencyHz * t))));
     }
-    const std::string path = ::testing::TempDir() + "tomaro_history_tone.wav";
+    const std::string path = test::runFolder().file("tomaro_history_tone.wav");
     test::writeFile(path, wav.bytes());
     return path;
 }

@@ -201,8 +201,10 @@ private slots:
         QProcess listener;
         listener.setProgram(QStringLiteral(TOMARO_ANALYZE_PATH));
         listener.setArguments({"--listen", "--json", "--strikes", QString::number(kStrikes)});
+        QTemporaryDir home;  // the listener's settings and data, of this run only
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("XDG_CONFIG_HOME", QDir::tempPath() + "/tomaro-listen-latency");
+        environment.insert("XDG_CONFIG_HOME", home.filePath(QStringLiteral("config")));
+        environment.insert("XDG_DATA_HOME", home.filePath(QStringLiteral("data")));
         listener.setProcessEnvironment(environment);
         listener.setProcessChannelMode(QProcess::SeparateChannels);
         std::vector<std::int64_t> linesNs;

@@ -4,6 +4,7 @@
 #include <random>
 
 #include "settings/MemoryProfile.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 #include "tuning/LugTuning.h"
 #include "tuning/Tuner.h"
@@ -27,7 +28,7 @@ std::string writeTap(const std::string& name, double hz, double amplitude = 9000
             amplitude * std::exp(-t / 0.4) * std::sin(2 * M_PI * hz * t) + noiseRms * noise(random);
         wav.samples.push_back(static_cast<std::int16_t>(std::lround(value)));
     }
-    const std::string path = ::testing::TempDir() + name;
+    const std::string path = test::runFolder().file(name);
     test::writeFile(path, wav.bytes());
     return path;
 }

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <memory>
 
-#include "PseudoTerminal.h"
 #include "devices/SerialPort.h"
+#include "support/PseudoTerminal.h"
 
 using tomaro::SerialPort;
 using tomaro::test::PseudoTerminal;

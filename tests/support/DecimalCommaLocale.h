@@ -6,11 +6,14 @@
 #include <filesystem>
 #include <string>
 
+#include "support/TempFolder.h"
+
 namespace tomaro::testing {
 
 // Switches the whole process to a locale whose decimal separator is a comma for the life of the
 // object, so tests can prove number texts do not follow LC_NUMERIC. Uses an installed
-// ru_RU/de_DE locale, else compiles ru_RU with localedef into a temporary folder (LOCPATH).
+// ru_RU/de_DE locale, else compiles ru_RU with localedef (LOCPATH), once per run of the test
+// program, into the run's own folder: two runs at once never read a locale half written.
 // active() is false when neither works; the test should then skip.
 class DecimalCommaLocale {
 public:
@@ -18,7 +21,7 @@ public:
         for (const char* name : {"ru_RU.UTF-8", "de_DE.UTF-8", "ru_RU.utf8", "de_DE.utf8"}) {
             if (trySet(name)) return;
         }
-        std::filesystem::path folder = std::filesystem::temp_directory_path() / "tomaro-locales";
+        const std::filesystem::path folder = test::runFolder().path() / "locales";
         std::filesystem::path compiled = folder / "ru_RU.UTF-8";
         std::error_code error;
         std::filesystem::create_directories(folder, error);

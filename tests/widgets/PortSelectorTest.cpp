@@ -9,9 +9,9 @@
 #include <memory>
 #include <vector>
 
-#include "PseudoTerminal.h"
 #include "devices/SerialPort.h"
 #include "settings/MemoryProfile.h"
+#include "support/PseudoTerminal.h"
 #include "widgets/PortSelector.h"
 
 using tomaro::MemoryProfile;
