@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <vector>
+
+#include "tuning/HeadPattern.h"
+
+namespace tomaro {
+namespace {
+
+constexpr double kDegToRad = std::numbers::pi / 180.0;
+
+// The (1,1) pair of a head as the fit over all taps gives it: members `splitCents` apart around
+// `meanHz`, each tap ringing the upper member as cos²(θ - axis) of its energy and the lower one as
+// sin², as their shapes at a rod on the rim ask (the higher member's antinodes on the tight axis).
+HeadModes pairOnRods(int rods, double meanHz, double splitCents, double axisDeg) {
+    HeadModes modes;
+    modes.count = 2;
+    modes.lo.frequencyHz = meanHz * std::exp2(-splitCents / 2400.0);
+    modes.hi.frequencyHz = meanHz * std::exp2(splitCents / 2400.0);
+    modes.tapsFitted = rods;
+    for (int i = 0; i < rods; ++i) {
+        const double angle = (360.0 * i / rods - axisDeg) * kDegToRad;
+        HeadModes::TapLevels& tap = modes.taps[i];
+        tap.fitted = true;
+        tap.hiAmplitude = 1000.0 * std::cos(angle) * std::cos(angle) + 1.0;
+        tap.loAmplitude = 1000.0 * std::sin(angle) * std::sin(angle) + 1.0;
+        tap.explained = 0.95;
+    }
+    return modes;
+}
+
+std::vector<RodObservation> rodsAt(int count, double hz) {
+    std::vector<RodObservation> rods(count);
+    for (int i = 0; i < count; ++i) {
+        rods[i].angleDeg = 360.0 * i / count;
+        rods[i].readingHz = hz;
+    }
+    return rods;
+}
+
+TEST(HeadPattern, TheMembersShapesAcrossTheRodsGiveTheTightAxisAndTheAdvice) {
+    for (const int count : {6, 8, 10}) {
+        for (const double axis : {0.0, 30.0, 75.0, 140.0}) {
+            const HeadModes modes = pairOnRods(count, 200.0, 12.0, axis);
+            const std::vector<RodObservation> rods = rodsAt(count, 200.0);
+            const HeadFit fit = fitHead(rods, 0.0, &modes);
+            ASSERT_TRUE(fit.splitResolved);
+            EXPECT_NEAR(fit.splitCents, 12.0, 1e-6);
+            ASSERT_TRUE(fit.axisKnown) << count << " rods, axis " << axis;
+            const double off = std::remainder(fit.axisDeg - axis, 180.0);
+            EXPECT_NEAR(off, 0.0, 3.0) << count << " rods, axis " << axis;
+            // Rods near the tight axis are sharp (to be loosened), rods across it flat, by the
+            // same pattern.
+            for (int i = 0; i < count; ++i) {
+                const double along = std::cos(2.0 * (rods[i].angleDeg - axis) * kDegToRad);
+                if (std::abs(along) < 0.5) continue;
+                EXPECT_GT(fit.deviationCents[i] * along, 0.0)
+                    << count << " rods, axis " << axis << ", rod " << i + 1;
+            }
+        }
+    }
+}
+
+TEST(HeadPattern, APairThatRingsAlikeAtEveryRodShowsNoAxisAndIsNotGuessed) {
+    HeadModes modes = pairOnRods(8, 200.0, 12.0, 0.0);
+    for (int i = 0; i < 8; ++i) {
+        modes.taps[i].hiAmplitude = 500.0;
+        modes.taps[i].loAmplitude = 500.0;
+    }
+    const HeadFit fit = fitHead(rodsAt(8, 200.0), 0.0, &modes);
+    EXPECT_TRUE(fit.splitResolved);
+    EXPECT_FALSE(fit.axisKnown);
+    for (int i = 0; i < 8; ++i) EXPECT_NEAR(fit.deviationCents[i], 0.0, 1e-9) << "rod " << i + 1;
+}
+
+TEST(HeadPattern, OneMemberIsAnEvenHeadAndTheMeanGoesToTheTarget) {
+    HeadModes modes = pairOnRods(6, 200.0, 0.0, 0.0);
+    modes.count = 1;
+    modes.hi = modes.lo;
+    const HeadFit fit = fitHead(rodsAt(6, 200.0), 200.0 * std::exp2(-10.0 / 1200.0), &modes);
+    EXPECT_FALSE(fit.splitResolved);
+    EXPECT_DOUBLE_EQ(fit.splitCents, 0.0);
+    EXPECT_NEAR(fit.meanOffsetCents, 10.0, 1e-6);
+    for (int i = 0; i < 6; ++i) EXPECT_NEAR(fit.deviationCents[i], 10.0, 1e-6);
+}
+
+}  // namespace
+}  // namespace tomaro
