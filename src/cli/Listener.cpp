@@ -18,6 +18,7 @@
 #include <thread>
 
 #include "cli/AnalyzeSession.h"
+#include "cli/MessageLine.h"
 #include "cli/Report.h"
 #include "devices/CaptureDevice.h"
 #include "history/HistoryStore.h"
@@ -153,16 +154,15 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     if (!session) return kExitUsage;
     // For this run only: the recorder holds it, the profile is not written.
     if (options.threshold) session->tuner().recorder().setThreshold(*options.threshold);
-    std::string setUpError;
-    if (!session->setUpListening(options, setUpError)) {
-        err << "tomaro-analyze: " << setUpError << '\n';
+    if (const std::optional<UserMessage> problem = session->setUpListening(options)) {
+        sayMessage(err, *problem);
         return kExitUsage;
     }
     // A history that cannot be written is said and listening goes on.
     if (options.record) {
         store.emplace(history::defaultHistoryPath());
         session->tuner().setHistory(*store);
-        if (store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
+        if (auto message = store->takeMessage()) sayMessage(err, *message);
     }
     std::ostringstream held;
     int status = kExitAnalysed;
@@ -181,7 +181,8 @@ int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const Cl
                    std::ostream& out, std::ostream& err, history::HistoryStore* store) {
     Tuner& tuner = session.tuner();
     auto sayStoreMessage = [&] {
-        if (store && store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
+        if (!store) return;
+        if (auto message = store->takeMessage()) sayMessage(err, *message);
     };
     CaptureDevice capture(tuner.recorder());
     const QStringList names = capture.inputDeviceNames();

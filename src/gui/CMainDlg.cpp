@@ -100,11 +100,12 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
     m_History = new HistoryBar(m_Tuner, history, {}, panel);
     connect(m_History, &HistoryBar::tunerChanged, this, &CMainDlg::refreshViews);
     panelLayout->addWidget(m_History);
-    panelLayout->addWidget(
-        new PortSelector(*m_SerialPort, profile, panel,
-                         [this](QWidget* parent, const QString& text, const QString& caption) {
-                             m_Services.message(parent, text, caption, QMessageBox::Critical);
-                         }));
+    panelLayout->addWidget(new PortSelector(
+        *m_SerialPort, profile, panel,
+        [this](QWidget* parent, const QString& text, const QString& caption) {
+            m_Services.message(
+                parent, UserMessage{toUtf8(text), toUtf8(caption), UserMessage::Severity::Error});
+        }));
     panelLayout->addStretch(1);
     auto* about = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("О программе..."));
     about->setObjectName(QStringLiteral("aboutButton"));
@@ -154,12 +155,9 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
     setNoteWindowShown(m_References->noteWindowChosen());
     step();
     // Told once the window stands, e.g. that the settings file was damaged and where its copy is.
-    if (const std::string notice = profile.takeNotice(); !notice.empty()) {
+    if (std::optional<UserMessage> notice = profile.takeNotice()) {
         QMetaObject::invokeMethod(
-            this,
-            [this, text = toQString(notice)] {
-                m_Services.message(this, text, QStringLiteral("Tomaro"), QMessageBox::Warning);
-            },
+            this, [this, notice = std::move(*notice)] { m_Services.message(this, notice); },
             Qt::QueuedConnection);
     }
 }
@@ -193,7 +191,8 @@ void CMainDlg::updateGraphs() {
 }
 
 void CMainDlg::showSoundError(const QString& text) {
-    m_Services.message(this, text, tr("wave ошибка"), QMessageBox::Critical);
+    m_Services.message(
+        this, UserMessage{toUtf8(text), toUtf8(tr("wave ошибка")), UserMessage::Severity::Error});
 }
 
 void CMainDlg::step() { m_Pump->step(); }
@@ -259,12 +258,13 @@ void CMainDlg::openFile(const QString& path) { m_Files->open(path); }
 void CMainDlg::openFile(const QByteArray& path) { m_Files->open(path); }
 
 void CMainDlg::showAbout() {
-    m_Services.message(this,
-                       tr("Tomaro 1.6 — тюнер для акустических барабанов.\n\n"
-                          "Ударьте по барабану перед микрофоном: Tomaro запишет удар, найдёт "
-                          "частоту основного тона, назовёт ноту и сравнит её с эталонами вашей "
-                          "установки. Удар можно также открыть из WAV-файла."),
-                       tr("О программе Tomaro"), QMessageBox::Information);
+    m_Services.message(
+        this, UserMessage{toUtf8(tr("Tomaro 1.6 — тюнер для акустических барабанов.\n\n"
+                                    "Ударьте по барабану перед микрофоном: Tomaro запишет удар, "
+                                    "найдёт частоту основного тона, назовёт ноту и сравнит её с "
+                                    "эталонами вашей установки. Удар можно также открыть из "
+                                    "WAV-файла.")),
+                          toUtf8(tr("О программе Tomaro")), UserMessage::Severity::Information});
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {

@@ -12,7 +12,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
@@ -37,6 +36,7 @@
 #include "widgets/StrikeQualityViews.h"
 #include "widgets/TuningViews.h"
 #include "widgets/TurnBar.h"
+#include "widgets/UserMessageBox.h"
 
 namespace tomaro {
 namespace {
@@ -566,8 +566,8 @@ void TuningWindow::chooseExportFile() {
                                                       exportFileName(), tr("CSV - файлы (*.csv)"));
     if (path.isEmpty()) return;
     if (!exportCsv(path)) {
-        QMessageBox::warning(this, QStringLiteral("Tomaro"),
-                             tr("Не удалось записать файл %1").arg(path));
+        showUserMessage(this, UserMessage{toUtf8(tr("Не удалось записать файл %1").arg(path)),
+                                          kProgramCaption, UserMessage::Severity::Warning});
     }
 }
 
