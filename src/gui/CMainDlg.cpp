@@ -141,10 +141,10 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
         m_Input->showLevel();
         if (m_Tuner.noteInputPeak(m_Tuner.recorder().level().leftPeak)) refreshViews();
     });
-    connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const QString& text) {
+    connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const UserMessage& message) {
         m_Input->showLevel();
         step();
-        showSoundError(text);
+        showSoundError(message);
     });
 
     m_Tuner.recorder().setCaptionHook(
@@ -190,10 +190,7 @@ void CMainDlg::updateGraphs() {
     if (m_NoteWindow) m_NoteWindow->update();
 }
 
-void CMainDlg::showSoundError(const QString& text) {
-    m_Services.message(
-        this, UserMessage{toUtf8(text), toUtf8(tr("wave ошибка")), UserMessage::Severity::Error});
-}
+void CMainDlg::showSoundError(const UserMessage& message) { m_Services.message(this, message); }
 
 void CMainDlg::step() { m_Pump->step(); }
 
@@ -272,8 +269,7 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
     if (m_NoteWindow) m_NoteWindow->disconnect(this);
     m_Playback->stop();
     if (m_TuningWindow) m_TuningWindow->close();
-    const QString error = m_Capture->close();
-    if (!error.isEmpty()) showSoundError(error);
+    if (const std::optional<UserMessage> error = m_Capture->close()) showSoundError(*error);
     m_SerialPort->close();
     QMainWindow::closeEvent(event);
 }

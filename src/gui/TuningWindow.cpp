@@ -508,8 +508,9 @@ double TuningWindow::toneHz() const {
 }
 
 void TuningWindow::playTone() {
-    const QString error = m_Player.playTone(toneHz());
-    if (!error.isEmpty()) emit soundError(error);
+    if (const std::optional<UserMessage> error = m_Player.playTone(toneHz())) {
+        emit soundError(*error);
+    }
     refresh();
 }
 
