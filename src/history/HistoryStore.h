@@ -48,8 +48,6 @@ public:
     // caption "Tomaro", a warning: the tuner goes on without the history), taken once: nothing
     // when there is none new. Each kind of failure is reported once per store.
     std::optional<UserMessage> takeMessage();
-    // A message is waiting.
-    bool hasMessage() const { return m_Message.has_value(); }
 
     // Stores one reading in its own transaction; its id is returned (0: not stored). A reading
     // without a time gets the current one.
