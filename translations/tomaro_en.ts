@@ -638,6 +638,21 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
 </context>
 <context>
+    <name>tomaro::SerialPort</name>
+    <message>
+        <source>Не могу открыть выбранный порт</source>
+        <translation>Cannot open the chosen port</translation>
+    </message>
+    <message>
+        <source>Не могу установить тайм-ауты для выбранного порта</source>
+        <translation>Cannot set the timeouts of the chosen port</translation>
+    </message>
+    <message>
+        <source>Не могу установить для порта требуемый режим (скорость %d  бод) !</source>
+        <translation>Cannot set the required mode of the port (%d baud)!</translation>
+    </message>
+</context>
+<context>
     <name>tomaro::SeriesLine</name>
     <message>
         <source>Новая серия</source>
@@ -867,6 +882,10 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     <message>
         <source>полоса винта</source>
         <translation>rod band</translation>
+    </message>
+    <message>
+        <source> Гц</source>
+        <translation> Hz</translation>
     </message>
 </context>
 <context>
@@ -1187,7 +1206,7 @@ or its folder cannot be written. Changes last until the program is closed.</tran
     </message>
     <message>
         <source>Микрофон — над краем пластика у винта, не над центром: над центром тон винтов почти не слышен.</source>
-        <translation>Put the microphone over the rim near the rod, not over the centre: above the centre the rods' tone is hardly heard.</translation>
+        <translation>Put the microphone over the rim near the rod, not over the centre: above the centre the rods&apos; tone is hardly heard.</translation>
     </message>
 </context>
 <context>
@@ -1350,6 +1369,29 @@ Split: %1 ¢</translation>
     <message>
         <source>затухание %1, уход высоты %2</source>
         <translation>decay %1, pitch glide %2</translation>
+    </message>
+</context>
+<context>
+    <name>tomaro::main</name>
+    <message>
+        <source>tomaro: нет графического дисплея: окно не может быть открыто (нужны X11 или Wayland, переменная DISPLAY или WAYLAND_DISPLAY).
+</source>
+        <translation>tomaro: no graphical display: the window cannot be opened (X11 or Wayland is needed, the variable DISPLAY or WAYLAND_DISPLAY).
+</translation>
+    </message>
+    <message>
+        <source>Использование: tomaro [ФАЙЛ.wav]
+Тюнер для барабанов: открывает окно, ФАЙЛ (WAV удара) - сразу в нём.
+  --help     эта справка
+  --version  версия программы
+Анализ файлов из командной строки: tomaro-analyze --help
+</source>
+        <translation>Usage: tomaro [FILE.wav]
+A tuner for drums: opens the window, and FILE (the WAV of a strike) in it at once.
+  --help     this help
+  --version  the program&apos;s version
+Analysis of files from the command line: tomaro-analyze --help
+</translation>
     </message>
 </context>
 </TS>

@@ -13,13 +13,6 @@ namespace {
 
 constexpr int kCopiedFramesMax = kStrikeLength - kLeadInLength;  // 42000
 
-WavLoadResult refusal(std::string message) {
-    WavLoadResult result;
-    result.message = std::move(message);
-    result.icon = MessageIcon::Error;
-    return result;
-}
-
 }  // namespace
 
 std::int16_t toSample16(double value, std::int64_t& clipped) {
@@ -45,21 +38,22 @@ void ImportedSound::appendFirstChannel(const double* interleaved, std::int64_t f
 }
 
 WavLoadResult soundTooLongRefusal() {
-    return refusal(pick("Звук в этом файле длиннее 10 минут: импортирую только звуки до 10 минут !",
-                        "The sound in this file is longer than 10 minutes: only sounds of up to 10 "
-                        "minutes are imported!"));
+    return soundFileRefusal(
+        pick("Звук в этом файле длиннее 10 минут: импортирую только звуки до 10 минут !",
+             "The sound in this file is longer than 10 minutes: only sounds of up to 10 "
+             "minutes are imported!"));
 }
 
 WavLoadResult unreadableSoundRefusal(const char* reason) {
-    return refusal(std::string(pick("Не могу прочитать звук из этого файла !\n",
-                                    "Cannot read the sound of this file!\n")) +
-                   reason);
+    return soundFileRefusal(std::string(pick("Не могу прочитать звук из этого файла !\n",
+                                             "Cannot read the sound of this file!\n")) +
+                            reason);
 }
 
 WavLoadResult soundReadErrorRefusal(const char* reason) {
-    return refusal(std::string(pick("Ошибка при чтении звука из файла !\n",
-                                    "Error while reading the sound of the file!\n")) +
-                   reason);
+    return soundFileRefusal(std::string(pick("Ошибка при чтении звука из файла !\n",
+                                             "Error while reading the sound of the file!\n")) +
+                            reason);
 }
 
 WavLoadResult loadImportedSound(ImportedSound&& sound, StrikeRecorder& recorder) {

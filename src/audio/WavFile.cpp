@@ -43,14 +43,17 @@ private:
     std::uint64_t m_Position = 0;
 };
 
-WavLoadResult refusal(std::string message, MessageIcon icon = MessageIcon::Error) {
-    WavLoadResult result;
-    result.message = std::move(message);
-    result.icon = icon;
-    return result;
+UserMessage refusalMessage(std::string text) {
+    return UserMessage{std::move(text), kProgramCaption, UserMessage::Severity::Error};
 }
 
 }  // namespace
+
+WavLoadResult soundFileRefusal(std::string text) {
+    WavLoadResult result;
+    result.message = refusalMessage(std::move(text));
+    return result;
+}
 
 bool fileRateAccepted(std::int64_t rateHz) {
     return rateHz >= kMinimumFileRateHz && rateHz <= kMaximumFileRateHz;
@@ -62,46 +65,47 @@ WavLoadResult sampleRateRefusal(std::int64_t rateHz) {
                   pick("Частота дискретизации этого файла %lld Гц, какая то не такая!",
                        "The sample rate of this file is %lld Hz, which is not usable!"),
                   static_cast<long long>(rateHz));
-    return refusal(text, MessageIcon::Stop);
+    return soundFileRefusal(text);
 }
 
 WavLoadResult strikeBusyRefusal() {
-    return refusal(pick("Идет запись удара: файл не загружен, повторите через секунду !",
-                        "A strike is being recorded: the file was not loaded, try again in a "
-                        "second!"));
+    return soundFileRefusal(
+        pick("Идет запись удара: файл не загружен, повторите через секунду !",
+             "A strike is being recorded: the file was not loaded, try again in a "
+             "second!"));
 }
 
-bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& header) {
+WavLoadResult fileOpenRefusal() {
+    return soundFileRefusal(pick("не могу открыть файл !!! \n", "cannot open the file!!! \n"));
+}
+
+std::optional<UserMessage> parseWavHeader(const unsigned char* bytes, std::size_t size,
+                                          WavHeader& header) {
     header.dataOffset = 0;
     header.dataSize = 0;
-    header.error.clear();
     if (size < 36) {
-        header.error = pick("Файл слишком короток, чтобы быть корректным RIFF WAVE файлом !",
-                            "The file is too short to be a valid RIFF WAVE file!");
-        return false;
+        return refusalMessage(pick("Файл слишком короток, чтобы быть корректным RIFF WAVE файлом !",
+                                   "The file is too short to be a valid RIFF WAVE file!"));
     }
     ByteCursor cursor(bytes, size);
     unsigned char block[16];
     cursor.read(block, 8);
     if (std::memcmp(block, "RIFF", 4) != 0) {
-        header.error = pick("Нет сигнатуры RIFF !", "No RIFF signature!");
-        return false;
+        return refusalMessage(pick("Нет сигнатуры RIFF !", "No RIFF signature!"));
     }
     if (u32(block + 4) != size - 8) {
-        header.error = pick("Размер RIFF не соответствует !", "The RIFF size does not match!");
-        return false;
+        return refusalMessage(
+            pick("Размер RIFF не соответствует !", "The RIFF size does not match!"));
     }
     cursor.read(block, 12);
     const std::uint32_t formatSize = u32(block + 8);
     if (std::memcmp(block, "WAVEfmt ", 8) != 0 || formatSize < 16) {
-        header.error =
-            pick("WAVEfmt сигнатура или ее размер !", "The WAVEfmt signature or its size!");
-        return false;
+        return refusalMessage(
+            pick("WAVEfmt сигнатура или ее размер !", "The WAVEfmt signature or its size!"));
     }
     if (cursor.read(block, 16) < 16) {
-        header.error =
-            pick("WAVEfmt сигнатура или ее размер !", "The WAVEfmt signature or its size!");
-        return false;
+        return refusalMessage(
+            pick("WAVEfmt сигнатура или ее размер !", "The WAVEfmt signature or its size!"));
     }
     header.format.formatTag = u16(block);
     header.format.channels = u16(block + 2);
@@ -110,31 +114,27 @@ bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& hea
     header.format.blockAlign = u16(block + 12);
     header.format.bitsPerSample = u16(block + 14);
     if (header.format.formatTag != 1) {
-        header.error = pick("Это не PCM - формат !", "This is not the PCM format!");
-        return false;
+        return refusalMessage(pick("Это не PCM - формат !", "This is not the PCM format!"));
     }
     if (header.format.bitsPerSample != 8 && header.format.bitsPerSample != 16) {
-        header.error = pick("Открываю только 8 и 16-битные WAVE - файлы !!!",
-                            "Only 8 and 16-bit WAVE files are opened!!!");
-        return false;
+        return refusalMessage(pick("Открываю только 8 и 16-битные WAVE - файлы !!!",
+                                   "Only 8 and 16-bit WAVE files are opened!!!"));
     }
     // A file without channels has no frames to read; it would divide by zero below.
     if (header.format.channels == 0) {
-        header.error = pick("В файле указано 0 каналов !", "The file declares 0 channels!");
-        return false;
+        return refusalMessage(pick("В файле указано 0 каналов !", "The file declares 0 channels!"));
     }
     cursor.skip(formatSize - 16);
     for (;;) {
         if (cursor.read(block, 8) < 8) {
-            header.error = pick("Не могу найти сегмент данных - конец файла !",
-                                "Cannot find the data chunk: end of file!");
-            return false;
+            return refusalMessage(pick("Не могу найти сегмент данных - конец файла !",
+                                       "Cannot find the data chunk: end of file!"));
         }
         const std::uint32_t chunkSize = u32(block + 4);
         if (std::memcmp(block, "data", 4) == 0) {
             header.dataOffset = cursor.position();
             header.dataSize = chunkSize;
-            return true;
+            return std::nullopt;
         }
         cursor.skip(chunkSize);
     }
@@ -144,15 +144,19 @@ WavLoadResult loadWavFile(const std::string& path, StrikeRecorder& recorder,
                           std::optional<int> frontThreshold) {
     MappedFile::Error error = MappedFile::Error::None;
     std::unique_ptr<MappedFile> file = MappedFile::open(path, error);
-    if (error == MappedFile::Error::Open)
-        return refusal(pick("не могу открыть файл !!! \n", "cannot open the file!!! \n"));
-    if (error == MappedFile::Error::Map) return refusal("CreateFileMapping !!!");
+    if (error == MappedFile::Error::Open) return fileOpenRefusal();
+    if (error == MappedFile::Error::Map) return soundFileRefusal("CreateFileMapping !!!");
 
     WavHeader header;
-    if (!parseWavHeader(file->data(), file->size(), header)) return refusal(header.error);
+    if (std::optional<UserMessage> refused = parseWavHeader(file->data(), file->size(), header)) {
+        WavLoadResult result;
+        result.message = std::move(refused);
+        return result;
+    }
     if (header.format.bitsPerSample != 16) {
-        return refusal(pick("Открываю только 16-битные WAVE - файлы: 8-битный файл не загружен !",
-                            "Only 16-bit WAVE files are opened: the 8-bit file was not loaded!"));
+        return soundFileRefusal(
+            pick("Открываю только 16-битные WAVE - файлы: 8-битный файл не загружен !",
+                 "Only 16-bit WAVE files are opened: the 8-bit file was not loaded!"));
     }
     const std::uint32_t rateHz = header.format.sampleRateHz;
     if (!fileRateAccepted(rateHz)) return sampleRateRefusal(rateHz);

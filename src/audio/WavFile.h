@@ -5,6 +5,8 @@
 #include <optional>
 #include <string>
 
+#include "base/UserMessage.h"
+
 namespace tomaro {
 
 class StrikeRecorder;
@@ -23,21 +25,21 @@ struct WavHeader {
     WavFormat format;
     std::uint64_t dataOffset = 0;  // byte offset of the data chunk's first byte in the file
     std::uint64_t dataSize = 0;    // the data chunk's declared size in bytes (may exceed the file)
-    std::string error;             // empty on success, else the message shown to the user
 };
 
 // Checks the RIFF/WAVE header of a whole file held in memory (`size` bytes at `bytes`) and finds
-// its data chunk. Returns false with `header.error` set to the message for the user. Never reads
-// outside the given bytes.
-bool parseWavHeader(const unsigned char* bytes, std::size_t size, WavHeader& header);
+// its data chunk. Returns nothing when the header is usable, else the refusal for the user
+// (caption "Tomaro", an error). Never reads outside the given bytes.
+std::optional<UserMessage> parseWavHeader(const unsigned char* bytes, std::size_t size,
+                                          WavHeader& header);
 
-enum class MessageIcon { None, Stop, Error, Information };
-
+// What loading a sound file into the strike record gave: the file's shape when it is loaded, the
+// refusal when it is not (caption "Tomaro", an error). Not loaded without a message: the user
+// cancelled the import.
 struct WavLoadResult {
     bool ok = false;
-    std::string message;  // for the message box when !ok
-    MessageIcon icon = MessageIcon::None;
-    bool direct = false;  // the file is read in place (more than 48000 frames)
+    std::optional<UserMessage> message;  // for the message box when !ok
+    bool direct = false;                 // the file is read in place (more than 48000 frames)
     int channels = 0;
     int sampleRateHz = 0;
     std::int64_t frames = 0;  // frames of the file itself
@@ -45,6 +47,9 @@ struct WavLoadResult {
     // Imported sounds only: samples that did not fit in 16 bits and were held to full scale.
     std::int64_t clippedSamples = 0;
 };
+
+// A sound file refused with `text` (UTF-8, in the current language): caption "Tomaro", an error.
+WavLoadResult soundFileRefusal(std::string text);
 
 // The sample rates a sound file may have, in Hz (inclusive), and the refusal of any other.
 inline constexpr std::int64_t kMinimumFileRateHz = 3000;
@@ -54,6 +59,10 @@ WavLoadResult sampleRateRefusal(std::int64_t rateHz);
 
 // The refusal when a live strike is being recorded and the strike buffer cannot be taken.
 WavLoadResult strikeBusyRefusal();
+
+// The refusal of a file that cannot be opened ("не могу открыть файл !!! "), for WAV files and
+// the import alike.
+WavLoadResult fileOpenRefusal();
 
 // Shortest path the open command acts on: anything shorter ends the command silently.
 inline constexpr std::size_t kMinimumPathLength = 3;

@@ -10,6 +10,7 @@
 #include <ostream>
 
 #include "analysis/FixedText.h"
+#include "cli/MessageLine.h"
 #include "cli/Report.h"
 #include "cli/TurnsFile.h"
 #include "kit/DrumTypes.h"
@@ -18,6 +19,15 @@
 #include "tuning/ReadoutText.h"
 
 namespace tomaro {
+namespace {
+
+// A choice of the command line that the kit or the head cannot take: said by tomaro-analyze
+// alone, so no window caption.
+UserMessage usageProblem(std::string text) {
+    return UserMessage{std::move(text), {}, UserMessage::Severity::Error};
+}
+
+}  // namespace
 
 AnalyzeSession::AnalyzeSession(const Profile& userProfile, const CliOptions& options)
     : m_Profile(userProfile),
@@ -73,7 +83,7 @@ FileAnalysis AnalyzeSession::analyse(const std::string& path) {
     return reading;
 }
 
-bool AnalyzeSession::findDrum(const CliOptions& options, int& drum, std::string& error) {
+std::optional<UserMessage> AnalyzeSession::findDrum(const CliOptions& options, int& drum) {
     drum = -1;
     if (options.drum) {
         // By the stored name ("Малый") or, in English, by the shown one ("Snare") as well.
@@ -81,39 +91,35 @@ bool AnalyzeSession::findDrum(const CliOptions& options, int& drum, std::string&
             const std::string name = m_Tuner.kit().drumName(position);
             if (name == *options.drum || drums::shownName(name) == *options.drum) drum = position;
         }
-        if (drum < 0) {
-            error = "the kit has no drum '" + *options.drum + "'";
-            return false;
-        }
+        if (drum < 0) return usageProblem("the kit has no drum '" + *options.drum + "'");
     }
-    return true;
+    return std::nullopt;
 }
 
-bool AnalyzeSession::setUpListening(const CliOptions& options, std::string& error) {
+std::optional<UserMessage> AnalyzeSession::setUpListening(const CliOptions& options) {
     int drum = -1;
-    if (!findDrum(options, drum, error)) return false;
+    if (std::optional<UserMessage> problem = findDrum(options, drum)) return problem;
     m_Tuner.setTunedDrum(drum);
     if (options.resonantHead || options.lug) {
         m_Tuner.setLugHead(options.resonantHead.value_or(false) ? DrumHead::Resonant
                                                                 : DrumHead::Batter);
         if (options.lug && *options.lug > m_Tuner.lugs().count()) {
-            error = "--lug " + std::to_string(*options.lug) + ": the head has " +
-                    std::to_string(m_Tuner.lugs().count()) + " rods";
-            return false;
+            return usageProblem("--lug " + std::to_string(*options.lug) + ": the head has " +
+                                std::to_string(m_Tuner.lugs().count()) + " rods");
         }
         m_Tuner.setLugMode(true);
         keepLug(options);
     }
-    return true;
+    return std::nullopt;
 }
 
 void AnalyzeSession::keepLug(const CliOptions& options) {
     if (options.lug) m_Tuner.selectLug(*options.lug);
 }
 
-bool AnalyzeSession::setUpLugs(const CliOptions& options, std::string& error) {
+std::optional<UserMessage> AnalyzeSession::setUpLugs(const CliOptions& options) {
     int drum = -1;
-    if (!findDrum(options, drum, error)) return false;
+    if (std::optional<UserMessage> problem = findDrum(options, drum)) return problem;
     // Everything goes into the overlay: the user's stored heads stay as they are.
     m_Tuner.setTunedDrum(drum);
     m_Tuner.setLugHead(options.resonantHead.value_or(false) ? DrumHead::Resonant
@@ -124,7 +130,7 @@ bool AnalyzeSession::setUpLugs(const CliOptions& options, std::string& error) {
     }
     m_Tuner.setLugCount(options.lugs.value_or(8));
     m_Tuner.setLugMode(true);
-    return true;
+    return std::nullopt;
 }
 
 FileAnalysis AnalyzeSession::analyseLug(const std::string& path, int lug) {
@@ -141,14 +147,11 @@ int AnalyzeSession::analyseCentre(const std::string& path, std::ostream& err) {
     if (centre.load.ok && !m_Tuner.lugTuning().centreStrikePending()) return kExitAnalysed;
     if (!m_CentreProblemSaid) {
         m_CentreProblemSaid = true;
-        err << "tomaro-analyze: " << path << ": ";
         if (centre.load.ok) {
-            err << "the centre strike gave no reading\n";
+            err << "tomaro-analyze: " << path << ": the centre strike gave no reading\n";
         } else {
-            std::string message = centre.load.message;
-            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-                message.pop_back();
-            err << "the centre strike's file could not be read: " << message << '\n';
+            sayMessage(err, centre.load.message.value_or(UserMessage{}),
+                       path + ": the centre strike's file could not be read");
         }
     }
     return centre.load.ok ? kExitRejected : kExitRefused;
@@ -194,7 +197,7 @@ std::unique_ptr<AnalyzeSession> openSession(const Profile& userProfile, const Cl
     if (options.import) session->setImporter(importer);
     if (options.kitFile) {
         if (auto message = session->loadKitFile(*options.kitFile)) {
-            err << "tomaro-analyze: " << *options.kitFile << ": " << message->text << '\n';
+            sayMessage(err, *message, *options.kitFile);
             return nullptr;
         }
     }
@@ -203,9 +206,8 @@ std::unique_ptr<AnalyzeSession> openSession(const Profile& userProfile, const Cl
 
 static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostream& out,
                    std::ostream& err) {
-    std::string error;
-    if (!session.setUpLugs(options, error)) {
-        err << "tomaro-analyze: " << error << '\n';
+    if (const std::optional<UserMessage> problem = session.setUpLugs(options)) {
+        sayMessage(err, *problem);
         return kExitUsage;
     }
     // Every rod is read before anything is printed: the deviations are taken from the reference
@@ -223,8 +225,8 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
     std::optional<TurnsFile> turns;
     if (options.turnsFile) {
         turns.emplace(*options.turnsFile);
-        if (!turns->load()) {
-            err << "tomaro-analyze: " << turns->error() << '\n';
+        if (const std::optional<UserMessage> problem = turns->load()) {
+            sayMessage(err, *problem);
             status = kExitRefused;
         }
     }
@@ -292,8 +294,8 @@ static int runLugs(AnalyzeSession& session, const CliOptions& options, std::ostr
                 << " was not read in this pass (or fewer than three rods were): no turn marked\n";
             status = kExitRefused;
         }
-        if (!turns->save()) {
-            err << "tomaro-analyze: " << turns->error() << '\n';
+        if (const std::optional<UserMessage> problem = turns->save()) {
+            sayMessage(err, *problem);
             status = kExitRefused;
         }
     }
@@ -368,9 +370,8 @@ static int readHead(AnalyzeSession& session, const CliOptions& options, bool res
     CliOptions headOptions = options;
     headOptions.resonantHead = resonant;
     headOptions.lugs = std::clamp(static_cast<int>(taps.size()), lugs::kMinCount, lugs::kMaxCount);
-    std::string error;
-    if (!session.setUpLugs(headOptions, error)) {
-        err << "tomaro-analyze: " << error << '\n';
+    if (const std::optional<UserMessage> problem = session.setUpLugs(headOptions)) {
+        sayMessage(err, *problem);
         return kExitUsage;
     }
     if (options.centreFile) {
@@ -382,10 +383,7 @@ static int readHead(AnalyzeSession& session, const CliOptions& options, bool res
     for (std::size_t i = 0; i < taps.size(); ++i) {
         const FileAnalysis file = session.analyseLug(taps[i], static_cast<int>(i) + 1);
         if (!file.load.ok) {
-            std::string message = file.load.message;
-            while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-                message.pop_back();
-            err << "tomaro-analyze: " << file.path << ": " << message << '\n';
+            sayMessage(err, file.load.message.value_or(UserMessage{}), file.path);
             status = kExitRefused;
         } else if (!file.quality.accepted() && status == kExitAnalysed) {
             status = kExitRejected;

@@ -8,9 +8,9 @@
 
 #include "analysis/Analyzer.h"
 #include "audio/WavFile.h"
+#include "base/UserMessage.h"
 #include "cli/CliOptions.h"
 #include "cli/OverlayProfile.h"
-#include "kit/UserMessage.h"
 #include "tuning/NearestReference.h"
 #include "tuning/Readout.h"
 #include "tuning/Tuner.h"
@@ -67,13 +67,14 @@ public:
 
     Tuner& tuner() { return m_Tuner; }
 
-    // Lug mode for --lugs: the drum by its kit name (the error text when the kit has none of
-    // that name), the head, the order, the tolerance and a fresh head of `lugs` rods.
-    bool setUpLugs(const CliOptions& options, std::string& error);
+    // Lug mode for --lugs: the drum by its kit name, the head, the order, the tolerance and a
+    // fresh head of `lugs` rods. Returns the problem (English) when the kit has no drum of that
+    // name, else nothing.
+    std::optional<UserMessage> setUpLugs(const CliOptions& options);
     // --listen with --drum, --head and --lug: the drum being tuned; with a head, lug mode on it
     // (the stored count of rods of the drum), and with --lug every strike a tap at that rod
-    // (call keepLug() after each reading).
-    bool setUpListening(const CliOptions& options, std::string& error);
+    // (call keepLug() after each reading). Returns the problem as setUpLugs() does.
+    std::optional<UserMessage> setUpListening(const CliOptions& options);
     void keepLug(const CliOptions& options);
     // The file as the tap at rod `lug`.
     FileAnalysis analyseLug(const std::string& path, int lug);
@@ -86,9 +87,9 @@ public:
     void setImporter(FileLoader importer) { m_Importer = importer; }
 
 private:
-    // The kit position of --drum (by its stored or shown name), -1 without it; false with the
-    // error text when the kit has no such drum.
-    bool findDrum(const CliOptions& options, int& drum, std::string& error);
+    // The kit position of --drum (by its stored or shown name), -1 without it; the problem when
+    // the kit has no such drum.
+    std::optional<UserMessage> findDrum(const CliOptions& options, int& drum);
 
     OverlayProfile m_Profile;
     FileLoader m_Importer = nullptr;

@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "cli/AnalyzeSession.h"
+#include "cli/MessageLine.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
 #include "history/SnapshotExport.h"
@@ -81,7 +82,7 @@ int runHistoryCommand(const std::string& path, const CliOptions& options, std::o
     }
     HistoryStore store(path, HistoryStore::Mode::ReadOnly);
     if (!store.isOpen()) {
-        err << "tomaro-analyze: " << store.takeMessage() << '\n';
+        sayMessage(err, store.takeMessage().value_or(UserMessage{}));
         return kExitRefused;
     }
     errno = 0;
@@ -143,7 +144,7 @@ int runHistoryCommand(const std::string& path, const CliOptions& options, std::o
         }
         const auto snapshot = store.snapshot(found.front().id);
         if (!snapshot) {
-            err << "tomaro-analyze: " << store.takeMessage() << '\n';
+            sayMessage(err, store.takeMessage().value_or(UserMessage{}));
             return kExitRefused;
         }
         out << (options.json ? history::snapshotJson(*snapshot) : history::snapshotCsv(*snapshot))

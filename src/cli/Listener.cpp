@@ -18,11 +18,11 @@
 #include <thread>
 
 #include "cli/AnalyzeSession.h"
+#include "cli/MessageLine.h"
 #include "cli/Report.h"
 #include "devices/CaptureDevice.h"
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
-#include "settings/Language.h"
 #include "settings/Profile.h"
 
 namespace tomaro {
@@ -59,8 +59,13 @@ void watchStop(int readFd) {
     std::_Exit(g_ListenStatus.load());
 }
 
-// The sound device's message as one line of standard error (the window shows it on two).
-std::string oneLine(const QString& text) { return text.simplified().toStdString(); }
+// The sound device's failure as one line of standard error (the window shows it on two), after
+// its caption: "tomaro-analyze: wave ошибка: открытие устройства ОШИБКА: ...".
+void saySoundError(std::ostream& err, const UserMessage& failure) {
+    UserMessage line = failure;
+    line.text = QString::fromStdString(failure.text).simplified().toStdString();
+    sayMessage(err, line, failure.caption);
+}
 
 // PortAudio's back-ends write their own reports on standard error, also from their own threads
 // while a stream runs (a lost sound server: "Expression '...' failed in ..."), ahead of the
@@ -153,16 +158,15 @@ int runListener(const Profile& userProfile, const CliOptions& options, std::ostr
     if (!session) return kExitUsage;
     // For this run only: the recorder holds it, the profile is not written.
     if (options.threshold) session->tuner().recorder().setThreshold(*options.threshold);
-    std::string setUpError;
-    if (!session->setUpListening(options, setUpError)) {
-        err << "tomaro-analyze: " << setUpError << '\n';
+    if (const std::optional<UserMessage> problem = session->setUpListening(options)) {
+        sayMessage(err, *problem);
         return kExitUsage;
     }
     // A history that cannot be written is said and listening goes on.
     if (options.record) {
         store.emplace(history::defaultHistoryPath());
         session->tuner().setHistory(*store);
-        if (store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
+        if (auto message = store->takeMessage()) sayMessage(err, *message);
     }
     std::ostringstream held;
     int status = kExitAnalysed;
@@ -181,7 +185,8 @@ int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const Cl
                    std::ostream& out, std::ostream& err, history::HistoryStore* store) {
     Tuner& tuner = session.tuner();
     auto sayStoreMessage = [&] {
-        if (store && store->hasMessage()) err << "tomaro-analyze: " << store->takeMessage() << '\n';
+        if (!store) return;
+        if (auto message = store->takeMessage()) sayMessage(err, *message);
     };
     CaptureDevice capture(tuner.recorder());
     const QStringList names = capture.inputDeviceNames();
@@ -197,10 +202,8 @@ int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const Cl
     }
 
     const std::int64_t startNs = steadyNowNs();
-    const QString openError = capture.open(*entry);
-    if (!openError.isEmpty()) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(openError)
-            << '\n';
+    if (const std::optional<UserMessage> failure = capture.open(*entry)) {
+        saySoundError(err, *failure);
         return kExitRefused;
     }
 
@@ -260,8 +263,8 @@ int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const Cl
         }
     };
     QObject::connect(&capture, &CaptureDevice::strikeProgress, &loop, step);
-    QObject::connect(&capture, &CaptureDevice::deviceLost, &loop, [&](const QString& text) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(text) << '\n';
+    QObject::connect(&capture, &CaptureDevice::deviceLost, &loop, [&](const UserMessage& failure) {
+        saySoundError(err, failure);
         status = kExitRefused;
         loop.quit();
     });
@@ -270,10 +273,9 @@ int listenToDevice(AnalyzeSession& session, const Profile& userProfile, const Cl
 
     loop.exec();
     g_ListenStatus = status;  // what the watchdog exits with should the close below hang
-    const QString closeError = capture.close();
-    if (!closeError.isEmpty() && status == kExitAnalysed) {
-        err << "tomaro-analyze: " << pick("wave ошибка: ", "wave error: ") << oneLine(closeError)
-            << '\n';
+    const std::optional<UserMessage> closeFailure = capture.close();
+    if (closeFailure && status == kExitAnalysed) {
+        saySoundError(err, *closeFailure);
         status = kExitRefused;
     }
     return status;

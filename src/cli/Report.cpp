@@ -5,19 +5,12 @@
 #include <cstdio>
 
 #include "analysis/FixedText.h"
+#include "cli/MessageLine.h"
 #include "settings/Language.h"
 #include "tuning/ReadoutText.h"
 
 namespace tomaro {
 namespace {
-
-std::string trimmedMessage(std::string message) {
-    while (!message.empty() &&
-           (message.back() == '\n' || message.back() == '\r' || message.back() == ' ')) {
-        message.pop_back();
-    }
-    return message;
-}
 
 // The owner of the nearest reference as the read-out names it: "12\"", "обер Пл1 12\"", or
 // "эталон" for the free reference (in English "batter overtone 12\"", "reference").
@@ -85,7 +78,7 @@ nlohmann::ordered_json assembleReport(const FileAnalysis& file, const CliOptions
     nlohmann::ordered_json report;
     report["file"] = file.path;
     if (!file.load.ok) {
-        report["error"] = file.load.message;
+        report["error"] = file.load.message ? file.load.message->text : std::string();
         return report;
     }
     const AnalysisResult& result = file.result;
@@ -259,7 +252,7 @@ std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& fi
     const std::string name = report["file"].get<std::string>();
     if (report.contains("error")) {
         return line + "not read  (" + name +
-               ": refused: " + trimmedMessage(report["error"].get<std::string>()) + ")";
+               ": refused: " + messageLine(report["error"].get<std::string>()) + ")";
     }
     if (lugs.readingHz(file.lug) <= 0.0 && report["quality"]["verdict"] != "rejected") {
         return line + "not read  (" + name + ": no tone in the rod's band)";
@@ -336,7 +329,7 @@ std::string reportJsonLine(const nlohmann::ordered_json& report) {
 std::string reportLine(const nlohmann::ordered_json& report, const CliOptions& options) {
     const std::string file = report["file"].get<std::string>();
     if (report.contains("error")) {
-        return file + ": refused: " + trimmedMessage(report["error"].get<std::string>());
+        return file + ": refused: " + messageLine(report["error"].get<std::string>());
     }
     std::string line = file + ": " + report["frequency_text"].get<std::string>();
     const std::string readout = readoutPart(report);

@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "base/UserMessage.h"
 #include "tuning/TurnModel.h"
 
 namespace tomaro {
@@ -19,11 +20,10 @@ class TurnsFile {
 public:
     explicit TurnsFile(std::string path) : m_Path(std::move(path)) {}
 
-    // Reads the file; a missing file is a fresh head (true). False with the reason in error():
-    // the model is then fresh and save() refuses to write.
-    bool load();
+    // Reads the file; a missing file is a fresh head. Returns nothing when the file can be used,
+    // else the reason (English): the model is then fresh and save() refuses to write.
+    std::optional<UserMessage> load();
     bool usable() const { return m_Usable; }
-    const std::string& error() const { return m_Error; }
     const std::string& path() const { return m_Path; }
 
     // After a pass over the head: the marked rod's new reading calibrates, then `turned` (rod,
@@ -34,8 +34,8 @@ public:
     bool markRefused() const { return m_MarkRefused; }
 
     // Writes the model through a temporary file renamed over FILE, so that a failed write leaves
-    // the old file whole. False with the reason in error().
-    bool save();
+    // the old file whole. Returns nothing when it was written, else the reason.
+    std::optional<UserMessage> save();
 
     const TurnModel& model() const { return m_Model; }
 
@@ -45,7 +45,6 @@ private:
     bool m_Usable = false;
     bool m_CalibratedNow = false;
     bool m_MarkRefused = false;
-    std::string m_Error;
 };
 
 }  // namespace tomaro

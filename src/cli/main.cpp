@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <csignal>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -42,7 +43,13 @@ int main(int argc, char** argv) {
     const tomaro::QtProfile profile;
     const tomaro::Language language =
         parsed.options.language.value_or(tomaro::storedLanguage(profile));
-    tomaro::setCurrentLanguage(language);
+    // Listening runs Qt's event loop, and the sound device's texts come through Qt's
+    // translators: its application object is made first, so that the switch below installs them.
+    std::optional<QCoreApplication> application;
+    if (parsed.options.listen) application.emplace(argc, argv);
+    // The one place tomaro-analyze switches its language: the process-wide language of the core's
+    // texts, and with an application object Qt's translators as well.
+    tomaro::translations::apply(language);
     if (parsed.options.version) {
         errno = 0;
         std::cout << "tomaro-analyze " TOMARO_VERSION "\n";
@@ -60,8 +67,6 @@ int main(int argc, char** argv) {
                                          std::cout, std::cerr);
     }
     if (parsed.options.listen) {
-        const QCoreApplication application(argc, argv);
-        tomaro::translations::apply(language);  // the sound device's own messages
         return tomaro::runListener(profile, parsed.options, std::cout, std::cerr);
     }
     if (parsed.options.files.empty() && !parsed.options.plan) {

@@ -9,7 +9,6 @@
 
 #include "audio/StrikeRecorder.h"
 #include "base/RegularFile.h"
-#include "settings/Language.h"
 
 namespace tomaro {
 namespace {
@@ -20,13 +19,6 @@ struct SndfileCloser {
 
 // Frames decoded per read: about 64 K samples whatever the channel count.
 constexpr sf_count_t kBlockSamples = 65536;
-
-WavLoadResult openRefusal() {
-    WavLoadResult result;
-    result.message = pick("не могу открыть файл !!! \n", "cannot open the file!!! \n");
-    result.icon = MessageIcon::Error;
-    return result;
-}
 
 }  // namespace
 
@@ -43,7 +35,7 @@ WavLoadResult SoundDecoder::open(const std::string& path) {
     // As the WAV loader opens: a named pipe cannot hang the open, and only a regular file is
     // read (a pipe or a device would never end, or never begin).
     RegularFile file = RegularFile::open(path.c_str());
-    if (!file.isOpen()) return openRefusal();
+    if (!file.isOpen()) return fileOpenRefusal();
     const int descriptor = file.release();
     ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     auto open = std::make_unique<Open>();
@@ -68,7 +60,7 @@ WavLoadResult SoundDecoder::open(const std::string& path) {
 WavLoadResult SoundDecoder::decode(ImportedSound& sound,
                                    const std::function<bool(double)>& progress) {
     sound = ImportedSound{};
-    if (!m_Open) return openRefusal();
+    if (!m_Open) return fileOpenRefusal();
     const std::unique_ptr<Open> open = std::move(m_Open);
     SNDFILE* file = open->file.get();
     const SF_INFO& info = open->info;

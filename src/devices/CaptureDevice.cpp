@@ -75,12 +75,12 @@ QStringList CaptureDevice::inputDeviceNames() const {
     return names;
 }
 
-QString CaptureDevice::open(int entry) {
-    const QString closeError = close();
+std::optional<UserMessage> CaptureDevice::open(int entry) {
+    std::optional<UserMessage> closeError = close();
     // Notices of the closed stream (a loss among them) must not reach the new one.
     m_Notices.drain();
     if (entry <= 0) return closeError;
-    if (!m_Session.ok()) return soundErrorText(kOpeningDevice, m_Session.error());
+    if (!m_Session.ok()) return soundError(kOpeningDevice, m_Session.error());
 
     // Entry n + 1 is the default input; entries 1..n are the input devices in list order.
     PaDeviceIndex device = paNoDevice;
@@ -91,7 +91,7 @@ QString CaptureDevice::open(int entry) {
         if (info != nullptr && info->maxInputChannels > 0 && ++inputIndex == entry) device = i;
     }
     if (device == paNoDevice) device = Pa_GetDefaultInputDevice();
-    if (device == paNoDevice) return soundErrorText(kOpeningDevice, paDeviceUnavailable);
+    if (device == paNoDevice) return soundError(kOpeningDevice, paDeviceUnavailable);
 
     const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
     PaStreamParameters parameters{};
@@ -100,7 +100,7 @@ QString CaptureDevice::open(int entry) {
     parameters.sampleFormat = paInt16;
     parameters.suggestedLatency = info != nullptr ? info->defaultLowInputLatency : 0.05;
     PaError result = Pa_IsFormatSupported(&parameters, nullptr, kCaptureRateHz);
-    if (result != paFormatIsSupported) return soundErrorText(kOpeningDevice, result);
+    if (result != paFormatIsSupported) return soundError(kOpeningDevice, result);
 
     m_Channels = parameters.channelCount;
     m_State->channels = m_Channels;
@@ -110,7 +110,7 @@ QString CaptureDevice::open(int entry) {
                            kCaptureDevicePeriodFrames, paClipOff, captureCallback, m_State.get());
     if (result != paNoError) {
         m_State->active.store(false, std::memory_order_release);
-        return soundErrorText(kOpeningDevice, result);
+        return soundError(kOpeningDevice, result);
     }
     Pa_SetStreamFinishedCallback(stream, captureFinished);
     m_Stream = stream;
@@ -118,27 +118,27 @@ QString CaptureDevice::open(int entry) {
     m_Recorder.deviceOpened();
     result = Pa_StartStream(stream);
     if (result != paNoError) {
-        const QString text = soundErrorText("waveInStart", result);
+        UserMessage failure = soundError("waveInStart", result);
         close();
-        return text;
+        return failure;
     }
     return closeError;
 }
 
-QString CaptureDevice::close() {
-    if (m_Stream == nullptr) return {};
+std::optional<UserMessage> CaptureDevice::close() {
+    if (m_Stream == nullptr) return std::nullopt;
     // The stream is taken and the callbacks disarmed first, so that buffers arriving while it
     // stops are ignored. Aborting does not wait for the device, which may have stopped delivering.
     auto* stream = static_cast<PaStream*>(m_Stream);
     m_Stream = nullptr;
     m_State->active.store(false, std::memory_order_release);
-    QString error;
+    std::optional<UserMessage> error;
     PaError result = Pa_AbortStream(stream);
     if (result != paNoError && result != paStreamIsStopped) {
-        error = soundErrorText("waveInReset", result);
+        error = soundError("waveInReset", result);
     }
     result = Pa_CloseStream(stream);
-    if (result != paNoError && error.isEmpty()) error = soundErrorText("waveInClose", result);
+    if (result != paNoError && !error) error = soundError("waveInClose", result);
     m_Recorder.deviceClosed();
     return error;
 }
@@ -152,7 +152,7 @@ void CaptureDevice::drainNotifications() {
     if (buffer) emit bufferProcessed();
     if (lost && m_Stream != nullptr) {
         close();
-        emit deviceLost(soundErrorText("waveInAddBuffer", paDeviceUnavailable));
+        emit deviceLost(soundError("waveInAddBuffer", paDeviceUnavailable));
     }
 }
 

@@ -4,7 +4,9 @@
 #include <QStringList>
 #include <atomic>
 #include <memory>
+#include <optional>
 
+#include "base/UserMessage.h"
 #include "devices/PortAudioSession.h"
 #include "devices/SelfPipeNotifier.h"
 
@@ -31,12 +33,12 @@ public:
     // Names of the input devices, in the order of the list entries 1..n.
     QStringList inputDeviceNames() const;
 
-    // Opens list entry `entry` (closing any open device first). Entry 0 only closes. Returns an
-    // empty string on success, else the text for the "wave ошибка" box.
-    QString open(int entry);
+    // Opens list entry `entry` (closing any open device first). Entry 0 only closes. Returns
+    // nothing on success, else the failure (soundError()).
+    std::optional<UserMessage> open(int entry);
     // Stops and closes the device; buffers that arrive afterwards are ignored. Never waits for
-    // the device. Returns an empty string or the error text.
-    QString close();
+    // the device. Returns nothing or the failure.
+    std::optional<UserMessage> close();
     bool isOpen() const { return m_Stream != nullptr; }
     // Channels of the open device: 2, or 1 for a mono device.
     int channels() const { return m_Channels; }
@@ -44,9 +46,10 @@ public:
     struct CallbackState;
 
 signals:
-    void bufferProcessed();                   // after every capture buffer: the level changed
-    void strikeProgress();                    // samples were recorded into the strike: repaint
-    void deviceLost(const QString& message);  // the stream ended by itself (unplugged device)
+    void bufferProcessed();  // after every capture buffer: the level changed
+    void strikeProgress();   // samples were recorded into the strike: repaint
+    // The stream ended by itself (an unplugged device): the failure, as open() gives it.
+    void deviceLost(const tomaro::UserMessage& message);
 
 private:
     void drainNotifications();

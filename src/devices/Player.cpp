@@ -52,11 +52,12 @@ std::pair<int, int> Player::playedRange(int centreFrame, int frameCount) {
     return {first, count};
 }
 
-QString Player::play(int centreFrame) {
+std::optional<UserMessage> Player::play(int centreFrame) {
     stop();
-    if (!m_Session.ok()) return soundErrorText("waveOutOpen", m_Session.error());
+    if (!m_Session.ok()) return soundError("waveOutOpen", m_Session.error());
     const StrikeRecord& record = m_Recorder.record();
-    if (!m_Recorder.beginPlayback()) return {};  // a strike is being recorded: nothing to play
+    // A strike is being recorded: nothing to play.
+    if (!m_Recorder.beginPlayback()) return std::nullopt;
 
     const SampleSource source = record.source();
     const auto [first, count] = playedRange(centreFrame, source.frameCount);
@@ -66,33 +67,34 @@ QString Player::play(int centreFrame) {
     return startStream(record.sampleRateHz);
 }
 
-QString Player::playTone(double frequencyHz) {
+std::optional<UserMessage> Player::playTone(double frequencyHz) {
     stop();
-    if (!m_Session.ok()) return soundErrorText("waveOutOpen", m_Session.error());
-    if (!m_Recorder.beginPlayback()) return {};  // a strike is being recorded: wait for it
+    if (!m_Session.ok()) return soundError("waveOutOpen", m_Session.error());
+    // A strike is being recorded: wait for it.
+    if (!m_Recorder.beginPlayback()) return std::nullopt;
     makeReferenceTone(frequencyHz, kCaptureRateHz, m_State->samples);
     m_State->count = static_cast<int>(m_State->samples.size());
     m_State->position = 0;
     return startStream(kCaptureRateHz);
 }
 
-QString Player::startStream(double sampleRateHz) {
+std::optional<UserMessage> Player::startStream(double sampleRateHz) {
     PaStream* stream = nullptr;
     PaError result =
         Pa_OpenDefaultStream(&stream, 0, 1, paInt16, sampleRateHz, paFramesPerBufferUnspecified,
                              playbackCallback, m_State.get());
     if (result != paNoError) {
         m_Recorder.endPlayback(0);
-        return soundErrorText("waveOutOpen", result);
+        return soundError("waveOutOpen", result);
     }
     Pa_SetStreamFinishedCallback(stream, playbackFinished);
     m_Stream = stream;
     result = Pa_StartStream(stream);
     if (result != paNoError) {
         closeStream();
-        return soundErrorText("waveOutWrite", result);
+        return soundError("waveOutWrite", result);
     }
-    return {};
+    return std::nullopt;
 }
 
 void Player::stop() {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "audio/StrikeRecord.h"
@@ -23,13 +24,13 @@ public:
     explicit Player(StrikeRecorder& recorder, QObject* parent = nullptr);
     ~Player() override;
 
-    // Starts playback of the samples around `centreFrame` of the recorder's strike. Returns an
-    // empty string on success, else the text for the "wave ошибка" box. Fails while a strike is
-    // being recorded.
-    QString play(int centreFrame);
+    // Starts playback of the samples around `centreFrame` of the recorder's strike. Returns
+    // nothing on success (or while a strike is being recorded: then nothing plays), else the
+    // failure (soundError()).
+    std::optional<UserMessage> play(int centreFrame);
     // Plays the reference tone (makeReferenceTone) at `frequencyHz` for one second at 48000 Hz
     // on the same path: the trigger is blocked while it plays. Same return as play().
-    QString playTone(double frequencyHz);
+    std::optional<UserMessage> playTone(double frequencyHz);
     // Stops at once; finished() follows.
     void stop();
     bool isPlaying() const { return m_Stream != nullptr; }
@@ -43,7 +44,7 @@ signals:
     void finished();  // playback ended (or was stopped); the play buttons come back
 
 private:
-    QString startStream(double sampleRateHz);
+    std::optional<UserMessage> startStream(double sampleRateHz);
     void drainNotifications();
     void closeStream();
 

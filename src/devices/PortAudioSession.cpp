@@ -36,7 +36,7 @@ PortAudioSession::~PortAudioSession() {
     if (m_Error == paNoError) Pa_Terminate();
 }
 
-QString soundErrorText(const char* callName, int paError) {
+UserMessage soundError(const char* callName, int paError) {
     // The call names are marked for translation in this context where they are given.
     QString text = QCoreApplication::translate("tomaro::PortAudio", callName) +
                    QCoreApplication::translate("tomaro::PortAudio", " ОШИБКА: \n") +
@@ -47,7 +47,10 @@ QString soundErrorText(const char* callName, int paError) {
             text += QStringLiteral(": ") + QString::fromUtf8(host->errorText);
         }
     }
-    return text;
+    // The caption keeps the context the main window has always given it.
+    return UserMessage{text.toStdString(),
+                       QCoreApplication::translate("tomaro::CMainDlg", "wave ошибка").toStdString(),
+                       UserMessage::Severity::Error};
 }
 
 }  // namespace tomaro

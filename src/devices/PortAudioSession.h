@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include "base/UserMessage.h"
 
 namespace tomaro {
 
@@ -19,9 +19,9 @@ private:
     int m_Error = 0;
 };
 
-// The text of a failing sound-device call for the "wave ошибка" box: the call's name,
-// " ОШИБКА: ", a line break, and PortAudio's text for the error (with the host's text when the
-// host API reported one).
-QString soundErrorText(const char* callName, int paError);
+// A failing sound-device call as the message for the user: caption "wave ошибка" (the main
+// window's text), an error, and the text: the call's name, " ОШИБКА: ", a line break, and
+// PortAudio's text for the error (with the host's text when the host API reported one).
+UserMessage soundError(const char* callName, int paError);
 
 }  // namespace tomaro

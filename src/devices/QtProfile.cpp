@@ -325,18 +325,22 @@ bool QtProfile::keepDamagedCopy() {
     return false;
 }
 
-std::string QtProfile::takeNotice() {
-    if (!m_NoticeDue) return {};
+std::optional<UserMessage> QtProfile::takeNotice() {
+    // Said in the window's box with the program's name as its caption.
+    const auto notice = [](const QString& text) {
+        return UserMessage{text.toStdString(), kProgramCaption, UserMessage::Severity::Warning};
+    };
+    if (!m_NoticeDue) return std::nullopt;
     m_NoticeDue = false;
     const QString fileName = m_FileName;
     if (m_Unusable) {
-        return QCoreApplication::translate(
-                   "tomaro::QtProfile",
-                   "Файл настроек не прочитан: это не обычный файл, он больше 1 МБ или закрыт "
-                   "для чтения:\n%1\nНастройки взяты по умолчанию, их изменения не "
-                   "сохранятся.")
-            .arg(fileName)
-            .toStdString();
+        return notice(
+            QCoreApplication::translate(
+                "tomaro::QtProfile",
+                "Файл настроек не прочитан: это не обычный файл, он больше 1 МБ или закрыт "
+                "для чтения:\n%1\nНастройки взяты по умолчанию, их изменения не "
+                "сохранятся.")
+                .arg(fileName));
     }
     const QString unsaved =
         QCoreApplication::translate("tomaro::QtProfile",
@@ -345,7 +349,7 @@ std::string QtProfile::takeNotice() {
                                     "программы.")
             .arg(fileName);
     QString text;
-    if (!m_DamageToTell) return m_Unsaved ? unsaved.toStdString() : std::string();
+    if (!m_DamageToTell) return m_Unsaved ? std::optional(notice(unsaved)) : std::nullopt;
     m_DamageToTell = false;
     // A write may have come first; the copy was then made before it.
     if (!m_Damaged || keepDamagedCopy()) {
@@ -362,7 +366,7 @@ std::string QtProfile::takeNotice() {
                    .arg(fileName);
     }
     if (m_Unsaved) text += QStringLiteral("\n\n") + unsaved;
-    return text.toStdString();
+    return notice(text);
 }
 
 }  // namespace tomaro

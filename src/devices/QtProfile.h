@@ -39,7 +39,7 @@ public:
     void writeString(std::string_view section, std::string_view key,
                      std::string_view value) override;
     // For a damaged file: keeps its copy now and says where, once.
-    std::string takeNotice() override;
+    std::optional<UserMessage> takeNotice() override;
 
     QString fileName() const { return m_FileName; }
 

@@ -1,6 +1,7 @@
 #include "devices/SerialPort.h"
 
-#include <cstdio>
+#include <QCoreApplication>
+#include <string>
 #include <utility>
 
 #ifdef Q_OS_WIN
@@ -12,28 +13,32 @@
 #include <cerrno>
 #endif
 
-#include "settings/Language.h"
-
 namespace tomaro {
 namespace {
 
-const char* cannotOpen() {
-    return pick("Не могу открыть выбранный порт", "Cannot open the chosen port");
+// The port's failures, UTF-8 in the language of the interface.
+std::string portText(const char* source) {
+    return QCoreApplication::translate("tomaro::SerialPort", source).toStdString();
 }
-const char* cannotSetTimeouts() {
-    return pick("Не могу установить тайм-ауты для выбранного порта",
-                "Cannot set the timeouts of the chosen port");
+
+std::string cannotOpen() {
+    return portText(QT_TRANSLATE_NOOP("tomaro::SerialPort", "Не могу открыть выбранный порт"));
+}
+std::string cannotSetTimeouts() {
+    return portText(QT_TRANSLATE_NOOP("tomaro::SerialPort",
+                                      "Не могу установить тайм-ауты для выбранного порта"));
 }
 
 constexpr unsigned char kXonChar = 17;
 constexpr unsigned char kXoffChar = 19;
 
 std::string cannotSetModeText(int baudRate) {
-    char text[160];
-    std::snprintf(text, sizeof text,
-                  pick("Не могу установить для порта требуемый режим (скорость %d  бод) !",
-                       "Cannot set the required mode of the port (%d baud)!"),
-                  baudRate);
+    std::string text = portText(QT_TRANSLATE_NOOP(
+        "tomaro::SerialPort", "Не могу установить для порта требуемый режим (скорость %d  бод) !"));
+    // The rate in place of %d, as printf would put it; a translation is never used as a format.
+    if (const std::size_t at = text.find("%d"); at != std::string::npos) {
+        text.replace(at, 2, std::to_string(baudRate));
+    }
     return text;
 }
 

@@ -2,16 +2,12 @@
 
 #include <QFileDialog>
 
+#include "widgets/UserMessageBox.h"
+
 namespace tomaro {
 
 AppServices AppServices::withDefaults(AppServices services) {
-    if (!services.message) {
-        services.message = [](QWidget* parent, const QString& text, const QString& caption,
-                              QMessageBox::Icon icon) {
-            QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
-            box.exec();
-        };
-    }
+    if (!services.message) services.message = &showUserMessage;
     if (!services.chooseOpenFile) {
         services.chooseOpenFile = [](QWidget* parent, const QString& title,
                                      const QString& initialPath, const QString& filters) {

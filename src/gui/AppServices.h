@@ -1,18 +1,17 @@
 #pragma once
 
 #include <QDialog>
-#include <QMessageBox>
 #include <QString>
 #include <functional>
+
+#include "base/UserMessage.h"
 
 namespace tomaro {
 
 // The modal pieces of the main window, replaceable so that tests never block on them.
 struct AppServices {
-    // Shows a message box.
-    std::function<void(QWidget* parent, const QString& text, const QString& caption,
-                       QMessageBox::Icon icon)>
-        message;
+    // Shows a message in a message box (showUserMessage by default).
+    std::function<void(QWidget* parent, const UserMessage& message)> message;
     // Asks for a WAV file to open; returns the chosen path or an empty string.
     std::function<QString(QWidget* parent, const QString& title, const QString& initialPath,
                           const QString& filters)>

@@ -100,11 +100,12 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
     m_History = new HistoryBar(m_Tuner, history, {}, panel);
     connect(m_History, &HistoryBar::tunerChanged, this, &CMainDlg::refreshViews);
     panelLayout->addWidget(m_History);
-    panelLayout->addWidget(
-        new PortSelector(*m_SerialPort, profile, panel,
-                         [this](QWidget* parent, const QString& text, const QString& caption) {
-                             m_Services.message(parent, text, caption, QMessageBox::Critical);
-                         }));
+    panelLayout->addWidget(new PortSelector(
+        *m_SerialPort, profile, panel,
+        [this](QWidget* parent, const QString& text, const QString& caption) {
+            m_Services.message(
+                parent, UserMessage{toUtf8(text), toUtf8(caption), UserMessage::Severity::Error});
+        }));
     panelLayout->addStretch(1);
     auto* about = i18n::withText(new QPushButton(panel), this, QT_TR_NOOP("О программе..."));
     about->setObjectName(QStringLiteral("aboutButton"));
@@ -140,10 +141,10 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
         m_Input->showLevel();
         if (m_Tuner.noteInputPeak(m_Tuner.recorder().level().leftPeak)) refreshViews();
     });
-    connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const QString& text) {
+    connect(m_Capture.get(), &CaptureDevice::deviceLost, this, [this](const UserMessage& message) {
         m_Input->showLevel();
         step();
-        showSoundError(text);
+        showSoundError(message);
     });
 
     m_Tuner.recorder().setCaptionHook(
@@ -154,12 +155,9 @@ CMainDlg::CMainDlg(Profile& profile, history::HistoryStore& history, AppServices
     setNoteWindowShown(m_References->noteWindowChosen());
     step();
     // Told once the window stands, e.g. that the settings file was damaged and where its copy is.
-    if (const std::string notice = profile.takeNotice(); !notice.empty()) {
+    if (std::optional<UserMessage> notice = profile.takeNotice()) {
         QMetaObject::invokeMethod(
-            this,
-            [this, text = toQString(notice)] {
-                m_Services.message(this, text, QStringLiteral("Tomaro"), QMessageBox::Warning);
-            },
+            this, [this, notice = std::move(*notice)] { m_Services.message(this, notice); },
             Qt::QueuedConnection);
     }
 }
@@ -192,9 +190,7 @@ void CMainDlg::updateGraphs() {
     if (m_NoteWindow) m_NoteWindow->update();
 }
 
-void CMainDlg::showSoundError(const QString& text) {
-    m_Services.message(this, text, tr("wave ошибка"), QMessageBox::Critical);
-}
+void CMainDlg::showSoundError(const UserMessage& message) { m_Services.message(this, message); }
 
 void CMainDlg::step() { m_Pump->step(); }
 
@@ -259,12 +255,13 @@ void CMainDlg::openFile(const QString& path) { m_Files->open(path); }
 void CMainDlg::openFile(const QByteArray& path) { m_Files->open(path); }
 
 void CMainDlg::showAbout() {
-    m_Services.message(this,
-                       tr("Tomaro 1.6 — тюнер для акустических барабанов.\n\n"
-                          "Ударьте по барабану перед микрофоном: Tomaro запишет удар, найдёт "
-                          "частоту основного тона, назовёт ноту и сравнит её с эталонами вашей "
-                          "установки. Удар можно также открыть из WAV-файла."),
-                       tr("О программе Tomaro"), QMessageBox::Information);
+    m_Services.message(
+        this, UserMessage{toUtf8(tr("Tomaro 1.6 — тюнер для акустических барабанов.\n\n"
+                                    "Ударьте по барабану перед микрофоном: Tomaro запишет удар, "
+                                    "найдёт частоту основного тона, назовёт ноту и сравнит её с "
+                                    "эталонами вашей установки. Удар можно также открыть из "
+                                    "WAV-файла.")),
+                          toUtf8(tr("О программе Tomaro")), UserMessage::Severity::Information});
 }
 
 void CMainDlg::closeEvent(QCloseEvent* event) {
@@ -272,8 +269,7 @@ void CMainDlg::closeEvent(QCloseEvent* event) {
     if (m_NoteWindow) m_NoteWindow->disconnect(this);
     m_Playback->stop();
     if (m_TuningWindow) m_TuningWindow->close();
-    const QString error = m_Capture->close();
-    if (!error.isEmpty()) showSoundError(error);
+    if (const std::optional<UserMessage> error = m_Capture->close()) showSoundError(*error);
     m_SerialPort->close();
     QMainWindow::closeEvent(event);
 }

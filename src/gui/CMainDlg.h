@@ -74,7 +74,7 @@ protected:
 private:
     // The left panel's column as wide as its texts need, in the current language.
     void fitPanel();
-    void showSoundError(const QString& text);
+    void showSoundError(const UserMessage& message);
     void analysisChanged();
     void referencesUpdate();
     void refreshViews();

@@ -44,8 +44,7 @@ void DeviceChoice::fill() {
 }
 
 void DeviceChoice::open(int entry) {
-    const QString error = m_Capture.open(entry);
-    if (!error.isEmpty()) emit soundError(error);
+    if (const std::optional<UserMessage> error = m_Capture.open(entry)) emit soundError(*error);
     emit opened();
 }
 

@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+#include "base/UserMessage.h"
+
 namespace tomaro {
 
 class CaptureDevice;
@@ -24,8 +26,8 @@ public:
 signals:
     // An entry was opened, or failed to open (soundError() came first): the level is due.
     void opened();
-    // Opening failed: the text for the "wave ошибка" box.
-    void soundError(const QString& text);
+    // Opening failed, as the capture device said it.
+    void soundError(const tomaro::UserMessage& message);
 
 protected:
     // The first entry's name follows the language.

@@ -18,19 +18,6 @@ QString windowText(const char* source) {
     return QCoreApplication::translate("tomaro::CMainDlg", source);
 }
 
-QMessageBox::Icon boxIcon(MessageIcon icon) {
-    switch (icon) {
-        case MessageIcon::Stop:
-        case MessageIcon::Error:
-            return QMessageBox::Critical;
-        case MessageIcon::Information:
-            return QMessageBox::Information;
-        case MessageIcon::None:
-            break;
-    }
-    return QMessageBox::Warning;
-}
-
 }  // namespace
 
 FileCommands::FileCommands(Tuner& tuner, Profile& profile, const AppServices& services,
@@ -65,8 +52,7 @@ void FileCommands::open(const QString& path) { open(QFile::encodeName(path)); }
 void FileCommands::open(const QByteArray& path) {
     const WavLoadResult result = m_Tuner.loadFile(path.toStdString());
     if (!result.ok) {
-        m_Services.message(&m_Window, QString::fromStdString(result.message),
-                           QStringLiteral("Tomaro"), boxIcon(result.icon));
+        if (result.message) m_Services.message(&m_Window, *result.message);
         return;
     }
     emit loaded();

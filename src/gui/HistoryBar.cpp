@@ -85,7 +85,8 @@ void HistoryBar::showRecall() {
 
 void HistoryBar::showMessage() {
     // Each message of the history is shown once and stays until the next one.
-    if (m_Store.hasMessage()) m_MessageLine->setText(toQString(m_Store.takeMessage()));
+    // The history's messages are a line of the main window, not a box: the tuner goes on.
+    if (auto message = m_Store.takeMessage()) m_MessageLine->setText(toQString(message->text));
     m_MessageLine->setVisible(!m_MessageLine->text().isEmpty());
 }
 

@@ -15,7 +15,6 @@
 #include "gui/AppServices.h"
 #include "tuning/OpenFileState.h"
 #include "tuning/Tuner.h"
-#include "widgets/QtText.h"
 
 namespace tomaro {
 namespace {
@@ -93,12 +92,8 @@ bool runImportCommand(QWidget* parent, Profile& profile, const AppServices& serv
         result = decodeWithProgress(parent, decoder, sound);
         if (result.ok) result = loadImportedSound(std::move(sound), tuner.recorder());
     }
-    if (!result.ok && !result.message.empty()) {
-        const QMessageBox::Icon icon = result.icon == MessageIcon::Information
-                                           ? QMessageBox::Information
-                                           : QMessageBox::Critical;
-        services.message(parent, toQString(result.message), QStringLiteral("Tomaro"), icon);
-    }
+    // Cancelled, the import says nothing.
+    if (!result.ok && result.message) services.message(parent, *result.message);
     return result.ok;
 }
 

@@ -1,10 +1,9 @@
 #include "gui/KitDialogServices.h"
 
 #include <QFileDialog>
-#include <QMessageBox>
 
 #include "gui/CDlgBaraSelect.h"
-#include "widgets/QtText.h"
+#include "widgets/UserMessageBox.h"
 
 namespace tomaro {
 namespace {
@@ -26,19 +25,11 @@ QString runFileDialog(QWidget* parent, const FileChoice& choice, QFileDialog::Ac
 
 KitDialogServices KitDialogServices::withStandardWindows() const {
     KitDialogServices services = *this;
-    if (!services.showMessage) services.showMessage = &showMessageBox;
+    if (!services.showMessage) services.showMessage = &showUserMessage;
     if (!services.chooseFileToSave) services.chooseFileToSave = &showSaveDialog;
     if (!services.chooseFileToOpen) services.chooseFileToOpen = &showOpenDialog;
     if (!services.selectKit) services.selectKit = &showKitSelection;
     return services;
-}
-
-void KitDialogServices::showMessageBox(QWidget* parent, const UserMessage& message) {
-    QMessageBox::Icon icon =
-        message.icon == UserMessage::Icon::Error ? QMessageBox::Critical : QMessageBox::Information;
-    QMessageBox box(icon, toQString(message.caption), toQString(message.text), QMessageBox::Ok,
-                    parent);
-    box.exec();
 }
 
 QString KitDialogServices::showSaveDialog(QWidget* parent, const FileChoice& choice) {

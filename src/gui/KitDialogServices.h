@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "kit/UserMessage.h"
+#include "base/UserMessage.h"
 
 class QWidget;
 
@@ -23,7 +23,8 @@ struct FileChoice {
 // The modal windows the references dialog opens, as functions, so that tests answer them without
 // a modal loop. An empty member stands for the standard window below. User-interface thread only.
 struct KitDialogServices {
-    // A message box with the message's text, caption and icon; returns once it is dismissed.
+    // A message box with the message's text, caption and icon (showUserMessage); returns once it
+    // is dismissed.
     std::function<void(QWidget* parent, const UserMessage& message)> showMessage;
     // A save dialog that asks before overwriting; the chosen path, or empty when cancelled.
     std::function<QString(QWidget* parent, const FileChoice& choice)> chooseFileToSave;
@@ -36,7 +37,6 @@ struct KitDialogServices {
     // This set with every empty member filled by the standard window.
     KitDialogServices withStandardWindows() const;
 
-    static void showMessageBox(QWidget* parent, const UserMessage& message);
     static QString showSaveDialog(QWidget* parent, const FileChoice& choice);
     static QString showOpenDialog(QWidget* parent, const FileChoice& choice);
     static bool showKitSelection(QWidget* parent, Profile& profile);

@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
     profile.writeInt("CDlgPresets", "Baraban_16дюймов_m_Notas", -22);
 
     tomaro::AppServices services;
-    services.message = [](QWidget*, const QString& text, const QString&, QMessageBox::Icon) {
-        std::fprintf(stderr, "%s\n", text.toUtf8().constData());
+    services.message = [](QWidget*, const tomaro::UserMessage& message) {
+        std::fprintf(stderr, "%s\n", message.text.c_str());
     };
     tomaro::Application application(profile, data.filePath(QStringLiteral("tomaro.sqlite")),
                                     services);

@@ -41,6 +41,12 @@ QTableWidgetItem* cell(const QString& text, Qt::Alignment alignment = Qt::AlignL
     return item;
 }
 
+// What went wrong with the snapshots, in the window's words: in a box like the history's own
+// messages.
+UserMessage warning(const QString& text) {
+    return UserMessage{toUtf8(text), kProgramCaption, UserMessage::Severity::Warning};
+}
+
 }  // namespace
 
 QString SnapshotsWindow::dateText(std::int64_t timeMs) {
@@ -229,16 +235,16 @@ std::int64_t SnapshotsWindow::takeSnapshot() {
     const std::int64_t id = m_Store.createSnapshot(
         (trimmed.isEmpty() ? defaultName() : trimmed).toStdString(), 0, choice->withFileStrikes);
     if (id == 0) {
-        const std::string message = m_Store.takeMessage();
-        QString text = QString::fromStdString(message);
-        if (message.empty()) {
-            text = !choice->withFileStrikes && !m_Store.currentState(true).drums.empty()
-                       ? tr("Снимок не сделан: в истории есть только удары из файлов. Чтобы "
-                            "включить их в снимок, отметьте «включить удары из файлов».")
-                       : tr("Снимок не сделан: в истории ещё нет ни одного удара по "
-                            "барабанам комплекта.");
+        std::optional<UserMessage> message = m_Store.takeMessage();
+        if (!message) {
+            message =
+                warning(!choice->withFileStrikes && !m_Store.currentState(true).drums.empty()
+                            ? tr("Снимок не сделан: в истории есть только удары из файлов. Чтобы "
+                                 "включить их в снимок, отметьте «включить удары из файлов».")
+                            : tr("Снимок не сделан: в истории ещё нет ни одного удара по "
+                                 "барабанам комплекта."));
         }
-        m_Services.warn(this, text);
+        m_Services.warn(this, *message);
         return 0;
     }
     refresh();
@@ -257,7 +263,7 @@ void SnapshotsWindow::renameSelected() {
                                          toQString(snapshot->info.name));
     if (!name || name->trimmed().isEmpty()) return;
     if (!m_Store.renameSnapshot(ids[0], name->trimmed().toStdString())) {
-        m_Services.warn(this, toQString(m_Store.takeMessage()));
+        m_Services.warn(this, m_Store.takeMessage().value_or(warning(QString())));
     }
     if (m_Tuner.recall() && m_Tuner.recall()->info.id == ids[0]) {
         m_Tuner.setRecall(m_Store.snapshot(ids[0]));
@@ -314,7 +320,7 @@ void SnapshotsWindow::chooseExport(bool json) {
         json ? tr("JSON - файлы (*.json)") : tr("CSV - файлы (*.csv)"));
     if (path.isEmpty()) return;
     if (!exportSelected(path, json))
-        m_Services.warn(this, tr("Не удалось записать файл %1").arg(path));
+        m_Services.warn(this, warning(tr("Не удалось записать файл %1").arg(path)));
 }
 
 void SnapshotsWindow::recallSelected() {

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "gui/SnapshotsWindow.h"
+#include "widgets/UserMessageBox.h"
 
 namespace tomaro {
 
@@ -64,11 +65,7 @@ SnapshotsWindowServices SnapshotsWindowServices::withDefaults(SnapshotsWindowSer
                    QMessageBox::Yes;
         };
     }
-    if (!services.warn) {
-        services.warn = [](QWidget* parent, const QString& text) {
-            QMessageBox::warning(parent, QStringLiteral("Tomaro"), text);
-        };
-    }
+    if (!services.warn) services.warn = &showUserMessage;
     return services;
 }
 

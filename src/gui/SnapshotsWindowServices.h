@@ -4,6 +4,8 @@
 #include <functional>
 #include <optional>
 
+#include "base/UserMessage.h"
+
 class QWidget;
 
 namespace tomaro {
@@ -32,8 +34,8 @@ struct SnapshotsWindowServices {
         chooseSaveFile;
     // Asks yes or no.
     std::function<bool(QWidget* parent, const QString& text)> confirm;
-    // Says something went wrong.
-    std::function<void(QWidget* parent, const QString& text)> warn;
+    // Says something went wrong (showUserMessage).
+    std::function<void(QWidget* parent, const UserMessage& message)> warn;
 
     static SnapshotsWindowServices withDefaults(SnapshotsWindowServices services);
 };

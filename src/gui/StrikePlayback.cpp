@@ -26,9 +26,9 @@ StrikePlayback::~StrikePlayback() = default;
 
 void StrikePlayback::play() {
     const Stretch& stretch = m_Tuner.stretch();
-    const QString error = m_Player->play((stretch.start() + stretch.end()) / 2);
-    if (!error.isEmpty()) {
-        emit soundError(error);
+    if (const std::optional<UserMessage> error =
+            m_Player->play((stretch.start() + stretch.end()) / 2)) {
+        emit soundError(*error);
         return;
     }
     if (m_Player->isPlaying()) {

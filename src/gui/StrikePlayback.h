@@ -3,6 +3,8 @@
 #include <QObject>
 #include <memory>
 
+#include "base/UserMessage.h"
+
 class QPushButton;
 
 namespace tomaro {
@@ -29,8 +31,8 @@ public:
     void updateButtons();
 
 signals:
-    // Playing failed: the text for the "wave ошибка" box.
-    void soundError(const QString& text);
+    // Playing failed, as the player said it.
+    void soundError(const tomaro::UserMessage& message);
 
 private:
     Tuner& m_Tuner;

@@ -12,7 +12,6 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QShortcut>
@@ -37,6 +36,7 @@
 #include "widgets/StrikeQualityViews.h"
 #include "widgets/TuningViews.h"
 #include "widgets/TurnBar.h"
+#include "widgets/UserMessageBox.h"
 
 namespace tomaro {
 namespace {
@@ -517,8 +517,9 @@ double TuningWindow::toneHz() const {
 }
 
 void TuningWindow::playTone() {
-    const QString error = m_Player.playTone(toneHz());
-    if (!error.isEmpty()) emit soundError(error);
+    if (const std::optional<UserMessage> error = m_Player.playTone(toneHz())) {
+        emit soundError(*error);
+    }
     refresh();
 }
 
@@ -575,8 +576,8 @@ void TuningWindow::chooseExportFile() {
                                                       exportFileName(), tr("CSV - файлы (*.csv)"));
     if (path.isEmpty()) return;
     if (!exportCsv(path)) {
-        QMessageBox::warning(this, QStringLiteral("Tomaro"),
-                             tr("Не удалось записать файл %1").arg(path));
+        showUserMessage(this, UserMessage{toUtf8(tr("Не удалось записать файл %1").arg(path)),
+                                          kProgramCaption, UserMessage::Severity::Warning});
     }
 }
 

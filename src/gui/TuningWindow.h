@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "base/UserMessage.h"
+
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -51,8 +53,8 @@ signals:
     void referencesChanged();
     // A frequency was picked on the spectrum: the strike is to be analysed again.
     void analysisRequested();
-    // Playing the reference tone failed: the text for the "wave ошибка" box.
-    void soundError(const QString& text);
+    // Playing the reference tone failed, as the player said it.
+    void soundError(const tomaro::UserMessage& message);
 
 protected:
     // Showing, hiding, activation and minimising decide whether taps go to the rods.

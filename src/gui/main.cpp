@@ -14,18 +14,23 @@
 
 namespace {
 
+// The stored choice of language, read once at the start: Russian unless the user chose English,
+// whatever the system's locale. The texts said before the window exists follow it too.
+tomaro::Language g_Language = tomaro::Language::Russian;
+
 // Qt ends the program with a fatal message (and a core dump) when no platform can be started,
 // as without a display: said in the program's words instead, with exit status 1.
 QtMessageHandler g_QtHandler = nullptr;
 
 void onQtMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
     if (type == QtFatalMsg) {
-        std::fputs(
-            tomaro::pick("tomaro: нет графического дисплея: окно не может быть открыто "
-                         "(нужны X11 или Wayland, переменная DISPLAY или WAYLAND_DISPLAY).\n",
-                         "tomaro: no graphical display: the window cannot be opened (X11 "
-                         "or Wayland is needed, the variable DISPLAY or WAYLAND_DISPLAY).\n"),
-            stderr);
+        // The application object is being made: it exists enough to take the translators.
+        tomaro::translations::apply(g_Language);
+        std::fputs(qUtf8Printable(QCoreApplication::translate(
+                       "tomaro::main",
+                       "tomaro: нет графического дисплея: окно не может быть открыто "
+                       "(нужны X11 или Wayland, переменная DISPLAY или WAYLAND_DISPLAY).\n")),
+                   stderr);
         std::_Exit(1);
     }
     if (g_QtHandler != nullptr) g_QtHandler(type, context, text);
@@ -41,10 +46,8 @@ bool given(int argc, char** argv, const char* option) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Russian unless the user chose English, whatever the system's locale; in Russian the
-    // standard buttons and dialogs of Qt speak it too.
     tomaro::QtProfile profile;
-    tomaro::setCurrentLanguage(tomaro::storedLanguage(profile));
+    g_Language = tomaro::storedLanguage(profile);
     // Answered before any window exists, so that they work without a display. Into a closed
     // pipe (`tomaro --help | head -c0`) the write fails and the status is 1, not a death by
     // SIGPIPE.
@@ -56,18 +59,16 @@ int main(int argc, char** argv) {
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
     if (given(argc, argv, "--help") || given(argc, argv, "-h")) {
-        std::fputs(tomaro::pick("Использование: tomaro [ФАЙЛ.wav]\n"
-                                "Тюнер для барабанов: открывает окно, ФАЙЛ (WAV удара) - сразу в "
-                                "нём.\n"
-                                "  --help     эта справка\n"
-                                "  --version  версия программы\n"
-                                "Анализ файлов из командной строки: tomaro-analyze --help\n",
-                                "Usage: tomaro [FILE.wav]\n"
-                                "A tuner for drums: opens the window, and FILE (the WAV of a "
-                                "strike) in it at once.\n"
-                                "  --help     this help\n"
-                                "  --version  the program's version\n"
-                                "Analysis of files from the command line: tomaro-analyze --help\n"),
+        // Qt Core's application object needs no display, and it takes the translators.
+        const QCoreApplication application(argc, argv);
+        tomaro::translations::apply(g_Language);
+        std::fputs(qUtf8Printable(QCoreApplication::translate(
+                       "tomaro::main",
+                       "Использование: tomaro [ФАЙЛ.wav]\n"
+                       "Тюнер для барабанов: открывает окно, ФАЙЛ (WAV удара) - сразу в нём.\n"
+                       "  --help     эта справка\n"
+                       "  --version  версия программы\n"
+                       "Анализ файлов из командной строки: tomaro-analyze --help\n")),
                    stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
@@ -89,7 +90,11 @@ int main(int argc, char** argv) {
     tips.setColor(QPalette::ToolTipText, Qt::black);
     QToolTip::setPalette(tips);
 
-    tomaro::translations::apply(tomaro::storedLanguage(profile));
+    // The window's language is switched in one place, translations::apply: here at the start
+    // (and above for the help and the missing display), then whenever the user chooses another
+    // (LanguageChoice). It sets the core's process-wide language and Qt's translators together;
+    // in Russian the standard buttons and dialogs of Qt speak it too.
+    tomaro::translations::apply(g_Language);
     tomaro::Application application(profile, tomaro::Application::defaultHistoryPath());
     tomaro::CMainDlg& window = application.mainWindow();
     window.show();

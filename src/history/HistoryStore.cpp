@@ -1,5 +1,7 @@
 #include "history/HistoryStore.h"
 
+#include <utility>
+
 #include "history/HistoryConnection.h"
 
 // The store's life and its messages; opening is in HistoryOpen.cpp, the readings in
@@ -15,17 +17,16 @@ HistoryStore::~HistoryStore() = default;
 
 bool HistoryStore::isOpen() const { return m_Connection->db() != nullptr; }
 
-std::string HistoryStore::takeMessage() {
-    std::string message;
-    message.swap(m_Message);
-    return message;
-}
+std::optional<UserMessage> HistoryStore::takeMessage() { return std::exchange(m_Message, {}); }
 
 void HistoryStore::reportOnce(Failure kind, const std::string& message) const {
     const unsigned bit = static_cast<unsigned>(kind);
     if (m_Reported & bit) return;
     m_Reported |= bit;
-    m_Message = message;
+    m_Message =
+        message.empty()
+            ? std::nullopt
+            : std::optional(UserMessage{message, kProgramCaption, UserMessage::Severity::Warning});
 }
 
 }  // namespace tomaro::history

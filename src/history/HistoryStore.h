@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "base/UserMessage.h"
 #include "history/HistoryTypes.h"
 
 namespace tomaro::history {
@@ -43,11 +44,10 @@ public:
 
     bool isOpen() const;
     const std::string& path() const { return m_Path; }
-    // The message for the user of the last thing that went wrong (in the current language), taken
-    // once: empty when there is none new. Each kind of failure is reported once per store.
-    std::string takeMessage();
-    // A message is waiting.
-    bool hasMessage() const { return !m_Message.empty(); }
+    // The message for the user of the last thing that went wrong (in the current language,
+    // caption "Tomaro", a warning: the tuner goes on without the history), taken once: nothing
+    // when there is none new. Each kind of failure is reported once per store.
+    std::optional<UserMessage> takeMessage();
 
     // Stores one reading in its own transaction; its id is returned (0: not stored). A reading
     // without a time gets the current one.
@@ -135,7 +135,7 @@ private:
     std::string m_Path;
     Mode m_Mode;
     std::unique_ptr<HistoryConnection> m_Connection;
-    mutable std::string m_Message;
+    mutable std::optional<UserMessage> m_Message;
     mutable unsigned m_Reported = 0;  // bit per kind of failure already reported
     bool m_RetryOpen = false;         // the file was busy when opened: try again at a write
 };

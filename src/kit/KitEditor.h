@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/UserMessage.h"
 #include "kit/Kit.h"
-#include "kit/UserMessage.h"
 #include "settings/Profile.h"
 
 namespace tomaro {

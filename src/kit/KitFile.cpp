@@ -182,7 +182,7 @@ std::string KitFile::toBytes(const Kit& kit) { return encode(kit).value_or(std::
 
 std::optional<UserMessage> KitFile::save(const Kit& kit, const std::filesystem::path& path) {
     const UserMessage failure{pick("Не удалось создать файл", "Could not create the file"),
-                              errorCaption(), UserMessage::Icon::Error};
+                              errorCaption(), UserMessage::Severity::Error};
     // Converted before the file is opened, so that a failure leaves an existing file as it was.
     const std::optional<std::string> bytes = encode(kit);
     if (!bytes) return failure;
@@ -204,10 +204,10 @@ int KitFile::loadBytes(std::string_view bytes, Profile& profile) {
 
 std::optional<UserMessage> KitFile::load(const std::filesystem::path& path, Profile& profile) {
     const UserMessage failure{pick("Не удалось открыть файл", "Could not open the file"),
-                              errorCaption(), UserMessage::Icon::Error};
+                              errorCaption(), UserMessage::Severity::Error};
     const UserMessage tooLarge{pick("Файл больше 1 МБ - это не файл настроек",
                                     "The file is larger than 1 MB: it is not a settings file"),
-                               errorCaption(), UserMessage::Icon::Error};
+                               errorCaption(), UserMessage::Severity::Error};
     // Only a regular file is read, and a named pipe without a writer does not hold the open.
     RegularFile file = RegularFile::open(path.c_str());
     if (!file.isOpen()) return failure;
@@ -233,7 +233,7 @@ std::optional<UserMessage> KitFile::load(const std::filesystem::path& path, Prof
     bytes.resize(length);
     if (loadBytes(bytes, profile) == 0) {
         return UserMessage{pick("Ничего не измелилось", "Nothing has changed"),
-                           pick("Сообщение", "Message"), UserMessage::Icon::Information};
+                           pick("Сообщение", "Message"), UserMessage::Severity::Information};
     }
     return std::nullopt;
 }

@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/UserMessage.h"
 #include "kit/Kit.h"
-#include "kit/UserMessage.h"
 #include "settings/Profile.h"
 
 namespace tomaro {

@@ -42,6 +42,10 @@ void install(QTranslator& translator, bool loaded, bool& installed, bool wanted)
 }  // namespace
 
 bool apply(Language language) {
+    if (QCoreApplication::instance() == nullptr) {
+        setCurrentLanguage(language);
+        return true;
+    }
     Translators& all = translators();
     const bool english = language == Language::English && all.englishLoaded;
     setCurrentLanguage(english ? Language::English : Language::Russian);

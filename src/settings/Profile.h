@@ -1,7 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "base/UserMessage.h"
 
 namespace tomaro {
 
@@ -23,9 +26,10 @@ public:
     virtual void writeString(std::string_view section, std::string_view key,
                              std::string_view value) = 0;
 
-    // A problem with the store that the user must hear of, as a message in the program's voice
-    // (UTF-8); empty when there is none. Each problem is reported once.
-    virtual std::string takeNotice() { return {}; }
+    // A problem with the store that the user must hear of (caption "Tomaro", a warning: the
+    // program goes on with what it could read); nothing when there is none. Each problem is
+    // reported once.
+    virtual std::optional<UserMessage> takeNotice() { return std::nullopt; }
 };
 
 }  // namespace tomaro

@@ -173,12 +173,17 @@ std::string TurnModel::stateText() const {
     return state;
 }
 
-bool TurnModel::restoreState(const std::string& text, std::string& error) {
+std::optional<UserMessage> TurnModel::restoreState(const std::string& text) {
+    // Only tomaro-analyze keeps the state in a file: no window shows the reason, so it has no
+    // caption.
+    const auto damaged = [](std::string reason) {
+        return UserMessage{std::move(reason), {}, UserMessage::Severity::Error};
+    };
     std::istringstream lines(text);
     std::string line;
     if (!std::getline(lines, line) || line != kStateHeader) {
-        error = "not a turns file (its first line is not \"" + std::string(kStateHeader) + "\")";
-        return false;
+        return damaged("not a turns file (its first line is not \"" + std::string(kStateHeader) +
+                       "\")");
     }
     TurnModel model;
     bool haveCalibrations = false;
@@ -200,10 +205,9 @@ bool TurnModel::restoreState(const std::string& text, std::string& error) {
                 figures.empty() ? 0 : std::count(figures.begin(), figures.end(), ';') + 1;
             if (model.calibrations().size() != std::min<std::size_t>(written, kMaxCalibrations) ||
                 written > kMaxCalibrations) {
-                error = where + "a calibration is not a figure of " +
-                        fixedText(kMinCentsPerTurn, 0) + ".." + fixedText(kMaxCentsPerTurn, 0) +
-                        " cents per turn";
-                return false;
+                return damaged(where + "a calibration is not a figure of " +
+                               fixedText(kMinCentsPerTurn, 0) + ".." +
+                               fixedText(kMaxCentsPerTurn, 0) + " cents per turn");
             }
             continue;
         }
@@ -219,22 +223,19 @@ bool TurnModel::restoreState(const std::string& text, std::string& error) {
             if (!read || mark.count < lugs::kMinCount || mark.count > lugs::kMaxCount ||
                 mark.lug < 1 || mark.lug > mark.count || mark.eighths < 1 || mark.eighths > 16 ||
                 !(mark.readingHz > 0.0) || !(mark.head.meanHz > 0.0) || (has4 != 0 && has4 != 1)) {
-                error = where + "the marked turn is damaged";
-                return false;
+                return damaged(where + "the marked turn is damaged");
             }
             mark.head.hasPattern4 = has4 == 1;
             model.m_Pending = mark;
             continue;
         }
-        error = where + "not understood: \"" + line + "\"";
-        return false;
+        return damaged(where + "not understood: \"" + line + "\"");
     }
     if (!haveCalibrations) {
-        error = "the calibrations line is missing";
-        return false;
+        return damaged("the calibrations line is missing");
     }
     *this = model;
-    return true;
+    return std::nullopt;
 }
 
 namespace turns {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/UserMessage.h"
 #include "tuning/LugSession.h"
 
 namespace tomaro {
@@ -94,8 +96,9 @@ public:
     // EIGHTHS COUNT READING_HZ MEAN_HZ PATTERN2_CENTS PATTERN4_CENTS HAS_PATTERN4(0|1)".
     std::string stateText() const;
     // Reads stateText(). A text that is not one (another file, a damaged line, a figure out of
-    // range) leaves the model as it was and returns false with the reason in `error` (English).
-    bool restoreState(const std::string& text, std::string& error);
+    // range) leaves the model as it was and returns the reason (English, an error); nothing when
+    // the state was restored.
+    std::optional<UserMessage> restoreState(const std::string& text);
 
 private:
     struct Mark {

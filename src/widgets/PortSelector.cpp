@@ -3,12 +3,13 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QMessageBox>
 #include <utility>
 
 #include "devices/SerialPort.h"
 #include "language/TranslatedText.h"
 #include "settings/Profile.h"
+#include "widgets/QtText.h"
+#include "widgets/UserMessageBox.h"
 
 namespace tomaro {
 namespace {
@@ -49,7 +50,8 @@ PortSelector::PortSelector(SerialPort& port, Profile& profile, QWidget* parent,
 }
 
 void PortSelector::showErrorBox(QWidget* parent, const QString& text, const QString& caption) {
-    QMessageBox::critical(parent, caption, text);
+    showUserMessage(parent,
+                    UserMessage{toUtf8(text), toUtf8(caption), UserMessage::Severity::Error});
 }
 
 void PortSelector::onUserChoice(int index) {

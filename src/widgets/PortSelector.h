@@ -36,7 +36,7 @@ public:
     PortSelector(SerialPort& port, Profile& profile, QWidget* parent = nullptr,
                  ErrorDisplay showError = {});
 
-    // The default error display: a modal message box with the error icon.
+    // The default error display: showUserMessage() with the critical icon of an error.
     static void showErrorBox(QWidget* parent, const QString& text, const QString& caption);
 
 private:

@@ -1,5 +1,6 @@
 #include "widgets/SpectrumView.h"
 
+#include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QMouseEvent>
 #include <QPainter>
@@ -13,7 +14,6 @@
 #include "kit/DrumTypes.h"
 #include "kit/Kit.h"
 #include "language/TranslatedText.h"
-#include "settings/Language.h"
 #include "tuning/Color.h"
 #include "tuning/Readout.h"
 #include "tuning/ReadoutText.h"
@@ -37,7 +37,8 @@ constexpr std::array<double, 18> kMinorTicksHz = {
 constexpr int kRightMargin = 18;  // the last label, "2000", is centred on the right edge
 
 QString hertzText(double frequencyHz) {
-    return toQString(readout::numberText(frequencyHz)) + QString::fromUtf8(pick(" Гц", " Hz"));
+    return toQString(readout::numberText(frequencyHz)) +
+           QCoreApplication::translate("tomaro::SpectrumView", " Гц");
 }
 
 // A label with a white backing so it stays readable over the curve and the grid.

@@ -9,6 +9,7 @@
 #include "audio/WavFile.h"
 #include "support/InEnglish.h"
 #include "support/TempFolder.h"
+#include "support/MessageText.h"
 #include "support/WavBuilder.h"
 
 namespace tomaro {
@@ -18,9 +19,11 @@ using test::WavBuilder;
 
 std::string parseError(const std::vector<unsigned char>& bytes) {
     WavHeader header;
-    const bool ok = parseWavHeader(bytes.data(), bytes.size(), header);
-    EXPECT_EQ(ok, header.error.empty());
-    return header.error;
+    const std::optional<UserMessage> refusal = parseWavHeader(bytes.data(), bytes.size(), header);
+    if (refusal) {
+        EXPECT_EQ(*refusal, test::fileRefusal(refusal->text));
+    }
+    return test::messageText(refusal);
 }
 
 std::vector<std::int16_t> ramp(int frames, int channels) {
@@ -102,7 +105,7 @@ TEST(WavHeader, RefusalsFollowTheLanguage) {
     EXPECT_EQ(parseError({}), "The file is too short to be a valid RIFF WAVE file!");
     StrikeRecord record;
     StrikeRecorder recorder{record};
-    EXPECT_EQ(loadWavFile("/nonexistent/strike.wav", recorder).message,
+    EXPECT_EQ(test::messageText(loadWavFile("/nonexistent/strike.wav", recorder).message),
               "cannot open the file!!! \n");
 }
 
@@ -128,7 +131,8 @@ TEST(WavHeader, OtherChunksAreSkippedByTheirExactSizeAndFmtExtraBytesToo) {
     wav.samples = {42};
     const auto bytes = wav.bytes();
     WavHeader header;
-    ASSERT_TRUE(parseWavHeader(bytes.data(), bytes.size(), header)) << header.error;
+    const std::optional<UserMessage> refusal = parseWavHeader(bytes.data(), bytes.size(), header);
+    ASSERT_FALSE(refusal) << test::messageText(refusal);
     EXPECT_EQ(header.dataOffset, 12u + 8 + 18 + 8 + 3 + 8 + 4 + 8);
     EXPECT_EQ(header.dataSize, 2u);
     EXPECT_EQ(header.format.sampleRateHz, 48000u);
@@ -137,15 +141,15 @@ TEST(WavHeader, OtherChunksAreSkippedByTheirExactSizeAndFmtExtraBytesToo) {
 TEST_F(WavLoad, MissingFileAndEightBitFilesAreRefusedWithAMessage) {
     WavLoadResult result = loadWavFile("/nonexistent/strike.wav", m_Recorder);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.message, "не могу открыть файл !!! \n");
+    EXPECT_EQ(result.message, test::fileRefusal("не могу открыть файл !!! \n"));
 
     WavBuilder wav;
     wav.bitsPerSample = 8;
     wav.samples = {1, 2};
     result = load(wav);
     EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.message.empty());
-    EXPECT_NE(result.message.find("8-битный"), std::string::npos);
+    EXPECT_FALSE(test::messageText(result.message).empty());
+    EXPECT_NE(test::messageText(result.message).find("8-битный"), std::string::npos);
 }
 
 TEST_F(WavLoad, SampleRatesFrom3000To500000AreAccepted) {
@@ -161,9 +165,9 @@ TEST_F(WavLoad, SampleRatesFrom3000To500000AreAccepted) {
         wav.sampleRateHz = rate;
         WavLoadResult result = load(wav);
         EXPECT_FALSE(result.ok) << rate;
-        EXPECT_EQ(result.icon, MessageIcon::Stop);
-        EXPECT_EQ(result.message, "Частота дискретизации этого файла " + std::to_string(rate) +
-                                      " Гц, какая то не такая!");
+        EXPECT_EQ(result.message,
+                  test::fileRefusal("Частота дискретизации этого файла " + std::to_string(rate) +
+                                    " Гц, какая то не такая!"));
     }
 }
 
@@ -336,7 +340,7 @@ TEST_F(WavLoad, FileIsRefusedWhileALiveStrikeIsBeingRecorded) {
     wav.samples = ramp(10, 1);
     WavLoadResult result = load(wav);
     EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.message.empty());
+    EXPECT_FALSE(test::messageText(result.message).empty());
     EXPECT_FALSE(m_Record.analysisPending.load());
     EXPECT_EQ(m_Record.buffer[6000], 20000);
 }

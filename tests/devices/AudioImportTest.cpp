@@ -13,6 +13,7 @@
 #include "devices/AudioImport.h"
 #include "settings/MemoryProfile.h"
 #include "support/TempFolder.h"
+#include "support/MessageText.h"
 #include "support/WavBuilder.h"
 #include "tuning/Tuner.h"
 
@@ -81,7 +82,7 @@ TEST_P(ImportedFormat, ReadsBackTheToneOfTheFirstChannelWithin10MilliHertz) {
     MemoryProfile profile;
     Tuner tuner(profile);
     const WavLoadResult result = importSoundFile(path, tuner.recorder());
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.ok) << test::messageText(result.message);
     EXPECT_EQ(result.channels, 2);
     EXPECT_EQ(result.sampleRateHz, 48000);
     EXPECT_EQ(result.clippedSamples, 0);
@@ -140,7 +141,7 @@ TEST(AudioImport, WavWithAnOddSizedPaddedJunkChunkIsReadThoughTheWavLoaderMisses
     // The WAV loader skips a chunk without its pad byte, as it always did, and misses the data.
     EXPECT_FALSE(tuner.loadFile(path).ok);
     const WavLoadResult result = importSoundFile(path, tuner.recorder());
-    ASSERT_TRUE(result.ok) << result.message;
+    ASSERT_TRUE(result.ok) << test::messageText(result.message);
     EXPECT_EQ(result.frames, 48000);
     ASSERT_TRUE(tuner.paintStep().analysed);
     EXPECT_NEAR(tuner.mainFrequencyHz(), kToneHz, 0.01);
@@ -182,7 +183,7 @@ TEST(AudioImport, PipesAndDevicesAreRefusedWithoutWaiting) {
     for (const std::string& path : {pipe, std::string("/dev/zero")}) {
         const WavLoadResult result = decodeSoundFile(path, sound);
         EXPECT_FALSE(result.ok) << path;
-        EXPECT_EQ(result.message, "не могу открыть файл !!! \n") << path;
+        EXPECT_EQ(result.message, test::fileRefusal("не могу открыть файл !!! \n")) << path;
     }
     ::unlink(pipe.c_str());
 }
@@ -191,13 +192,15 @@ TEST(AudioImport, UnreadableTooLongAndOffRateFilesAreRefusedWithTheirMessages) {
     ImportedSound sound;
     WavLoadResult result = decodeSoundFile("/nonexistent/strike.flac", sound);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.message, "не могу открыть файл !!! \n");
+    EXPECT_EQ(result.message, test::fileRefusal("не могу открыть файл !!! \n"));
 
     const std::string text = test::runFolder().file("text.wav");
     test::writeFile(text, std::vector<unsigned char>(100, 'x'));
     result = decodeSoundFile(text, sound);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.message.rfind("Не могу прочитать звук из этого файла !\n", 0), 0u);
+    EXPECT_EQ(
+        test::messageText(result.message).rfind("Не могу прочитать звук из этого файла !\n", 0),
+        0u);
 
     auto silence = [](std::int64_t, int) { return 0.0; };
     const std::string slow =
@@ -205,8 +208,8 @@ TEST(AudioImport, UnreadableTooLongAndOffRateFilesAreRefusedWithTheirMessages) {
     ASSERT_FALSE(slow.empty());
     result = decodeSoundFile(slow, sound);
     EXPECT_FALSE(result.ok);
-    EXPECT_EQ(result.icon, MessageIcon::Stop);
-    EXPECT_EQ(result.message, "Частота дискретизации этого файла 2999 Гц, какая то не такая!");
+    EXPECT_EQ(result.message,
+              test::fileRefusal("Частота дискретизации этого файла 2999 Гц, какая то не такая!"));
 
     const std::string tenMinutes =
         writeSound("ten.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 3000, 1, 600 * 3000, silence);
@@ -217,7 +220,8 @@ TEST(AudioImport, UnreadableTooLongAndOffRateFilesAreRefusedWithTheirMessages) {
     result = decodeSoundFile(longer, sound);
     EXPECT_FALSE(result.ok);
     EXPECT_EQ(result.message,
-              "Звук в этом файле длиннее 10 минут: импортирую только звуки до 10 минут !");
+              test::fileRefusal(
+                  "Звук в этом файле длиннее 10 минут: импортирую только звуки до 10 минут !"));
 }
 
 }  // namespace

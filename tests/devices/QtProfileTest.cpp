@@ -113,7 +113,7 @@ TEST_F(QtProfileTest, WritingTheValueAlreadyStoredLeavesTheFileAlone) {
         profile.writeInt("Options", "m_IsUseEto_F0", 1);
         profile.writeInt("Options", "m_IsUseEto_M1", 0);
         profile.writeString("CDlgPresets", "m_CurrentB_Str", "12\"");
-        EXPECT_TRUE(profile.takeNotice().empty());
+        EXPECT_FALSE(profile.takeNotice());
     }
     EXPECT_EQ(contents(configFile()), original);
     EXPECT_EQ(modified(), kLongAgo);
@@ -162,7 +162,7 @@ TEST_F(QtProfileTest, FileThatDoesNotReadCleanlyIsCopiedAsideBeforeTheFirstWrite
     // The file is whole again after that write: later writes keep no more copies.
     QtProfile profile;
     profile.writeInt("Options", "m_IsUseEto_M1", 0);
-    EXPECT_TRUE(profile.takeNotice().empty());
+    EXPECT_FALSE(profile.takeNotice());
     EXPECT_EQ(brokenCopies().size(), 1);
     EXPECT_EQ(contents(copy), QByteArray(kUnbalancedQuote));
 }
@@ -177,20 +177,21 @@ TEST_F(QtProfileTest, EachDamageIsReportedOnceAndKeptInItsOwnCopy) {
         const QByteArray& damaged = damages[index];
         writeConfig(damaged);
         QtProfile profile;
-        const QString notice = QString::fromStdString(profile.takeNotice());
+        const QString notice =
+            QString::fromStdString(profile.takeNotice().value_or(UserMessage{}).text);
         ASSERT_EQ(brokenCopies().size(), index + 1) << damaged.toStdString();
         const QString copy = index == 0 ? brokenCopies().front() : brokenCopies().back();
         EXPECT_TRUE(notice.startsWith(QStringLiteral("Файл настроек"))) << notice.toStdString();
         EXPECT_TRUE(notice.contains(copy)) << notice.toStdString();
         EXPECT_EQ(contents(m_Dir.path() + "/Harnwick/" + copy), damaged);
         EXPECT_EQ(contents(configFile()), damaged);  // reporting writes nothing to the file
-        EXPECT_TRUE(profile.takeNotice().empty());
+        EXPECT_FALSE(profile.takeNotice());
         profile.writeInt("Options", "m_WinVar", 1);
         EXPECT_EQ(brokenCopies().size(), index + 1);
     }
     // The same damage again on the same day: the copy made before serves.
     writeConfig(kUnbalancedQuote);
-    EXPECT_FALSE(QtProfile().takeNotice().empty());
+    EXPECT_TRUE(QtProfile().takeNotice());
     EXPECT_EQ(brokenCopies().size(), 3);
 }
 
@@ -213,10 +214,11 @@ TEST_F(QtProfileTest, APipeADeviceOrAFolderAsTheSettingsFileGivesTheDefaultsAndA
         EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 3000), 3000);
         profile.writeInt("CMainDlg", "m_Porog", 1234);
         EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 3000), 1234);  // for this session
-        const QString notice = QString::fromStdString(profile.takeNotice());
+        const QString notice =
+            QString::fromStdString(profile.takeNotice().value_or(UserMessage{}).text);
         EXPECT_TRUE(notice.contains(configFile())) << notice.toStdString();
         EXPECT_TRUE(notice.contains(QStringLiteral("не сохранятся"))) << notice.toStdString();
-        EXPECT_TRUE(profile.takeNotice().empty());
+        EXPECT_FALSE(profile.takeNotice());
         const QFileInfo after(configFile());
         EXPECT_EQ(after.isFile(), before.isFile());
         EXPECT_EQ(after.isSymLink(), before.isSymLink());
@@ -238,18 +240,19 @@ TEST_F(QtProfileTest, SettingsThatCannotBeWrittenAreSaidOnce) {
         QtProfile profile;
         EXPECT_EQ(profile.readInt("CMainDlg", "m_Porog", 3000), 2500);
         profile.writeInt("CMainDlg", "m_Porog", 1234);
-        const QString notice = QString::fromStdString(profile.takeNotice());
+        const QString notice =
+            QString::fromStdString(profile.takeNotice().value_or(UserMessage{}).text);
         EXPECT_TRUE(notice.startsWith(QStringLiteral("Настройки не могут быть сохранены")))
             << notice.toStdString();
         EXPECT_TRUE(notice.contains(configFile())) << notice.toStdString();
         profile.writeInt("CMainDlg", "m_Porog", 1000);
-        EXPECT_TRUE(profile.takeNotice().empty());
+        EXPECT_FALSE(profile.takeNotice());
     }
     ASSERT_EQ(std::system(unlock.constData()), 0);
     EXPECT_EQ(contents(configFile()), QByteArray("[Tomaro1_5_demo2]\nCMainDlg\\m_Porog=2500\n"));
     QtProfile writable;
     writable.writeInt("CMainDlg", "m_Porog", 1234);
-    EXPECT_TRUE(writable.takeNotice().empty());
+    EXPECT_FALSE(writable.takeNotice());
 }
 
 // Junk a hand edit can leave: the file is kept aside and the user told, whatever the junk.
@@ -266,7 +269,7 @@ TEST_F(QtProfileTest, AnyJunkInAHandEditedFileIsKeptAsideAndSaid) {
             QFile::remove(m_Dir.path() + "/Harnwick/" + copy);
         writeConfig(damaged);
         QtProfile profile;
-        const std::string notice = profile.takeNotice();
+        const std::string notice = profile.takeNotice().value_or(UserMessage{}).text;
         EXPECT_FALSE(notice.empty()) << damaged.toHex().toStdString();
         profile.writeInt("Options", "m_IsUseEto_M1", 1);
         EXPECT_EQ(brokenCopies().size(), 1) << damaged.toHex().toStdString();
@@ -282,7 +285,7 @@ TEST_F(QtProfileTest, AnyJunkInAHandEditedFileIsKeptAsideAndSaid) {
         library.setValue("Tomaro1_5_demo2/OPEN/m_When", QDateTime(QDate(2024, 5, 6), QTime(7, 8)));
         library.setValue("Tomaro1_5_demo2/CMainDlg/m_Porog", 2500);
     }
-    EXPECT_TRUE(QtProfile().takeNotice().empty()) << contents(configFile()).toStdString();
+    EXPECT_FALSE(QtProfile().takeNotice()) << contents(configFile()).toStdString();
 }
 
 }  // namespace tomaro

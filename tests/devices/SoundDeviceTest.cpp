@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "audio/StrikeRecorder.h"
@@ -17,6 +18,11 @@ class SoundDeviceTest : public QObject {
     Q_OBJECT
 
 private:
+    // What a device call said: empty when it succeeded.
+    static QString said(const std::optional<UserMessage>& failure) {
+        return failure ? QString::fromStdString(failure->text) : QString();
+    }
+
     // Interleaved stereo at 48000 Hz: `silenceSec` of silence, then a decaying tone.
     static QByteArray strike(double silenceSec, double toneHz, double amplitude, double lengthSec) {
         std::vector<std::int16_t> samples;
@@ -64,7 +70,7 @@ private slots:
         StrikeRecorder recorder(record);
         recorder.setThreshold(3000);
         CaptureDevice device(recorder);
-        QCOMPARE(device.open(mapperEntry(device)), QString());
+        QCOMPARE(said(device.open(mapperEntry(device))), QString());
         QVERIFY(device.isOpen());
         QSignalSpy buffers(&device, &CaptureDevice::bufferProcessed);
 
@@ -81,9 +87,9 @@ private slots:
         for (int i = 0; i < 4000; ++i) QVERIFY(std::abs(record.buffer[i]) <= 3000);
         // Loose enough for a buffer lost on a busy machine.
         QVERIFY(std::abs(zeroCrossingHz(record, 6000, 30000) - 150.0) < 5.0);
-        QCOMPARE(device.close(), QString());
+        QCOMPARE(said(device.close()), QString());
         QVERIFY(!device.isOpen());
-        QCOMPARE(device.close(), QString());
+        QCOMPARE(said(device.close()), QString());
     }
 
     void signalBelowTheThresholdTriggersNothing() {
@@ -91,7 +97,7 @@ private slots:
         StrikeRecorder recorder(record);
         recorder.setThreshold(3000);
         CaptureDevice device(recorder);
-        QCOMPARE(device.open(mapperEntry(device)), QString());
+        QCOMPARE(said(device.open(mapperEntry(device))), QString());
         int buffers = 0;
         int loudestPeak = 0;
         connect(&device, &CaptureDevice::bufferProcessed, [&] {
@@ -118,7 +124,7 @@ private slots:
                 i < kLeadInLength ? 0 : 12000 * std::sin(2 * M_PI * 300.0 * i / 48000.0));
         }
         CaptureDevice device(recorder);
-        QCOMPARE(device.open(mapperEntry(device)), QString());
+        QCOMPARE(said(device.open(mapperEntry(device))), QString());
 
         QTemporaryDir dir;
         const QString recordedPath = dir.filePath("monitor.raw");
@@ -132,7 +138,7 @@ private slots:
         QSignalSpy finished(&player, &Player::finished);
         int buffers = 0;
         connect(&device, &CaptureDevice::bufferProcessed, [&] { ++buffers; });
-        QCOMPARE(player.play(24000), QString());
+        QCOMPARE(said(player.play(24000)), QString());
         QVERIFY(player.isPlaying());
         QVERIFY(recorder.playing());
         QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 10000);
@@ -175,10 +181,10 @@ private slots:
         StrikeRecorder recorder(record);
         recorder.setThreshold(3000);
         CaptureDevice device(recorder);
-        QCOMPARE(device.open(mapperEntry(device)), QString());
+        QCOMPARE(said(device.open(mapperEntry(device))), QString());
         Player player(recorder);
         QSignalSpy finished(&player, &Player::finished);
-        QCOMPARE(player.playTone(440.0), QString());
+        QCOMPARE(said(player.playTone(440.0)), QString());
         QVERIFY(player.isPlaying());
         QVERIFY(recorder.playing());
         QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 10000);
@@ -193,17 +199,18 @@ private slots:
         StrikeRecorder recorder(record);
         recorder.setThreshold(3000);
         CaptureDevice device(recorder);
-        QCOMPARE(device.open(mapperEntry(device)), QString());
+        QCOMPARE(said(device.open(mapperEntry(device))), QString());
         QSignalSpy lost(&device, &CaptureDevice::deviceLost);
         auto pacat = playIntoSink(strike(0.1, 150.0, 20000.0, 3.0));
         QTRY_VERIFY_WITH_TIMEOUT(recorder.recording(), 10000);
 
         QProcess::execute("pactl", {"unload-module", "module-null-sink"});
         QTRY_VERIFY_WITH_TIMEOUT(lost.count() == 1, 10000);
-        QVERIFY(lost.at(0).at(0).toString().contains(QStringLiteral(" ОШИБКА: \n")));
+        const auto failure = lost.at(0).at(0).value<UserMessage>();
+        QVERIFY(QString::fromStdString(failure.text).contains(QStringLiteral(" ОШИБКА: \n")));
         QVERIFY(!device.isOpen());
         QVERIFY(!recorder.recording());
-        QCOMPARE(device.close(), QString());
+        QCOMPARE(said(device.close()), QString());
         QCOMPARE(lost.count(), 1);
         pacat->waitForFinished(5000);
     }

@@ -347,9 +347,9 @@ private slots:
         load->click();
         QCOMPARE(m_Messages,
                  (std::vector<UserMessage>{
-                     {"Не удалось создать файл", "ОШИБКА", UserMessage::Icon::Error},
-                     {"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error},
-                     {"Ничего не измелилось", "Сообщение", UserMessage::Icon::Information}}));
+                     {"Не удалось создать файл", "ОШИБКА", UserMessage::Severity::Error},
+                     {"Не удалось открыть файл", "ОШИБКА", UserMessage::Severity::Error},
+                     {"Ничего не измелилось", "Сообщение", UserMessage::Severity::Information}}));
         QCOMPARE(m_Changes, 0);
     }
 

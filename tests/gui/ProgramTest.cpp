@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,31 @@ TEST_F(Program, TomaroWithoutADisplaySaysSoAndExitsOne) {
     const ProgramRun run = this->run(TOMARO_PROGRAM, {});
     EXPECT_EQ(run.exitCode, 1) << run.err;
     EXPECT_NE(run.err.find("tomaro: нет графического дисплея"), std::string::npos) << run.err;
+}
+
+// What tomaro says before any window exists follows the stored language, in the same words as
+// ever: the help and the missing display, in English.
+TEST_F(Program, TomaroSaysItsHelpAndTheMissingDisplayInTheStoredLanguage) {
+    fs::create_directories(m_Dir / "config" / "Harnwick");
+    std::ofstream(m_Dir / "config" / "Harnwick" / "Tomaro.conf")
+        << "[Tomaro1_5_demo2]\nOptions\\m_Language=en\n";
+
+    const ProgramRun help = run(TOMARO_PROGRAM, {"--help"});
+    EXPECT_EQ(help.exitCode, 0) << help.err;
+    EXPECT_EQ(help.out,
+              "Usage: tomaro [FILE.wav]\n"
+              "A tuner for drums: opens the window, and FILE (the WAV of a strike) in it at once.\n"
+              "  --help     this help\n"
+              "  --version  the program's version\n"
+              "Analysis of files from the command line: tomaro-analyze --help\n");
+    EXPECT_EQ(help.err, "");
+
+    const ProgramRun window = run(TOMARO_PROGRAM, {});
+    EXPECT_EQ(window.exitCode, 1) << window.err;
+    EXPECT_NE(window.err.find("tomaro: no graphical display: the window cannot be opened (X11 or "
+                              "Wayland is needed, the variable DISPLAY or WAYLAND_DISPLAY).\n"),
+              std::string::npos)
+        << window.err;
 }
 
 TEST_F(Program, DemoStrikeHelpPrintsItsUsageAndWritesNothing) {

@@ -22,6 +22,7 @@
 #include "kit/Kit.h"
 #include "settings/MemoryProfile.h"
 #include "support/MainWindowFixture.h"
+#include "support/MessageText.h"
 
 namespace tomaro {
 namespace {
@@ -312,7 +313,7 @@ private slots:
         history::HistoryStore store(
             data.filePath(QStringLiteral("data/Harnwick/Tomaro/tomaro.sqlite")).toStdString(),
             history::HistoryStore::Mode::ReadOnly);
-        QVERIFY2(store.isOpen(), store.takeMessage().c_str());
+        QVERIFY2(store.isOpen(), test::messageText(store.takeMessage()).c_str());
         const auto readings = store.readings({});
         QCOMPARE(readings.size(), std::size_t{2});
         for (const history::Reading& reading : readings) {

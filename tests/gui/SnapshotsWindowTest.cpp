@@ -45,7 +45,9 @@ private:
             return SnapshotsWindow::SnapshotChoice{name, withFileStrikes};
         };
         s.confirm = [](QWidget*, const QString&) { return true; };
-        s.warn = [this](QWidget*, const QString& text) { m_Warnings << text; };
+        s.warn = [this](QWidget*, const UserMessage& message) {
+            m_Warnings << QString::fromStdString(message.text);
+        };
         return s;
     }
 
@@ -173,7 +175,7 @@ private slots:
         qputenv("XDG_DATA_HOME", m_Dir.filePath(QStringLiteral("data")).toUtf8());
         MemoryProfile profile;
         AppServices app;
-        app.message = [](QWidget*, const QString&, const QString&, QMessageBox::Icon) {};
+        app.message = [](QWidget*, const UserMessage&) {};
         Application application(profile, Application::defaultHistoryPath(), app);
         CMainDlg& window = application.mainWindow();
         HistoryBar* bar = window.historyBar();

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "history/HistoryStore.h"
+#include "support/MessageText.h"
 #include "support/SqliteFile.h"
 #include "support/TempFolder.h"
 
@@ -107,7 +108,7 @@ TEST_F(HistoryFileStrikesTest, AFileOfTheVersionBeforeIsReadAndUpgraded) {
                              "PRAGMA user_version=3;"));
     {
         HistoryStore reader(file(), HistoryStore::Mode::ReadOnly);
-        ASSERT_TRUE(reader.isOpen()) << reader.takeMessage();
+        ASSERT_TRUE(reader.isOpen()) << test::messageText(reader.takeMessage());
         ASSERT_EQ(reader.readings({}).size(), 1u);
         EXPECT_EQ(reader.currentState().drums.size(), 1u);
         const auto found = reader.findSnapshots("gig");
@@ -115,7 +116,7 @@ TEST_F(HistoryFileStrikesTest, AFileOfTheVersionBeforeIsReadAndUpgraded) {
         EXPECT_TRUE(reader.snapshot(found[0].id));
     }
     HistoryStore store(file());
-    ASSERT_TRUE(store.isOpen()) << store.takeMessage();
+    ASSERT_TRUE(store.isOpen()) << test::messageText(store.takeMessage());
     EXPECT_EQ(store.readings({}).size(), 1u);
     EXPECT_GT(store.addReading(reading("12\"", Struck::Drum, 0, 99.0, 3000, true)), 0);
     EXPECT_TRUE(store.readings({}).back().fromFile);

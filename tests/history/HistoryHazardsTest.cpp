@@ -16,6 +16,7 @@
 #include "history/SnapshotExport.h"
 #include "history/UntrustedText.h"
 #include "support/InEnglish.h"
+#include "support/MessageText.h"
 #include "support/SqliteFile.h"
 #include "support/TempFolder.h"
 
@@ -64,7 +65,7 @@ Opened openWithin(const std::string& path, HistoryStore::Mode mode, bool english
         std::optional<test::InEnglish> guard;
         if (english) guard.emplace();
         HistoryStore store(path, mode);
-        return std::make_pair(store.isOpen(), store.takeMessage());
+        return std::make_pair(store.isOpen(), test::messageText(store.takeMessage()));
     });
     Opened result;
     result.inTime = opening.wait_for(1s) == std::future_status::ready;
@@ -144,7 +145,7 @@ TEST_F(HistoryHazards, ForeignTextNumbersAndCountsAreMadeSafe) {
         "VALUES (3000, 'y', 'batter', 3, 2147483647, 170, 'good'),"
         " (3000, 'y', 'reso', 50000000, 0, 170, 'good');");
     HistoryStore store(file(), HistoryStore::Mode::ReadOnly);
-    ASSERT_TRUE(store.isOpen()) << store.takeMessage();
+    ASSERT_TRUE(store.isOpen()) << test::messageText(store.takeMessage());
     EXPECT_EQ(store.readings({}).at(0).drum, "12\n\xef\xbf\xbd\"");
     const auto snapshot = store.snapshot(1);
     ASSERT_TRUE(snapshot.has_value());
@@ -168,13 +169,13 @@ TEST_F(HistoryHazards, AFileDeletedOrMovedWhileOpenIsStartedAgainWithWhatItHeld)
 
     const std::int64_t id = store.createSnapshot("после удаления", 2000);
     EXPECT_GT(id, 0);
-    const std::string message = store.takeMessage();
+    const std::string message = test::messageText(store.takeMessage());
     EXPECT_NE(message.find("удалён или перемещён"), std::string::npos) << message;
     EXPECT_NE(message.find(file()), std::string::npos) << message;
     store.addReading(strike("12\"", 111.0, 3000));
     {
         HistoryStore reader(file(), HistoryStore::Mode::ReadOnly);
-        ASSERT_TRUE(reader.isOpen()) << reader.takeMessage();
+        ASSERT_TRUE(reader.isOpen()) << test::messageText(reader.takeMessage());
         EXPECT_EQ(reader.readings({}).size(), 2u);
         ASSERT_EQ(reader.snapshots().size(), 1u);
         EXPECT_EQ(reader.snapshots()[0].name, "после удаления");
@@ -183,7 +184,7 @@ TEST_F(HistoryHazards, AFileDeletedOrMovedWhileOpenIsStartedAgainWithWhatItHeld)
     // Moved away: the moved file keeps what it had, the path gets the history going on.
     fs::rename(file(), file("moved.sqlite"));
     EXPECT_GT(store.addReading(strike("14\"", 98.0, 4000)), 0);
-    EXPECT_EQ(store.takeMessage(), "");  // said once
+    EXPECT_EQ(test::messageText(store.takeMessage()), "");  // said once
     EXPECT_EQ(store.readings({}).size(), 3u);
     HistoryStore reader(file(), HistoryStore::Mode::ReadOnly);
     EXPECT_EQ(reader.readings({}).size(), 3u);
@@ -198,7 +199,7 @@ TEST_F(HistoryHazards, AHistoryBusyAtTheStartIsOpenedAgainAtTheNextWrite) {
               SQLITE_OK);
     HistoryStore store(file());
     EXPECT_FALSE(store.isOpen());
-    EXPECT_NE(store.takeMessage().find("занята"), std::string::npos);
+    EXPECT_NE(test::messageText(store.takeMessage()).find("занята"), std::string::npos);
     sqlite3_exec(holder, "COMMIT", nullptr, nullptr, nullptr);
     sqlite3_close(holder);
 
@@ -215,7 +216,7 @@ TEST_F(HistoryHazards, AReaderReadsAHistoryWhoseSharedMemoryCannotBeMade) {
     // A reader leaves at most the two files the documentation names.
     {
         HistoryStore reader(file(), HistoryStore::Mode::ReadOnly);
-        ASSERT_TRUE(reader.isOpen()) << reader.takeMessage();
+        ASSERT_TRUE(reader.isOpen()) << test::messageText(reader.takeMessage());
         EXPECT_EQ(reader.readings({}).size(), 1u);
     }
     for (const std::string& name : names()) {
@@ -228,7 +229,7 @@ TEST_F(HistoryHazards, AReaderReadsAHistoryWhoseSharedMemoryCannotBeMade) {
     fs::remove(file() + "-shm");
     fs::create_directories(file() + "-shm");
     HistoryStore reader(file(), HistoryStore::Mode::ReadOnly);
-    ASSERT_TRUE(reader.isOpen()) << reader.takeMessage();
+    ASSERT_TRUE(reader.isOpen()) << test::messageText(reader.takeMessage());
     EXPECT_EQ(reader.readings({}).size(), 1u);
 }
 

@@ -14,6 +14,7 @@
 #include "history/HistoryStore.h"
 #include "history/HistoryTime.h"
 #include "history/SnapshotExport.h"
+#include "support/MessageText.h"
 #include "support/SqliteFile.h"
 #include "support/TempFolder.h"
 
@@ -63,7 +64,7 @@ Reading tap(const std::string& drum, Struck head, int lug, int count, double hz,
 
 TEST_F(HistoryStoreTest, StoresReadingsAndTheKitAsItWasTuned) {
     HistoryStore store(file());
-    ASSERT_TRUE(store.isOpen()) << store.takeMessage();
+    ASSERT_TRUE(store.isOpen()) << test::messageText(store.takeMessage());
     EXPECT_EQ(test::firstText(file(), "PRAGMA user_version"), "4");
     EXPECT_EQ(test::firstText(file(), "PRAGMA journal_mode"), "wal");
     EXPECT_EQ(
@@ -146,7 +147,7 @@ TEST_F(HistoryStoreTest, StoresReadingsAndTheKitAsItWasTuned) {
     const std::string rowsLeft =
         "SELECT count(*) FROM snapshot_rows WHERE snapshot_id=" + std::to_string(after);
     EXPECT_EQ(test::firstText(file(), rowsLeft), "0");
-    EXPECT_EQ(store.takeMessage(), "");
+    EXPECT_EQ(test::messageText(store.takeMessage()), "");
 }
 
 TEST_F(HistoryStoreTest, AnOlderFileIsCopiedThenUpgradedStepByStep) {
@@ -161,7 +162,7 @@ TEST_F(HistoryStoreTest, AnOlderFileIsCopiedThenUpgradedStepByStep) {
                              "'doubtful', 5, NULL);"
                              "PRAGMA user_version=1;"));
     HistoryStore store(file());
-    ASSERT_TRUE(store.isOpen()) << store.takeMessage();
+    ASSERT_TRUE(store.isOpen()) << test::messageText(store.takeMessage());
     EXPECT_EQ(test::firstText(file(), "PRAGMA user_version"), "4");
     const auto readings = store.readings({});
     ASSERT_EQ(readings.size(), 2u);
@@ -190,9 +191,9 @@ TEST_F(HistoryStoreTest, ADamagedFileIsMovedAsideWithAMessage) {
     {
         HistoryStore store(file());
         ASSERT_TRUE(store.isOpen());
-        const std::string message = store.takeMessage();
+        const std::string message = test::messageText(store.takeMessage());
         EXPECT_NE(message.find("broken-"), std::string::npos) << message;
-        EXPECT_EQ(store.takeMessage(), "");  // once
+        EXPECT_EQ(test::messageText(store.takeMessage()), "");  // once
         EXPECT_GT(store.addReading(strike("12\"", 110.0, 1000)), 0);
     }
     auto aside = filesStartingWith("tomaro.sqlite.broken-");
@@ -213,7 +214,7 @@ TEST_F(HistoryStoreTest, ADamagedFileIsMovedAsideWithAMessage) {
     }
     HistoryStore store(file());
     EXPECT_TRUE(store.isOpen());
-    EXPECT_NE(store.takeMessage().find("broken-"), std::string::npos);
+    EXPECT_NE(test::messageText(store.takeMessage()).find("broken-"), std::string::npos);
     EXPECT_EQ(filesStartingWith("tomaro.sqlite.broken-").size(), 1u);
     EXPECT_TRUE(store.readings({}).empty());
 
@@ -224,7 +225,7 @@ TEST_F(HistoryStoreTest, ADamagedFileIsMovedAsideWithAMessage) {
     }
     HistoryStore reader(file("other.sqlite"), HistoryStore::Mode::ReadOnly);
     EXPECT_FALSE(reader.isOpen());
-    EXPECT_FALSE(reader.takeMessage().empty());
+    EXPECT_FALSE(test::messageText(reader.takeMessage()).empty());
     EXPECT_TRUE(fs::exists(file("other.sqlite")));
     EXPECT_TRUE(filesStartingWith("other.sqlite.broken").empty());
 }
@@ -234,11 +235,11 @@ TEST_F(HistoryStoreTest, AFolderThatCannotBeWrittenIsSaidOnceAndNothingElseFails
     { std::ofstream(file("plain")) << "x"; }
     HistoryStore store(file("plain") + "/sub/tomaro.sqlite");
     EXPECT_FALSE(store.isOpen());
-    EXPECT_FALSE(store.takeMessage().empty());
+    EXPECT_FALSE(test::messageText(store.takeMessage()).empty());
     EXPECT_EQ(store.addReading(strike("12\"", 110.0, 1000)), 0);
     EXPECT_TRUE(store.readings({}).empty());
     EXPECT_EQ(store.createSnapshot("x"), 0);
-    EXPECT_EQ(store.takeMessage(), "");
+    EXPECT_EQ(test::messageText(store.takeMessage()), "");
 
     // Read-only stores never create the file.
     HistoryStore reader(file("absent.sqlite"), HistoryStore::Mode::ReadOnly);
@@ -249,7 +250,7 @@ TEST_F(HistoryStoreTest, AFolderThatCannotBeWrittenIsSaidOnceAndNothingElseFails
     test::runSql(file("newer.sqlite"), "CREATE TABLE t(x); PRAGMA user_version=99;");
     HistoryStore newer(file("newer.sqlite"));
     EXPECT_FALSE(newer.isOpen());
-    EXPECT_FALSE(newer.takeMessage().empty());
+    EXPECT_FALSE(test::messageText(newer.takeMessage()).empty());
     EXPECT_EQ(test::firstText(file("newer.sqlite"), "PRAGMA user_version"), "99");
 }
 
@@ -312,8 +313,8 @@ TEST_F(HistoryStoreTest, AKilledWriterLosesAtMostTheReadingBeingWritten) {
     ::close(acknowledged[0]);
 
     HistoryStore store(file());
-    ASSERT_TRUE(store.isOpen()) << store.takeMessage();
-    EXPECT_EQ(store.takeMessage(), "");
+    ASSERT_TRUE(store.isOpen()) << test::messageText(store.takeMessage());
+    EXPECT_EQ(test::messageText(store.takeMessage()), "");
     const auto readings = store.readings({});
     ASSERT_GE(static_cast<int>(readings.size()), last);
     EXPECT_LE(static_cast<int>(readings.size()), last + 1);
@@ -339,9 +340,10 @@ TEST_F(HistoryStoreTest, AFullDiskIsSaidOnceAndLosesNothingCommitted) {
         int stored = 0;
         while (stored < 100000 && store.addReading(strike("12\"", 100.0, 2 + stored)) > 0) ++stored;
         const bool refused = stored < 100000;
-        const bool saidOnce = !store.takeMessage().empty();
+        const bool saidOnce = !test::messageText(store.takeMessage()).empty();
         const bool quietAfter = store.addReading(strike("12\"", 1.0, 1)) == 0 &&
-                                store.takeMessage().empty() && store.readings({}).size() > 1;
+                                test::messageText(store.takeMessage()).empty() &&
+                                store.readings({}).size() > 1;
         ::_exit(refused && saidOnce && quietAfter ? 0 : 1);
     }
     int status = 0;
@@ -351,7 +353,7 @@ TEST_F(HistoryStoreTest, AFullDiskIsSaidOnceAndLosesNothingCommitted) {
 
     HistoryStore store(file());
     ASSERT_TRUE(store.isOpen());
-    EXPECT_EQ(store.takeMessage(), "");  // not damaged
+    EXPECT_EQ(test::messageText(store.takeMessage()), "");  // not damaged
     EXPECT_TRUE(filesStartingWith("tomaro.sqlite.broken-").empty());
     EXPECT_GT(store.readings({}).size(), 1u);
     EXPECT_GT(store.addReading(strike("12\"", 100.0, 999999)), 0);

@@ -142,16 +142,16 @@ TEST(KitFile, FilesRoundTripAndFailuresComeBackAsMessages) {
     EXPECT_FALSE(KitFile::load(path, profile));
     expectSameDrums(loadedKit(profile), kit);
 
-    UserMessage cannotCreate{"Не удалось создать файл", "ОШИБКА", UserMessage::Icon::Error};
+    UserMessage cannotCreate{"Не удалось создать файл", "ОШИБКА", UserMessage::Severity::Error};
     EXPECT_EQ(KitFile::save(kit, folder / "missing" / "a.TKit"), cannotCreate);
-    UserMessage cannotOpen{"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error};
+    UserMessage cannotOpen{"Не удалось открыть файл", "ОШИБКА", UserMessage::Severity::Error};
     EXPECT_EQ(KitFile::load(folder / "missing.TKit", profile), cannotOpen);
     EXPECT_EQ(KitFile::load(folder, profile), cannotOpen);
 
     std::filesystem::path empty = folder / "empty.TKit";
     std::ofstream(empty) << "COMMENT nothing\n";
     MemoryProfile untouched;
-    UserMessage nothing{"Ничего не измелилось", "Сообщение", UserMessage::Icon::Information};
+    UserMessage nothing{"Ничего не измелилось", "Сообщение", UserMessage::Severity::Information};
     EXPECT_EQ(KitFile::load(empty, untouched), nothing);
     EXPECT_EQ(untouched.writeCount(), 0);
 }
@@ -171,7 +171,7 @@ TEST(KitFile, CrLfAndCrAloneEndLinesAlike) {
 TEST(KitFile, RefusesWhatIsNotARegularFileAndFilesPastTheBound) {
     const test::TempFolder temp{"kitfile"};
     const std::filesystem::path& folder = temp.path();
-    const UserMessage cannotOpen{"Не удалось открыть файл", "ОШИБКА", UserMessage::Icon::Error};
+    const UserMessage cannotOpen{"Не удалось открыть файл", "ОШИБКА", UserMessage::Severity::Error};
     // A pipe without a writer and endless devices must come back at once, not hang.
     const std::filesystem::path pipe = folder / "pipe.TKit";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
@@ -193,7 +193,7 @@ TEST(KitFile, RefusesWhatIsNotARegularFileAndFilesPastTheBound) {
     std::ofstream(huge, std::ios::binary) << bytes << record;
     MemoryProfile untouched;
     const UserMessage tooLarge{"Файл больше 1 МБ - это не файл настроек", "ОШИБКА",
-                               UserMessage::Icon::Error};
+                               UserMessage::Severity::Error};
     EXPECT_EQ(KitFile::load(huge, untouched), tooLarge);
     EXPECT_EQ(untouched.writeCount(), 0);
 }

@@ -15,6 +15,7 @@
 #include "history/HistoryStore.h"
 #include "settings/MemoryProfile.h"
 #include "support/WavBuilder.h"
+#include "widgets/UserMessageBox.h"
 
 namespace tomaro::test {
 
@@ -48,9 +49,11 @@ protected:
     std::unique_ptr<CMainDlg> makeWindow() { return makeWindow(m_Profile); }
     std::unique_ptr<CMainDlg> makeWindow(Profile& profile) {
         AppServices services;
-        services.message = [this](QWidget*, const QString& text, const QString& caption,
-                                  QMessageBox::Icon icon) {
-            m_Messages.push_back({text, caption, icon});
+        // As the message box would show it.
+        services.message = [this](QWidget*, const UserMessage& message) {
+            m_Messages.push_back({QString::fromStdString(message.text),
+                                  QString::fromStdString(message.caption),
+                                  messageBoxIcon(message.severity)});
         };
         services.chooseOpenFile = [this](QWidget*, const QString& title, const QString& initial,
                                          const QString& filters) {

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <optional>
 #include <random>
 
 #include "settings/Language.h"
 #include "settings/MemoryProfile.h"
 #include "support/DrumHeadModel.h"
+#include "support/MessageText.h"
 #include "tuning/TurnModel.h"
 
 namespace tomaro {
@@ -204,8 +206,8 @@ TEST(TurnModelTest, StateTextKeepsTheCalibrationsAndThePendingMark) {
     model.addCalibration(240.0);
     ASSERT_TRUE(model.markTurn(3, 8, fitOf(head), 182.5, 4));
     TurnModel again;
-    std::string error;
-    ASSERT_TRUE(again.restoreState(model.stateText(), error)) << error;
+    const std::optional<UserMessage> damage = again.restoreState(model.stateText());
+    ASSERT_FALSE(damage) << test::messageText(damage);
     EXPECT_EQ(again.calibrations(), model.calibrations());
     EXPECT_EQ(again.pendingLug(), 3);
     EXPECT_EQ(again.pendingEighths(), 4);
@@ -218,16 +220,15 @@ TEST(TurnModelTest, StateTextKeepsTheCalibrationsAndThePendingMark) {
 TEST(TurnModelTest, ADamagedStateTextChangesNothing) {
     TurnModel model;
     model.addCalibration(200.0);
-    std::string error;
     for (const std::string& text :
          {std::string(), std::string("\x89PNG\r\n"), std::string("tomaro-turns 1\n"),
           std::string("tomaro-turns 1\ncalibrations 240;x\n"),
           std::string("tomaro-turns 1\ncalibrations 240\nmark 9 2 8 180 180 0 0 0\n"),
           std::string("tomaro-turns 1\ncalibrations 240\nmark 1 2 8 nan 180 0 0 0\n"),
           std::string("tomaro-turns 1\ncalibrations 240\nwhat\n")}) {
-        error.clear();
-        EXPECT_FALSE(model.restoreState(text, error)) << text;
-        EXPECT_FALSE(error.empty()) << text;
+        const std::optional<UserMessage> damage = model.restoreState(text);
+        EXPECT_TRUE(damage) << text;
+        EXPECT_FALSE(test::messageText(damage).empty()) << text;
         EXPECT_EQ(model.calibrations(), std::vector<double>{200.0}) << text;
     }
 }
