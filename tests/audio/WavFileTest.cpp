@@ -8,8 +8,8 @@
 #include "audio/StrikeRecorder.h"
 #include "audio/WavFile.h"
 #include "support/InEnglish.h"
-#include "support/TempFolder.h"
 #include "support/MessageText.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 
 namespace tomaro {

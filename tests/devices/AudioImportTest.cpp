@@ -12,8 +12,8 @@
 
 #include "devices/AudioImport.h"
 #include "settings/MemoryProfile.h"
-#include "support/TempFolder.h"
 #include "support/MessageText.h"
+#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 #include "tuning/Tuner.h"
 
