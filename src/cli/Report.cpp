@@ -272,9 +272,7 @@ std::string lugLine(const nlohmann::ordered_json& report, const FileAnalysis& fi
     if (action == LugAction::Tighten || action == LugAction::Loosen) {
         const double cents = std::abs(lugs.deviationCents(file.lug));
         line += " " + fixedText(cents, 0) + " ¢";
-        if (turns != nullptr && turns->calibrated()) {
-            line += " " + turns::adviceText(turns->eighthsFor(cents), turns->degreesFor(cents));
-        }
+        if (turns != nullptr && turns->calibrated()) line += " " + turns->adviceText(cents);
     }
     return line + "  (" + name + ")";
 }

@@ -117,6 +117,10 @@ int TurnModel::degreesFor(double cents) const {
     return kDegreeStep * static_cast<int>(std::min(std::lround(steps), 8L * 360 / kDegreeStep));
 }
 
+std::string TurnModel::adviceText(double cents) const {
+    return calibrated() ? turns::adviceText(eighthsFor(cents), degreesFor(cents)) : std::string();
+}
+
 void TurnModel::forget() {
     m_CentsPerTurn.clear();
     m_Pending = {};

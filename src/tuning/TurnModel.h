@@ -82,6 +82,9 @@ public:
     // quarter is 17 % short before the hand's own error), so the advice gives both.
     static constexpr int kDegreeStep = 5;
     int degreesFor(double cents) const;
+    // The advice's turn for a change of `cents` as the drummer reads it: the eighths and the
+    // degrees (turns::adviceText); empty while not calibrated.
+    std::string adviceText(double cents) const;
 
     // Forgets every calibration and the pending mark ("Забыть").
     void forget();

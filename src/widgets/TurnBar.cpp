@@ -83,11 +83,7 @@ void TurnBar::follow() {
     m_Line->setText(adviceText());
 }
 
-QString TurnBar::turnText(double cents) const {
-    return m_Model.calibrated()
-               ? toQString(turns::adviceText(m_Model.eighthsFor(cents), m_Model.degreesFor(cents)))
-               : QString();
-}
+QString TurnBar::turnText(double cents) const { return toQString(m_Model.adviceText(cents)); }
 
 QString TurnBar::adviceText() const {
     QString text;

@@ -169,10 +169,9 @@ TEST(TurnModelTest, MedianOfCalibrationsAndTheAdviceInTurns) {
     EXPECT_EQ(turns::adviceText(12), "≈ 1 ½ оборота");
     EXPECT_EQ(turns::adviceText(0), "меньше ⅛ оборота");
     // Degrees beside the eighths: 70 cents at 250 cents per turn is 100.8 degrees.
-    EXPECT_EQ(turns::adviceText(model.eighthsFor(70.0), model.degreesFor(70.0)),
-              "≈ ¼ оборота (100°)");
-    EXPECT_EQ(turns::adviceText(model.eighthsFor(-10.0), model.degreesFor(-10.0)),
-              "меньше ⅛ оборота (15°)");
+    EXPECT_EQ(model.adviceText(70.0), "≈ ¼ оборота (100°)");
+    EXPECT_EQ(model.adviceText(-10.0), "меньше ⅛ оборота (15°)");
+    EXPECT_EQ(TurnModel{}.adviceText(70.0), "");
     // A tap that did not move the head (the rod was not turned) teaches nothing.
     test::DrumHeadModel head(8);
     ASSERT_TRUE(model.markTurn(1, 8, fitOf(head), 200.0, 4));
