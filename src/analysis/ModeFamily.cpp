@@ -27,10 +27,18 @@ constexpr double kChainPenalty = 2.5;  // partner ratios move a few per cent wit
 constexpr double kBelowPenalty = 1.0;
 constexpr double kBelowStrongDb = 12.0;
 constexpr double kAirRaise = 1.08;
-// Where a head's fundamental (0,1) lies against its (1,1): 1/1.59 on an ideal membrane, nearer
-// 1/1.5 on real heads, whose air moves the modes, and up to 1/1.43.
-constexpr double kFundamentalLo = 0.63;
-constexpr double kFundamentalHi = 0.70;
+// Where a head's fundamental (0,1) lies against its (1,1): 1/1.59 on an ideal membrane; the air
+// a head pumps raises it, the more the slacker the head: 1/1.5 at a usual tuning, up to 1/1.15 on
+// a large head tuned low, and down to 1/1.66 on a small one tuned high. (The upper end overlaps
+// where (1,1) lies below (2,1), about 0.72: what tells them apart is what rings below and above.)
+constexpr double kFundamentalLo = 0.58;
+constexpr double kFundamentalHi = 0.88;
+// Nothing of a head rings between its (1,1), split by up to about 130 cents, and its (2,1) at
+// 1.34x or more; a higher mode has neighbours there ((2,1): (0,2) at 1.09x and (3,1) at 1.27x).
+// Each strong peak there costs a candidate this much.
+constexpr double kAboveLo = 1.08;
+constexpr double kAboveHi = 1.28;
+constexpr double kAbovePenalty = 1.5;
 
 double powerDb(double power) { return 10.0 * std::log10(std::max(power, 1e-300)); }
 
@@ -79,6 +87,30 @@ int strongPeaksBelow(const PeakList& tap, double candidateHz, double levelDb) {
         }
     }
     return inGap + std::max(0, underFundamental - 1);
+}
+
+// How many strong peaks of `tap` (within kBelowStrongDb of `levelDb`) lie just above
+// `candidateHz`, where a (1,1) has no neighbour.
+int strongPeaksJustAbove(const PeakList& tap, double candidateHz, double levelDb) {
+    int count = 0;
+    for (int i = 0; i < tap.count; ++i) {
+        const SpectralPeak& upper = tap.peaks[i];
+        if (upper.levelDb >= levelDb - kBelowStrongDb &&
+            upper.frequencyHz >= candidateHz * kAboveLo &&
+            upper.frequencyHz <= candidateHz * kAboveHi) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+// Whether `tap` shows a fundamental below the candidate's own fundamental partner: the mark of a
+// higher mode, whose "fundamental" is the head's (1,1).
+bool showsChain(const PeakList& tap, double candidateHz) {
+    const SpectralPeak* partner =
+        peakWithin(tap, candidateHz * kFundamentalLo, candidateHz * kFundamentalHi);
+    return partner != nullptr && peakWithin(tap, partner->frequencyHz * kFundamentalLo,
+                                            partner->frequencyHz * kFundamentalHi) != nullptr;
 }
 
 }  // namespace
@@ -153,6 +185,14 @@ double pairFamilyHz(std::span<const PeakList> taps) {
             // A peak beside a louder one in the same mode's window is a sidelobe or the other
             // member of a pair: the louder one stands for it.
             if (peakNear(source, candidate, kSameModeWindow) != &source.peaks[c]) continue;
+            // A head's fundamental often shows in some taps only: a chain below the candidate in
+            // any tap marks it a higher mode in every tap that shows its 0.66x partner.
+            bool chain = false;
+            for (const PeakList& tap : taps) {
+                if (peakNear(tap, candidate, kSameModeWindow) != nullptr) {
+                    chain = chain || showsChain(tap, candidate);
+                }
+            }
             double score = 0.0;
             double level = 0.0;  // summed over the taps, dB: what decides a tie
             for (const PeakList& tap : taps) {
@@ -169,14 +209,12 @@ double pairFamilyHz(std::span<const PeakList> taps) {
                 // Nothing of the head rings 0.66 times below its fundamental: a candidate whose
                 // 0.66x partner has one of its own is a higher mode ((0,2) sits near 1/0.66 of
                 // the (1,1), whose own 0.66x is the fundamental).
-                const SpectralPeak* partner =
-                    peakWithin(tap, candidate * kFundamentalLo, candidate * kFundamentalHi);
-                if (partner != nullptr &&
-                    peakWithin(tap, partner->frequencyHz * kFundamentalLo,
-                               partner->frequencyHz * kFundamentalHi) != nullptr) {
+                if (chain && peakWithin(tap, candidate * kFundamentalLo,
+                                        candidate * kFundamentalHi) != nullptr) {
                     score -= kChainPenalty;
                 }
                 score -= kBelowPenalty * strongPeaksBelow(tap, candidate, own->levelDb);
+                score -= kAbovePenalty * strongPeaksJustAbove(tap, candidate, own->levelDb);
             }
             // A tie goes to the louder candidate: a weaker tone below or above the family with no
             // partners of its own (a fundamental, a tone an octave down) is not the (1,1).
@@ -230,6 +268,14 @@ double centreFundamentalHz(const PeakList& peaks) {
         if (lowest <= 0.0 || peak.frequencyHz < lowest) lowest = peak.frequencyHz;
     }
     return lowest;
+}
+
+double centreFamilyHz(const PeakList& tap, double fundamentalHz) {
+    if (!(fundamentalHz > 0.0)) return 0.0;
+    const double family = pairFamilyHz(std::span<const PeakList>(&tap, 1));
+    const double ratio = family / fundamentalHz;
+    return ratio >= membrane::kCentreToPairMin && ratio <= membrane::kCentreToPairMax ? family
+                                                                                      : 0.0;
 }
 
 }  // namespace tomaro

@@ -18,9 +18,13 @@ inline constexpr double kRatio21 = 1.34;
 inline constexpr double kRatio02 = 1.44;
 inline constexpr double kRatio31 = 1.66;
 
-// A centre strike rings (0,1); the (1,1) mode then lies 1.45–1.60 times higher.
+// A centre strike rings (0,1); the (1,1) mode then lies 1.45–1.60 times higher at a usual
+// tuning, and from 1.12 (a large head tuned low, whose air raises its fundamental most) to 1.72
+// times over all tunings.
 inline constexpr double kCentreToPairLo = 1.45;
 inline constexpr double kCentreToPairHi = 1.60;
+inline constexpr double kCentreToPairMin = 1.12;
+inline constexpr double kCentreToPairMax = 1.72;
 
 // A rod is read within +-12 % of the (1,1) family: wide enough for a head whose rods lie a
 // semitone or more apart and for a pair split by 100 cents, narrow enough to leave out the
@@ -79,5 +83,10 @@ double pair21Hz(std::span<const PeakList> taps, double pairHz);
 // member. 0 without any peak.
 inline constexpr double kCentreStrongDb = 15.0;
 double centreFundamentalHz(const PeakList& peaks);
+
+// The (1,1) family one tap shows above a centre strike's fundamental `fundamentalHz`: the family
+// its peaks point to (pairFamilyHz), when that lies kCentreToPairMin..kCentreToPairMax times the
+// fundamental; 0 otherwise.
+double centreFamilyHz(const PeakList& tap, double fundamentalHz);
 
 }  // namespace tomaro

@@ -4,13 +4,11 @@
 #include <charconv>
 #include <cmath>
 
-#include "analysis/AnalysisSettings.h"
 #include "analysis/FixedText.h"
 #include "audio/StrikeRecord.h"
 #include "base/Cents.h"
 #include "base/Median.h"
 #include "kit/DrumTypes.h"
-#include "settings/Profile.h"
 
 namespace tomaro {
 namespace lugs {
@@ -141,7 +139,7 @@ LugSession::CentreResult LugSession::setCentreHz(double fundamentalHz) {
         m_CentreHz = 0.0;
         return CentreResult::Placed;
     }
-    const double implied = hz * 0.5 * (membrane::kCentreToPairLo + membrane::kCentreToPairHi);
+    const double implied = hz * m_CentreRatio;
     // A band already placed for this head (by a centre strike, or by the rods once every rod was
     // read) stays; a strike that disagrees with it is told, not followed.
     const bool placed = m_CentreHz > 0.0 || (m_AnchorHz > 0.0 && m_BandFinal);
@@ -155,6 +153,7 @@ LugSession::CentreResult LugSession::setCentreHz(double fundamentalHz) {
     if (hz != m_CentreHz) {
         m_TapsInBand = 0;
         m_TapsOutOfBand = 0;
+        m_CentreRatio = kUsualCentreRatio;
     }
     m_CentreHz = hz;
     refit();
@@ -189,7 +188,7 @@ double LugSession::familyCentreHz() const {
         case LugBandSource::Target:
             return m_TargetHz;
         case LugBandSource::Centre:
-            return m_CentreHz * 0.5 * (membrane::kCentreToPairLo + membrane::kCentreToPairHi);
+            return m_CentreHz * m_CentreRatio;
         case LugBandSource::Rods:
             return m_AnchorHz;
         case LugBandSource::None:
@@ -249,6 +248,18 @@ LugTapResult LugSession::record(const LugTap& offered) {
         if (peaks.size() >= 2 && family > 0.0 &&
             std::abs(std::log(family / m_AnchorHz)) > std::log(kOtherFamilyRatio)) {
             readAgainFromPeaks(family);
+            tapBand = band();
+            tap.readingHz = peakInside(tap.peaks, tapBand);
+            tap.pair11 = {};
+            tap.pair21 = {};
+        }
+    }
+    if (bandSource() == LugBandSource::Centre && measuredCount() == 0 &&
+        !tapBand.contains(tap.readingHz)) {
+        // A head tuned far from the usual has its (1,1) further from its fundamental: until a
+        // rod is read, a tap with no tone in the band places it from the family it shows.
+        if (const double family = centreFamilyHz(tap.peaks, m_CentreHz); family > 0.0) {
+            m_CentreRatio = family / m_CentreHz;
             tapBand = band();
             tap.readingHz = peakInside(tap.peaks, tapBand);
             tap.pair11 = {};
@@ -533,68 +544,5 @@ std::string LugSession::csv(const std::string& contextHeader, const std::string&
     }
     return text;
 }
-
-namespace lugstore {
-namespace {
-
-// Without a drum chosen the session keeps its count and readings under "Any".
-std::string drumKey(int drumType) { return drumType >= 0 ? drums::typeKey(drumType) : "Any"; }
-
-}  // namespace
-
-LugOrder loadOrder(const Profile& profile) {
-    return profile.readInt(kSection, "Order", 0) == 1 ? LugOrder::Clockwise : LugOrder::Star;
-}
-
-void saveOrder(Profile& profile, LugOrder order) {
-    profile.writeInt(kSection, "Order", order == LugOrder::Clockwise ? 1 : 0);
-}
-
-DrumHead loadHead(const Profile& profile) {
-    return profile.readInt(kSection, "Head", 0) == 1 ? DrumHead::Resonant : DrumHead::Batter;
-}
-
-void saveHead(Profile& profile, DrumHead head) {
-    profile.writeInt(kSection, "Head", head == DrumHead::Resonant ? 1 : 0);
-}
-
-FrequencyBand loadSearchRange(const Profile& profile) {
-    int f0 = profile.readInt(kSection, "SearchF0", LugSession::kDefaultSearchF0Hz);
-    int f1 = profile.readInt(kSection, "SearchF1", LugSession::kDefaultSearchF1Hz);
-    f0 = std::clamp(f0, AnalysisSettings::kRangeMinHz, AnalysisSettings::kRangeMaxHz);
-    f1 = std::clamp(f1, AnalysisSettings::kRangeMinHz, AnalysisSettings::kRangeMaxHz);
-    if (f1 < f0) std::swap(f0, f1);
-    if (f0 < f1) return {double(f0), double(f1)};
-    return {LugSession::kDefaultSearchF0Hz, LugSession::kDefaultSearchF1Hz};
-}
-
-int loadCount(const Profile& profile, int drumType) {
-    const int count = profile.readInt(kSection, drumKey(drumType) + "_Count",
-                                      drumType >= 0 ? lugs::defaultCount(drumType) : 8);
-    return std::clamp(count, lugs::kMinCount, lugs::kMaxCount);
-}
-
-void saveCount(Profile& profile, int drumType, int count) {
-    profile.writeInt(kSection, drumKey(drumType) + "_Count", count);
-}
-
-std::string loadReadings(const Profile& profile, int drumType, DrumHead head) {
-    return profile.readString(kSection, drumKey(drumType) + "_" + lugs::headCode(head), "");
-}
-
-void saveReadings(Profile& profile, int drumType, DrumHead head, const std::string& text) {
-    profile.writeString(kSection, drumKey(drumType) + "_" + lugs::headCode(head), text);
-}
-
-std::string loadPrevious(const Profile& profile, int drumType, DrumHead head) {
-    return profile.readString(kSection, drumKey(drumType) + "_" + lugs::headCode(head) + "_prev",
-                              "");
-}
-
-void savePrevious(Profile& profile, int drumType, DrumHead head, const std::string& text) {
-    profile.writeString(kSection, drumKey(drumType) + "_" + lugs::headCode(head) + "_prev", text);
-}
-
-}  // namespace lugstore
 
 }  // namespace tomaro

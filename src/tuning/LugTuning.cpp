@@ -8,6 +8,7 @@
 #include "history/HistoryTypes.h"
 #include "kit/Kit.h"
 #include "settings/Profile.h"
+#include "tuning/LugStore.h"
 
 namespace tomaro {
 namespace {
