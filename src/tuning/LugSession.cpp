@@ -254,10 +254,10 @@ LugTapResult LugSession::record(const LugTap& offered) {
             tap.pair21 = {};
         }
     }
-    if (bandSource() == LugBandSource::Centre && measuredCount() == 0 &&
-        !tapBand.contains(tap.readingHz)) {
-        // A head tuned far from the usual has its (1,1) further from its fundamental: until a
-        // rod is read, a tap with no tone in the band places it from the family it shows.
+    if (bandSource() == LugBandSource::Centre && measuredCount() == 0) {
+        // A head tuned far from the usual has its (1,1) further from its fundamental than the
+        // usual ratio puts it, at the band's edge or past it: the head's first tap centres the
+        // band on the family it shows.
         if (const double family = centreFamilyHz(tap.peaks, m_CentreHz); family > 0.0) {
             m_CentreRatio = family / m_CentreHz;
             tapBand = band();

@@ -254,8 +254,8 @@ private:
     double m_AnchorHz = 0.0;  // the (1,1) family the rods show (no target, no centre strike)
     double m_TargetHz = 0.0;
     double m_CentreHz = 0.0;
-    // The centre-placed band's centre against the fundamental: the usual ratio, or what the
-    // head's first tap showed.
+    // The centre-placed band's centre against the fundamental: the usual ratio until the head's
+    // first tap shows its family.
     static constexpr double kUsualCentreRatio =
         0.5 * (membrane::kCentreToPairLo + membrane::kCentreToPairHi);
     double m_CentreRatio = kUsualCentreRatio;
