@@ -192,6 +192,8 @@ nlohmann::ordered_json lugSummary(const LugSession& lugs, const TurnModel* turns
     head["split_cents"] = fit.splitBelowResolution ? nlohmann::ordered_json(nullptr)
                                                    : nlohmann::ordered_json(fit.splitCents);
     if (fit.splitBelowResolution) head["split_below_cents"] = HeadModeFit::kResolutionCents;
+    // Closer than the fit parts, but shown by the swing of the rods' readings around the head.
+    if (fit.splitFromReadings) head["split_from_readings"] = true;
     const bool axis = fit.measured >= 3 && fit.axisKnown;
     head["axis_deg"] = axis ? nlohmann::ordered_json(fit.axisDeg) : nullptr;
     // A split whose axis the rods do not show: the rods are to be tapped again.

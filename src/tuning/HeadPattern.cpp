@@ -19,6 +19,10 @@ constexpr double kDisagreement = 0.9;
 // A resolved pair whose members' shares vary less than this around the head (on the -1..1 scale),
 // or less than what the fit leaves, shows no axis.
 constexpr double kMinModulation = 0.25;
+// The smallest split the readings' swing around the head gives (cents), and how far that swing
+// must stand above what the cos 2θ fit leaves of the readings.
+constexpr double kReadingsResolutionCents = 1.0;
+constexpr double kReadingsSignificance = 4.0;
 
 // Least squares y = X c, the smallest c when some columns cannot be told apart (4 rods see no
 // sin 2θ; 8 rods no sin 4θ). Returns false when the solve fails.
@@ -182,6 +186,22 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
                 for (std::size_t k = 0; k < shares.rods.size() && shares.rods.size() >= 4; ++k) {
                     head.disagrees[shares.rods[k]] = std::abs(fit.residual[k]) > kDisagreement;
                 }
+            }
+        } else if (measured.size() >= 4) {
+            // Members too close for one fit to part still show in the readings: a rod on the
+            // tight axis rings its upper member almost alone, one on the slack axis its lower, so
+            // the readings swing by about the split as cos 2θ around the head. A clear swing is
+            // the split; none, and it stays below the resolution.
+            std::vector<double> values;
+            for (int i : measured) values.push_back(centsBetween(head.meanHz, rods[i].readingHz));
+            const PatternFit fit = fitPattern(angles, values, 2);
+            if (fit.ok && 2.0 * fit.amplitude >= kReadingsResolutionCents &&
+                fit.amplitude >= kReadingsSignificance * fit.rms) {
+                head.splitBelowResolution = false;
+                head.splitFromReadings = true;
+                head.splitCents = 2.0 * fit.amplitude;
+                head.patternCents = kPatternPerSplit11 * head.splitCents;
+                head.axisDeg = fit.axisDeg;
             }
         }
     } else if (pairSeen) {

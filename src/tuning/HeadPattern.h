@@ -42,6 +42,9 @@ struct HeadFit {
     // The taps show a pair closer than the fit resolves (HeadModeFit::kResolutionCents): the
     // split is reported as below that, splitCents 0.
     bool splitBelowResolution = false;
+    // The pair is closer than the fit resolves, and the split is the swing of the rods'
+    // readings around the head (each rod rings mostly the member its angle favours).
+    bool splitFromReadings = false;
     // The axis is known from the members' shapes across the rods. False when a resolved pair
     // rings alike at every rod: the tap is to be repeated rather than an axis guessed.
     bool axisKnown = true;

@@ -458,7 +458,7 @@ bool LugSession::disagrees(int lug) const {
 LugAction LugSession::action(int lug) const {
     if (readingHz(lug) <= 0.0 || referenceHz() <= 0.0) return LugAction::None;
     double threshold = m_ToleranceCents;
-    if (m_Head.splitCents > m_ToleranceCents) {
+    if (m_Head.splitCents > kEvenSplitShare * m_ToleranceCents) {
         double largest = 0.0;
         for (int i = 1; i <= m_Count; ++i) largest = std::max(largest, std::abs(deviationCents(i)));
         threshold = std::min(threshold, 0.5 * largest);
@@ -481,13 +481,11 @@ double LugSession::spreadCents() const {
 }
 
 bool LugSession::even() const {
-    if (measuredCount() != m_Count || m_Head.splitCents > m_ToleranceCents) return false;
-    // A split pair whose axis the rods do not show is no even head, and neither is one whose
-    // (2,1) pair is split past the tolerance.
-    if (m_Head.splitResolved && !m_Head.axisKnown && m_Head.splitCents > m_ToleranceCents) {
+    // Nor is a head whose (2,1) pair is split past the tolerance.
+    if (measuredCount() != m_Count || m_Head.splitCents > kEvenSplitShare * m_ToleranceCents ||
+        m_Head.split21Cents > m_ToleranceCents) {
         return false;
     }
-    if (m_Head.split21Cents > m_ToleranceCents) return false;
     for (int lug = 1; lug <= m_Count; ++lug) {
         if (action(lug) != LugAction::Ok) return false;
     }

@@ -122,6 +122,12 @@ public:
     // A rod 10 % or more from the others rang another mode (the family's neighbours lie 1.34x
     // and more apart; an uneven head's rods lie within a few per cent).
     static constexpr double kOtherFamilyRatio = 1.10;
+    // The share of the tolerance the (1,1) split must stay within for an even head. How many
+    // cents a head splits for one per cent of rod pattern depends on how its rim carries the
+    // tension inward, by up to three times from head to head; the rods' advice is sized for
+    // the stiffer heads, so a split at the tolerance can leave the rods of a softer one two or
+    // three times the tolerance apart.
+    static constexpr double kEvenSplitShare = 0.5;
 
     LugSession() { reset(8, LugOrder::Star); }
 

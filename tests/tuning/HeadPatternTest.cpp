@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "tuning/HeadPattern.h"
@@ -84,6 +85,42 @@ TEST(HeadPattern, OneMemberIsAnEvenHeadAndTheMeanGoesToTheTarget) {
     EXPECT_DOUBLE_EQ(fit.splitCents, 0.0);
     EXPECT_NEAR(fit.meanOffsetCents, 10.0, 1e-6);
     for (int i = 0; i < 6; ++i) EXPECT_NEAR(fit.deviationCents[i], 10.0, 1e-6);
+}
+
+TEST(HeadPattern, APairTooCloseForTheFitShowsInTheSwingOfTheReadings) {
+    // The fit over all taps finds one member; each rod's reading leans to the member its angle
+    // favours, so the readings swing as cos 2θ by about half the split either way.
+    HeadModes modes = pairOnRods(8, 200.0, 0.0, 0.0);
+    modes.count = 1;
+    modes.hi = modes.lo;
+    modes.belowResolution = true;
+    for (const double axis : {20.0, 115.0}) {
+        std::vector<RodObservation> rods = rodsAt(8, 200.0);
+        for (RodObservation& rod : rods) {
+            rod.readingHz *=
+                std::exp2(1.5 * std::cos(2.0 * (rod.angleDeg - axis) * kDegToRad) / 1200.0);
+        }
+        const HeadFit fit = fitHead(rods, 0.0, &modes);
+        EXPECT_FALSE(fit.splitBelowResolution);
+        EXPECT_TRUE(fit.splitFromReadings);
+        EXPECT_NEAR(fit.splitCents, 3.0, 0.05);
+        EXPECT_NEAR(std::remainder(fit.axisDeg - axis, 180.0), 0.0, 1.0);
+        EXPECT_GT(fit.deviationCents[0] * std::cos(2.0 * axis * kDegToRad), 0.0);
+    }
+    // A swing under a cent, or one lost in readings that scatter with no cos 2θ in them: below
+    // the resolution, and no pattern.
+    for (const auto& [swing, scatter] : {std::pair{0.3, 0.0}, std::pair{0.8, 1.5}}) {
+        std::vector<RodObservation> rods = rodsAt(8, 200.0);
+        for (int i = 0; i < 8; ++i) {
+            const double cents = swing * std::cos(2.0 * rods[i].angleDeg * kDegToRad) +
+                                 scatter * std::cos(3.0 * rods[i].angleDeg * kDegToRad);
+            rods[i].readingHz *= std::exp2(cents / 1200.0);
+        }
+        const HeadFit fit = fitHead(rods, 0.0, &modes);
+        EXPECT_TRUE(fit.splitBelowResolution) << scatter;
+        EXPECT_DOUBLE_EQ(fit.splitCents, 0.0);
+        EXPECT_DOUBLE_EQ(fit.patternCents, 0.0);
+    }
 }
 
 }  // namespace
