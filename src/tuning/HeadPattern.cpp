@@ -258,7 +258,28 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
     const bool joint21 = modes21 != nullptr && modes21->tapsFitted > 0;
     if (joint21 && count >= 8) {
         head.split21BelowResolution = modes21->belowResolution;
-        if (modes21->count == 2) {
+        std::vector<double> values, at;
+        for (int i : measured) {
+            if (!(rods[i].reading21Hz > 0.0)) continue;
+            values.push_back(rods[i].reading21Hz);
+            at.push_back(rods[i].angleDeg);
+        }
+        if (modes21->count == 1 && values.size() >= 6) {
+            // As for (1,1): each tap leans to the member its angle favours, now as cos 4θ.
+            double logMean = 0.0;
+            for (double hz : values) logMean += std::log(hz);
+            const double reference = std::exp(logMean / static_cast<double>(values.size()));
+            for (double& hz : values) hz = centsBetween(reference, hz);
+            const PatternFit fit = fitPattern(at, values, 4);
+            if (fit.ok && 2.0 * fit.amplitude >= kReadingsResolutionCents &&
+                fit.amplitude >= kReadingsSignificance * fit.rms) {
+                head.split21BelowResolution = false;
+                head.hasPattern4 = true;
+                head.split21Cents = 2.0 * fit.amplitude;
+                head.axis4Deg = fit.axisDeg;
+                head.pattern4Cents = kPatternPerSplit21 * head.split21Cents;
+            }
+        } else if (modes21->count == 2) {
             head.split21Cents = modes21->splitCents();
             const Shares shares = sharesOf(rods, *modes21);
             const PatternFit fit = fitPattern(shares.anglesDeg, shares.values, 4, shares.weights);
@@ -321,9 +342,11 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
         if (measured.size() < 3) deviation += centsBetween(head.meanHz, rods[i].readingHz);
         deviation += gain.scale * head.patternCents *
                      std::cos(2.0 * (rods[i].angleDeg - head.axisDeg - gain.turnDeg) * kDegToRad);
+        // The cos 4θ advice takes the learnt scale too: a hand that over-turns does so on every
+        // pattern, and a head whose rim carries little of its pattern inward does so for both.
         if (head.hasPattern4) {
-            deviation +=
-                head.pattern4Cents * std::cos(4.0 * (rods[i].angleDeg - head.axis4Deg) * kDegToRad);
+            deviation += gain.scale * head.pattern4Cents *
+                         std::cos(4.0 * (rods[i].angleDeg - head.axis4Deg) * kDegToRad);
         }
         head.deviationCents[i] = deviation;
     }

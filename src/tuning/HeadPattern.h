@@ -15,6 +15,8 @@ struct RodObservation {
         0.0;          // the rod's reading in the (1,1) band; 0: not measured (or another mode)
     ModePair pair11;  // the (1,1) pair in the tap (count 0 when not resolved)
     ModePair pair21;  // the (2,1) pair (heads of 8 or more rods)
+    // The tap's own (2,1) member when the pair is too close for the fit over all taps; 0: none.
+    double reading21Hz = 0.0;
 };
 
 // The head's tension pattern as its (1,1) and (2,1) pairs show it, and what every rod needs.
@@ -75,8 +77,9 @@ inline constexpr double kCentsPerTensionPercent = 8.656;
 inline constexpr double kPatternPerSplit11 = kCentsPerTensionPercent / 9.0;
 inline constexpr double kPatternPerSplit21 = kCentsPerTensionPercent / 4.0;
 
-// How the advice for the cos 2θ pattern is scaled and its axis turned (degrees, + clockwise),
-// as the head's response to earlier advice asks (HeadResponse); the fitted figures stay as fitted.
+// How the advice for the cos 2θ pattern is scaled (and the cos 4θ one with it) and its axis
+// turned (degrees, + clockwise), as the head's response to earlier advice asks (HeadResponse);
+// the fitted figures stay as fitted.
 struct AdviceGain {
     double scale = 1.0;
     double turnDeg = 0.0;

@@ -412,9 +412,18 @@ void LugSession::fitModes() {
     }
     if (withSound == 0) return;
     m_Modes11 = m_Fitters->head.fit(std::span(taps11.data(), m_Count), band11.loHz, band11.hiHz);
+    m_Reading21Hz.fill(0.0);
     if (m_Count >= 8) {
         m_Modes21 =
             m_Fitters->head.fit(std::span(taps21.data(), m_Count), band21.loHz, band21.hiHz);
+        // A (2,1) pair too close for the fit over all taps: each tap's own member, whose swing
+        // around the head shows the split (fitHead()).
+        for (int i = 0; i < m_Count && m_Modes21.count == 1; ++i) {
+            if (!taps21[i]) continue;
+            const HeadModes own =
+                m_Fitters->head.fit(std::span(&taps21[i], 1), band21.loHz, band21.hiHz);
+            if (own.count == 1) m_Reading21Hz[i] = own.lo.frequencyHz;
+        }
     }
 }
 
@@ -428,6 +437,7 @@ void LugSession::refit() {
         rods[i].readingHz = m_Hz[i];
         rods[i].pair11 = m_Taps[i].pair11;
         rods[i].pair21 = m_Taps[i].pair21;
+        rods[i].reading21Hz = m_Reading21Hz[i];
     }
     const bool joint11 = m_Modes11.tapsFitted > 0;
     const bool joint21 = m_Modes21.tapsFitted > 0;
@@ -458,7 +468,7 @@ bool LugSession::disagrees(int lug) const {
 LugAction LugSession::action(int lug) const {
     if (readingHz(lug) <= 0.0 || referenceHz() <= 0.0) return LugAction::None;
     double threshold = m_ToleranceCents;
-    if (m_Head.splitCents > kEvenSplitShare * m_ToleranceCents) {
+    if (std::max(m_Head.splitCents, m_Head.split21Cents) > kEvenSplitShare * m_ToleranceCents) {
         double largest = 0.0;
         for (int i = 1; i <= m_Count; ++i) largest = std::max(largest, std::abs(deviationCents(i)));
         threshold = std::min(threshold, 0.5 * largest);
@@ -481,9 +491,9 @@ double LugSession::spreadCents() const {
 }
 
 bool LugSession::even() const {
-    // Nor is a head whose (2,1) pair is split past the tolerance.
+    // The (2,1) pair's split is held to the same share of the tolerance.
     if (measuredCount() != m_Count || m_Head.splitCents > kEvenSplitShare * m_ToleranceCents ||
-        m_Head.split21Cents > m_ToleranceCents) {
+        m_Head.split21Cents > kEvenSplitShare * m_ToleranceCents) {
         return false;
     }
     for (int lug = 1; lug <= m_Count; ++lug) {

@@ -123,5 +123,29 @@ TEST(HeadPattern, APairTooCloseForTheFitShowsInTheSwingOfTheReadings) {
     }
 }
 
+TEST(HeadPattern, ATwoOnePairTooCloseForTheFitShowsInTheSwingOfEachTapsOwnMember) {
+    // 10 rods: the (1,1) pair even, the (2,1) members 2 cents apart, each tap's own (2,1) member
+    // leaning to the one its angle favours (cos 4θ, tight towards 30° and every 90° on).
+    HeadModes modes11 = pairOnRods(10, 200.0, 0.0, 0.0);
+    modes11.count = 1;
+    modes11.hi = modes11.lo;
+    HeadModes modes21 = modes11;
+    modes21.lo.frequencyHz = modes21.hi.frequencyHz = 280.0;
+    modes21.belowResolution = true;
+    std::vector<RodObservation> rods = rodsAt(10, 200.0);
+    for (RodObservation& rod : rods) {
+        rod.reading21Hz =
+            280.0 * std::exp2(std::cos(4.0 * (rod.angleDeg - 30.0) * kDegToRad) / 1200.0);
+    }
+    const HeadFit fit = fitHead(rods, 0.0, &modes11, &modes21, AdviceGain{1.5, 0.0});
+    ASSERT_TRUE(fit.hasPattern4);
+    EXPECT_FALSE(fit.split21BelowResolution);
+    EXPECT_NEAR(fit.split21Cents, 2.0, 0.05);
+    EXPECT_NEAR(std::remainder(fit.axis4Deg - 30.0, 90.0), 0.0, 1.0);
+    // The rods nearest the tight directions are sharp, by the learnt scale times the pattern.
+    const double rod2 = std::cos(4.0 * (36.0 - 30.0) * kDegToRad);
+    EXPECT_NEAR(fit.deviationCents[1], 1.5 * kPatternPerSplit21 * 2.0 * rod2, 0.1);
+}
+
 }  // namespace
 }  // namespace tomaro
