@@ -468,7 +468,8 @@ bool LugSession::disagrees(int lug) const {
 LugAction LugSession::action(int lug) const {
     if (readingHz(lug) <= 0.0 || referenceHz() <= 0.0) return LugAction::None;
     double threshold = m_ToleranceCents;
-    if (std::max(m_Head.splitCents, m_Head.split21Cents) > kEvenSplitShare * m_ToleranceCents) {
+    if (m_Head.splitCents > kEvenSplitShare * m_ToleranceCents ||
+        m_Head.split21Cents > kEvenSplit21Share * m_ToleranceCents) {
         double largest = 0.0;
         for (int i = 1; i <= m_Count; ++i) largest = std::max(largest, std::abs(deviationCents(i)));
         threshold = std::min(threshold, 0.5 * largest);
@@ -491,9 +492,8 @@ double LugSession::spreadCents() const {
 }
 
 bool LugSession::even() const {
-    // The (2,1) pair's split is held to the same share of the tolerance.
     if (measuredCount() != m_Count || m_Head.splitCents > kEvenSplitShare * m_ToleranceCents ||
-        m_Head.split21Cents > kEvenSplitShare * m_ToleranceCents) {
+        m_Head.split21Cents > kEvenSplit21Share * m_ToleranceCents) {
         return false;
     }
     for (int lug = 1; lug <= m_Count; ++lug) {

@@ -128,6 +128,9 @@ public:
     // the stiffer heads, so a split at the tolerance can leave the rods of a softer one two or
     // three times the tolerance apart.
     static constexpr double kEvenSplitShare = 0.5;
+    // The same for the (2,1) pair, whose pattern is advised at 2.2 cents of rod per cent of
+    // split against about 1 for (1,1).
+    static constexpr double kEvenSplit21Share = 0.3;
 
     LugSession() { reset(8, LugOrder::Star); }
 
