@@ -407,22 +407,28 @@ void LugSession::fitModes() {
         if (!(m_Hz[i] > 0.0) || !m_Taps[i].samples || !(m_Taps[i].sampleRateHz > 0.0)) continue;
         if (!m_Fitters) m_Fitters = std::make_shared<Fitters>();
         taps11[i] = prepare(i, band11, m_Baseband11[i]);
-        if (m_Count >= 8) taps21[i] = prepare(i, band21, m_Baseband21[i]);
+        if (m_Count >= 8) {
+            const Baseband& kept = m_Baseband21[i];
+            // The tap's own member belongs to its baseband: fitted again only with it.
+            if (!kept.ok || kept.loHz != band21.loHz || kept.hiHz != band21.hiHz) {
+                m_Reading21Hz[i] = -1.0;
+            }
+            taps21[i] = prepare(i, band21, m_Baseband21[i]);
+        }
         ++withSound;
     }
     if (withSound == 0) return;
     m_Modes11 = m_Fitters->head.fit(std::span(taps11.data(), m_Count), band11.loHz, band11.hiHz);
-    m_Reading21Hz.fill(0.0);
     if (m_Count >= 8) {
         m_Modes21 =
             m_Fitters->head.fit(std::span(taps21.data(), m_Count), band21.loHz, band21.hiHz);
         // A (2,1) pair too close for the fit over all taps: each tap's own member, whose swing
-        // around the head shows the split (fitHead()).
+        // around the head shows the split (fitHead()), fitted once per tap.
         for (int i = 0; i < m_Count && m_Modes21.count == 1; ++i) {
-            if (!taps21[i]) continue;
+            if (!taps21[i] || m_Reading21Hz[i] >= 0.0) continue;
             const HeadModes own =
                 m_Fitters->head.fit(std::span(&taps21[i], 1), band21.loHz, band21.hiHz);
-            if (own.count == 1) m_Reading21Hz[i] = own.lo.frequencyHz;
+            m_Reading21Hz[i] = own.count == 1 ? own.lo.frequencyHz : 0.0;
         }
     }
 }
@@ -437,7 +443,7 @@ void LugSession::refit() {
         rods[i].readingHz = m_Hz[i];
         rods[i].pair11 = m_Taps[i].pair11;
         rods[i].pair21 = m_Taps[i].pair21;
-        rods[i].reading21Hz = m_Reading21Hz[i];
+        rods[i].reading21Hz = m_Baseband21[i].ok ? std::max(m_Reading21Hz[i], 0.0) : 0.0;
     }
     const bool joint11 = m_Modes11.tapsFitted > 0;
     const bool joint21 = m_Modes21.tapsFitted > 0;

@@ -275,7 +275,8 @@ private:
     FrequencyBand m_Search{kDefaultSearchF0Hz, kDefaultSearchF1Hz};
     HeadFit m_Head;
     HeadModes m_Modes11, m_Modes21;
-    std::array<double, lugs::kMaxCount> m_Reading21Hz{};  // each tap's own (2,1) member, Hz
+    // Each tap's own (2,1) member, Hz, fitted once per (2,1) baseband (0: none; -1: not yet).
+    std::array<double, lugs::kMaxCount> m_Reading21Hz{};
     HeadResponse m_Response;
     std::array<bool, lugs::kMaxCount> m_TappedThisPass{};
     // Each rod's tap in the (1,1) and (2,1) bands, kept while the band stays.
