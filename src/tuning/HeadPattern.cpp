@@ -97,6 +97,25 @@ PatternFit fitPattern(const std::vector<double>& anglesDeg, const std::vector<do
     return fit;
 }
 
+// The swing of single readings (Hz) around the head as a pattern of order m, in cents about
+// their geometric mean. Each rod reads the member it rings, or a blend leaning to it, so a clear
+// swing (clearSwing()) is about half the split either way.
+PatternFit swingOf(const std::vector<double>& anglesDeg, std::vector<double> hz, int m) {
+    if (hz.empty()) return {};
+    double logSum = 0.0;
+    for (double f : hz) logSum += std::log(f);
+    const double referenceHz = std::exp(logSum / static_cast<double>(hz.size()));
+    for (double& f : hz) f = centsBetween(referenceHz, f);
+    return fitPattern(anglesDeg, hz, m);
+}
+
+// A swing that shows a split the pair fit could not part: 1 cent of split or more, standing
+// kReadingsSignificance times over what the fit leaves.
+bool clearSwing(const PatternFit& fit) {
+    return fit.ok && 2.0 * fit.amplitude >= kReadingsResolutionCents &&
+           fit.amplitude >= kReadingsSignificance * fit.rms;
+}
+
 // The members' shares of the fitted taps around the head, with weights from each tap's level
 // (against the loudest) and how much of it the model explains.
 struct Shares {
@@ -192,11 +211,10 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
             // tight axis rings its upper member almost alone, one on the slack axis its lower, so
             // the readings swing by about the split as cos 2θ around the head. A clear swing is
             // the split; none, and it stays below the resolution.
-            std::vector<double> values;
-            for (int i : measured) values.push_back(centsBetween(head.meanHz, rods[i].readingHz));
-            const PatternFit fit = fitPattern(angles, values, 2);
-            if (fit.ok && 2.0 * fit.amplitude >= kReadingsResolutionCents &&
-                fit.amplitude >= kReadingsSignificance * fit.rms) {
+            std::vector<double> readings;
+            for (int i : measured) readings.push_back(rods[i].readingHz);
+            const PatternFit fit = swingOf(angles, readings, 2);
+            if (clearSwing(fit)) {
                 head.splitBelowResolution = false;
                 head.splitFromReadings = true;
                 head.splitCents = 2.0 * fit.amplitude;
@@ -266,13 +284,8 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
         }
         if (modes21->count == 1 && values.size() >= 6) {
             // As for (1,1): each tap leans to the member its angle favours, now as cos 4θ.
-            double logMean = 0.0;
-            for (double hz : values) logMean += std::log(hz);
-            const double reference = std::exp(logMean / static_cast<double>(values.size()));
-            for (double& hz : values) hz = centsBetween(reference, hz);
-            const PatternFit fit = fitPattern(at, values, 4);
-            if (fit.ok && 2.0 * fit.amplitude >= kReadingsResolutionCents &&
-                fit.amplitude >= kReadingsSignificance * fit.rms) {
+            const PatternFit fit = swingOf(at, values, 4);
+            if (clearSwing(fit)) {
                 head.split21BelowResolution = false;
                 head.hasPattern4 = true;
                 head.split21Cents = 2.0 * fit.amplitude;
@@ -316,11 +329,7 @@ HeadFit fitHead(std::span<const RodObservation> rods, double targetHz, const Hea
             at.push_back(rods[i].angleDeg);
         }
         if (values.size() >= 6) {
-            double logMean = 0.0;
-            for (double hz : values) logMean += std::log(hz);
-            const double reference = std::exp(logMean / static_cast<double>(values.size()));
-            for (double& hz : values) hz = centsBetween(reference, hz);
-            const PatternFit fit = fitPattern(at, values, 4);
+            const PatternFit fit = swingOf(at, values, 4);
             if (fit.ok) {
                 head.hasPattern4 = true;
                 head.split21Cents = 2.0 * fit.amplitude;
